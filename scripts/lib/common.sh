@@ -1,0 +1,28 @@
+# Shared by scripts/run and scripts/test: install what is missing, then configure and build.
+set -euo pipefail
+
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+PACKAGES=(g++ cmake ninja-build qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev
+          libcli11-dev nlohmann-json3-dev fonts-dejavu-core netpbm)
+
+ensure_packages() {
+  local missing=()
+  for p in "${PACKAGES[@]}" "$@"; do
+    dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
+  done
+  if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+  fi
+}
+
+# build DIR BUILD_TYPE [extra cmake args...]
+build() {
+  local dir="$1" type="$2"
+  shift 2
+  cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE="$type" "$@" >/dev/null
+  cmake --build "$dir" -j "$(nproc)"
+}
