@@ -1,0 +1,52 @@
+#include "display/app_state.h"
+
+#include "signal/pulse_bounds.h"
+#include "signal/required_list.h"
+#include "signal/task_codes.h"
+
+void resetPulseBounds(AppState& state) {
+  state.wMinPulses = minPulsesFor(state.dwSeriesSize, state.wImpulseSize, state.wTmax);
+  state.wMaxPulses = maxPulsesFor(state.dwSeriesSize, state.wImpulseSize, state.wTmin);
+  state.wPulsesRequested = midpointPulses(state.wMinPulses, state.wMaxPulses);
+}
+
+void clampPulsesUsed(AppState& state) {
+  state.wPulsesUsed = clampPulses(state.wPulsesRequested, state.wMinPulses, state.wMaxPulses);
+}
+
+void setLostLevel(AppState& state, int16_t lostLevel) {
+  state.lostLevel = lostLevel;
+  state.makingLevel = savedEnergyLevel(lostLevel);
+  state.processingLevel = state.makingLevel;
+}
+
+void resetLevelsForWholePulses(AppState& state) {
+  state.lostLevelChoice.selected = 1;
+  state.lostLevel = 0;
+  state.lostLevelUsed = 0;
+  state.makingLevel = state.makingLevelUsed = state.dialogMakingLevel = 100;
+  state.processingLevel = state.processingLevelUsed = state.dialogProcessingLevel = 100;
+}
+
+void updateEffectiveTaskType(AppState& state) {
+  state.effectiveTaskType = effectiveTaskTypeFor(state.taskType, state.seriesType);
+}
+
+void updateChartKind(AppState& state) {
+  state.chartKind = chartKindFor(state.handlingCase, state.viewCase, state.boundsIncluded);
+}
+
+void requiredFlagsFromState(AppState& state) {
+  const uint16_t flags =
+      state.wEtalonsQuantity < kAlphabetRecords ? state.wEtalonsQuantity : kAlphabetRecords;
+  const uint16_t count =
+      state.requiredCount < state.requiredCapacity ? state.requiredCount : state.requiredCapacity;
+  requiredFlagsFromList(state.requiredList, count, state.etalonSelected, flags);
+}
+
+void requiredListFromState(AppState& state) {
+  const uint16_t flags =
+      state.wEtalonsQuantity < kAlphabetRecords ? state.wEtalonsQuantity : kAlphabetRecords;
+  state.requiredCount =
+      requiredListFromFlags(state.etalonSelected, flags, state.requiredList, state.requiredCapacity);
+}
