@@ -1,0 +1,172 @@
+// The statistical simulation over its default grid: production solvers on one thread and on
+// every core, and the literal reference solvers on a reduced grid, in trials per second.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/headless_window.h"
+#include "signal/random_seeds.h"
+#include "signal/series_header.h"
+#include "simulation/rest_err_header.h"
+#include "simulation/simulation_driver.h"
+#include "tests/support/reference_detection.h"
+#include "tests/support/reference_tuples.h"
+#include "tests/support/series_factory.h"
+
+namespace {
+
+const SimulationSolvers& referenceSolvers() {
+  static const SimulationSolvers solvers = [] {
+    SimulationSolvers s;
+    s.detectFixedPulses = &referenceDetectFixedPulses;
+    s.detectUnfixedPulses = &referenceDetectUnfixedPulses;
+    s.recognizeFixedPulses = &referenceRecognizeFixedPulses;
+    s.recognizeUnfixedPulses = &referenceRecognizeUnfixedPulses;
+    s.detectFixedTuples = &referenceDetectFixedTuples;
+    s.detectUnfixedTuples = &referenceDetectUnfixedTuples;
+    s.recognizeFixedTuples = &referenceRecognizeFixedTuples;
+    s.recognizeUnfixedTuples = &referenceRecognizeUnfixedTuples;
+    return s;
+  }();
+  return solvers;
+}
+
+// Solvers that find nothing: what a simulation costs besides solving (making the series,
+// noise, copies, measures).
+int findNothing(Window&, const PulseHeader*, uint16_t, const uint16_t*, uint16_t, uint16_t, uint16_t,
+                ChainsHeader*, SeriesHeader* series) {
+  series->wRestoredQuantity = 0;
+  return 1;
+}
+const SimulationSolvers& idleSolvers() {
+  static const SimulationSolvers solvers = [] {
+    SimulationSolvers s;
+    s.detectFixedPulses = &findNothing;
+    return s;
+  }();
+  return solvers;
+}
+
+struct Grid {
+  uint16_t firstPulses;
+  uint16_t pulseStep;
+  uint16_t pulseCount;
+  uint16_t levelStep;
+  uint16_t levelCount;
+  uint16_t repeats;
+  uint32_t trials() const { return uint32_t{pulseCount} * levelCount * repeats; }
+};
+
+// The start settings: 1200 samples, Tmin 40, Tmax 181, pulse counts 6 .. 30, levels 0 .. 140.
+constexpr Grid kDefaultGrid{6, 1, 25, 5, 29, 100};
+
+// One whole simulation per iteration; gives the trials per second.
+void simulate(benchmark::State& state, const Grid& grid, uint16_t seriesType, uint16_t taskType,
+              std::vector<uint16_t> required, const SimulationSolvers& solvers, unsigned threads) {
+  HeadlessWindow window;
+  TestAlphabet alphabet;
+  RandomSeeds seeds;
+  SeriesHeader* series = getCutOffSeriesHeader(window, 20, 20, 40, 181, 1200, nullptr);
+  RestErrHeader* errors = getRestErrHeader(window, grid.pulseCount, grid.levelCount, grid.repeats, nullptr);
+  SimulationTimes times;
+  SimulationSettings settings;
+  settings.workerThreads = threads;
+  settings.solvers = &solvers;
+  int64_t checksum = 0;
+  for (auto _ : state) {
+    initRestErrHeader(window, grid.pulseCount, grid.firstPulses, grid.pulseStep, grid.levelCount, 0,
+                      grid.levelStep, grid.repeats, errors);
+    if (statCutoffTrawling(window, errors, 20, alphabet.pulses, static_cast<uint16_t>(required.size()),
+                           required.data(), seriesType, taskType, 100, 100, series, seeds, times,
+                           settings) != 1) {
+      state.SkipWithError("the simulation failed");
+      break;
+    }
+    for (uint16_t k = 0; k < grid.levelCount; ++k) checksum += errors->lpErrors[k][grid.pulseCount - 1];
+  }
+  benchmark::DoNotOptimize(checksum);
+  const double trials = static_cast<double>(grid.trials()) * static_cast<double>(state.iterations());
+  state.counters["trials_per_s"] = benchmark::Counter(trials, benchmark::Counter::kIsRate);
+  state.counters["threads"] = settings.workerThreads == 0 ? std::thread::hardware_concurrency() : threads;
+  freeSeriesHeader(window, series);
+  freeRestErrHeader(window, errors);
+}
+
+// Detection on series type 1 (known number of whole pulses).
+constexpr Grid kDetectionReferenceGrid{6, 1, 25, 70, 3, 1};  // every pulse count, 3 levels, 1 repeat
+void BM_DetectionProduction1(benchmark::State& s) {
+  simulate(s, kDefaultGrid, 1, 1, {1}, productionSolvers(), 1);
+}
+void BM_DetectionProductionAll(benchmark::State& s) {
+  simulate(s, kDefaultGrid, 1, 1, {1}, productionSolvers(), 0);
+}
+void BM_DetectionWithoutSolving(benchmark::State& s) {
+  simulate(s, kDefaultGrid, 1, 1, {1}, idleSolvers(), 1);
+}
+void BM_DetectionReference(benchmark::State& s) {
+  simulate(s, kDetectionReferenceGrid, 1, 1, {1}, referenceSolvers(), 1);
+}
+
+// Recognition among 4 etalons on series type 4 (unknown number of whole pulses), reduced.
+constexpr Grid kRecognitionGrid{6, 4, 7, 10, 15, 20};
+constexpr Grid kRecognitionReferenceGrid{6, 4, 7, 70, 3, 1};
+void BM_RecognitionProduction1(benchmark::State& s) {
+  simulate(s, kRecognitionGrid, 4, 2, {1, 3, 5, 7}, productionSolvers(), 1);
+}
+void BM_RecognitionProductionAll(benchmark::State& s) {
+  simulate(s, kRecognitionGrid, 4, 2, {1, 3, 5, 7}, productionSolvers(), 0);
+}
+void BM_RecognitionReference(benchmark::State& s) {
+  simulate(s, kRecognitionReferenceGrid, 4, 2, {1, 3, 5, 7}, referenceSolvers(), 1);
+}
+
+// Keeps every run's rate so the ratios can be printed at the end.
+class RateReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    for (const Run& run : runs) {
+      const auto it = run.counters.find("trials_per_s");
+      if (it != run.counters.end()) measured[run.benchmark_name()] = it->second.value;
+    }
+    ConsoleReporter::ReportRuns(runs);
+  }
+  std::map<std::string, double> measured;
+};
+
+}  // namespace
+
+BENCHMARK(BM_DetectionProduction1)->Iterations(1)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DetectionProductionAll)->Iterations(1)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DetectionWithoutSolving)->Iterations(1)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DetectionReference)->Iterations(1)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RecognitionProduction1)->Iterations(1)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RecognitionProductionAll)->Iterations(1)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RecognitionReference)->Iterations(1)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  RateReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  const auto rate = [&](const char* name) {
+    const auto it = reporter.measured.find(std::string(name) + "/iterations:1/real_time");
+    return it == reporter.measured.end() ? 0.0 : it->second;
+  };
+  const auto ratio = [](double a, double b) { return b > 0 ? a / b : 0.0; };
+  for (const char* task : {"Detection", "Recognition"}) {
+    const std::string base = std::string("BM_") + task;
+    const double one = rate((base + "Production1").c_str());
+    const double all = rate((base + "ProductionAll").c_str());
+    const double reference = rate((base + "Reference").c_str());
+    if (one <= 0) continue;
+    std::printf("%-11s trials/s: production 1 thread %.0f, all %u threads %.0f, reference %.1f\n", task, one,
+                std::thread::hardware_concurrency(), all, reference);
+    std::printf("%-11s production 1 thread / reference: %.1fx; all threads / 1 thread: %.2fx\n", task,
+                ratio(one, reference), ratio(all, one));
+  }
+  benchmark::Shutdown();
+  return 0;
+}

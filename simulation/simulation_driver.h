@@ -1,0 +1,80 @@
+#pragma once
+#include <cstdint>
+#include <ctime>
+#include <functional>
+
+class Window;
+struct ChainsHeader;
+struct PulseHeader;
+struct RandomSeeds;
+struct RestErrHeader;
+struct SeriesHeader;
+
+// The eight solvers a simulation may call, by role. The production table holds the solvers of
+// processing/; a benchmark or a test may pass other implementations with the same contracts.
+struct SimulationSolvers {
+  int (*detectFixedPulses)(Window&, const PulseHeader*, uint16_t, const uint16_t*, uint16_t, uint16_t,
+                           uint16_t, ChainsHeader*, SeriesHeader*) = nullptr;
+  int (*detectUnfixedPulses)(Window&, const PulseHeader*, uint16_t, const uint16_t*, uint16_t, uint16_t,
+                             uint16_t, ChainsHeader*, SeriesHeader*) = nullptr;
+  int32_t (*recognizeFixedPulses)(Window&, const PulseHeader*, uint16_t, const uint16_t*, uint16_t, uint16_t,
+                                  uint16_t, ChainsHeader*, SeriesHeader*) = nullptr;
+  uint16_t (*recognizeUnfixedPulses)(Window&, const PulseHeader*, uint16_t, const uint16_t*, uint16_t,
+                                     uint16_t, uint16_t, ChainsHeader*, SeriesHeader*) = nullptr;
+  int (*detectFixedTuples)(Window&, const PulseHeader*, int32_t, const int32_t*, uint16_t, uint16_t, uint16_t,
+                           uint16_t, ChainsHeader*, SeriesHeader*) = nullptr;
+  int (*detectUnfixedTuples)(Window&, const PulseHeader*, int32_t, const int32_t*, uint16_t, uint16_t,
+                             uint16_t, uint16_t, ChainsHeader*, SeriesHeader*, int32_t&) = nullptr;
+  int32_t (*recognizeFixedTuples)(Window&, const PulseHeader*, const int32_t*, const int32_t* const*, int32_t,
+                                  uint16_t, uint16_t, uint16_t, uint16_t, ChainsHeader*,
+                                  SeriesHeader*) = nullptr;
+  int32_t (*recognizeUnfixedTuples)(Window&, const PulseHeader*, const int32_t*, const int32_t* const*,
+                                    int32_t, uint16_t, uint16_t, uint16_t, uint16_t, ChainsHeader*,
+                                    SeriesHeader*, int32_t&) = nullptr;
+};
+
+// The production solvers of processing/.
+const SimulationSolvers& productionSolvers();
+
+// Calendar times (seconds) of the start and the end of the last simulation.
+struct SimulationTimes {
+  std::time_t simulationStartTime = 0;
+  std::time_t simulationEndTime = 0;
+};
+
+// How a simulation runs beyond what defines its results.
+struct SimulationSettings {
+  int16_t wAmplitude = 128;       // amplitude setting given to the series maker and addNoise
+  uint16_t subsetProceeding = 1;  // given to the tuples solvers
+  // Worker threads that solve the trials of a cell side by side: 1 solves them one after
+  // another, 0 uses every available core. The results do not depend on it.
+  unsigned workerThreads = 1;
+  // Called on the calling thread after every finished cell with the cells done and the cells
+  // of the whole grid. It changes no result.
+  std::function<void(uint32_t cellsDone, uint32_t cellsTotal)> progress;
+  // Asked on the calling thread between cells; true ends the run early (tables incomplete).
+  std::function<bool()> stopRequested;
+  // The solvers to call; null means productionSolvers().
+  const SimulationSolvers* solvers = nullptr;
+};
+
+// Runs a statistical simulation over the grid of the error header: for every pulse count Q and
+// noise level it makes `repeats` series with getCutOffSeries and addNoise (from seeds, in one
+// fixed order whatever the number of threads), runs the solver of (taskType, seriesType) on
+// each, and stores the cell's mean restoring error, total position error and recognition
+// mismatches. The etalon sequence follows the schedule of the task type (1, 2, 4, 64, 36, 40).
+// The series header must have been prepared with the run's length and distances; afterwards it
+// holds the last trial's series and answer, with its subset size as before. Times go to times.
+// Returns 1 with ifComplete = 1 when every cell is computed; 0 after a message (no error
+// header, an invalid grid or series, a set-up or series failure, a solver failure), or without
+// a message when stopRequested ended the run. A series that could not be made leaves series
+// null (its header was released by the maker).
+int statCutoffTrawling(Window& window, RestErrHeader* errors, uint16_t alphabetSize, PulseHeader* alphabet,
+                       uint16_t requiredCount, const uint16_t* requiredList, uint16_t seriesType,
+                       uint16_t taskType, uint16_t makingLevel, uint16_t processingLevel,
+                       SeriesHeader*& series, RandomSeeds& seeds, SimulationTimes& times,
+                       const SimulationSettings& settings);
+
+// The step D of the etalon-combination schedule of tasks 4 and 64: (repeats x Q) shifted right
+// by Q bits; 0 for Q of 31 or more, where the combination then changes at every trial.
+int64_t combinationStep(int32_t repeats, uint16_t pulses);
