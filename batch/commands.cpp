@@ -1,0 +1,178 @@
+#include "batch/commands.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+
+#include "batch/json_output.h"
+#include "batch/subset_tables.h"
+#include "batch/workbench_start.h"
+#include "processing/chains_header.h"
+#include "processing/solver_choice.h"
+#include "shell/sequence_random.h"
+#include "signal/pulse_bounds.h"
+#include "signal/selected_subsets.h"
+#include "signal/series_header.h"
+#include "signal/task_codes.h"
+#include "simulation/simulation_driver.h"
+
+namespace {
+
+// Capacity of the etalon sequence of a run: the workbench starts with 30 entries and grows
+// the array to the largest admissible pulse count.
+constexpr size_t kSequenceStartCapacity = 30;
+
+void print(const OrderedJson& doc) {
+  const std::string text = formatDocument(doc);
+  std::fwrite(text.data(), 1, text.size(), stdout);
+  std::fflush(stdout);
+}
+
+// The sequence a processing run makes its series from. A given --sequence is used as typed
+// (the last entry repeated). Without one, the sequence is drawn from the required list as
+// " Processing Next Data " draws it, and detection and recognition repeat its first etalon.
+std::vector<uint16_t> processSequence(WorkbenchStart& start, const ProcessSettings& p) {
+  const SeriesSettings& s = p.series;
+  const size_t capacity = std::max<size_t>(kSequenceStartCapacity, s.maxPulses);
+  if (!s.sequence.empty()) return extendedSequence(s.sequence, capacity);
+  std::vector<uint16_t> sequence(capacity, 1);
+  const uint16_t drawn = maxPulsesFor(s.length, kBatchImpulseSize, s.tmin);
+  const auto count = static_cast<uint32_t>(p.required.size());
+  for (uint16_t k = 0; k < drawn && k < capacity; ++k) {
+    const auto r = static_cast<uint32_t>(nextSequenceRandom(start.sequenceState));
+    sequence[k] = p.required[(r >> 3) % count];
+  }
+  if (p.effectiveTaskType == kTaskDetection || p.effectiveTaskType == kTaskRecognition) {
+    for (uint16_t k = 1; k < s.maxPulses && k < capacity; ++k) sequence[k] = sequence[0];
+  }
+  return sequence;
+}
+
+struct SolverOutcome {
+  SolverRole role;
+  int64_t result = 0;
+  bool failed = false;
+};
+
+SolverOutcome runSolver(WorkbenchStart& start, const ProcessSettings& p, const SubsetTables& subsets) {
+  const SimulationSolvers& solvers = productionSolvers();
+  StderrWindow& window = start.window;
+  const PulseHeader* alphabet = start.alphabet;
+  const auto count = static_cast<uint16_t>(p.required.size());
+  const uint16_t* list = p.required.data();
+  const uint16_t tmin = p.series.tmin;
+  const uint16_t tmax = p.series.tmax;
+  const uint16_t level = p.processingLevel;
+  const auto tupleSize = static_cast<int32_t>(p.series.subset.size());
+  int32_t verboseTuples = 0;
+  SolverOutcome outcome{solverFor(p.effectiveTaskType, p.seriesType)};
+  const int messagesBefore = window.messageCount();
+  switch (outcome.role) {
+    case SolverRole::kDetectFixedPulses:
+      outcome.result = solvers.detectFixedPulses(window, alphabet, count, list, tmin, tmax, level,
+                                                 start.chains, start.series);
+      outcome.failed = outcome.result == 0;
+      break;
+    case SolverRole::kDetectUnfixedPulses:
+      outcome.result = solvers.detectUnfixedPulses(window, alphabet, count, list, tmin, tmax, level,
+                                                   start.chains, start.series);
+      outcome.failed = outcome.result == 0;
+      break;
+    case SolverRole::kRecognizeFixedPulses:
+      outcome.result = solvers.recognizeFixedPulses(window, alphabet, count, list, tmin, tmax, level,
+                                                    start.chains, start.series);
+      break;
+    case SolverRole::kRecognizeUnfixedPulses:
+      outcome.result = solvers.recognizeUnfixedPulses(window, alphabet, count, list, tmin, tmax, level,
+                                                      start.chains, start.series);
+      outcome.failed = outcome.result == 0;
+      break;
+    case SolverRole::kDetectFixedTuples:
+      outcome.result = solvers.detectFixedTuples(window, alphabet, tupleSize, p.series.subset.data(),
+                                                 p.proceeding, tmin, tmax, level, start.chains, start.series);
+      outcome.failed = outcome.result == 0;
+      break;
+    case SolverRole::kDetectUnfixedTuples:
+      outcome.result =
+          solvers.detectUnfixedTuples(window, alphabet, tupleSize, p.series.subset.data(), p.proceeding, tmin,
+                                      tmax, level, start.chains, start.series, verboseTuples);
+      outcome.failed = outcome.result == 0;
+      break;
+    case SolverRole::kRecognizeFixedTuples:
+      outcome.result = solvers.recognizeFixedTuples(window, alphabet, subsets.sizes.data(),
+                                                    subsets.rows.data(), subsets.count(), p.proceeding, tmin,
+                                                    tmax, level, start.chains, start.series);
+      break;
+    case SolverRole::kRecognizeUnfixedTuples:
+      outcome.result = solvers.recognizeUnfixedTuples(
+          window, alphabet, subsets.sizes.data(), subsets.rows.data(), subsets.count(), p.proceeding, tmin,
+          tmax, level, start.chains, start.series, verboseTuples);
+      break;
+  }
+  // A solver reports memory shortage in a message box; that is a failed run whatever it returned.
+  if (window.messageCount() != messagesBefore) outcome.failed = true;
+  return outcome;
+}
+
+}  // namespace
+
+int runAlphabet(const AlphabetOptions& options) {
+  StderrWindow window;
+  RandomSeeds seeds;
+  PulseHeader alphabet[kAlphabetRecords] = {};
+  const auto count = static_cast<uint16_t>(options.count);
+  const int built = makePulses(window, static_cast<int16_t>(options.amplitude), count,
+                               static_cast<uint16_t>(options.length), alphabet, seeds);
+  if (built == 1) print(alphabetJson(alphabet, count));
+  freePulses(alphabet, kAlphabetRecords);
+  return built == 1 ? kExitOk : kExitFailed;
+}
+
+int runSeries(const SeriesSettings& settings) {
+  WorkbenchStart start;
+  if (!start.ready || !prepareSeriesHeader(start, settings)) return kExitFailed;
+  if (!settings.subset.empty()) {
+    setSubset(start.window, settings.subset.data(), static_cast<int32_t>(settings.subset.size()),
+              settings.subsetMode, settings.subsetPosition, start.series);
+  }
+  const std::vector<uint16_t> given =
+      settings.sequence.empty() ? std::vector<uint16_t>{1} : settings.sequence;
+  std::vector<uint16_t> sequence =
+      extendedSequence(given, std::max<size_t>(kSequenceStartCapacity, settings.maxPulses));
+  if (!makeNoisySeries(start, settings, sequence)) return kExitFailed;
+  OrderedJson doc;
+  addSeriesJson(doc, *start.series);
+  print(doc);
+  return kExitOk;
+}
+
+int runProcess(const ProcessSettings& p) {
+  WorkbenchStart start;
+  if (!start.ready || !prepareSeriesHeader(start, p.series)) return kExitFailed;
+  const SubsetTables subsets(p.subsets);
+  if (!applySubsets(start.window, p, subsets, start.series)) return kExitFailed;
+  std::vector<uint16_t> sequence = processSequence(start, p);
+  if (!makeNoisySeries(start, p.series, sequence)) return kExitFailed;
+  const auto chainPulses =
+      static_cast<uint16_t>(std::max<size_t>(kSequenceStartCapacity, start.series->wMaxPulses));
+  start.chains = getChainsHeader(start.window, kBatchChainsCapacity, chainPulses, start.chains);
+  if (start.chains == nullptr) return kExitFailed;
+
+  const SolverOutcome outcome = runSolver(start, p, subsets);
+  if (outcome.failed) {
+    std::fprintf(stderr, "detection-batch: %s failed\n", solverRoleName(outcome.role));
+    return kExitFailed;
+  }
+  if (addToChainsHeader(start.window, p.seriesType, p.effectiveTaskType, p.series.makingLevel,
+                        p.processingLevel, start.chains) == 0) {
+    return kExitFailed;
+  }
+  OrderedJson doc;
+  doc["solver"] = solverRoleName(outcome.role);
+  doc["solverResult"] = outcome.result;
+  addSeriesJson(doc, *start.series);
+  addRestoredJson(doc, *start.series);
+  addChainsJson(doc, *start.chains);
+  print(doc);
+  return kExitOk;
+}

@@ -1,0 +1,22 @@
+#pragma once
+#include "batch/options.h"
+
+// Exit statuses of the companion.
+enum : int { kExitOk = 0, kExitFailed = 1, kExitBadOptions = 2 };
+
+// Each command starts from a fresh workbench (every random source at its initial value,
+// the alphabet and the first series made as at the workbench's start), prints its result
+// on standard output and its messages on standard error, and returns the exit status.
+
+// Prints the etalons built with the given amplitude, count and length.
+int runAlphabet(const AlphabetOptions& options);
+
+// Makes one series, adds noise and prints the series header.
+int runSeries(const SeriesSettings& settings);
+
+// Makes a series as runSeries does, runs the solver the workbench chooses for the task and
+// series type, and prints the series, the answer and the ranked chains.
+int runProcess(const ProcessSettings& settings);
+
+// Runs a statistical simulation over the grid and writes its CSV table.
+int runSimulate(const SimulateSettings& settings);

@@ -1,0 +1,147 @@
+// detection-batch: the workbench's generators, solvers and simulations from the command line.
+#include <CLI/CLI.hpp>
+#include <cstdio>
+#include <string>
+
+#include "batch/commands.h"
+#include "batch/options.h"
+
+namespace {
+
+// The options of a series; --pulses is read into pulses and reported through the option.
+CLI::Option* addSeriesOptions(CLI::App& command, SeriesOptions& o, int64_t& pulses,
+                              bool withCountAndSequence) {
+  command.add_option("--length", o.length, "series length in samples")->capture_default_str();
+  command.add_option("--tmin", o.tmin, "least distance between neighbouring pulse origins")
+      ->capture_default_str();
+  command.add_option("--tmax", o.tmax, "largest distance between neighbouring pulse origins")
+      ->capture_default_str();
+  CLI::Option* pulsesOption = nullptr;
+  if (withCountAndSequence) {
+    pulsesOption = command.add_option("--pulses", pulses,
+                                      "number of pulses (default: midpoint of the admissible range)");
+    command.add_flag("--unknown", o.unknown, "draw the number of pulses");
+    command.add_option("--sequence", o.sequence, "etalon of each pulse, e1,e2,...; the last one repeats");
+  }
+  command.add_option("--making-level", o.makingLevel, "saved energy level of the pulses, percent")
+      ->capture_default_str();
+  command.add_option("--noise", o.noise, "noise level (standard deviation)")->capture_default_str();
+  command.add_option("--subset", o.subset, "subset imposed on the etalon sequence (the tuple), e1,e2,...");
+  command
+      .add_option("--subset-mode", o.subsetMode,
+                  "1 single random, 2 single fixed, 3 multiple random, 4 complete, 5 shifted complete")
+      ->capture_default_str();
+  command.add_option("--subset-position", o.subsetPosition, "1-based position of the subset in the sequence")
+      ->capture_default_str();
+  return pulsesOption;
+}
+
+void addProcessOptions(CLI::App& command, ProcessOptions& o) {
+  command
+      .add_option("--task", o.task, "detection|recognition|joint|series|tuples-detection|tuples-recognition")
+      ->capture_default_str();
+  command.add_option("--series-type", o.seriesType, "1, 2, 4, 8, 36 or 40")->capture_default_str();
+  command.add_option("--required", o.required, "required etalons, e1,e2,...")->capture_default_str();
+  command.add_option("--processing-level", o.processingLevel, "saved energy level for processing, percent")
+      ->capture_default_str();
+  command.add_option("--subsets", o.subsets, "candidate subsets of tuple recognition, \"a,b,c;d,e\"");
+  command
+      .add_option("--proceeding", o.proceeding, "subset proceeding: 1 complete, 2 probably shifted complete")
+      ->capture_default_str();
+}
+
+void takePulses(SeriesOptions& o, const CLI::Option* option, int64_t value) {
+  if (option != nullptr && option->count() > 0) o.pulses = value;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  CLI::App app{
+      "detection-batch: makes etalons and series, runs the solvers and simulations of the "
+      "detection workbench"};
+  app.require_subcommand(1, 1);
+
+  AlphabetOptions alphabet;
+  CLI::App* alphabetCommand = app.add_subcommand("alphabet", "print the etalons as JSON");
+  alphabetCommand->add_option("--amplitude", alphabet.amplitude, "amplitude setting")->capture_default_str();
+  alphabetCommand->add_option("--count", alphabet.count, "number of etalons")->capture_default_str();
+  alphabetCommand->add_option("--length", alphabet.length, "etalon length in samples")->capture_default_str();
+
+  SeriesOptions series;
+  int64_t seriesPulses = 0;
+  CLI::App* seriesCommand = app.add_subcommand("series", "make one noisy series and print it as JSON");
+  const CLI::Option* seriesPulsesOption = addSeriesOptions(*seriesCommand, series, seriesPulses, true);
+
+  ProcessOptions process;
+  int64_t processPulses = 0;
+  CLI::App* processCommand =
+      app.add_subcommand("process", "make a series, run the workbench's solver on it, print both as JSON");
+  const CLI::Option* processPulsesOption =
+      addSeriesOptions(*processCommand, process.series, processPulses, true);
+  addProcessOptions(*processCommand, process);
+
+  SimulateOptions simulate;
+  int64_t unusedPulses = 0;
+  CLI::App* simulateCommand =
+      app.add_subcommand("simulate", "run a statistical simulation and write its error tables as CSV");
+  addSeriesOptions(*simulateCommand, simulate.process.series, unusedPulses, false);
+  addProcessOptions(*simulateCommand, simulate.process);
+  int64_t pulsesFrom = 0;
+  int64_t pulsesTo = 0;
+  const CLI::Option* fromOption = simulateCommand->add_option(
+      "--pulses-from", pulsesFrom, "first pulse count (default: fewest admissible)");
+  const CLI::Option* toOption =
+      simulateCommand->add_option("--pulses-to", pulsesTo, "last pulse count (default: most admissible)");
+  simulateCommand
+      ->add_option("--pulses-step", simulate.pulsesStep, "step between pulse counts (0 counts as 1)")
+      ->capture_default_str();
+  simulateCommand->add_option("--noise-first", simulate.noiseFirst, "first noise level")
+      ->capture_default_str();
+  simulateCommand->add_option("--noise-steps", simulate.noiseSteps, "number of noise levels")
+      ->capture_default_str();
+  simulateCommand->add_option("--noise-step", simulate.noiseStep, "noise increment per step")
+      ->capture_default_str();
+  simulateCommand->add_option("--repeats", simulate.repeats, "trials per cell")->capture_default_str();
+  simulateCommand->add_option("--threads", simulate.threads, "worker threads, 0 = all cores")
+      ->capture_default_str();
+  simulateCommand->add_option("--csv", simulate.csv, "write the CSV to this file instead of standard output");
+
+  if (argc > 1 && argv[1][0] != '-') {
+    const std::string name = argv[1];
+    if (name != "alphabet" && name != "series" && name != "process" && name != "simulate") {
+      std::fprintf(stderr,
+                   "detection-batch: unknown subcommand \"%s\" (alphabet, series, process or simulate)\n",
+                   argv[1]);
+      return kExitBadOptions;
+    }
+  }
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForAllHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::ParseError& e) {
+    std::fprintf(stderr, "detection-batch: %s\n", e.what());
+    return kExitBadOptions;
+  }
+
+  try {
+    if (alphabetCommand->parsed()) return runAlphabet(checkAlphabet(alphabet));
+    if (seriesCommand->parsed()) {
+      takePulses(series, seriesPulsesOption, seriesPulses);
+      return runSeries(checkSeries(series));
+    }
+    if (processCommand->parsed()) {
+      takePulses(process.series, processPulsesOption, processPulses);
+      return runProcess(checkProcess(process));
+    }
+    if (fromOption->count() > 0) simulate.pulsesFrom = pulsesFrom;
+    if (toOption->count() > 0) simulate.pulsesTo = pulsesTo;
+    return runSimulate(checkSimulate(simulate));
+  } catch (const OptionError& e) {
+    std::fprintf(stderr, "detection-batch: %s\n", e.what());
+    return kExitBadOptions;
+  }
+}

@@ -1,0 +1,27 @@
+#pragma once
+#include <cstdio>
+#include <string>
+
+#include "platform/window.h"
+
+// The window of the command-line companion: it has no screen, so every message box of
+// the libraries becomes lines on standard error (or the given stream): "[caption] text",
+// or the text alone when there is no caption. A box is answered as a user who reads it
+// and goes on would answer: OK, or Yes for a yes/no question.
+class StderrWindow : public Window {
+ public:
+  explicit StderrWindow(std::FILE* out = stderr) : out_(out) {}
+
+  int messageBox(const std::string& text, const std::string& caption, uint32_t style) override;
+
+  // Number of message boxes shown so far.
+  int messageCount() const { return messageCount_; }
+
+ private:
+  std::FILE* out_;
+  int messageCount_ = 0;
+};
+
+// The lines a message box becomes: "[caption] text" (the text alone without a caption),
+// trailing line breaks of the text dropped, ending with one line break.
+std::string messageLines(const std::string& text, const std::string& caption);

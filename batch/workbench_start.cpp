@@ -1,0 +1,78 @@
+#include "batch/workbench_start.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "batch/options.h"
+#include "processing/chains_header.h"
+#include "signal/series_header.h"
+#include "simulation/rest_err_header.h"
+
+namespace {
+
+// The start values with which the workbench makes its first series.
+constexpr uint32_t kStartSeriesSize = 1200;
+constexpr uint16_t kStartTmin = 40;
+constexpr uint16_t kStartTmax = 181;
+constexpr uint16_t kStartPulses = 18;
+constexpr uint16_t kStartSequenceCapacity = 30;
+constexpr uint16_t kStartDetectionEtalon = 1;
+constexpr uint16_t kStartSavedLevel = 100;
+
+}  // namespace
+
+WorkbenchStart::WorkbenchStart() {
+  ready = makePulses(window, kBatchAmplitude, kBatchEtalons, kBatchImpulseSize, alphabet, seeds) == 1;
+  if (!ready) return;
+  // The workbench makes a first series at start (no noise, no solver); it advances the
+  // placement and cut-off seeds, so later series start from where the workbench's do.
+  std::vector<uint16_t> sequence(kStartSequenceCapacity, kStartDetectionEtalon);
+  series = getCutOffSeries(window, kBatchEtalons, alphabet, kBatchImpulseSize, kStartTmin, kStartTmax,
+                           kStartSeriesSize, kStartPulses, sequence.data(), kBatchAmplitude, kStartSavedLevel,
+                           series, seeds);
+}
+
+WorkbenchStart::~WorkbenchStart() {
+  freeSeriesHeader(window, series);
+  freeChainsHeader(window, chains);
+  freeRestErrHeader(window, errors);
+  freePulses(alphabet, kAlphabetRecords);
+}
+
+std::vector<uint16_t> extendedSequence(const std::vector<uint16_t>& given, size_t capacity) {
+  std::vector<uint16_t> sequence(std::max(capacity, given.size()),
+                                 given.empty() ? uint16_t{1} : given.back());
+  std::copy(given.begin(), given.end(), sequence.begin());
+  return sequence;
+}
+
+bool prepareSeriesHeader(WorkbenchStart& start, const SeriesSettings& settings) {
+  start.series = getCutOffSeriesHeader(start.window, kBatchEtalons, kBatchImpulseSize, settings.tmin,
+                                       settings.tmax, settings.length, start.series);
+  return start.series != nullptr;
+}
+
+bool makeNoisySeries(WorkbenchStart& start, const SeriesSettings& settings, std::vector<uint16_t>& sequence) {
+  if (sequence.size() < settings.maxPulses)
+    sequence.resize(settings.maxPulses, sequence.empty() ? 1 : sequence.back());
+  const int messagesBefore = start.window.messageCount();
+  if (settings.unknown) {
+    start.series = getRandomCountSeries(start.window, kBatchEtalons, start.alphabet, kBatchImpulseSize,
+                                        settings.tmin, settings.tmax, settings.length, sequence.data(),
+                                        kBatchAmplitude, settings.makingLevel, start.series, start.seeds);
+  } else {
+    start.series =
+        getCutOffSeries(start.window, kBatchEtalons, start.alphabet, kBatchImpulseSize, settings.tmin,
+                        settings.tmax, settings.length, settings.pulses, sequence.data(), kBatchAmplitude,
+                        settings.makingLevel, start.series, start.seeds);
+  }
+  // getCutOffSeries hands back its header even when makeExtSeries refused the parameters;
+  // that refusal has shown a message.
+  if (start.series == nullptr || start.window.messageCount() != messagesBefore) {
+    if (start.window.messageCount() == messagesBefore)
+      std::fputs("detection-batch: the series could not be made\n", stderr);
+    return false;
+  }
+  addNoise(start.window, settings.noise, kBatchAmplitude, start.series, start.seeds.seedNoise);
+  return true;
+}
