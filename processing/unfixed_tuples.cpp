@@ -1,0 +1,317 @@
+#include "processing/unfixed_tuples.h"
+
+#include <new>
+#include <stdexcept>
+#include <utility>
+#include <vector>
+
+#include "platform/window.h"
+#include "processing/chains_header.h"
+#include "processing/interval_set.h"
+#include "processing/position_sets.h"
+#include "processing/solver_input.h"
+#include "processing/tuple_chain.h"
+#include "processing/tuple_dump.h"
+#include "processing/tuple_fragments.h"
+#include "processing/tuple_segmentation.h"
+#include "processing/window_minima.h"
+#include "processing/working_limits.h"
+#include "signal/series_header.h"
+
+namespace {
+
+constexpr int32_t kDetectInfinity = 99999999;
+constexpr int32_t kRecognizeInfinity = 999999999;
+const char* const kDumpCaption = " About TuplesDetection ";
+
+struct UnfixedRun {
+  int32_t positions = 0;  // N - n + 1
+  int32_t jmax = 0;
+  int32_t infinity = 0;
+  int32_t tmin = 0;
+  int32_t tmax = 0;
+  TupleFragments fragments;
+  std::vector<int32_t> g;              // value per layer and position, layer-major
+  std::vector<int32_t> pred;           // predecessor position per layer and position
+  std::vector<int32_t> windowStorage;  // 4 values per layer and position
+  std::vector<SlidingArgMin> windows;  // one per layer, read by the next layer
+  std::vector<int32_t> member;         // etalon number of each layer of the current tuple
+  std::vector<const int32_t*> score;   // best-fragment scores of each layer's etalon
+  PositionSets sets;
+  IntervalSet* firstOnly = nullptr;
+  IntervalSet* both = nullptr;
+  IntervalSet* laterOnly = nullptr;
+  TupleChain current;
+  TupleChain best;
+  bool found = false;
+  int32_t bestValue = 0;
+  int32_t bestSubset = 0;
+
+  UnfixedRun() = default;
+  UnfixedRun(const UnfixedRun&) = delete;
+  UnfixedRun& operator=(const UnfixedRun&) = delete;
+  ~UnfixedRun() {
+    freePositionSets(sets);
+    freeIntervalSet(firstOnly);
+    freeIntervalSet(both);
+    freeIntervalSet(laterOnly);
+  }
+};
+
+// The smallest value below `start` in p's window [p - tmax, p - tmin] of layer values v, and
+// its position (-2 when none), the lowest position winning ties. Every position entering a
+// window holds its final value for the current step.
+void windowMinimum(UnfixedRun& run, SlidingArgMin& w, const int32_t* v, int32_t p, int32_t start,
+                   int32_t& minimum, int32_t& at) {
+  if (run.tmin == 0) {
+    // The window reaches p itself, whose other layers are being filled: scan it directly.
+    minimum = start;
+    at = -2;
+    for (int32_t m = p - run.tmax < 0 ? 0 : p - run.tmax; m <= p; ++m)
+      if (v[m] < minimum) {
+        minimum = v[m];
+        at = m;
+      }
+    return;
+  }
+  if (run.tmax < run.tmin) {
+    minimum = start;
+    at = -2;
+    return;
+  }
+  slidingArgMin(w, p, run.tmin, run.tmax, start, minimum, at);
+}
+
+void resetWindows(UnfixedRun& run, int32_t layers) {
+  if (run.tmin == 0 || run.tmax < run.tmin) return;
+  for (int32_t l = 0; l < layers; ++l)
+    startSlidingArgMin(run.windows[l], run.g.data() + static_cast<size_t>(l) * run.positions,
+                       run.windowStorage.data() + 4 * static_cast<size_t>(l) * run.positions, run.positions,
+                       run.tmin, run.tmax);
+}
+
+// Checks the input and allocates everything the run needs. Returns false after the memory
+// message, or quietly for a refusal.
+bool prepareRun(Window& window, UnfixedRun& run, const PulseHeader* alphabet, int32_t count,
+                const int32_t* sizes, const int32_t* const* subsets, uint16_t tmin, uint16_t tmax,
+                uint16_t level, const ChainsHeader* chains, const SeriesHeader* series) {
+  if (!seriesUsable(series, series == nullptr ? 0 : series->wMaxPulses)) return false;
+  const uint16_t n = series->wImpulseSize;
+  if (n == 0 || !tupleListUsable(alphabet, series->wEtalonsQuantity, count, sizes, subsets, n)) return false;
+  run.jmax = series->wMaxPulses;
+  if (chains != nullptr && chains->wMaxPulses < run.jmax) return false;
+  run.tmin = tmin;
+  run.tmax = tmax;
+  const int64_t lastStart = int64_t{series->dwSeriesSize} - n;
+  run.positions = lastStart >= 0 ? static_cast<int32_t>(lastStart + 1) : 0;
+  int32_t largest = 0;
+  for (int32_t i = 0; i < count; ++i)
+    if (sizes[i] > largest) largest = sizes[i];
+  const int32_t layers = largest < run.jmax ? largest : run.jmax;
+
+  const char* energyMessage = "Нет памяти для EtalonsPartialEnergy!";
+  try {
+    const uint64_t values = tupleFragmentValues(tupleDistinctEtalons(count, sizes, subsets), run.positions) +
+                            static_cast<uint64_t>(largest);
+    if (values > kMaxSolverWorkingValues) throw std::bad_alloc();
+    run.member.resize(static_cast<size_t>(largest));
+    run.score.resize(static_cast<size_t>(largest));
+    if (run.positions > 0)
+      computeTupleFragments(run.fragments, alphabet, count, sizes, subsets, n, level, series->lpNoisyData,
+                            series->dwSeriesSize);
+  } catch (const std::bad_alloc&) {
+    window.messageBox(energyMessage, "", kMbOk);
+    return false;
+  } catch (const std::length_error&) {
+    window.messageBox(energyMessage, "", kMbOk);
+    return false;
+  }
+  const char* layersMessage = "Нет памяти для G_on_layers!";
+  try {
+    const uint64_t cells = static_cast<uint64_t>(layers) * static_cast<uint64_t>(run.positions);
+    if (uint64_t{6} * cells + uint64_t{8} * run.jmax > kMaxSolverWorkingValues) throw std::bad_alloc();
+    run.g.resize(static_cast<size_t>(cells));
+    run.pred.resize(static_cast<size_t>(cells));
+    run.windowStorage.resize(4 * static_cast<size_t>(cells));
+    run.windows.resize(static_cast<size_t>(layers));
+    reserveTupleChain(run.current, static_cast<uint16_t>(run.jmax));
+    reserveTupleChain(run.best, static_cast<uint16_t>(run.jmax));
+    if (!buildPositionSets(run.sets, series->dwSeriesSize, n, tmin, tmax, series->wMinPulses,
+                           series->wMaxPulses) ||
+        !splitPositionSets(run.sets, run.firstOnly, run.both, run.laterOnly))
+      throw std::bad_alloc();
+  } catch (const std::bad_alloc&) {
+    window.messageBox(layersMessage, "", kMbOk);
+    return false;
+  } catch (const std::length_error&) {
+    window.messageBox(layersMessage, "", kMbOk);
+    return false;
+  }
+  return true;
+}
+
+void showDump(Window& window, const UnfixedRun& run, const char* title, const IntervalSet& set,
+              int32_t layers, bool layerHeaders) {
+  std::vector<const int32_t*> g(static_cast<size_t>(layers)), pred(static_cast<size_t>(layers));
+  for (int32_t l = 0; l < layers; ++l) {
+    g[l] = run.g.data() + static_cast<size_t>(l) * run.positions;
+    pred[l] = run.pred.data() + static_cast<size_t>(l) * run.positions;
+  }
+  window.messageBox(tupleDumpText(title, set, layers, g.data(), pred.data(), layerHeaders), kDumpCaption,
+                    kMbOk);
+}
+
+// One tuple, from the tables' starting values to the chain cut into tuples: fills run.current
+// and returns true when a chain is accepted.
+bool tupleChain(Window& window, UnfixedRun& run, int32_t size, const int32_t* tuple, bool verbose) {
+  const int32_t layers = size < run.jmax ? size : run.jmax;
+  const int32_t P = run.positions;
+  if (layers < 1 || P < 1) return false;
+  const int32_t inf = run.infinity;
+  for (int32_t l = 0; l < layers; ++l) {
+    run.member[l] = tuple[l];
+    run.score[l] = run.fragments.score[run.fragments.rowOf[tuple[l] - 1]].data();
+  }
+  int32_t* g = run.g.data();
+  int32_t* pred = run.pred.data();
+  const size_t cells = static_cast<size_t>(layers) * P;
+  for (size_t c = 0; c < cells; ++c) {
+    g[c] = inf;
+    pred[c] = inf;
+  }
+
+  // Positions that can only start a chain: layer 0 alone.
+  const int32_t* first = run.score[0];
+  for (uint16_t i = 0; i < run.firstOnly->count; ++i)
+    for (int32_t p = run.firstOnly->starts[i]; p <= run.firstOnly->ends[i]; ++p) {
+      g[p] = first[p];
+      pred[p] = -1;
+    }
+  if (verbose) showDump(window, run, "omega_minus - omega_tilda: ", *run.firstOnly, 1, false);
+
+  // Positions that can be first or later: a pulse extends a chain of negative value on the
+  // previous layer, or (on layer 0) starts a new one.
+  resetWindows(run, layers);
+  for (uint16_t i = 0; i < run.both->count; ++i)
+    for (int32_t p = run.both->starts[i]; p <= run.both->ends[i]; ++p)
+      for (int32_t l = 0; l < layers; ++l) {
+        const int32_t src = l == 0 ? layers - 1 : l - 1;
+        int32_t minimum = 0;
+        int32_t at = -2;
+        windowMinimum(run, run.windows[src], g + static_cast<size_t>(src) * P, p, 0, minimum, at);
+        const int32_t score = run.score[l][p];
+        const size_t c = static_cast<size_t>(l) * P + p;
+        if (minimum < 0) {
+          g[c] = wrapAdd(minimum, score);
+          pred[c] = at;
+        } else if (l == 0) {
+          g[c] = score;
+          pred[c] = -1;
+        } else {
+          g[c] = inf;
+          pred[c] = -2;
+        }
+      }
+  if (verbose) showDump(window, run, "omega_minus x omega_tilda: ", *run.both, layers, true);
+
+  // Positions that can only be later pulses.
+  resetWindows(run, layers);
+  for (uint16_t i = 0; i < run.laterOnly->count; ++i)
+    for (int32_t p = run.laterOnly->starts[i]; p <= run.laterOnly->ends[i]; ++p)
+      for (int32_t l = 0; l < layers; ++l) {
+        const int32_t src = l == 0 ? layers - 1 : l - 1;
+        int32_t minimum = inf;
+        int32_t at = -2;
+        windowMinimum(run, run.windows[src], g + static_cast<size_t>(src) * P, p, inf, minimum, at);
+        const size_t c = static_cast<size_t>(l) * P + p;
+        g[c] = wrapAdd(minimum, run.score[l][p]);
+        pred[c] = at;
+      }
+
+  // End of the chain: the lowest position, then the lowest layer, of the smallest value.
+  int32_t best = inf;
+  int32_t endP = -1;
+  int32_t endL = 0;
+  for (uint16_t i = 0; i < run.sets.last->count; ++i)
+    for (int32_t p = run.sets.last->starts[i]; p <= run.sets.last->ends[i]; ++p)
+      for (int32_t l = 0; l < layers; ++l)
+        if (g[static_cast<size_t>(l) * P + p] < best) {
+          best = g[static_cast<size_t>(l) * P + p];
+          endP = p;
+          endL = l;
+        }
+  if (endP < 0) return false;
+
+  // Count the pulses, one layer back per step; a chain longer than the lists is refused.
+  int32_t count = 0;
+  for (int32_t p = endP, l = endL; p >= 0; l = (l + layers - 1) % layers) {
+    if (p >= P || ++count > run.jmax) return false;
+    p = pred[static_cast<size_t>(l) * P + p];
+  }
+  TupleChain& chain = run.current;
+  chain.value = best;
+  chain.count = static_cast<uint16_t>(count);
+  for (int32_t j = count - 1, p = endP, l = endL; j >= 0; --j) {
+    const int32_t number = run.member[l];
+    const int32_t row = run.fragments.rowOf[number - 1];
+    chain.positions[j] = p;
+    chain.etalons[j] = number;
+    chain.begins[j] = run.fragments.begin[row][p];
+    chain.ends[j] = run.fragments.end[row][p];
+    p = pred[static_cast<size_t>(l) * P + p];
+    l = (l + layers - 1) % layers;
+  }
+  chain.tuples =
+      segmentTuples(chain.count, static_cast<uint32_t>(size), 0, chain.firsts.data(), chain.lasts.data());
+  return true;
+}
+
+int32_t runUnfixed(Window& window, const PulseHeader* alphabet, const int32_t* sizes,
+                   const int32_t* const* subsets, int32_t count, uint16_t tmin, uint16_t tmax, uint16_t level,
+                   ChainsHeader* chains, SeriesHeader* series, int32_t& verboseTuples, bool recognize) {
+  UnfixedRun run;
+  run.infinity = recognize ? kRecognizeInfinity : kDetectInfinity;
+  run.bestValue = run.infinity;
+  if (!prepareRun(window, run, alphabet, count, sizes, subsets, tmin, tmax, level, chains, series)) return 0;
+  if (chains != nullptr) clearChainsForRun(*chains, 0, 0, static_cast<uint16_t>(run.jmax));
+  for (int32_t i = 0; i < count; ++i) {
+    if (!tupleChain(window, run, sizes[i], subsets[i], verboseTuples != 0)) continue;
+    if (run.current.value < run.bestValue) {
+      run.bestValue = run.current.value;
+      run.bestSubset = i + 1;
+      run.found = true;
+      std::swap(run.current, run.best);
+      if (chains != nullptr)
+        insertChain(*chains, run.best.value, run.best.count, run.best.etalons.data(),
+                    run.best.positions.data(), run.best.begins.data(), run.best.ends.data(),
+                    ChainRowCopy::kOwnLength);
+    } else if (chains != nullptr) {
+      insertChain(*chains, run.current.value, run.current.count, run.current.etalons.data(),
+                  run.current.positions.data(), run.current.begins.data(), run.current.ends.data(),
+                  ChainRowCopy::kOwnLength);
+    }
+  }
+  writeTupleChain(*series, run.found ? &run.best : nullptr);
+  if (recognize) series->wRecognizedSubset = static_cast<int16_t>(run.bestSubset);
+  if (chains != nullptr) chains->wSeekingPulsesQuantity = run.found ? run.best.count : 0;
+  verboseTuples = 0;
+  return recognize ? run.bestSubset : 1;
+}
+
+}  // namespace
+
+int detectUnfixedTuples(Window& window, const PulseHeader* alphabet, int32_t tupleSize, const int32_t* tuple,
+                        uint16_t, uint16_t tmin, uint16_t tmax, uint16_t level, ChainsHeader* chains,
+                        SeriesHeader* series, int32_t& verboseTuples) {
+  const int32_t* rows[1] = {tuple};
+  return runUnfixed(window, alphabet, &tupleSize, rows, 1, tmin, tmax, level, chains, series, verboseTuples,
+                    false);
+}
+
+int32_t recognizeUnfixedTuples(Window& window, const PulseHeader* alphabet, const int32_t* subsetSizes,
+                               const int32_t* const* subsets, int32_t subsetCount, uint16_t, uint16_t tmin,
+                               uint16_t tmax, uint16_t level, ChainsHeader* chains, SeriesHeader* series,
+                               int32_t& verboseTuples) {
+  return runUnfixed(window, alphabet, subsetSizes, subsets, subsetCount, tmin, tmax, level, chains, series,
+                    verboseTuples, true);
+}

@@ -1,0 +1,64 @@
+#pragma once
+#include <cstdint>
+
+// Smallest values over sliding windows of a row of criterion values: for p = first .. last,
+// out[p - first] = the smallest of start and the values v[l] (v indexed from vlo) over
+// l in [p - tmax, p - tmin] clipped to [vlo, vhi]; `start` when that window is empty.
+// Prefix and suffix minima inside blocks of tmax - tmin + 1 values make every window two
+// lookups, without branches on the data. scratch must hold 2 x (vhi - vlo + 1) values.
+void clippedWindowMinima(const int32_t* v, int32_t vlo, int32_t vhi, int32_t first, int32_t last,
+                         int32_t tmin, int32_t tmax, int32_t start, int32_t* scratch, int32_t* out);
+
+// Window minima with their positions over a row whose values become final in ascending order
+// of position, for windows [p - tmax, p - tmin] (positions >= 0) that slide right as p grows.
+// The lowest position wins ties. Prefix minima are kept as the values arrive and the suffix
+// minima of a block of tmax - tmin + 1 positions once the block is complete, so a window is
+// two lookups whatever the data.
+struct SlidingArgMin {
+  const int32_t* v = nullptr;
+  int32_t* prefixValue = nullptr;
+  int32_t* prefixAt = nullptr;
+  int32_t* suffixValue = nullptr;
+  int32_t* suffixAt = nullptr;
+  int32_t block = 1;
+  int32_t next = 0;        // first position not taken in yet
+  int32_t blockStart = 0;  // start of the block holding position next - 1
+};
+
+// Starts the windows over the row v of `length` values; storage holds 4 x length values.
+// Requires tmin <= tmax.
+void startSlidingArgMin(SlidingArgMin& w, const int32_t* v, int32_t* storage, int32_t length, int32_t tmin,
+                        int32_t tmax);
+
+// Takes in the positions up to `to` (their values must be final; to < length).
+void takeSlidingArgMin(SlidingArgMin& w, int32_t to);
+
+// The smallest value below `start` in p's window and its position; minimum = start and
+// at = -2 when the window holds none. p never decreases between calls, and every position
+// up to p - tmin holds its final value.
+inline void slidingArgMin(SlidingArgMin& w, int32_t p, int32_t tmin, int32_t tmax, int32_t start,
+                          int32_t& minimum, int32_t& at) {
+  minimum = start;
+  at = -2;
+  const int32_t b = p - tmin;
+  if (b < 0) return;
+  const int32_t a = p - tmax < 0 ? 0 : p - tmax;
+  if (w.next <= b) takeSlidingArgMin(w, b);
+  int32_t value;
+  int32_t where;
+  if (a < w.blockStart && w.prefixValue[b] < w.suffixValue[a]) {
+    value = w.prefixValue[b];
+    where = w.prefixAt[b];
+  } else if (a < w.blockStart) {
+    value = w.suffixValue[a];
+    where = w.suffixAt[a];
+  } else {
+    // Inside one block the window begins at the block's start.
+    value = w.prefixValue[b];
+    where = w.prefixAt[b];
+  }
+  if (value < start) {
+    minimum = value;
+    at = where;
+  }
+}
