@@ -1,44 +1,48 @@
 #include "processing/fragment_rows.h"
 
+#include <cstring>
 #include <vector>
 
 #include "processing/matching_step.h"
 
 namespace {
 
-constexpr int32_t kBlock = 256;  // positions handled together
+constexpr int32_t kBlock = 128;  // positions handled together
 
-// Adds sample i of the etalon to the running correlations c and writes row i+1 of F.
-void correlationRow(int32_t si, const int16_t* __restrict xi, uint32_t pi, uint32_t* __restrict c,
-                    int32_t* __restrict fi) {
+// The etalon's samples are taken from the last to the first. With D[r] = sum over k >= r of
+// s[k] x[p+k] (the correlation of the etalon's tail from r) and G[r] = 2 D[r] - (E - P[r]),
+// G[r] = F[r] - F[n] where F[i] = P[i] - 2 C[i] and C[i] is the correlation of the first i
+// samples. The part [b, e] scores F[e+1] - F[b] = G[e+1] - G[b]: the best end of a begin b is
+// the lowest row of the smallest G at or above firstEnd[b] + 1, and the whole pulse scores
+// F[n] = E - 2 D[0]. One downward sweep thus gives the suffix minima and then the begins.
+
+// d[q] += s x[q]: the running correlation of one more etalon sample (16-bit operands).
+void addProducts(int16_t s, const int16_t* __restrict x, uint32_t* __restrict d) {
+  for (int32_t q = 0; q < kBlock; ++q) d[q] += static_cast<uint32_t>(int32_t{s} * int32_t{x[q]});
+}
+
+// Row r of G joins the suffix minima m (with their rows); coming downwards, a lower row wins
+// ties.
+void joinSuffix(const uint32_t* __restrict d, uint32_t rest, int32_t r, int32_t* __restrict m,
+                int32_t* __restrict mRow) {
   for (int32_t q = 0; q < kBlock; ++q) {
-    c[q] += static_cast<uint32_t>(si * int32_t{xi[q]});
-    fi[q] = static_cast<int32_t>(pi - 2u * c[q]);
+    const int32_t g = static_cast<int32_t>(2u * d[q] - rest);
+    const bool take = g <= m[q];
+    m[q] = take ? g : m[q];
+    mRow[q] = take ? r : mRow[q];
   }
 }
 
-// One row of suffix minima: the lower of row i and the minima above it, row i winning ties.
-void suffixRow(const int32_t* __restrict fi, const int32_t* __restrict up, const int32_t* __restrict upArg,
-               int32_t* __restrict si, int32_t* __restrict sai, int32_t i) {
-  // Selections by mask (all ones when row i is taken) keep the loop free of branches.
+// Offers the best part beginning at b, its end from the suffix minima sm kept for b; coming
+// downwards, a lower begin wins ties.
+void offerBegin(const uint32_t* __restrict d, uint32_t rest, const int32_t* __restrict sm, int32_t b,
+                int32_t* __restrict best, int32_t* __restrict bestB) {
   for (int32_t q = 0; q < kBlock; ++q) {
-    const int32_t take = -static_cast<int32_t>(fi[q] <= up[q]);
-    si[q] = (fi[q] & take) | (up[q] & ~take);
-    sai[q] = (i & take) | (upArg[q] & ~take);
-  }
-}
-
-// Offers the best part beginning at b (its end taken from the suffix minima of row at).
-void offerBegin(const int32_t* __restrict fb, const int32_t* __restrict sat, const int32_t* __restrict aat,
-                int32_t* __restrict best, int32_t* __restrict bestB, int32_t* __restrict bestE,
-                int32_t* __restrict improved, int32_t b) {
-  for (int32_t q = 0; q < kBlock; ++q) {
-    const int32_t score = static_cast<int32_t>(static_cast<uint32_t>(sat[q]) - static_cast<uint32_t>(fb[q]));
-    const int32_t take = -static_cast<int32_t>(score < best[q]);
-    best[q] = (score & take) | (best[q] & ~take);
-    bestB[q] = (b & take) | (bestB[q] & ~take);
-    bestE[q] = ((aat[q] - 1) & take) | (bestE[q] & ~take);
-    improved[q] |= take & 1;
+    const uint32_t g = 2u * d[q] - rest;
+    const int32_t score = static_cast<int32_t>(static_cast<uint32_t>(sm[q]) - g);
+    const bool take = score <= best[q];
+    best[q] = take ? score : best[q];
+    bestB[q] = take ? b : bestB[q];
   }
 }
 
@@ -49,77 +53,78 @@ void offerKeptPartsOver(FragmentMatcher& matcher, std::size_t t, const int16_t* 
   if (last < first) return;
   const MatchEtalon& m = matcher.etalons[t];
   const int32_t n = matcher.n;
-  const std::size_t rows = static_cast<std::size_t>(n) + 1;
-  // Row i of f holds F[i] = P[i] - 2 C[i] of every position of the block, C[i] being the
-  // running correlation over the first i samples; the part [b, e] scores F[e+1] - F[b].
-  // Scratch kept in the matcher between calls; every value read below is written first.
-  std::vector<int32_t>& f = matcher.rowsF;
-  std::vector<int32_t>& sm = matcher.rowsMin;
-  std::vector<int32_t>& sa = matcher.rowsArg;
-  std::vector<int16_t>& xb = matcher.blockSamples;
-  for (std::vector<int32_t>* v : {&f, &sm, &sa})
-    if (v->size() < rows * kBlock) v->resize(rows * kBlock);
-  if (xb.size() < static_cast<std::size_t>(kBlock) + n) xb.resize(static_cast<std::size_t>(kBlock) + n);
-  // Suffix minima are needed from the lowest admissible end + 1 upward.
+  const int32_t begins = m.firstNoStart;
+  const uint32_t energy = static_cast<uint32_t>(m.energies[n]);
+  // The rows at which a begin's suffix minima are kept (firstEnd[b] + 1, not decreasing in b):
+  // group[r] numbers them, -1 elsewhere; groupOf[b] is the group of begin b.
+  std::vector<int32_t> group(static_cast<std::size_t>(n) + 1, -1);
+  std::vector<int32_t> groupOf(static_cast<std::size_t>(begins));
+  int32_t groups = 0;
   int32_t lowestRow = n;
-  for (int32_t b = 0; b < m.firstNoStart; ++b)
-    if (m.firstEnd[b] + 1 < lowestRow) lowestRow = m.firstEnd[b] + 1;
-  if (lowestRow < 1) lowestRow = 1;
+  for (int32_t b = begins - 1; b >= 0; --b) {
+    const int32_t at = m.firstEnd[b] + 1;
+    if (group[at] < 0) group[at] = groups++;
+    groupOf[b] = group[at];
+    if (at < lowestRow) lowestRow = at;
+  }
+
+  // Scratch kept in the matcher between calls; every value read below is written first.
+  std::vector<int32_t>& work = matcher.rowsF;
+  std::vector<int32_t>& keptMin = matcher.rowsMin;
+  std::vector<int32_t>& keptRow = matcher.rowsArg;
+  std::vector<int16_t>& xb = matcher.blockSamples;
+  if (work.size() < 5u * kBlock) work.resize(5u * kBlock);
+  const std::size_t kept = static_cast<std::size_t>(groups > 0 ? groups : 1) * kBlock;
+  if (keptMin.size() < kept) keptMin.resize(kept);
+  if (keptRow.size() < kept) keptRow.resize(kept);
+  if (xb.size() < static_cast<std::size_t>(kBlock) + n) xb.resize(static_cast<std::size_t>(kBlock) + n);
+  uint32_t* d = reinterpret_cast<uint32_t*>(work.data());
+  int32_t* sm = work.data() + kBlock;
+  int32_t* smRow = work.data() + 2 * kBlock;
+  int32_t* best = work.data() + 3 * kBlock;
+  int32_t* bestB = work.data() + 4 * kBlock;
 
   for (int32_t base = first; base <= last; base += kBlock) {
     const int32_t width = last - base + 1 < kBlock ? last - base + 1 : kBlock;
     // The samples under the block; positions past `last` see zeros and are not reported.
     const int32_t used = width + n - 1;
-    for (int32_t i = 0; i < used; ++i) xb[i] = x[base + i];
+    std::memcpy(xb.data(), x + base, static_cast<std::size_t>(used) * sizeof(int16_t));
     for (int32_t i = used; i < kBlock + n; ++i) xb[i] = 0;
 
-    uint32_t c[kBlock];
     for (int32_t q = 0; q < kBlock; ++q) {
-      c[q] = 0;
-      f[q] = 0;
-    }
-    for (int32_t i = 0; i < n; ++i) {
-      const int32_t si = m.samples[i];
-      const int16_t* xi = xb.data() + i;
-      const uint32_t pi = static_cast<uint32_t>(m.energies[i + 1]);
-      correlationRow(si, xi, pi, c, f.data() + static_cast<std::size_t>(i + 1) * kBlock);
-    }
-
-    // Suffix minima of F over rows lowestRow .. n; the lowest row wins ties.
-    const int32_t* fn = f.data() + static_cast<std::size_t>(n) * kBlock;
-    int32_t* smn = sm.data() + static_cast<std::size_t>(n) * kBlock;
-    int32_t* san = sa.data() + static_cast<std::size_t>(n) * kBlock;
-    for (int32_t q = 0; q < kBlock; ++q) {
-      smn[q] = fn[q];
-      san[q] = n;
-    }
-    for (int32_t i = n - 1; i >= lowestRow; --i) {
-      const int32_t* fi = f.data() + static_cast<std::size_t>(i) * kBlock;
-      const int32_t* up = sm.data() + static_cast<std::size_t>(i + 1) * kBlock;
-      const int32_t* upArg = sa.data() + static_cast<std::size_t>(i + 1) * kBlock;
-      suffixRow(fi, up, upArg, sm.data() + static_cast<std::size_t>(i) * kBlock,
-                sa.data() + static_cast<std::size_t>(i) * kBlock, i);
-    }
-
-    // The whole pulse first, then the best end of every admissible begin, in order.
-    FragmentChoice* o = out + (base - first);
-    int32_t best[kBlock], bestB[kBlock], bestE[kBlock], improved[kBlock];
-    for (int32_t q = 0; q < width; ++q) {
-      const bool take = t == 0 || fn[q] < o[q].score;
-      best[q] = take ? fn[q] : o[q].score;
+      d[q] = 0;
+      sm[q] = 0;  // G[n] = 0
+      smRow[q] = n;
+      best[q] = INT32_MAX;
       bestB[q] = 0;
-      bestE[q] = n - 1;
-      improved[q] = take ? 1 : 0;
     }
-    for (int32_t q = width; q < kBlock; ++q) best[q] = bestB[q] = bestE[q] = improved[q] = 0;
-    for (int32_t b = 0; b < m.firstNoStart; ++b) {
-      const int32_t at = m.firstEnd[b] + 1;
-      const int32_t* fb = f.data() + static_cast<std::size_t>(b) * kBlock;
-      const int32_t* sat = sm.data() + static_cast<std::size_t>(at) * kBlock;
-      const int32_t* aat = sa.data() + static_cast<std::size_t>(at) * kBlock;
-      offerBegin(fb, sat, aat, best, bestB, bestE, improved, b);
+    auto keep = [&](int32_t r) {
+      const std::size_t at = static_cast<std::size_t>(group[r]) * kBlock;
+      std::memcpy(keptMin.data() + at, sm, kBlock * sizeof(int32_t));
+      std::memcpy(keptRow.data() + at, smRow, kBlock * sizeof(int32_t));
+    };
+    if (group[n] >= 0) keep(n);
+    for (int32_t r = n - 1; r >= 0; --r) {
+      addProducts(m.samples[r], xb.data() + r, d);
+      const uint32_t rest = energy - static_cast<uint32_t>(m.energies[r]);
+      if (r >= lowestRow) {
+        joinSuffix(d, rest, r, sm, smRow);
+        if (group[r] >= 0) keep(r);
+      }
+      if (r < begins)
+        offerBegin(d, rest, keptMin.data() + static_cast<std::size_t>(groupOf[r]) * kBlock, r, best, bestB);
     }
-    for (int32_t q = 0; q < width; ++q)
-      if (improved[q]) o[q] = FragmentChoice{best[q], m.alphabetIndex, bestB[q], bestE[q]};
+
+    // The whole pulse first, then the best begin (the lowest of equal scores) when strictly lower.
+    FragmentChoice* o = out + (base - first);
+    for (int32_t q = 0; q < width; ++q) {
+      const int32_t whole = static_cast<int32_t>(energy - 2u * d[q]);
+      if (t == 0 || whole < o[q].score) o[q] = FragmentChoice{whole, m.alphabetIndex, 0, n - 1};
+      if (begins > 0 && best[q] < o[q].score) {
+        const int32_t b = bestB[q];
+        const int32_t row = keptRow[static_cast<std::size_t>(groupOf[b]) * kBlock + q];
+        o[q] = FragmentChoice{best[q], m.alphabetIndex, b, row - 1};
+      }
+    }
   }
 }

@@ -1,0 +1,71 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/geometry.h"
+
+class Window;
+class Surface;
+struct AppState;
+struct ChainsHeader;
+struct SeriesHeader;
+
+// Where the parts of the result view go for a work area, a line height, the number of
+// etalons in use and the drawing settings (the first record of seriesLayoutTable).
+struct ResultGeometry {
+  int32_t stripWidth = 0, stripHeight = 0;       // sw, sh
+  int32_t marginX = 0, marginY = 0, halfMarginY = 0, bottomReserve = 0;  // mx, my, hy, q
+  int32_t x0 = 0;
+  int32_t stripTop[3] = {0, 0, 0};               // t1, t2, t3
+  int32_t textX = 0, textY = 0;                  // text block origin
+  // The alphabet box: 2 columns of `alphabetRows` cells of cellW x cellH.
+  int32_t alphabetRows = 0;
+  int32_t cellW = 0, cellH = 0;
+  int32_t boxLeft = 0, boxTop = 0, boxWidth = 0, boxHeight = 0;
+  Rect strip(int32_t i) const {
+    return Rect{x0, stripTop[i], x0 + stripWidth, stripTop[i] + stripHeight};
+  }
+};
+
+// Computes the geometry of the result view. Cannot fail; a work area too small gives
+// empty or negative sizes that draw nothing useful.
+ResultGeometry resultGeometry(const Rect& workArea, int32_t lineHeight, int32_t etalonsInUse, bool specialGraphSize);
+
+// The scale S of the strips: the series amplitude (128 when it is 0, doubled while below
+// the noise level), raised to 8/3 of the noise level, plus an eighth.
+int16_t resultScale(int16_t amplitude, int16_t noiseLevel);
+
+// The title of the alphabet box: " Alphabet, n items " (singular for one), or " Alph: n "
+// when the box is narrower than 100 pixels.
+std::string alphabetBoxTitle(int32_t etalons, int32_t boxWidth);
+
+// The lines of the text block under the strips and the chain table, as drawn: the
+// "Detected" line, the restore error, then (with a chains header) the table header, one
+// row per kept chain (at most 6) and the true configuration as row 0. Each row is split
+// at the column x0 + 100: `left` is drawn at x0, `right` at x0 + 100.
+struct ResultTextLine {
+  std::string left;
+  std::string right;
+  int32_t advance = 0;  // pixels from this line to the next
+};
+std::vector<ResultTextLine> resultTextLines(Window& window, const ChainsHeader* chains, const SeriesHeader& series,
+                                            int32_t lineHeight);
+
+// The header lines above the strips: run description (when stamped), series parameters,
+// pulse count with bounds, and the true pulse list.
+std::vector<std::string> resultHeaderLines(const ChainsHeader* chains, const SeriesHeader& series, int16_t amplitude);
+
+// Whether pulse lists show etalon letters: the first detected etalon is known, or, for a
+// stamped run, the task is not plain detection.
+bool resultShowsLetters(const ChainsHeader* chains, const SeriesHeader& series);
+
+// The result view: description, the three strips, the alphabet box, the text block with
+// the chain table and, for tuple runs, the pattern tuple box (whose rows are recorded in
+// subsetRowRect). Without a series only the work area outline is drawn. Returns 1.
+int drawResultView(Window& window, Surface& surface, AppState& state, uint16_t etalonsInUse,
+                   const uint16_t* etalonList, const ChainsHeader* chains, const SeriesHeader* series);
+
+// The pattern tuple box of a tuple run (see drawResultView).
+void drawPatternTupleBox(Window& window, Surface& surface, AppState& state, const ResultGeometry& g,
+                         const ChainsHeader& chains, const SeriesHeader& series, int16_t amplitude);

@@ -1,0 +1,306 @@
+#include "shell/parameter_dialogs.h"
+
+#include <algorithm>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "display/app_state.h"
+#include "platform/dialog.h"
+#include "platform/window.h"
+#include "shell/dialog_fields.h"
+#include "signal/pulse_bounds.h"
+#include "simulation/rest_err_header.h"
+
+namespace {
+
+constexpr uint16_t kOk = 1;
+constexpr uint16_t kCancel = 2;
+
+std::string readText(const Dialog& dialog, uint16_t id) {
+  return limitDialogText(dialog.itemText(id, kDialogReadLimit + 1));
+}
+
+int32_t readInt(const Dialog& dialog, uint16_t id) { return parseDialogInt(readText(dialog, id)); }
+
+void writeInt(Dialog& dialog, uint16_t id, int64_t value) { dialog.setItemText(id, std::to_string(value)); }
+
+void refuse(Window& window, const std::string& text, const std::string& caption) {
+  window.messageBox(text, caption, kMbOk | kMbIconWarning);
+}
+
+// Runs a dialog whose OK and Cancel set dialogAccepted; a dialog that cannot be opened
+// counts as cancelled.
+int runAccepting(Window& window, AppState& state, uint16_t templateId, DialogProcedure& procedure) {
+  state.dialogAccepted = 0;
+  return window.runDialog(templateId, procedure);
+}
+
+// ---- 105: series parameters -------------------------------------------------------------
+
+class CreateSeriesProcedure : public DialogProcedure {
+ public:
+  CreateSeriesProcedure(Window& window, AppState& state) : window_(window), state_(state) {}
+
+  bool onInit(Dialog& dialog) override {
+    writeInt(dialog, 1000, state_.dwSeriesSizeUsed);
+    writeInt(dialog, 1001, state_.wTmin);
+    writeInt(dialog, 1003, state_.wTmax);
+    writeInt(dialog, 1005, state_.makingLevelUsed);
+    writeInt(dialog, 1006, state_.processingLevelUsed);
+    writeInt(dialog, 1004, state_.detectionEtalonUsed);
+    return true;
+  }
+
+  bool onCommand(Dialog& dialog, uint16_t id) override {
+    if (id == kCancel) {
+      state_.dialogAccepted = 0;
+      dialog.endDialog(1);
+      return true;
+    }
+    if (id != kOk) return false;
+    const uint32_t size = static_cast<uint32_t>(readInt(dialog, 1000));
+    const uint16_t tmin = static_cast<uint16_t>(readInt(dialog, 1001));
+    const uint16_t tmax = static_cast<uint16_t>(readInt(dialog, 1003));
+    const int32_t making = readInt(dialog, 1005);
+    const int32_t etalon = readInt(dialog, 1004);
+    const int32_t processing = readInt(dialog, 1006);
+    if (!acceptable(size, tmin, tmax, making, processing, etalon)) return true;
+    state_.dialogSeriesSize = size;
+    state_.dialogTmin = tmin;
+    state_.dialogTmax = tmax;
+    state_.dialogMakingLevel = static_cast<int16_t>(making);
+    state_.detectionEtalon = etalon;
+    state_.dialogProcessingLevel = static_cast<int16_t>(processing);
+    state_.dialogAccepted = 1;
+    dialog.endDialog(1);
+    return true;
+  }
+
+ private:
+  bool acceptable(uint32_t size, uint16_t tmin, uint16_t tmax, int32_t making, int32_t processing,
+                  int32_t etalon) {
+    const std::string caption = "Create Series";
+    const uint32_t impulse = state_.wImpulseSize;
+    if (tmin == 0) {
+      refuse(window_, "Минимальный интервал должен быть больше 0!", caption);
+      return false;
+    }
+    if (tmax < tmin) {
+      refuse(window_, "Максимальный интервал не может быть меньше минимального!", caption);
+      return false;
+    }
+    if (size < impulse || size > kMaxDialogSeriesSize) {
+      refuse(window_,
+             "Длина серии должна быть от " + std::to_string(impulse) + " до " +
+                 std::to_string(kMaxDialogSeriesSize) + "!",
+             caption);
+      return false;
+    }
+    if ((uint64_t{size} - impulse + tmin) / tmin > 65535) {
+      refuse(window_, "Слишком много импульсов в серии!", caption);
+      return false;
+    }
+    if (making < 0 || making > 100 || processing < 0 || processing > 100) {
+      refuse(window_, "Уровень сохраняемой энергии должен быть от 0 до 100!", caption);
+      return false;
+    }
+    if (etalon < 1 || etalon > state_.wEtalonsQuantity) {
+      refuse(window_, "Номер эталона должен быть от 1 до " + std::to_string(state_.wEtalonsQuantity) + "!",
+             caption);
+      return false;
+    }
+    return true;
+  }
+
+  Window& window_;
+  AppState& state_;
+};
+
+// ---- 106: series structure --------------------------------------------------------------
+
+class SeriesStructureProcedure : public DialogProcedure {
+ public:
+  SeriesStructureProcedure(Window& window, AppState& state) : window_(window), state_(state) {}
+
+  bool onInit(Dialog& dialog) override {
+    // The number of entries shown, and read back at OK, is the request at the start.
+    shownCount_ = std::min(state_.wPulsesRequested, state_.etalonSequenceEditCapacity);
+    dialog.setItemText(1008, "Number of Pulses in Series (from " + std::to_string(state_.dialogMinPulses) +
+                                 " to " + std::to_string(state_.dialogMaxPulses) + ")");
+    writeInt(dialog, 1007, state_.wPulsesRequested);
+    dialog.setItemText(1009, "Sequence of Etalons in Series (values from 1 to " +
+                                 std::to_string(state_.wEtalonsQuantity) + ")");
+    dialog.setItemText(1010, formatDialogList(state_.etalonSequenceEdit, shownCount_));
+    writeInt(dialog, 1011, state_.noiseLevelUsed);
+    return true;
+  }
+
+  bool onCommand(Dialog& dialog, uint16_t id) override {
+    if (id == kCancel) {
+      state_.dialogAccepted = 0;
+      dialog.endDialog(1);
+      return true;
+    }
+    if (id != kOk) return false;
+    std::vector<uint16_t> sequence(shownCount_);
+    parseDialogList(readText(dialog, 1010), sequence.data(), sequence.size());
+    for (uint16_t value : sequence) {
+      if (value < 1 || value > state_.wEtalonsQuantity) {
+        refuse(window_,
+               "Номера эталонов в серии должны быть от 1 до " + std::to_string(state_.wEtalonsQuantity) + "!",
+               "Create Series");
+        return true;
+      }
+    }
+    state_.dialogPulses = static_cast<uint16_t>(readInt(dialog, 1007));
+    std::copy(sequence.begin(), sequence.end(), state_.etalonSequenceEdit);
+    state_.dialogNoiseLevel = static_cast<int16_t>(readInt(dialog, 1011));
+    state_.dialogAccepted = 1;
+    dialog.endDialog(1);
+    return true;
+  }
+
+ private:
+  Window& window_;
+  AppState& state_;
+  uint16_t shownCount_ = 0;
+};
+
+// ---- 107: required etalons --------------------------------------------------------------
+
+class RequiredEtalonsProcedure : public DialogProcedure {
+ public:
+  explicit RequiredEtalonsProcedure(AppState& state) : state_(state) {}
+
+  bool onInit(Dialog& dialog) override {
+    writeInt(dialog, 1014, state_.requiredCount);
+    dialog.setItemText(1012, "List of Required Etalons (from 1 to " + std::to_string(state_.wEtalonsQuantity) + ")");
+    const uint16_t shown = std::min(state_.requiredCount, state_.requiredCapacity);
+    dialog.setItemText(1013, formatDialogList(state_.requiredList, shown));
+    return true;
+  }
+
+  bool onCommand(Dialog& dialog, uint16_t id) override {
+    if (id == kCancel) {
+      state_.dialogAccepted = 0;
+      dialog.endDialog(1);
+      return true;
+    }
+    if (id != kOk) return false;
+    const int32_t count = readInt(dialog, 1014);
+    if (count > 0 && count <= state_.requiredCapacity) state_.requiredCount = static_cast<uint16_t>(count);
+    const uint16_t used = std::min(state_.requiredCount, state_.requiredCapacity);
+    parseDialogList(readText(dialog, 1013), state_.requiredList, used);
+    state_.dialogAccepted = 1;
+    dialog.endDialog(1);
+    return true;
+  }
+
+ private:
+  AppState& state_;
+};
+
+// ---- 110: simulation parameters ---------------------------------------------------------
+
+class SimulationParametersProcedure : public DialogProcedure {
+ public:
+  SimulationParametersProcedure(Window& window, AppState& state) : window_(window), state_(state) {}
+
+  bool onInit(Dialog& dialog) override {
+    // The admissible pulse range of the series chosen in dialog 105.
+    lowest_ = seriesMinPulses(state_.dialogSeriesSize, state_.wImpulseSize, state_.dialogTmax);
+    highest_ = maxPulsesFor(state_.dialogSeriesSize, state_.wImpulseSize, state_.dialogTmin);
+    writeInt(dialog, 1015, state_.dialogMinPulses);
+    writeInt(dialog, 1016, state_.dialogMaxPulses);
+    writeInt(dialog, 1017, state_.pulsesIncrement);
+    writeInt(dialog, 1019, state_.noiseInitialLevel);
+    writeInt(dialog, 1018, state_.noiseSteps);
+    writeInt(dialog, 1020, state_.noiseIncrement);
+    writeInt(dialog, 1021, state_.repeats);
+    return true;
+  }
+
+  bool onCommand(Dialog& dialog, uint16_t id) override {
+    if (id == kCancel) {
+      state_.dialogAccepted = 0;
+      dialog.endDialog(1);
+      return true;
+    }
+    if (id != kOk) return false;
+    const uint16_t from = static_cast<uint16_t>(readInt(dialog, 1015));
+    const uint16_t to = static_cast<uint16_t>(readInt(dialog, 1016));
+    const uint16_t increment = static_cast<uint16_t>(readInt(dialog, 1017));
+    const uint16_t initial = static_cast<uint16_t>(readInt(dialog, 1019));
+    const uint16_t steps = static_cast<uint16_t>(readInt(dialog, 1018));
+    const uint16_t noiseIncrement = static_cast<uint16_t>(readInt(dialog, 1020));
+    const uint16_t repeats = static_cast<uint16_t>(readInt(dialog, 1021));
+    const std::string caption = " Location Parameters";
+    if (from < lowest_ || to > highest_ || from > to) {
+      refuse(window_,
+             "Число импульсов должно быть от " + std::to_string(lowest_) + " до " + std::to_string(highest_) +
+                 ", и \"from\" не больше \"to\"!",
+             caption);
+      return true;
+    }
+    if (repeats == 0) {
+      refuse(window_, "Число повторений должно быть больше 0!", caption);
+      return true;
+    }
+    if (steps == 0) {
+      refuse(window_, "Число шагов по шуму должно быть больше 0!", caption);
+      return true;
+    }
+    if (uint64_t{initial} + uint64_t{steps - 1u} * noiseIncrement > 32767) {
+      refuse(window_, "Уровень шума не может превышать 32767!", caption);
+      return true;
+    }
+    const uint64_t pulseValues = (to - from) / std::max<uint16_t>(increment, 1) + 1u;
+    if (pulseValues * steps * kRestErrTables > kMaxRestErrCells) {
+      refuse(window_, "Слишком большая сетка моделирования!", caption);
+      return true;
+    }
+    state_.dialogMinPulses = from;
+    state_.dialogMaxPulses = to;
+    state_.pulsesIncrement = increment;
+    state_.noiseInitialLevel = initial;
+    state_.noiseSteps = steps;
+    state_.noiseIncrement = noiseIncrement;
+    state_.repeats = repeats;
+    state_.dialogAccepted = 1;
+    dialog.endDialog(1);
+    return true;
+  }
+
+ private:
+  Window& window_;
+  AppState& state_;
+  uint16_t lowest_ = 0;
+  uint16_t highest_ = 0;
+};
+
+}  // namespace
+
+int runCreateSeriesDialog(Window& window, AppState& state) {
+  CreateSeriesProcedure procedure(window, state);
+  return runAccepting(window, state, 105, procedure);
+}
+
+int runSeriesStructureDialog(Window& window, AppState& state) {
+  SeriesStructureProcedure procedure(window, state);
+  return runAccepting(window, state, 106, procedure);
+}
+
+int runRequiredEtalonsDialog(Window& window, AppState& state) {
+  if (state.requiredList == nullptr) {
+    state.dialogAccepted = 0;
+    return -1;
+  }
+  RequiredEtalonsProcedure procedure(state);
+  return runAccepting(window, state, 107, procedure);
+}
+
+int runSimulationParametersDialog(Window& window, AppState& state) {
+  SimulationParametersProcedure procedure(window, state);
+  return runAccepting(window, state, 110, procedure);
+}

@@ -1,0 +1,123 @@
+#include <algorithm>
+#include <string>
+
+#include "display/app_state.h"
+#include "display/text_format.h"
+#include "platform/window.h"
+#include "shell/command_ids.h"
+#include "shell/dialog_commands.h"
+#include "shell/parameter_dialogs.h"
+#include "signal/series_header.h"
+#include "simulation/rest_err_header.h"
+#include "simulation/simulation_driver.h"
+
+namespace {
+
+// The parameters of a simulation as the command shows them before the run.
+std::string simulationParameterText(const AppState& s) {
+  std::string text = "Create series parameters:\n";
+  text += formatText("длина серии: %u\n", s.dwSeriesSizeUsed);
+  text += formatText("wTmin: %d\n", s.wTmin);
+  text += formatText("wTmax: %d\n", s.wTmax);
+  text += formatText("длина эталона: %d\n", s.wImpulseSize);
+  text += formatText("MinPulses: %d -> %d\n", s.dialogMinPulses, s.wMinPulses);
+  text += formatText("MaxPulses: %d -> %d\n", s.dialogMaxPulses, s.wMaxPulses);
+  text += "\n";
+  text += formatText("pulses: %d, from %d to %d incr %d \n", s.pulseSteps, s.wMinPulses, s.wMaxPulses,
+                     s.pulsesIncrement);
+  text += formatText("noise level: from %d to %d incr %d\n", s.noiseInitialLevel, s.noiseSteps, s.noiseIncrement);
+  text += formatText("number of repeats: %d\n", s.repeats);
+  return text;
+}
+
+Rect exclusive(const Rect& r) { return Rect{r.left, r.top, r.right + 1, r.bottom + 1}; }
+
+}  // namespace
+
+void commandStatisticalSimulation(Window& window, AppState& state) {
+  state.lostLevelUsed = state.lostLevel;
+  state.makingLevelUsed = state.makingLevel;
+  state.processingLevelUsed = state.processingLevel;
+  commandSimulationSetup(window, state);
+  if (state.dialogAccepted == 0) return;
+  window.messageBox(simulationParameterText(state), "getPulseEstAsRepeats", kMbOk);
+
+  state.lpCutOffSeriesHeader = getCutOffSeriesHeader(window, state.wEtalonsQuantity, state.wImpulseSize, state.wTmin,
+                                                     state.wTmax, state.dwSeriesSizeUsed, state.lpCutOffSeriesHeader);
+  if (state.lpCutOffSeriesHeader == nullptr) {
+    window.messageBox("Не могу выделить память для lpCutOffSeriesHeader!", " About getCutOffSeriesHeader ",
+                      kMbOk | kMbIconWarning);
+    return;
+  }
+  state.lpRestErrorHeader =
+      getRestErrHeader(window, state.pulseSteps, state.noiseSteps, state.repeats, state.lpRestErrorHeader);
+  if (state.lpRestErrorHeader == nullptr) {
+    window.messageBox("Нет RestoreErrorHeader!", " About RestoreErrorHeader ", kMbOk);
+    return;
+  }
+  if (initRestErrHeader(window, state.pulseSteps, state.wMinPulses, state.pulsesIncrement, state.noiseSteps,
+                        state.noiseInitialLevel, state.noiseIncrement, state.repeats, state.lpRestErrorHeader) == 0) {
+    window.messageBox("Ошибка initRestErrHeader!", " About RestoreErrorHeader ", kMbOk);
+    return;
+  }
+
+  // The run reports after every cell; the progress box's Cancel stops it between cells,
+  // leaving the tables incomplete.
+  bool cancelled = false;
+  SimulationSettings settings;
+  settings.wAmplitude = state.wAmplitude;
+  settings.subsetProceeding = state.subsetProceeding;
+  settings.workerThreads = 0;
+  const std::string caption = " Statistical Simulation";
+  window.showProgress(caption, "Statistical simulation: 0 cells done");
+  settings.progress = [&](uint32_t done, uint32_t total) {
+    if (!window.showProgress(caption, formatText("Statistical simulation: %u of %u cells done", done, total)))
+      cancelled = true;
+  };
+  settings.stopRequested = [&] { return cancelled; };
+  SimulationTimes times;
+  statCutoffTrawling(window, state.lpRestErrorHeader, state.wEtalonsQuantity, state.etalonAlphabet,
+                     state.requiredCount, state.requiredList, state.seriesType, state.effectiveTaskType,
+                     static_cast<uint16_t>(state.makingLevelUsed), static_cast<uint16_t>(state.processingLevelUsed),
+                     state.lpCutOffSeriesHeader, state.seeds, times, settings);
+  window.endProgress();
+  state.simulationStartTime = static_cast<int64_t>(times.simulationStartTime);
+  state.simulationEndTime = static_cast<int64_t>(times.simulationEndTime);
+  commandShowStatisticalSimulation(window, state);
+}
+
+void commandShowStatisticalSimulation(Window& window, AppState& state) {
+  if (state.lpRestErrorHeader == nullptr || state.lpRestErrorHeader->ifComplete == 0) return;
+  state.resultKind = 2;
+  runChartSettingsDialog(window, state, state.taskType == 2);
+  updateChartKind(state);
+  const Rect& area = state.layout.workArea;
+  window.invalidate(Rect{area.left, area.top - 10, area.right + 2, area.bottom + 2}, true);
+  const Rect& column = state.layout.buttonColumnRect;
+  window.invalidate(Rect{column.left, column.top, column.right + 2, column.bottom + 2}, true);
+  state.repaintButtonColumn = 0;
+  int32_t* flags[3] = {&state.repaintSeriesSizePanel, &state.repaintNoisePanel, &state.repaintLostPanel};
+  for (int32_t panel = 0; panel < 3; ++panel) {
+    if (*flags[panel] == 0) continue;
+    window.invalidate(exclusive(state.layout.choicePanel[panel]), true);
+    *flags[panel] = 0;
+  }
+  state.viewState = 6;
+}
+
+bool runDialogCommand(Window& window, AppState& state, uint16_t id) {
+  switch (id) {
+    case kCmCreateSeries: commandCreateSeries(window, state); return true;
+    case kCmNewPulses: commandNewPulses(window, state); return true;
+    case kCmSaveImage: commandSaveImage(window, state); return true;
+    case kCmStatisticalSimulation: commandStatisticalSimulation(window, state); return true;
+    case kCmShowStatisticalSimulation: commandShowStatisticalSimulation(window, state); return true;
+    case kCmSelectSetOfPulses: commandSelectSetOfPulses(window, state); return true;
+    case kCmSubsetSettings: commandSubsetSettings(window, state); return true;
+    case kCmDrawingSettings: commandDrawingSettings(window, state); return true;
+    case kCmViewSeriesParameters: commandViewSeriesParameters(window, state); return true;
+    case CM_SIMULATION_SETUP: commandSimulationSetup(window, state); return true;
+    case CM_SERIES_DIALOG: commandSeriesDialog(window, state); return true;
+    default: return false;
+  }
+}
