@@ -9,7 +9,7 @@
 #include "batch/workbench_start.h"
 #include "processing/chains_header.h"
 #include "processing/solver_choice.h"
-#include "shell/sequence_random.h"
+#include "signal/sequence_random.h"
 #include "signal/pulse_bounds.h"
 #include "signal/selected_subsets.h"
 #include "signal/series_header.h"

@@ -74,11 +74,15 @@ bool prepareFragmentMatcher(FragmentMatcher& matcher, const PulseHeader* alphabe
       if (v > maxS) maxS = v;
     }
   }
-  int64_t maxX = 0;
+  // The extremes of the series first (a plain loop the compiler vectorises), then the largest
+  // magnitude.
+  int16_t lowest = 0;
+  int16_t highest = 0;
   for (uint32_t i = 0; i < size; ++i) {
-    const int64_t v = x[i] < 0 ? -int64_t{x[i]} : int64_t{x[i]};
-    if (v > maxX) maxX = v;
+    lowest = x[i] < lowest ? x[i] : lowest;
+    highest = x[i] > highest ? x[i] : highest;
   }
+  const int64_t maxX = -int64_t{lowest} > int64_t{highest} ? -int64_t{lowest} : int64_t{highest};
   // Every running value below stays within +-bound; below 2^30 their differences cannot
   // leave 32 bits, the energies are monotone and a suffix minimum finds the literal best.
   const int64_t bound = int64_t{n} * maxS * (maxS + 2 * maxX);
@@ -96,6 +100,22 @@ bool prepareFragmentMatcher(FragmentMatcher& matcher, const PulseHeader* alphabe
 }
 
 namespace {
+
+// corr[q] = sum over i < n of s[i] x[q+i] for q < width, in 32-bit two's-complement
+// arithmetic. Machines with 256-bit integer vectors get a copy compiled for them, chosen once
+// at load time (the same integer results either way).
+#if defined(__x86_64__) && defined(__GNUC__)
+__attribute__((target_clones("avx2", "default")))
+#endif
+void wholeCorrelations(const int16_t* __restrict s, int32_t n, const int16_t* __restrict x, std::size_t width,
+                       uint32_t* __restrict corr) {
+  for (std::size_t q = 0; q < width; ++q) corr[q] = 0;
+  for (int32_t i = 0; i < n; ++i) {
+    const int16_t si = s[i];
+    const int16_t* xi = x + i;
+    for (std::size_t q = 0; q < width; ++q) corr[q] += static_cast<uint32_t>(int32_t{si} * int32_t{xi[q]});
+  }
+}
 
 // Offers the whole pulse and every qualifying kept part of etalon t at position p to `best`.
 void matchEtalonAt(FragmentMatcher& mt, std::size_t t, const int16_t* x, int32_t p, FragmentChoice& best,
@@ -177,13 +197,7 @@ void bestFragmentsOver(FragmentMatcher& matcher, const int16_t* x, int32_t first
     // Whole pulses only: a short correlation per position over contiguous samples.
     if (matcher.corr.size() < width) matcher.corr.resize(width);
     uint32_t* corr = matcher.corr.data();
-    for (std::size_t q = 0; q < width; ++q) corr[q] = 0;
-    const int16_t* base = x + first;
-    for (int32_t i = 0; i < n; ++i) {
-      const int32_t si = m.samples[i];
-      const int16_t* xi = base + i;
-      for (std::size_t q = 0; q < width; ++q) corr[q] += static_cast<uint32_t>(si * int32_t{xi[q]});
-    }
+    wholeCorrelations(m.samples, n, x + first, width, corr);
     const uint32_t energy = static_cast<uint32_t>(m.energies[n]);
     for (std::size_t q = 0; q < width; ++q) {
       const int32_t whole = static_cast<int32_t>(energy - 2u * corr[q]);

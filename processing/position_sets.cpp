@@ -2,6 +2,20 @@
 
 namespace {
 
+// Whether one held interval contains [lo, hi] (adding it would change nothing).
+bool holds(const IntervalSet& set, int64_t lo, int64_t hi) {
+  uint16_t a = 0;  // becomes the number of intervals starting at or below lo
+  uint16_t b = set.count;
+  while (a < b) {
+    const uint16_t mid = static_cast<uint16_t>((a + b) / 2);
+    if (set.starts[mid] <= lo)
+      a = static_cast<uint16_t>(mid + 1);
+    else
+      b = mid;
+  }
+  return a > 0 && set.ends[a - 1] >= hi;
+}
+
 // Adds [lo, hi] to the set when it holds a position; bounds outside the 16-bit positions
 // are clipped, an interval with a negative upper bound is empty.
 void addBounded(IntervalSet* set, int64_t lo, int64_t hi) {
@@ -9,6 +23,8 @@ void addBounded(IntervalSet* set, int64_t lo, int64_t hi) {
   if (lo < 0) lo = 0;
   if (lo > 65535) return;
   if (hi > 65535) hi = 65535;
+  // Most intervals of consecutive pulse counts lie inside what is held already.
+  if (holds(*set, lo, hi)) return;
   // A full set loses the interval, as every solver accepts.
   addInterval(set, static_cast<uint16_t>(lo), static_cast<uint16_t>(hi));
 }

@@ -1,5 +1,7 @@
 #include "processing/unfixed_chain_search.h"
 
+#include <cstddef>
+
 #include "processing/working_limits.h"
 
 void prepareUnfixedWork(UnfixedWork& work, uint32_t positionsCount) {
@@ -54,14 +56,16 @@ void extendOver(UnfixedWork& work, const IntervalSet& set, const int32_t* score,
         if (toBlock != prefixBlock) {
           prefixBlock = toBlock;
           prefixNext = toBlockEnd - w + 1;
-          prefixAt = -1;
+          prefixMin = value[prefixNext];
+          prefixAt = prefixNext;
+          ++prefixNext;
         }
+        // Selections rather than branches: the comparisons follow noisy data.
         for (; prefixNext <= to; ++prefixNext) {
           const int32_t v = value[prefixNext];
-          if (prefixAt < 0 || v < prefixMin) {
-            prefixMin = v;
-            prefixAt = prefixNext;
-          }
+          const bool take = v < prefixMin;
+          prefixMin = take ? v : prefixMin;
+          prefixAt = take ? prefixNext : prefixAt;
         }
         int32_t windowMin = prefixMin;
         int32_t windowAt = prefixAt;
@@ -72,24 +76,21 @@ void extendOver(UnfixedWork& work, const IntervalSet& set, const int32_t* score,
             int32_t runMin = value[fromBlockEnd];
             int32_t runAt = fromBlockEnd;
             for (int32_t m = fromBlockEnd; m >= first; --m) {
-              if (value[m] <= runMin) {
-                runMin = value[m];
-                runAt = m;
-              }
+              const bool take = value[m] <= runMin;
+              runMin = take ? value[m] : runMin;
+              runAt = take ? m : runAt;
               suffixMin[m] = runMin;
               suffixAt[m] = runAt;
             }
             suffixDone = fromBlock;
           }
-          if (suffixMin[from] <= windowMin) {
-            windowMin = suffixMin[from];
-            windowAt = suffixAt[from];
-          }
+          const bool take = suffixMin[from] <= windowMin;
+          windowAt = take ? suffixAt[from] : windowAt;
+          windowMin = take ? suffixMin[from] : windowMin;
         }
-        if (windowMin < best) {
-          best = windowMin;
-          at = windowAt;
-        }
+        const bool below = windowMin < best;
+        at = below ? windowAt : at;
+        best = below ? windowMin : best;
       }
       value[p] = wrapAdd(best, score[p]);
       pred[p] = at;
@@ -101,6 +102,12 @@ void extendOver(UnfixedWork& work, const IntervalSet& set, const int32_t* score,
 
 void computeUnfixedValues(UnfixedWork& work, const UnfixedRoles& roles, const int32_t* score, int32_t tmin,
                           int32_t tmax) {
+  // Positions that can only continue a chain are computed last: until then they count with
+  // their initial value, also when the work served an earlier run.
+  const IntervalSet& laterOnly = *roles.laterOnly;
+  for (uint16_t k = 0; k < laterOnly.count; ++k)
+    for (int32_t p = laterOnly.starts[k]; p <= laterOnly.ends[k]; ++p)
+      work.value[static_cast<uint32_t>(p)] = kUnfixedInfinity;
   const IntervalSet& firstOnly = *roles.firstOnly;
   for (uint16_t k = 0; k < firstOnly.count; ++k)
     for (int32_t p = firstOnly.starts[k]; p <= firstOnly.ends[k]; ++p) {
@@ -108,7 +115,7 @@ void computeUnfixedValues(UnfixedWork& work, const UnfixedRoles& roles, const in
       work.pred[static_cast<uint32_t>(p)] = kStartsChain;
     }
   extendOver(work, *roles.firstAndLater, score, tmin, tmax, 0);
-  extendOver(work, *roles.laterOnly, score, tmin, tmax, kUnfixedInfinity);
+  extendOver(work, laterOnly, score, tmin, tmax, kUnfixedInfinity);
 }
 
 bool pickChainEnd(const UnfixedWork& work, const IntervalSet& lastSet, int32_t start, int32_t& position,

@@ -37,7 +37,8 @@ struct UnfixedWork {
 void prepareUnfixedWork(UnfixedWork& work, uint32_t positionsCount);
 
 // Computes value and pred of every position of the three sets from score (indexed by
-// position; positions outside the sets keep 99,999,999 and no predecessor). tmin >= 1.
+// position; positions outside the sets keep 99,999,999 and no predecessor). The work may
+// come from an earlier run over the same sets. tmin >= 1.
 void computeUnfixedValues(UnfixedWork& work, const UnfixedRoles& roles, const int32_t* score, int32_t tmin,
                           int32_t tmax);
 

@@ -10,7 +10,7 @@
 #include "processing/unfixed_tuples.h"
 #include "shell/command_dispatcher.h"
 #include "shell/command_ids.h"
-#include "shell/sequence_random.h"
+#include "signal/sequence_random.h"
 #include "signal/pulse_bounds.h"
 #include "signal/series_header.h"
 #include "signal/task_codes.h"

@@ -10,7 +10,7 @@
 #include "processing/unfixed_tuples.h"
 #include "shell/command_dispatcher.h"
 #include "shell/command_ids.h"
-#include "shell/sequence_random.h"
+#include "signal/sequence_random.h"
 #include "signal/series_header.h"
 #include "simulation/series_copy.h"
 #include "tests/shell/workbench_fixture.h"
