@@ -1,5 +1,6 @@
 #include "processing/fragment_rows.h"
 
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -121,26 +122,15 @@ void offerKeptPartsOver(FragmentMatcher& matcher, std::size_t t, const int16_t* 
     }
 
     // The whole pulse first, then the best begin (the lowest of equal scores) when strictly lower.
-    // Selections rather than branches: the outcome follows the noise.
     FragmentChoice* o = out + (base - first);
     for (int32_t q = 0; q < width; ++q) {
-      FragmentChoice c = o[q];
       const int32_t whole = static_cast<int32_t>(energy - 2u * d[q]);
-      const bool wholeTaken = t == 0 || whole < c.score;
-      c.score = wholeTaken ? whole : c.score;
-      c.etalonIndex = wholeTaken ? m.alphabetIndex : c.etalonIndex;
-      c.begin = wholeTaken ? 0 : c.begin;
-      c.end = wholeTaken ? n - 1 : c.end;
-      if (begins > 0) {
+      if (t == 0 || whole < o[q].score) o[q] = FragmentChoice{whole, m.alphabetIndex, 0, n - 1};
+      if (begins > 0 && best[q] < o[q].score) {
         const int32_t b = bestB[q];
         const int32_t row = keptRow[static_cast<std::size_t>(groupOf[b]) * kBlock + q];
-        const bool partTaken = best[q] < c.score;
-        c.score = partTaken ? best[q] : c.score;
-        c.etalonIndex = partTaken ? m.alphabetIndex : c.etalonIndex;
-        c.begin = partTaken ? b : c.begin;
-        c.end = partTaken ? row - 1 : c.end;
+        o[q] = FragmentChoice{best[q], m.alphabetIndex, b, row - 1};
       }
-      o[q] = c;
     }
   }
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <utility>
 #include <vector>
 
@@ -53,3 +55,48 @@ TEST(PositionSetsTest, NegativeUpperBoundsGiveEmptyIntervals) {
 }
 
 }  // namespace
+
+namespace {
+
+// Every interval of every pulse count added one by one, as the sets are defined.
+IntervalSet* literalSet(int role, int64_t size, int64_t n, int64_t t0, int64_t t1, int jmin, int jmax) {
+  IntervalSet* s = getIntervalSet(nullptr, static_cast<uint16_t>(jmax));
+  auto add = [s](int64_t lo, int64_t hi) {
+    if (hi < 0 || lo > hi) return;
+    addInterval(s, static_cast<uint16_t>(lo < 0 ? 0 : lo), static_cast<uint16_t>(hi));
+  };
+  for (int64_t j = jmin; j <= jmax; ++j) {
+    if (role == 0) add(std::max<int64_t>(0, size - t1 * j), std::min(t1 - n, size - n - t0 * (j - 1)));
+    for (int64_t k = 1; role == 1 && k <= j - 1; ++k)
+      add(std::max(size - t1 * (j - k), t0 * k), std::min(t1 * (k + 1) - n, size - n - t0 * (j - k - 1)));
+    if (role == 2) add(std::max(size - t1, t0 * (j - 1)), std::min(size - n, t1 * j - n));
+  }
+  return s;
+}
+
+}  // namespace
+
+// The sets equal the literal unions, also where a set of capacity maxPulses overflows and
+// loses intervals (tight distances, many counts).
+TEST(PositionSetsTest, SetsEqualTheLiteralUnions) {
+  std::mt19937 rng(5);
+  for (int trial = 0; trial < 2000; ++trial) {
+    const int n = std::uniform_int_distribution<int>(1, 20)(rng);
+    const int t0 = std::uniform_int_distribution<int>(n, 40)(rng);
+    const int t1 = t0 + std::uniform_int_distribution<int>(0, trial % 2 == 0 ? 3 : 60)(rng);
+    const int size = std::uniform_int_distribution<int>(n, 1500)(rng);
+    const int jmin = std::max(1, (size + n - 1) / t1);
+    const int jmax = std::max(jmin, (size - n + t0) / t0);
+    PositionSets sets;
+    ASSERT_TRUE(buildPositionSets(sets, static_cast<uint32_t>(size), static_cast<uint16_t>(n),
+                                  static_cast<uint16_t>(t0), static_cast<uint16_t>(t1),
+                                  static_cast<uint16_t>(jmin), static_cast<uint16_t>(jmax)));
+    const IntervalSet* built[] = {sets.first, sets.later, sets.last};
+    for (int role = 0; role < 3; ++role) {
+      IntervalSet* literal = literalSet(role, size, n, t0, t1, jmin, jmax);
+      EXPECT_EQ(held(built[role]), held(literal)) << "trial " << trial << " role " << role;
+      freeIntervalSet(literal);
+    }
+    freePositionSets(sets);
+  }
+}
