@@ -64,15 +64,7 @@ int detectFixedPulses(Window& window, const PulseHeader* alphabet, uint16_t etal
   // The best fragment of every position any pulse may take, computed once.
   int32_t first = 0;
   int32_t last = -1;
-  for (uint16_t j = 0; j < q; ++j) {
-    if (lo[j] > hi[j]) continue;
-    if (last < first) {
-      first = lo[j];
-      last = hi[j];
-    }
-    if (lo[j] < first) first = lo[j];
-    if (hi[j] > last) last = hi[j];
-  }
+  spanOfRanges(lo, hi, q, first, last);
   bestFragmentsOver(matcher, series->lpNoisyData, first, last,
                     fragments.data() + (last >= first ? first : 0));
   for (int32_t p = first; p <= last; ++p)

@@ -79,15 +79,7 @@ int32_t recognizeFixedPulses(Window& window, const PulseHeader* alphabet, uint16
   if (chains != nullptr) clearChainsForRun(*chains, q, q, q);
   int32_t first = 0;
   int32_t last = -1;
-  for (uint16_t j = 0; j < q; ++j) {
-    if (lo[j] > hi[j]) continue;
-    if (last < first) {
-      first = lo[j];
-      last = hi[j];
-    }
-    if (lo[j] < first) first = lo[j];
-    if (hi[j] > last) last = hi[j];
-  }
+  spanOfRanges(lo, hi, q, first, last);
   for (uint16_t j = 0; j < q; ++j) scoreOfPulse[j] = scores.data();
 
   int32_t bestValue = 999999999;

@@ -21,6 +21,21 @@ void fixedPulseRanges(const SeriesHeader& series, std::vector<int32_t>& lo, std:
   }
 }
 
+void spanOfRanges(const std::vector<int32_t>& lo, const std::vector<int32_t>& hi, uint16_t q, int32_t& first,
+                  int32_t& last) {
+  first = 0;
+  last = -1;
+  for (uint16_t j = 0; j < q; ++j) {
+    if (lo[j] > hi[j]) continue;
+    if (last < first) {
+      first = lo[j];
+      last = hi[j];
+    }
+    if (lo[j] < first) first = lo[j];
+    if (hi[j] > last) last = hi[j];
+  }
+}
+
 void writeRestoredChain(SeriesHeader& series, uint16_t count, const int32_t* etalons,
                         const int32_t* positions, const int32_t* begins, const int32_t* ends) {
   series.wRestoredQuantity = count;

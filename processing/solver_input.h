@@ -13,6 +13,11 @@ bool seriesUsable(const SeriesHeader* series, uint32_t pulses);
 // start positions 0 .. N - n (lo > hi when a pulse has none).
 void fixedPulseRanges(const SeriesHeader& series, std::vector<int32_t>& lo, std::vector<int32_t>& hi);
 
+// The smallest span first .. last that covers every non-empty range lo[j] .. hi[j] of the
+// q pulses; last < first when every range is empty.
+void spanOfRanges(const std::vector<int32_t>& lo, const std::vector<int32_t>& hi, uint16_t q, int32_t& first,
+                  int32_t& last);
+
 // Writes a found chain of `count` pulses into the series' restored fields and
 // wRestoredQuantity = count (the caller has checked the capacity).
 void writeRestoredChain(SeriesHeader& series, uint16_t count, const int32_t* etalons,
