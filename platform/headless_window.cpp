@@ -147,12 +147,7 @@ int HeadlessWindow::messageBox(const std::string& text, const std::string& capti
 }
 
 void HeadlessWindow::invalidate(const Rect& r, bool erase) {
-  Region add;
-  add.add(r);
-  add.intersect(clientRect());
-  if (add.empty()) return;
-  for (const Rect& piece : add.rects) pending_.add(piece);
-  pendingErase_ = pendingErase_ || erase;
+  pending_.add(r, clientRect(), erase);
 }
 
 void HeadlessWindow::invalidateAll(bool erase) { invalidate(clientRect(), erase); }
@@ -247,15 +242,9 @@ bool HeadlessWindow::loadBitmap(uint16_t id, Image& out) {
 Color HeadlessWindow::pixel(int32_t x, int32_t y) const { return image_.inside(x, y) ? image_.at(x, y) : kWhite; }
 
 bool HeadlessWindow::pump() {
-  if (pending_.empty()) return false;
-  Region region = pending_;
-  const bool erase = pendingErase_;
-  pending_.clear();
-  pendingErase_ = false;
   Surface surface(image_, glyphs_);
-  if (erase)
-    for (const Rect& r : region.rects) surface.fillRect(r, kWhite);
-  surface.setClip(region);
+  Region region;
+  if (!pending_.take(surface, region)) return false;
   ++paints_;
   if (created()) procedure_->onPaint(*this, surface, region);
   return true;
@@ -305,6 +294,6 @@ void HeadlessWindow::resize(int32_t width, int32_t height) {
   for (int32_t y = 0; y < std::min(next.height, image_.height); ++y)
     for (int32_t x = 0; x < std::min(next.width, image_.width); ++x) next.at(x, y) = image_.at(x, y);
   image_ = std::move(next);
-  pending_.intersect(clientRect());
+  pending_.region.intersect(clientRect());
   invalidateAll(true);
 }

@@ -9,6 +9,7 @@
 
 #include "platform/glyph_source.h"
 #include "platform/image.h"
+#include "platform/pending_paint.h"
 #include "platform/region.h"
 #include "platform/window.h"
 
@@ -117,8 +118,8 @@ class HeadlessWindow : public Window {
   bool progressOpen() const { return progressOpen_; }
   const EditControl& editControl() const { return edit_; }
   CursorShape cursor() const { return cursor_; }
-  const Region& pendingRegion() const { return pending_; }
-  bool pendingErase() const { return pendingErase_; }
+  const Region& pendingRegion() const { return pending_.region; }
+  bool pendingErase() const { return pending_.erase; }
   int paintCount() const { return paints_; }
   // The colour of client pixel (x, y); white outside.
   Color pixel(int32_t x, int32_t y) const;
@@ -144,8 +145,7 @@ class HeadlessWindow : public Window {
   const GlyphSource& glyphs_;
   WindowProcedure* procedure_ = nullptr;
   bool destroyed_ = false;
-  Region pending_;
-  bool pendingErase_ = false;
+  PendingPaint pending_;
   int paints_ = 0;
   bool capture_ = false;
   CursorShape cursor_ = CursorShape::kArrow;

@@ -232,28 +232,18 @@ int QtWindow::messageBox(const std::string& text, const std::string& caption, ui
 }
 
 void QtWindow::invalidate(const Rect& r, bool erase) {
-  Region add;
-  add.add(r);
-  add.intersect(clientRect());
-  if (add.empty()) return;
-  for (const Rect& piece : add.rects) pending_.add(piece);
-  pendingErase_ = pendingErase_ || erase;
-  const Rect b = add.bounds();
+  const Region added = pending_.add(r, clientRect(), erase);
+  if (added.empty()) return;
+  const Rect b = added.bounds();
   client_->update(b.left, b.top, b.width(), b.height());
 }
 
 void QtWindow::invalidateAll(bool erase) { invalidate(clientRect(), erase); }
 
 void QtWindow::paintPending() {
-  if (pending_.empty()) return;
-  Region region = pending_;
-  const bool erase = pendingErase_;
-  pending_.clear();
-  pendingErase_ = false;
   Surface surface(image_, glyphs_);
-  if (erase)
-    for (const Rect& r : region.rects) surface.fillRect(r, kWhite);
-  surface.setClip(region);
+  Region region;
+  if (!pending_.take(surface, region)) return;
   if (procedure_ != nullptr && !destroyed_) procedure_->onPaint(*this, surface, region);
 }
 
@@ -265,7 +255,7 @@ void QtWindow::resized(int32_t width, int32_t height) {
   for (int32_t y = 0; y < std::min(next.height, image_.height); ++y)
     for (int32_t x = 0; x < std::min(next.width, image_.width); ++x) next.at(x, y) = image_.at(x, y);
   image_ = std::move(next);
-  pending_.intersect(clientRect());
+  pending_.region.intersect(clientRect());
   // The window class redraws everything when the size changes.
   invalidateAll(true);
 }

@@ -4,6 +4,7 @@
 
 #include "platform/image.h"
 #include "platform/qt/qt_glyph_source.h"
+#include "platform/pending_paint.h"
 #include "platform/region.h"
 #include "platform/window.h"
 
@@ -85,8 +86,7 @@ class QtWindow : public Window {
   bool capture_ = false;
   CursorShape cursor_ = CursorShape::kArrow;
   Image image_;
-  Region pending_;
-  bool pendingErase_ = false;
+  PendingPaint pending_;
   std::unique_ptr<QProgressDialog> progress_;
 };
 
