@@ -1,5 +1,6 @@
 #include "processing/unfixed_tuples.h"
 
+#include <memory>
 #include <new>
 #include <stdexcept>
 #include <utility>
@@ -23,6 +24,7 @@ namespace {
 constexpr int32_t kDetectInfinity = 99999999;
 constexpr int32_t kRecognizeInfinity = 999999999;
 const char* const kDumpCaption = " About TuplesDetection ";
+constexpr int32_t kWindowRun = 256;  // positions whose windows are read together
 
 struct UnfixedRun {
   int32_t positions = 0;  // N - n + 1
@@ -31,9 +33,10 @@ struct UnfixedRun {
   int32_t tmin = 0;
   int32_t tmax = 0;
   TupleFragments fragments;
-  std::vector<int32_t> g;              // value per layer and position, layer-major
-  std::vector<int32_t> pred;           // predecessor position per layer and position
-  std::vector<int32_t> windowStorage;  // 4 values per layer and position
+  // Working tables, left uninitialised: every cell is written before it is read.
+  std::unique_ptr<int32_t[]> g;              // value per layer and position, layer-major
+  std::unique_ptr<int32_t[]> pred;           // predecessor position per layer and position
+  std::unique_ptr<int32_t[]> windowStorage;  // 4 values per layer and position
   std::vector<SlidingArgMin> windows;  // one per layer, read by the next layer
   std::vector<int32_t> member;         // etalon number of each layer of the current tuple
   std::vector<const int32_t*> score;   // best-fragment scores of each layer's etalon
@@ -59,34 +62,26 @@ struct UnfixedRun {
 };
 
 // The smallest value below `start` in p's window [p - tmax, p - tmin] of layer values v, and
-// its position (-2 when none), the lowest position winning ties. Every position entering a
-// window holds its final value for the current step.
-void windowMinimum(UnfixedRun& run, SlidingArgMin& w, const int32_t* v, int32_t p, int32_t start,
-                   int32_t& minimum, int32_t& at) {
-  if (run.tmin == 0) {
-    // The window reaches p itself, whose other layers are being filled: scan it directly.
-    minimum = start;
-    at = -2;
-    for (int32_t m = p - run.tmax < 0 ? 0 : p - run.tmax; m <= p; ++m)
-      if (v[m] < minimum) {
-        minimum = v[m];
-        at = m;
-      }
-    return;
-  }
-  if (run.tmax < run.tmin) {
-    minimum = start;
-    at = -2;
-    return;
-  }
-  slidingArgMin(w, p, run.tmin, run.tmax, start, minimum, at);
+// its position (-2 when none), the lowest position winning ties, for the distances whose
+// windows are not read in runs: tmin = 0, where the window reaches p itself whose other layers
+// are being filled, and tmax < tmin, where every window is empty.
+void windowMinimum(int32_t tmin, int32_t tmax, const int32_t* v, int32_t p, int32_t start, int32_t& minimum,
+                   int32_t& at) {
+  minimum = start;
+  at = -2;
+  if (tmin != 0) return;
+  for (int32_t m = p - tmax < 0 ? 0 : p - tmax; m <= p; ++m)
+    if (v[m] < minimum) {
+      minimum = v[m];
+      at = m;
+    }
 }
 
 void resetWindows(UnfixedRun& run, int32_t layers) {
   if (run.tmin == 0 || run.tmax < run.tmin) return;
   for (int32_t l = 0; l < layers; ++l)
-    startSlidingArgMin(run.windows[l], run.g.data() + static_cast<size_t>(l) * run.positions,
-                       run.windowStorage.data() + 4 * static_cast<size_t>(l) * run.positions, run.positions,
+    startSlidingArgMin(run.windows[l], run.g.get() + static_cast<size_t>(l) * run.positions,
+                       run.windowStorage.get() + 4 * static_cast<size_t>(l) * run.positions, run.positions,
                        run.tmin, run.tmax);
 }
 
@@ -130,9 +125,9 @@ bool prepareRun(Window& window, UnfixedRun& run, const PulseHeader* alphabet, in
   try {
     const uint64_t cells = static_cast<uint64_t>(layers) * static_cast<uint64_t>(run.positions);
     if (uint64_t{6} * cells + uint64_t{8} * run.jmax > kMaxSolverWorkingValues) throw std::bad_alloc();
-    run.g.resize(static_cast<size_t>(cells));
-    run.pred.resize(static_cast<size_t>(cells));
-    run.windowStorage.resize(4 * static_cast<size_t>(cells));
+    run.g.reset(new int32_t[static_cast<size_t>(cells)]);
+    run.pred.reset(new int32_t[static_cast<size_t>(cells)]);
+    run.windowStorage.reset(new int32_t[4 * static_cast<size_t>(cells)]);
     run.windows.resize(static_cast<size_t>(layers));
     reserveTupleChain(run.current, static_cast<uint16_t>(run.jmax));
     reserveTupleChain(run.best, static_cast<uint16_t>(run.jmax));
@@ -154,8 +149,8 @@ void showDump(Window& window, const UnfixedRun& run, const char* title, const In
               int32_t layers, bool layerHeaders) {
   std::vector<const int32_t*> g(static_cast<size_t>(layers)), pred(static_cast<size_t>(layers));
   for (int32_t l = 0; l < layers; ++l) {
-    g[l] = run.g.data() + static_cast<size_t>(l) * run.positions;
-    pred[l] = run.pred.data() + static_cast<size_t>(l) * run.positions;
+    g[l] = run.g.get() + static_cast<size_t>(l) * run.positions;
+    pred[l] = run.pred.get() + static_cast<size_t>(l) * run.positions;
   }
   window.messageBox(tupleDumpText(title, set, layers, g.data(), pred.data(), layerHeaders), kDumpCaption,
                     kMbOk);
@@ -167,13 +162,18 @@ bool tupleChain(Window& window, UnfixedRun& run, int32_t size, const int32_t* tu
   const int32_t layers = size < run.jmax ? size : run.jmax;
   const int32_t P = run.positions;
   if (layers < 1 || P < 1) return false;
+  // Locals, not the run's fields: the stores into the tables could otherwise alias them.
   const int32_t inf = run.infinity;
+  const int32_t tmin = run.tmin;
+  const int32_t tmax = run.tmax;
+  SlidingArgMin* windows = run.windows.data();
+  const int32_t* const* scores = run.score.data();
   for (int32_t l = 0; l < layers; ++l) {
     run.member[l] = tuple[l];
     run.score[l] = run.fragments.score[run.fragments.rowOf[tuple[l] - 1]].data();
   }
-  int32_t* g = run.g.data();
-  int32_t* pred = run.pred.data();
+  int32_t* g = run.g.get();
+  int32_t* pred = run.pred.get();
   const size_t cells = static_cast<size_t>(layers) * P;
   for (size_t c = 0; c < cells; ++c) {
     g[c] = inf;
@@ -191,42 +191,83 @@ bool tupleChain(Window& window, UnfixedRun& run, int32_t size, const int32_t* tu
 
   // Positions that can be first or later: a pulse extends a chain of negative value on the
   // previous layer, or (on layer 0) starts a new one.
+  const auto extendOrStart = [&](int32_t l, int32_t p, int32_t minimum, int32_t at) {
+    const size_t c = static_cast<size_t>(l) * P + p;
+    if (minimum < 0) {
+      g[c] = wrapAdd(minimum, scores[l][p]);
+      pred[c] = at;
+    } else if (l == 0) {
+      g[c] = scores[l][p];
+      pred[c] = -1;
+    } else {
+      g[c] = inf;
+      pred[c] = -2;
+    }
+  };
+  // With tmin > 0 the windows of positions p0 .. p0 + tmin - 1 reach only below p0, so such a
+  // run of positions is filled layer by layer from final values.
+  const bool inRuns = tmin > 0 && tmax >= tmin;
+  const int32_t runLength = tmin < kWindowRun ? tmin : kWindowRun;
+  int32_t minima[kWindowRun];
+  int32_t ats[kWindowRun];
   resetWindows(run, layers);
-  for (uint16_t i = 0; i < run.both->count; ++i)
-    for (int32_t p = run.both->starts[i]; p <= run.both->ends[i]; ++p)
-      for (int32_t l = 0; l < layers; ++l) {
-        const int32_t src = l == 0 ? layers - 1 : l - 1;
-        int32_t minimum = 0;
-        int32_t at = -2;
-        windowMinimum(run, run.windows[src], g + static_cast<size_t>(src) * P, p, 0, minimum, at);
-        const int32_t score = run.score[l][p];
-        const size_t c = static_cast<size_t>(l) * P + p;
-        if (minimum < 0) {
-          g[c] = wrapAdd(minimum, score);
-          pred[c] = at;
-        } else if (l == 0) {
-          g[c] = score;
-          pred[c] = -1;
-        } else {
-          g[c] = inf;
-          pred[c] = -2;
+  for (uint16_t i = 0; i < run.both->count; ++i) {
+    const int32_t s = run.both->starts[i];
+    const int32_t e = run.both->ends[i];
+    if (!inRuns) {
+      for (int32_t p = s; p <= e; ++p)
+        for (int32_t l = 0; l < layers; ++l) {
+          const int32_t src = l == 0 ? layers - 1 : l - 1;
+          int32_t minimum = 0;
+          int32_t at = -2;
+          windowMinimum(tmin, tmax, g + static_cast<size_t>(src) * P, p, 0, minimum, at);
+          extendOrStart(l, p, minimum, at);
         }
+      continue;
+    }
+    for (int32_t p0 = s; p0 <= e; p0 += runLength) {
+      const int32_t p1 = e - p0 < runLength ? e : p0 + runLength - 1;
+      for (int32_t l = 0; l < layers; ++l) {
+        slidingArgMinRange(windows[l == 0 ? layers - 1 : l - 1], p0, p1, tmin, tmax, 0, p0 - 1, minima, ats);
+        for (int32_t p = p0; p <= p1; ++p) extendOrStart(l, p, minima[p - p0], ats[p - p0]);
       }
+    }
+  }
   if (verbose) showDump(window, run, "omega_minus x omega_tilda: ", *run.both, layers, true);
 
   // Positions that can only be later pulses.
   resetWindows(run, layers);
-  for (uint16_t i = 0; i < run.laterOnly->count; ++i)
-    for (int32_t p = run.laterOnly->starts[i]; p <= run.laterOnly->ends[i]; ++p)
+  for (uint16_t i = 0; i < run.laterOnly->count; ++i) {
+    const int32_t s = run.laterOnly->starts[i];
+    const int32_t e = run.laterOnly->ends[i];
+    if (!inRuns) {
+      for (int32_t p = s; p <= e; ++p)
+        for (int32_t l = 0; l < layers; ++l) {
+          const int32_t src = l == 0 ? layers - 1 : l - 1;
+          int32_t minimum = inf;
+          int32_t at = -2;
+          windowMinimum(tmin, tmax, g + static_cast<size_t>(src) * P, p, inf, minimum, at);
+          const size_t c = static_cast<size_t>(l) * P + p;
+          g[c] = wrapAdd(minimum, scores[l][p]);
+          pred[c] = at;
+        }
+      continue;
+    }
+    for (int32_t p0 = s; p0 <= e; p0 += runLength) {
+      const int32_t p1 = e - p0 < runLength ? e : p0 + runLength - 1;
       for (int32_t l = 0; l < layers; ++l) {
-        const int32_t src = l == 0 ? layers - 1 : l - 1;
-        int32_t minimum = inf;
-        int32_t at = -2;
-        windowMinimum(run, run.windows[src], g + static_cast<size_t>(src) * P, p, inf, minimum, at);
-        const size_t c = static_cast<size_t>(l) * P + p;
-        g[c] = wrapAdd(minimum, run.score[l][p]);
-        pred[c] = at;
+        slidingArgMinRange(windows[l == 0 ? layers - 1 : l - 1], p0, p1, tmin, tmax, inf, p0 - 1, minima,
+                           ats);
+        const int32_t* score = scores[l];
+        int32_t* gl = g + static_cast<size_t>(l) * P;
+        int32_t* predl = pred + static_cast<size_t>(l) * P;
+        for (int32_t p = p0; p <= p1; ++p) {
+          gl[p] = wrapAdd(minima[p - p0], score[p]);
+          predl[p] = ats[p - p0];
+        }
       }
+    }
+  }
 
   // End of the chain: the lowest position, then the lowest layer, of the smallest value.
   int32_t best = inf;

@@ -23,6 +23,7 @@ struct SlidingArgMin {
   int32_t block = 1;
   int32_t next = 0;        // first position not taken in yet
   int32_t blockStart = 0;  // start of the block holding position next - 1
+  int32_t lookStart = 0;   // start of the block holding the right end of the last window read
 };
 
 // Starts the windows over the row v of `length` values; storage holds 4 x length values.
@@ -62,3 +63,11 @@ inline void slidingArgMin(SlidingArgMin& w, int32_t p, int32_t tmin, int32_t tma
     at = where;
   }
 }
+
+// Window minima and their positions for every p = first .. last at once, as slidingArgMin
+// would give them one by one: minimum[p - first] and at[p - first]. Ranges follow each other
+// in ascending order; every position up to `ready` (last - tmin <= ready < length) holds its
+// final value, and all of them are taken in, so the prefix and suffix minima are built in runs
+// even where `ready` lies in a block past the windows'.
+void slidingArgMinRange(SlidingArgMin& w, int32_t first, int32_t last, int32_t tmin, int32_t tmax,
+                        int32_t start, int32_t ready, int32_t* minimum, int32_t* at);
