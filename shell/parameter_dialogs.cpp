@@ -36,11 +36,34 @@ int runAccepting(Window& window, AppState& state, uint16_t templateId, DialogPro
   return window.runDialog(templateId, procedure);
 }
 
+// The four parameter dialogs: Cancel ends the dialog with dialogAccepted 0; OK is each
+// dialog's own and sets dialogAccepted 1 when it accepts.
+class AcceptingProcedure : public DialogProcedure {
+ public:
+  AcceptingProcedure(Window& window, AppState& state) : window_(window), state_(state) {}
+
+  bool onCommand(Dialog& dialog, uint16_t id) final {
+    if (id == kCancel) {
+      state_.dialogAccepted = 0;
+      dialog.endDialog(1);
+      return true;
+    }
+    if (id != kOk) return false;
+    return onOk(dialog);
+  }
+
+ protected:
+  virtual bool onOk(Dialog& dialog) = 0;
+
+  Window& window_;
+  AppState& state_;
+};
+
 // ---- 105: series parameters -------------------------------------------------------------
 
-class CreateSeriesProcedure : public DialogProcedure {
+class CreateSeriesProcedure : public AcceptingProcedure {
  public:
-  CreateSeriesProcedure(Window& window, AppState& state) : window_(window), state_(state) {}
+  CreateSeriesProcedure(Window& window, AppState& state) : AcceptingProcedure(window, state) {}
 
   bool onInit(Dialog& dialog) override {
     writeInt(dialog, 1000, state_.dwSeriesSizeUsed);
@@ -52,13 +75,7 @@ class CreateSeriesProcedure : public DialogProcedure {
     return true;
   }
 
-  bool onCommand(Dialog& dialog, uint16_t id) override {
-    if (id == kCancel) {
-      state_.dialogAccepted = 0;
-      dialog.endDialog(1);
-      return true;
-    }
-    if (id != kOk) return false;
+  bool onOk(Dialog& dialog) override {
     const uint32_t size = static_cast<uint32_t>(readInt(dialog, 1000));
     const uint16_t tmin = static_cast<uint16_t>(readInt(dialog, 1001));
     const uint16_t tmax = static_cast<uint16_t>(readInt(dialog, 1003));
@@ -112,16 +129,13 @@ class CreateSeriesProcedure : public DialogProcedure {
     }
     return true;
   }
-
-  Window& window_;
-  AppState& state_;
 };
 
 // ---- 106: series structure --------------------------------------------------------------
 
-class SeriesStructureProcedure : public DialogProcedure {
+class SeriesStructureProcedure : public AcceptingProcedure {
  public:
-  SeriesStructureProcedure(Window& window, AppState& state) : window_(window), state_(state) {}
+  SeriesStructureProcedure(Window& window, AppState& state) : AcceptingProcedure(window, state) {}
 
   bool onInit(Dialog& dialog) override {
     // The number of entries shown, and read back at OK, is the request at the start.
@@ -136,13 +150,7 @@ class SeriesStructureProcedure : public DialogProcedure {
     return true;
   }
 
-  bool onCommand(Dialog& dialog, uint16_t id) override {
-    if (id == kCancel) {
-      state_.dialogAccepted = 0;
-      dialog.endDialog(1);
-      return true;
-    }
-    if (id != kOk) return false;
+  bool onOk(Dialog& dialog) override {
     std::vector<uint16_t> sequence(shownCount_);
     parseDialogList(readText(dialog, 1010), sequence.data(), sequence.size());
     for (uint16_t value : sequence) {
@@ -162,16 +170,14 @@ class SeriesStructureProcedure : public DialogProcedure {
   }
 
  private:
-  Window& window_;
-  AppState& state_;
   uint16_t shownCount_ = 0;
 };
 
 // ---- 107: required etalons --------------------------------------------------------------
 
-class RequiredEtalonsProcedure : public DialogProcedure {
+class RequiredEtalonsProcedure : public AcceptingProcedure {
  public:
-  explicit RequiredEtalonsProcedure(AppState& state) : state_(state) {}
+  RequiredEtalonsProcedure(Window& window, AppState& state) : AcceptingProcedure(window, state) {}
 
   bool onInit(Dialog& dialog) override {
     writeInt(dialog, 1014, state_.requiredCount);
@@ -181,13 +187,7 @@ class RequiredEtalonsProcedure : public DialogProcedure {
     return true;
   }
 
-  bool onCommand(Dialog& dialog, uint16_t id) override {
-    if (id == kCancel) {
-      state_.dialogAccepted = 0;
-      dialog.endDialog(1);
-      return true;
-    }
-    if (id != kOk) return false;
+  bool onOk(Dialog& dialog) override {
     const int32_t count = readInt(dialog, 1014);
     if (count > 0 && count <= state_.requiredCapacity) state_.requiredCount = static_cast<uint16_t>(count);
     const uint16_t used = std::min(state_.requiredCount, state_.requiredCapacity);
@@ -197,15 +197,13 @@ class RequiredEtalonsProcedure : public DialogProcedure {
     return true;
   }
 
- private:
-  AppState& state_;
 };
 
 // ---- 110: simulation parameters ---------------------------------------------------------
 
-class SimulationParametersProcedure : public DialogProcedure {
+class SimulationParametersProcedure : public AcceptingProcedure {
  public:
-  SimulationParametersProcedure(Window& window, AppState& state) : window_(window), state_(state) {}
+  SimulationParametersProcedure(Window& window, AppState& state) : AcceptingProcedure(window, state) {}
 
   bool onInit(Dialog& dialog) override {
     // The admissible pulse range of the series chosen in dialog 105.
@@ -221,13 +219,7 @@ class SimulationParametersProcedure : public DialogProcedure {
     return true;
   }
 
-  bool onCommand(Dialog& dialog, uint16_t id) override {
-    if (id == kCancel) {
-      state_.dialogAccepted = 0;
-      dialog.endDialog(1);
-      return true;
-    }
-    if (id != kOk) return false;
+  bool onOk(Dialog& dialog) override {
     const uint16_t from = static_cast<uint16_t>(readInt(dialog, 1015));
     const uint16_t to = static_cast<uint16_t>(readInt(dialog, 1016));
     const uint16_t increment = static_cast<uint16_t>(readInt(dialog, 1017));
@@ -273,8 +265,6 @@ class SimulationParametersProcedure : public DialogProcedure {
   }
 
  private:
-  Window& window_;
-  AppState& state_;
   uint16_t lowest_ = 0;
   uint16_t highest_ = 0;
 };
@@ -296,7 +286,7 @@ int runRequiredEtalonsDialog(Window& window, AppState& state) {
     state.dialogAccepted = 0;
     return -1;
   }
-  RequiredEtalonsProcedure procedure(state);
+  RequiredEtalonsProcedure procedure(window, state);
   return runAccepting(window, state, 107, procedure);
 }
 
