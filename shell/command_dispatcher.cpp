@@ -5,6 +5,7 @@
 #include "shell/command_ids.h"
 #include "shell/dialog_commands.h"
 #include "signal/pulse_bounds.h"
+#include "shell/repaint_areas.h"
 
 namespace {
 
@@ -71,17 +72,6 @@ void applyChoices(Window& window, AppState& state) {
   state.noiseLevel = static_cast<int16_t>(chosenValue(state.noiseLevelChoice));
   setLostLevel(state, static_cast<int16_t>(chosenValue(state.lostLevelChoice)));
   window.invalidateAll(true);
-}
-
-Rect raisedBy10(Rect r) {
-  r.top -= 10;
-  return r;
-}
-
-Rect grownRightBottom(Rect r) {
-  r.right += 1;
-  r.bottom += 1;
-  return r;
 }
 
 // An etalon cell grown by 1 at the left and top and by 3 at the right and bottom; false

@@ -15,15 +15,9 @@
 #include "signal/required_list.h"
 #include "signal/selected_subsets.h"
 #include "signal/series_header.h"
+#include "shell/repaint_areas.h"
 
 namespace {
-
-// The work area with its top raised by 10, as an exclusive rectangle that also covers the
-// outline drawn one pixel right of and below it.
-Rect raisedWorkArea(const AppState& state) {
-  const Rect& area = state.layout.workArea;
-  return Rect{area.left, area.top - 10, area.right + 2, area.bottom + 2};
-}
 
 void memoryMessage(Window& window, const std::string& what) {
   window.messageBox("Нет памяти для " + what + "!", " Create series ", kMbOk | kMbIconWarning);

@@ -15,6 +15,7 @@
 #include "signal/series_header.h"
 #include "signal/task_codes.h"
 #include "platform/window.h"
+#include "shell/repaint_areas.h"
 
 namespace {
 
@@ -157,17 +158,6 @@ bool process(Window& window, AppState& state) {
   state.viewState = 6;
   state.resultKind = 1;
   return true;
-}
-
-Rect raisedBy10(Rect r) {
-  r.top -= 10;
-  return r;
-}
-
-Rect grownRightBottom(Rect r) {
-  r.right += 1;
-  r.bottom += 1;
-  return r;
 }
 
 // CM_REDRAW_RESULT: the work area (over itself while typeDetails is set), the choice panels

@@ -10,6 +10,7 @@
 #include "signal/series_header.h"
 #include "simulation/rest_err_header.h"
 #include "simulation/simulation_driver.h"
+#include "shell/repaint_areas.h"
 
 namespace {
 
@@ -91,10 +92,8 @@ void commandShowStatisticalSimulation(Window& window, AppState& state) {
   state.resultKind = 2;
   runChartSettingsDialog(window, state, state.taskType == 2);
   updateChartKind(state);
-  const Rect& area = state.layout.workArea;
-  window.invalidate(Rect{area.left, area.top - 10, area.right + 2, area.bottom + 2}, true);
-  const Rect& column = state.layout.buttonColumnRect;
-  window.invalidate(Rect{column.left, column.top, column.right + 2, column.bottom + 2}, true);
+  window.invalidate(raisedWorkArea(state), true);
+  window.invalidate(grownRightBottom(state.layout.buttonColumnRect, 2), true);
   state.repaintButtonColumn = 0;
   int32_t* flags[3] = {&state.repaintSeriesSizePanel, &state.repaintNoisePanel, &state.repaintLostPanel};
   for (int32_t panel = 0; panel < 3; ++panel) {
