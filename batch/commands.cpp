@@ -15,6 +15,7 @@
 #include "signal/series_header.h"
 #include "signal/task_codes.h"
 #include "simulation/simulation_driver.h"
+#include "simulation/solver_call.h"
 
 namespace {
 
@@ -55,7 +56,6 @@ struct SolverOutcome {
 };
 
 SolverOutcome runSolver(WorkbenchStart& start, const ProcessSettings& p, const SubsetTables& subsets) {
-  const SimulationSolvers& solvers = productionSolvers();
   StderrWindow& window = start.window;
   const PulseHeader* alphabet = start.alphabet;
   const auto count = static_cast<uint16_t>(p.required.size());
@@ -67,48 +67,29 @@ SolverOutcome runSolver(WorkbenchStart& start, const ProcessSettings& p, const S
   int32_t verboseTuples = 0;
   SolverOutcome outcome{solverFor(p.effectiveTaskType, p.seriesType)};
   const int messagesBefore = window.messageCount();
-  switch (outcome.role) {
-    case SolverRole::kDetectFixedPulses:
-      outcome.result = solvers.detectFixedPulses(window, alphabet, count, list, tmin, tmax, level,
-                                                 start.chains, start.series);
-      outcome.failed = outcome.result == 0;
-      break;
-    case SolverRole::kDetectUnfixedPulses:
-      outcome.result = solvers.detectUnfixedPulses(window, alphabet, count, list, tmin, tmax, level,
-                                                   start.chains, start.series);
-      outcome.failed = outcome.result == 0;
-      break;
-    case SolverRole::kRecognizeFixedPulses:
-      outcome.result = solvers.recognizeFixedPulses(window, alphabet, count, list, tmin, tmax, level,
-                                                    start.chains, start.series);
-      break;
-    case SolverRole::kRecognizeUnfixedPulses:
-      outcome.result = solvers.recognizeUnfixedPulses(window, alphabet, count, list, tmin, tmax, level,
-                                                      start.chains, start.series);
-      outcome.failed = outcome.result == 0;
-      break;
-    case SolverRole::kDetectFixedTuples:
-      outcome.result = solvers.detectFixedTuples(window, alphabet, tupleSize, p.series.subset.data(),
-                                                 p.proceeding, tmin, tmax, level, start.chains, start.series);
-      outcome.failed = outcome.result == 0;
-      break;
-    case SolverRole::kDetectUnfixedTuples:
-      outcome.result =
-          solvers.detectUnfixedTuples(window, alphabet, tupleSize, p.series.subset.data(), p.proceeding, tmin,
-                                      tmax, level, start.chains, start.series, verboseTuples);
-      outcome.failed = outcome.result == 0;
-      break;
-    case SolverRole::kRecognizeFixedTuples:
-      outcome.result = solvers.recognizeFixedTuples(window, alphabet, subsets.sizes.data(),
-                                                    subsets.rows.data(), subsets.count(), p.proceeding, tmin,
-                                                    tmax, level, start.chains, start.series);
-      break;
-    case SolverRole::kRecognizeUnfixedTuples:
-      outcome.result = solvers.recognizeUnfixedTuples(
-          window, alphabet, subsets.sizes.data(), subsets.rows.data(), subsets.count(), p.proceeding, tmin,
-          tmax, level, start.chains, start.series, verboseTuples);
-      break;
-  }
+  SolverCall call;
+  call.alphabet = alphabet;
+  call.etalonCount = count;
+  call.etalons = list;
+  call.tupleSize = tupleSize;
+  call.tuple = p.series.subset.data();
+  call.subsetSizes = subsets.sizes.data();
+  call.subsetRows = subsets.rows.data();
+  call.subsetCount = subsets.count();
+  call.proceeding = p.proceeding;
+  call.tmin = tmin;
+  call.tmax = tmax;
+  call.level = level;
+  call.chains = start.chains;
+  call.series = start.series;
+  call.verboseTuples = &verboseTuples;
+  outcome.result = callSolver(window, outcome.role, call);
+  // Detectors and the unknown-number pulse recogniser return 0 on failure; the other
+  // recognisers return the etalon or subset found.
+  const bool zeroIsFailure = outcome.role != SolverRole::kRecognizeFixedPulses &&
+                             outcome.role != SolverRole::kRecognizeFixedTuples &&
+                             outcome.role != SolverRole::kRecognizeUnfixedTuples;
+  outcome.failed = zeroIsFailure && outcome.result == 0;
   // A solver reports memory shortage in a message box; that is a failed run whatever it returned.
   if (window.messageCount() != messagesBefore) outcome.failed = true;
   return outcome;

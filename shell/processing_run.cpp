@@ -2,18 +2,14 @@
 
 #include "display/app_state.h"
 #include "processing/chains_header.h"
-#include "processing/fixed_detection.h"
-#include "processing/fixed_tuples.h"
-#include "processing/recognition.h"
 #include "processing/solver_choice.h"
-#include "processing/unfixed_detection.h"
-#include "processing/unfixed_tuples.h"
 #include "shell/command_dispatcher.h"
 #include "shell/command_ids.h"
 #include "signal/sequence_random.h"
 #include "signal/pulse_bounds.h"
 #include "signal/series_header.h"
 #include "signal/task_codes.h"
+#include "simulation/solver_call.h"
 #include "platform/window.h"
 #include "shell/repaint_areas.h"
 
@@ -112,42 +108,23 @@ bool process(Window& window, AppState& state) {
   if (!tupleTask || state.selectedSubsetCount != 0) {
     const bool reserved = state.selectedSubsetArraySize != nullptr && state.reservedSubsetList != nullptr;
     const int32_t reservedCount = reserved ? state.reservedSubsetCount : 0;
-    switch (solverFor(task, state.seriesType)) {
-      case SolverRole::kRecognizeUnfixedPulses:
-        recognizeUnfixedPulses(window, state.etalonAlphabet, state.requiredCount, state.requiredList, state.wTmin,
-                               state.wTmax, level, chains, series);
-        break;
-      case SolverRole::kRecognizeFixedPulses:
-        recognizeFixedPulses(window, state.etalonAlphabet, state.requiredCount, state.requiredList, state.wTmin,
-                             state.wTmax, level, chains, series);
-        break;
-      case SolverRole::kDetectUnfixedTuples:
-        detectUnfixedTuples(window, state.etalonAlphabet, state.selectedSubsetCount, state.selectedSubset,
-                            state.subsetProceeding, state.wTmin, state.wTmax, level, chains, series,
-                            state.verboseTuples);
-        break;
-      case SolverRole::kDetectFixedTuples:
-        detectFixedTuples(window, state.etalonAlphabet, state.selectedSubsetCount, state.selectedSubset,
-                          state.subsetProceeding, state.wTmin, state.wTmax, level, chains, series);
-        break;
-      case SolverRole::kRecognizeUnfixedTuples:
-        recognizeUnfixedTuples(window, state.etalonAlphabet, state.selectedSubsetArraySize, state.reservedSubsetList,
-                               reservedCount, state.subsetProceeding, state.wTmin, state.wTmax, level, chains,
-                               series, state.verboseTuples);
-        break;
-      case SolverRole::kRecognizeFixedTuples:
-        recognizeFixedTuples(window, state.etalonAlphabet, state.selectedSubsetArraySize, state.reservedSubsetList,
-                             reservedCount, state.subsetProceeding, state.wTmin, state.wTmax, level, chains, series);
-        break;
-      case SolverRole::kDetectUnfixedPulses:
-        detectUnfixedPulses(window, state.etalonAlphabet, state.requiredCount, state.requiredList, state.wTmin,
-                            state.wTmax, level, chains, series);
-        break;
-      case SolverRole::kDetectFixedPulses:
-        detectFixedPulses(window, state.etalonAlphabet, state.requiredCount, state.requiredList, state.wTmin,
-                          state.wTmax, level, chains, series);
-        break;
-    }
+    SolverCall call;
+    call.alphabet = state.etalonAlphabet;
+    call.etalonCount = state.requiredCount;
+    call.etalons = state.requiredList;
+    call.tupleSize = state.selectedSubsetCount;
+    call.tuple = state.selectedSubset;
+    call.subsetSizes = state.selectedSubsetArraySize;
+    call.subsetRows = state.reservedSubsetList;
+    call.subsetCount = reservedCount;
+    call.proceeding = state.subsetProceeding;
+    call.tmin = state.wTmin;
+    call.tmax = state.wTmax;
+    call.level = level;
+    call.chains = chains;
+    call.series = series;
+    call.verboseTuples = &state.verboseTuples;
+    callSolver(window, solverFor(task, state.seriesType), call);
   }
   if (task == 36 && state.selectedSubsetCount == 0) return false;
   if (addToChainsHeader(window, state.seriesType, task, static_cast<uint16_t>(state.makingLevelUsed), level,

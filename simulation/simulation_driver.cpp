@@ -19,6 +19,7 @@
 #include "simulation/rest_err_header.h"
 #include "simulation/series_copy.h"
 #include "simulation/simulation_grid.h"
+#include "simulation/solver_call.h"
 #include "simulation/trial_measures.h"
 #include "simulation/worker_pool.h"
 
@@ -287,46 +288,33 @@ bool nextBatch(const Run& r, const Batch& b, uint32_t batchSize, Batch& next) {
 void solveTrial(const Run& r, TrialSlot& slot, Worker& worker, uint16_t pulses) {
   slot.window.clear();
   Window& w = slot.window;
-  const SimulationSolvers& s = r.solvers;
   SeriesHeader* h = slot.series;
   ChainsHeader* c = worker.chains;
-  const uint16_t* seq = slot.sequence.data();
-  const uint16_t level = r.processingLevel;
-  const int32_t subsetCount = static_cast<int32_t>(r.subsetRowTable.size());
-  const int32_t tupleSize = static_cast<int32_t>(r.currentSubset.size());
-  int32_t recognized = 0;
-  switch (r.role) {
-    case SolverRole::kDetectFixedPulses:
-      s.detectFixedPulses(w, r.alphabet, r.n, r.required, r.tmin, r.tmax, level, c, h);
-      break;
-    case SolverRole::kDetectUnfixedPulses:
-      s.detectUnfixedPulses(w, r.alphabet, r.n, seq, r.tmin, r.tmax, level, c, h);
-      break;
-    case SolverRole::kRecognizeFixedPulses:
-      recognized = s.recognizeFixedPulses(w, r.alphabet, r.n, seq, r.tmin, r.tmax, level, c, h);
-      break;
-    case SolverRole::kRecognizeUnfixedPulses:
-      recognized = s.recognizeUnfixedPulses(w, r.alphabet, r.n, seq, r.tmin, r.tmax, level, c, h);
-      break;
-    case SolverRole::kDetectFixedTuples:
-      s.detectFixedTuples(w, r.alphabet, tupleSize, r.currentSubset.data(), r.settings.subsetProceeding,
-                          r.tmin, r.tmax, level, c, h);
-      break;
-    case SolverRole::kDetectUnfixedTuples:
-      s.detectUnfixedTuples(w, r.alphabet, tupleSize, r.currentSubset.data(), r.settings.subsetProceeding,
-                            r.tmin, r.tmax, level, c, h, worker.verboseTuples);
-      break;
-    case SolverRole::kRecognizeFixedTuples:
-      recognized =
-          s.recognizeFixedTuples(w, r.alphabet, r.subsetSizes.data(), r.subsetRowTable.data(), subsetCount,
-                                 r.settings.subsetProceeding, r.tmin, r.tmax, level, c, h);
-      break;
-    case SolverRole::kRecognizeUnfixedTuples:
-      recognized = s.recognizeUnfixedTuples(w, r.alphabet, r.subsetSizes.data(), r.subsetRowTable.data(),
-                                            subsetCount, r.settings.subsetProceeding, r.tmin, r.tmax, level,
-                                            c, h, worker.verboseTuples);
-      break;
-  }
+  SolverCall call;
+  call.alphabet = r.alphabet;
+  call.etalonCount = r.n;
+  // The known-number detector takes the required list, every other pulse solver the
+  // working sequence of the trial.
+  call.etalons = r.role == SolverRole::kDetectFixedPulses ? r.required : slot.sequence.data();
+  call.tupleSize = static_cast<int32_t>(r.currentSubset.size());
+  call.tuple = r.currentSubset.data();
+  call.subsetSizes = r.subsetSizes.data();
+  call.subsetRows = r.subsetRowTable.data();
+  call.subsetCount = static_cast<int32_t>(r.subsetRowTable.size());
+  call.proceeding = r.settings.subsetProceeding;
+  call.tmin = r.tmin;
+  call.tmax = r.tmax;
+  call.level = r.processingLevel;
+  call.chains = c;
+  call.series = h;
+  call.verboseTuples = &worker.verboseTuples;
+  const int32_t result = callSolver(w, r.role, call, r.solvers);
+  // Only the recognisers' answer is kept for the recognition measure.
+  const bool recognizer = r.role == SolverRole::kRecognizeFixedPulses ||
+                          r.role == SolverRole::kRecognizeUnfixedPulses ||
+                          r.role == SolverRole::kRecognizeFixedTuples ||
+                          r.role == SolverRole::kRecognizeUnfixedTuples;
+  const int32_t recognized = recognizer ? result : 0;
   worker.verboseTuples = 0;
   slot.recognized = recognized;
   slot.restoring = restoringError(*h);
