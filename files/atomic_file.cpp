@@ -1,0 +1,142 @@
+#include "files/atomic_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+std::string folderOf(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+std::string baseOf(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The mode a new file gets: that of the file it replaces, or 0666 less the umask.
+mode_t modeFor(const std::string& target) {
+  struct stat st {};
+  if (::stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode)) return st.st_mode & 07777;
+  const mode_t mask = ::umask(022);
+  ::umask(mask);
+  return 0666 & ~mask;
+}
+
+}  // namespace
+
+AtomicFile::AtomicFile(std::string target) : target_(std::move(target)) {}
+
+AtomicFile::~AtomicFile() { discard(); }
+
+bool AtomicFile::fail(const char* what, int code) {
+  failed_ = true;
+  if (error_.empty()) {
+    error_ = std::string(what) + " \"" + target_ + "\"";
+    if (code != 0) error_ += std::string(": ") + std::strerror(code);
+  }
+  return false;
+}
+
+bool AtomicFile::open() {
+  discard();
+  failed_ = false;
+  error_.clear();
+  const std::string base = baseOf(target_);
+  if (base.empty() || base == "." || base == "..") {
+    failed_ = true;
+    error_ = target_.empty() ? "an empty file name cannot be written" : "not a file name: \"" + target_ + "\"";
+    return false;
+  }
+  struct stat st {};
+  if (::stat(target_.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return fail("cannot write", EISDIR);
+  std::string pattern = folderOf(target_) + "/." + base + ".tmp.XXXXXX";
+  std::vector<char> name(pattern.begin(), pattern.end());
+  name.push_back('\0');
+  const int fd = ::mkostemp(name.data(), O_CLOEXEC);
+  if (fd < 0) return fail("cannot write", errno);
+  temporary_.assign(name.data());
+  ::fchmod(fd, modeFor(target_));
+  file_ = ::fdopen(fd, "wb");
+  if (file_ == nullptr) {
+    const int code = errno;
+    ::close(fd);
+    ::unlink(temporary_.c_str());
+    temporary_.clear();
+    return fail("cannot write", code);
+  }
+  return true;
+}
+
+bool AtomicFile::write(const void* data, size_t size) {
+  if (file_ == nullptr) return fail("cannot write", EBADF);
+  if (failed_) return false;
+  if (size != 0 && std::fwrite(data, 1, size, file_) != size) return fail("cannot write", errno);
+  return true;
+}
+
+bool AtomicFile::commit() {
+  if (file_ == nullptr) return fail("cannot write", EBADF);
+  if (failed_) {
+    discard();
+    return false;
+  }
+  if (std::fflush(file_) != 0 || std::ferror(file_)) {
+    const int code = errno;
+    discard();
+    return fail("cannot write", code);
+  }
+  if (::fsync(::fileno(file_)) != 0 && errno != EINVAL && errno != EROFS) {
+    const int code = errno;
+    discard();
+    return fail("cannot write", code);
+  }
+  std::FILE* f = file_;
+  file_ = nullptr;
+  if (std::fclose(f) != 0) {
+    const int code = errno;
+    discard();
+    return fail("cannot write", code);
+  }
+  if (::rename(temporary_.c_str(), target_.c_str()) != 0) {
+    const int code = errno;
+    discard();
+    return fail("cannot replace", code);
+  }
+  temporary_.clear();
+  // Make the rename itself durable; a failure here does not lose data already in place.
+  const int dir = ::open(folderOf(target_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir >= 0) {
+    ::fsync(dir);
+    ::close(dir);
+  }
+  return true;
+}
+
+void AtomicFile::discard() {
+  if (file_ != nullptr) {
+    std::fclose(file_);
+    file_ = nullptr;
+  }
+  if (!temporary_.empty()) {
+    ::unlink(temporary_.c_str());
+    temporary_.clear();
+  }
+}
+
+bool writeFileAtomically(const std::string& target, std::string_view contents, std::string& error) {
+  AtomicFile file(target);
+  if (!file.open() || !file.write(contents) || !file.commit()) {
+    error = file.error();
+    return false;
+  }
+  return true;
+}
