@@ -3,7 +3,8 @@ set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 PACKAGES=(g++ cmake ninja-build qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev
-          libcli11-dev nlohmann-json3-dev fonts-dejavu-core netpbm)
+          libcli11-dev nlohmann-json3-dev fonts-dejavu-core netpbm
+          clang libfuzzer-14-dev libclang-rt-14-dev)
 
 ensure_packages() {
   local missing=()
@@ -19,7 +20,7 @@ ensure_packages() {
   fi
 }
 
-# build DIR BUILD_TYPE [extra cmake args...]
+# build DIR BUILD_TYPE [extra cmake args...]; BUILD_TARGET=name builds that target only
 build() {
   local dir="$1" type="$2"
   shift 2
@@ -28,5 +29,5 @@ build() {
     launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
   fi
   cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE="$type" "${launcher[@]}" "$@" >/dev/null
-  cmake --build "$dir" -j "$(nproc)"
+  cmake --build "$dir" -j "$(nproc)" ${BUILD_TARGET:+--target "$BUILD_TARGET"}
 }
