@@ -5,6 +5,7 @@
 
 #include "batch/commands.h"
 #include "batch/options.h"
+#include "platform/build_info.h"
 
 namespace {
 
@@ -61,6 +62,11 @@ int main(int argc, char** argv) {
       "detection-batch: makes etalons and series, runs the solvers and simulations of the "
       "detection workbench"};
   app.require_subcommand(1, 1);
+  app.set_version_flag("--version", versionLine("detection-batch"),
+                       "print the version (and the git commit of the build) and exit");
+  app.footer(
+      "Exit status: 0 on success, 1 when an operation failed, 2 for a bad option.\n"
+      "detection-batch SUBCOMMAND --help lists the options of a subcommand.");
 
   AlphabetOptions alphabet;
   CLI::App* alphabetCommand = app.add_subcommand("alphabet", "print the etalons as JSON");
@@ -118,9 +124,7 @@ int main(int argc, char** argv) {
   }
   try {
     app.parse(argc, argv);
-  } catch (const CLI::CallForHelp& e) {
-    return app.exit(e);
-  } catch (const CLI::CallForAllHelp& e) {
+  } catch (const CLI::Success& e) {  // --help, --help-all, --version
     return app.exit(e);
   } catch (const CLI::ParseError& e) {
     std::fprintf(stderr, "detection-batch: %s\n", e.what());
