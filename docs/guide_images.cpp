@@ -1,0 +1,272 @@
+// guide-images: renders the pictures of the user guide (docs/guide.md) from the program itself.
+// The whole workbench runs in the headless window with the glyphs of the real window (Qt's font
+// engine on its offscreen platform), so no display is needed and the pictures are what a user sees.
+//
+//   guide-images --write DIR   writes DIR/NAME.png for every scene
+//   guide-images --check DIR   renders every scene and compares it pixel by pixel with DIR/NAME.png;
+//                              fails on a difference, a missing picture, or a picture no scene makes
+//   guide-images --list        prints the scenes
+//
+// A scene is a name and the user's steps from a fresh start. To add a picture, add a scene to
+// scenes() below, run --write, look at the picture, and show it in docs/guide.md.
+#include <QtCore/QDir>
+#include <QtGui/QGuiApplication>
+#include <QtGui/QImage>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "display/app_state.h"
+#include "platform/headless_window.h"
+#include "platform/qt/qt_glyph_source.h"
+#include "shell/command_ids.h"
+#include "shell/dialog_commands.h"
+#include "shell/main_window.h"
+
+namespace {
+
+constexpr int32_t kWidth = 1200;
+constexpr int32_t kHeight = 800;
+
+// A started workbench and the user's gestures on it.
+struct Session {
+  std::unique_ptr<AppState> state = std::make_unique<AppState>();
+  HeadlessWindow window;
+  MainWindow procedure{*state};
+  bool created = false;
+
+  explicit Session(const GlyphSource& glyphs) : window(kWidth, kHeight, glyphs) {
+    created = window.create(procedure);
+  }
+  ~Session() { window.close(); }
+
+  void menu(uint16_t id) {
+    if (!window.menuCommand(id)) std::fprintf(stderr, "guide-images: %u is no menu item\n", id);
+  }
+  void clickCentre(const Rect& r) { window.click((r.left + r.right) / 2, (r.top + r.bottom) / 2); }
+  // A click on the cell of etalon `number` (1-based) in the alphabet view.
+  void clickEtalon(int number) { clickCentre(state->layout.etalonCellRect[number - 1]); }
+  // A click on entry `entry` (1-based) of choice panel `panel` (1 length, 2 noise, 3 lost data).
+  void clickChoice(int panel, int entry) { clickCentre(state->layout.choiceItemRect[panel - 1][entry - 1]); }
+  void clickNext() { clickCentre(state->layout.nextButtonRect); }
+  // A click on the k-th etalon (0-based) of the upper box of the subset view.
+  void clickUsedEtalon(int k) { clickCentre(state->usedEtalonCellRect[k]); }
+  // Repaints everything, as after the window was uncovered.
+  void repaint() {
+    window.invalidateAll(true);
+    window.pump();
+  }
+};
+
+struct Scene {
+  std::string name;
+  std::string shows;
+  std::function<void(Session&)> steps;
+};
+
+// Selects etalons 3, 5 and 9 besides etalon 1 under the task chosen with `taskMenu`.
+void requireSome(Session& s, uint16_t taskMenu) {
+  s.menu(taskMenu);
+  s.repaint();
+  for (int e : {3, 5, 9}) s.clickEtalon(e);
+}
+
+// A small statistical simulation: series of 300 samples, 3 to 5 pulses, noise 0 to 100 in
+// 6 steps, 20 repeats. The calendar times are fixed afterwards so that the picture never changes.
+void smallSimulation(Session& s) {
+  s.window.queueDialog(DialogScript{105, {}}.type(1000, "300").type(1001, "40").type(1003, "181"));
+  s.window.queueDialog(DialogScript{110, {}}
+                           .type(1015, "3")
+                           .type(1016, "5")
+                           .type(1017, "1")
+                           .type(1019, "0")
+                           .type(1018, "6")
+                           .type(1020, "20")
+                           .type(1021, "20"));
+  s.window.queueDialog(DialogScript{113, {}});
+  s.menu(kCmStatisticalSimulation);
+  s.state->simulationStartTime = 1796025600;  // Mon Nov 30 08:00:00 2026 UTC
+  s.state->simulationEndTime = 1796025600 + 12;
+  s.repaint();
+}
+
+const std::vector<Scene>& scenes() {
+  static const std::vector<Scene> list = {
+      {"alphabet", "the window after start: the alphabet view", [](Session&) {}},
+      {"alphabet-joint", "joint detection with etalons 1, 3, 5 and 9 required",
+       [](Session& s) { requireSome(s, kMenuJointDetection); }},
+      {"result-detection", "detection of etalon 1, after Processing Next Data",
+       [](Session& s) { s.menu(kMenuProcessingNextData); }},
+      {"result-recognition", "recognition among etalons 1, 3, 5 and 9",
+       [](Session& s) {
+         requireSome(s, kMenuRecognition);
+         s.menu(kMenuProcessingNextData);
+       }},
+      {"result-joint", "joint detection and identification of etalons 1, 3, 5 and 9",
+       [](Session& s) {
+         requireSome(s, kMenuJointDetection);
+         s.menu(kMenuProcessingNextData);
+       }},
+      {"result-cutoff", "detection of cut-off pulses in 600 samples, lost data level 25",
+       [](Session& s) {
+         s.menu(kMenuFixedCutOff);
+         s.repaint();
+         s.clickChoice(1, 2);
+         s.clickChoice(3, 2);
+       }},
+      {"result-unknown", "detection with an unknown number of pulses, noise level 35",
+       [](Session& s) {
+         s.menu(kMenuUnfixedWhole);
+         s.repaint();
+         s.clickChoice(2, 2);
+       }},
+      {"subset-view", "the subset view with the tuple 3, 5, 3 under construction",
+       [](Session& s) {
+         requireSome(s, kMenuJointDetection);
+         s.menu(kCmSelectSetOfPulses);
+         for (int k : {1, 2, 1}) s.clickUsedEtalon(k);
+       }},
+      {"result-tuples", "detection of the tuple 3, 5, 3 in a series of whole-pulse tuples",
+       [](Session& s) {
+         requireSome(s, kMenuJointDetection);
+         s.menu(kCmSelectSetOfPulses);
+         for (int k : {1, 2, 1}) s.clickUsedEtalon(k);
+         s.menu(kMenuFixedTuples);
+         s.menu(kMenuDetection);
+         s.clickNext();  // imposes the tuple on the new series and processes it
+       }},
+      {"parameters", "the parameter view of the start-up series",
+       [](Session& s) { s.menu(kCmViewSeriesParameters); }},
+      {"simulation-restoring", "a small statistical simulation: restoring error, componentwise",
+       smallSimulation},
+      {"simulation-detection", "the same simulation shown as detection error, summary view",
+       [](Session& s) {
+         smallSimulation(s);
+         s.window.queueDialog(DialogScript{113, {}}.click(1029).click(1031));
+         s.menu(kCmShowStatisticalSimulation);
+         s.repaint();
+       }},
+  };
+  return list;
+}
+
+QImage toQImage(const Image& image) {
+  QImage out(image.width, image.height, QImage::Format_RGB32);
+  for (int32_t y = 0; y < image.height; ++y) {
+    auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
+    for (int32_t x = 0; x < image.width; ++x) line[x] = 0xFF000000u | image.at(x, y);
+  }
+  return out;
+}
+
+// Renders one scene; an empty image when the workbench did not start.
+QImage render(const Scene& scene, const GlyphSource& glyphs) {
+  Session session(glyphs);
+  if (!session.created) return {};
+  session.repaint();
+  scene.steps(session);
+  // The whole window repainted, as after it was uncovered: parts that a command leaves as they
+  // were (the button column after a menu command) show the current state too.
+  session.repaint();
+  return toQImage(session.window.clientImage());
+}
+
+// The number of pixels in which two pictures differ; -1 when their sizes differ.
+long long difference(const QImage& a, const QImage& b) {
+  if (a.size() != b.size()) return -1;
+  const QImage x = a.convertToFormat(QImage::Format_RGB32);
+  const QImage y = b.convertToFormat(QImage::Format_RGB32);
+  long long count = 0;
+  for (int row = 0; row < x.height(); ++row) {
+    const auto* p = reinterpret_cast<const QRgb*>(x.constScanLine(row));
+    const auto* q = reinterpret_cast<const QRgb*>(y.constScanLine(row));
+    for (int col = 0; col < x.width(); ++col) count += (p[col] & 0xFFFFFF) != (q[col] & 0xFFFFFF);
+  }
+  return count;
+}
+
+int usage() {
+  std::fprintf(stderr, "usage: guide-images --write DIR | --check DIR | --list\n");
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) return usage();
+  const std::string mode = argv[1];
+  if (mode == "--list") {
+    for (const Scene& scene : scenes()) std::printf("%-22s %s\n", scene.name.c_str(), scene.shows.c_str());
+    return 0;
+  }
+  if ((mode != "--write" && mode != "--check") || argc != 3) return usage();
+  const QString folder = QString::fromLocal8Bit(argv[2]);
+
+  // No display: the offscreen platform; calendar times in one zone everywhere.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  setenv("TZ", "UTC", 1);
+  QGuiApplication app(argc, argv);
+  const QtGlyphSource glyphs;
+
+  int problems = 0;
+  std::set<QString> made;
+  if (mode == "--write" && !QDir().mkpath(folder)) {
+    std::fprintf(stderr, "guide-images: cannot make the folder %s\n", argv[2]);
+    return 1;
+  }
+  for (const Scene& scene : scenes()) {
+    const QString file = QString::fromStdString(scene.name) + ".png";
+    made.insert(file);
+    const QString path = folder + "/" + file;
+    const QImage image = render(scene, glyphs);
+    if (image.isNull()) {
+      std::fprintf(stderr, "%s: the workbench did not start\n", scene.name.c_str());
+      ++problems;
+      continue;
+    }
+    if (mode == "--write") {
+      if (!image.save(path, "PNG", 9)) {
+        std::fprintf(stderr, "%s: cannot write\n", qPrintable(path));
+        ++problems;
+      }
+      continue;
+    }
+    QImage committed;
+    if (!committed.load(path, "PNG")) {
+      std::fprintf(stderr, "%s: missing or unreadable; the scene %s makes it\n", qPrintable(path),
+                   scene.name.c_str());
+      ++problems;
+      continue;
+    }
+    const long long differing = difference(image, committed);
+    if (differing != 0) {
+      if (differing < 0) {
+        std::fprintf(stderr, "%s: %dx%d, but the scene renders %dx%d\n", qPrintable(path), committed.width(),
+                     committed.height(), image.width(), image.height());
+      } else {
+        std::fprintf(stderr, "%s: %lld pixels differ from what the program draws now\n", qPrintable(path),
+                     differing);
+      }
+      ++problems;
+    }
+  }
+  if (mode == "--check") {
+    for (const QString& file : QDir(folder).entryList({"*.png"}, QDir::Files)) {
+      if (made.count(file) == 0) {
+        std::fprintf(stderr, "%s/%s: no scene makes this picture\n", argv[2], qPrintable(file));
+        ++problems;
+      }
+    }
+    if (problems > 0) {
+      std::fprintf(stderr,
+                   "guide-images: %d picture(s) are stale; run guide-images --write docs/images, "
+                   "look at them, and commit them\n",
+                   problems);
+    }
+  }
+  return problems == 0 ? 0 : 1;
+}
