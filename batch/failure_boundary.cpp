@@ -1,0 +1,61 @@
+#include "batch/failure_boundary.h"
+
+#include <cstdio>
+#include <exception>
+#include <new>
+#include <stdexcept>
+#include <string>
+
+#include "batch/checked_output.h"
+#include "batch/commands.h"
+
+namespace {
+
+// The companion runs its commands on one thread; the simulation's workers never open a scope.
+const Making* innermost = nullptr;
+// The innermost scope that an exception left: scopes end before a handler runs, so the one
+// being unwound records itself.
+const char* leftByException = nullptr;
+
+void say(const std::string& line) {
+  std::fputs(("detection-batch: " + oneLine(line) + "\n").c_str(), stderr);
+  std::fflush(stderr);
+}
+
+}  // namespace
+
+Making::Making(const char* what)
+    : what_(what), outer_(innermost), exceptionsAtStart_(std::uncaught_exceptions()) {
+  innermost = this;
+}
+
+Making::~Making() {
+  if (std::uncaught_exceptions() > exceptionsAtStart_ && leftByException == nullptr) leftByException = what_;
+  innermost = outer_;
+}
+
+const char* Making::current() { return innermost != nullptr ? innermost->what_ : "the output"; }
+
+int runGuarded(const std::function<int()>& body) {
+  leftByException = nullptr;
+  // The memory message is composed from fixed words only: after bad_alloc nothing is made.
+  const auto made = [] { return leftByException != nullptr ? leftByException : Making::current(); };
+  try {
+    return body();
+  } catch (const std::bad_alloc&) {
+    std::fprintf(stderr, "detection-batch: memory ran out while making %s\n", made());
+  } catch (const std::length_error&) {
+    std::fprintf(stderr, "detection-batch: memory ran out while making %s\n", made());
+  } catch (const std::exception& e) {
+    try {
+      say(e.what());
+    } catch (...) {
+      std::fputs("detection-batch: unexpected failure\n", stderr);
+    }
+  } catch (...) {
+    std::fputs("detection-batch: unexpected failure\n", stderr);
+  }
+  std::fflush(stderr);
+  leftByException = nullptr;
+  return kExitFailed;
+}
