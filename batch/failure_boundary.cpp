@@ -22,10 +22,38 @@ void say(const std::string& line) {
   std::fflush(stderr);
 }
 
+// Address space held back for the clean-up after memory ran out. Destroying a large JSON
+// value allocates (its elements are moved to a temporary stack), and an allocation that fails
+// inside a destructor terminates the program; so the first failure gives this block back and
+// throws, and the unwinding that follows finds room.
+constexpr size_t kMemoryReserve = size_t{2} << 20;
+char* memoryReserve = nullptr;
+
+void onMemoryShortage() {
+  delete[] memoryReserve;
+  memoryReserve = nullptr;
+  std::set_new_handler(nullptr);
+  throw std::bad_alloc();
+}
+
+// Takes the reserve back when an earlier shortage used it (the libraries answer a failed
+// allocation with a message and go on); false when it cannot be had.
+bool armMemoryReserve() {
+  if (memoryReserve == nullptr) memoryReserve = new (std::nothrow) char[kMemoryReserve];
+  if (memoryReserve == nullptr) return false;
+  std::set_new_handler(onMemoryShortage);
+  return true;
+}
+
 }  // namespace
 
 Making::Making(const char* what)
     : what_(what), outer_(innermost), exceptionsAtStart_(std::uncaught_exceptions()) {
+  // Each new piece of work starts with the reserve in hand, or does not start.
+  if (!armMemoryReserve()) {
+    if (leftByException == nullptr) leftByException = what;
+    throw std::bad_alloc();
+  }
   innermost = this;
 }
 
@@ -38,6 +66,7 @@ const char* Making::current() { return innermost != nullptr ? innermost->what_ :
 
 int runGuarded(const std::function<int()>& body) {
   leftByException = nullptr;
+  armMemoryReserve();
   // The memory message is composed from fixed words only: after bad_alloc nothing is made.
   const auto made = [] { return leftByException != nullptr ? leftByException : Making::current(); };
   try {
