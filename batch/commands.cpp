@@ -152,16 +152,22 @@ int runProcess(const ProcessSettings& p) {
   if (!makeNoisySeries(start, p.series, sequence)) return kExitFailed;
   const auto chainPulses =
       static_cast<uint16_t>(std::max<size_t>(kSequenceStartCapacity, start.series->wMaxPulses));
+  const int messagesBefore = start.window.messageCount();
   start.chains = getChainsHeader(start.window, kBatchChainsCapacity, chainPulses, start.chains);
-  if (start.chains == nullptr) return kExitFailed;
+  if (start.chains == nullptr) {
+    saidWhyNot(start.window, messagesBefore, "the chains");
+    return kExitFailed;
+  }
 
   const SolverOutcome outcome = runSolver(start, p, subsets);
   if (outcome.failed) {
     std::fprintf(stderr, "detection-batch: %s failed\n", solverRoleName(outcome.role));
     return kExitFailed;
   }
+  const int messagesBeforeRanking = start.window.messageCount();
   if (addToChainsHeader(start.window, p.seriesType, p.effectiveTaskType, p.series.makingLevel,
                         p.processingLevel, start.chains) == 0) {
+    saidWhyNot(start.window, messagesBeforeRanking, "the ranked chains");
     return kExitFailed;
   }
   const Making json("the JSON document");

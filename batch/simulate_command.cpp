@@ -112,10 +112,12 @@ int runSimulate(const SimulateSettings& m) {
   const SubsetTables subsets(p.subsets);
   if (!applySubsets(start.window, p, subsets, start.series)) return kExitFailed;
 
+  const int messagesBefore = start.window.messageCount();
   start.errors = getRestErrHeader(start.window, m.pulseSteps, m.noiseSteps, m.repeats, start.errors);
-  if (start.errors == nullptr) return kExitFailed;
-  if (initRestErrHeader(start.window, m.pulseSteps, m.pulsesFrom, m.pulsesStep, m.noiseSteps, m.noiseFirst,
+  if (start.errors == nullptr ||
+      initRestErrHeader(start.window, m.pulseSteps, m.pulsesFrom, m.pulsesStep, m.noiseSteps, m.noiseFirst,
                         m.noiseStep, m.repeats, start.errors) == 0) {
+    saidWhyNot(start.window, messagesBefore, "the error tables");
     return kExitFailed;
   }
   SimulationSettings settings;
