@@ -117,8 +117,8 @@ int runCommandLine(int argc, char** argv) {
   simulateCommand->add_option("--repeats", simulate.repeats, "trials per cell")->capture_default_str();
   simulateCommand->add_option("--threads", simulate.threads, "worker threads, 0 = all cores")
       ->capture_default_str();
-  const CLI::Option* csvOption =
-      simulateCommand->add_option("--csv", simulate.csv, "write the CSV to this file instead of standard output");
+  const CLI::Option* csvOption = simulateCommand->add_option(
+      "--csv", simulate.csv, "write the CSV to this file instead of standard output");
   checkWholeNumbers(app);
 
   if (argc > 1 && argv[1][0] != '-') {

@@ -11,10 +11,10 @@
 #include "batch/failure_boundary.h"
 #include "batch/subset_tables.h"
 #include "batch/workbench_start.h"
+#include "files/atomic_file.h"
 #include "signal/series_header.h"
 #include "simulation/rest_err_header.h"
 #include "simulation/simulation_driver.h"
-#include "files/atomic_file.h"
 
 namespace {
 
@@ -87,8 +87,8 @@ std::string csvTable(const RestErrHeader& errors) {
   for (uint16_t k = 0; k < errors.wNoiseLevels; ++k) {
     for (uint16_t j = 0; j < errors.wVariousPulses; ++j) {
       const int n = std::snprintf(line, sizeof line, "%d,%d,%d,%d,%d\n", errors.lpNoiseLevel[k],
-                                  errors.wPulseValues[j], errors.lpErrors[k][j], errors.lpFragmentErrors[k][j],
-                                  errors.lpRecognitionErrors[k][j]);
+                                  errors.wPulseValues[j], errors.lpErrors[k][j],
+                                  errors.lpFragmentErrors[k][j], errors.lpRecognitionErrors[k][j]);
       text.append(line, static_cast<size_t>(n));
     }
   }

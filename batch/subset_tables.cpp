@@ -29,8 +29,7 @@ bool applySubsets(StderrWindow& window, const ProcessSettings& settings, const S
                                             s.subsetMode, s.subsetPosition, series) == 0) {
       // The store refuses sizes it cannot hold without a word; say which.
       if (window.messageCount() == messagesBefore) {
-        std::fprintf(stderr,
-                     "detection-batch: --subsets: %d subsets of up to %d entries cannot be stored\n",
+        std::fprintf(stderr, "detection-batch: --subsets: %d subsets of up to %d entries cannot be stored\n",
                      subsets.count(), subsets.longest());
       }
       return false;

@@ -47,7 +47,8 @@ std::vector<uint16_t> extendedSequence(const std::vector<uint16_t>& given, size_
 }
 
 bool saidWhyNot(const StderrWindow& window, int messagesBefore, const char* what) {
-  if (window.messageCount() == messagesBefore) std::fprintf(stderr, "detection-batch: %s could not be made\n", what);
+  if (window.messageCount() == messagesBefore)
+    std::fprintf(stderr, "detection-batch: %s could not be made\n", what);
   return false;
 }
 

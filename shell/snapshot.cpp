@@ -18,7 +18,9 @@ struct OutputFile {
   AtomicFile file;
   bool opened;
   explicit OutputFile(const std::string& name) : file(name), opened(file.open()) {}
-  bool write(const std::vector<uint8_t>& bytes) { return bytes.empty() || file.write(bytes.data(), bytes.size()); }
+  bool write(const std::vector<uint8_t>& bytes) {
+    return bytes.empty() || file.write(bytes.data(), bytes.size());
+  }
   // Flushes, syncs and renames over the target; false when any of it failed.
   bool close() { return file.commit(); }
 };

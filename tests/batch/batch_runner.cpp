@@ -8,12 +8,11 @@
 #include <algorithm>
 #include <chrono>
 #include <csignal>
-#include <thread>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 namespace {
 
@@ -96,7 +95,8 @@ BatchResult runBatch(const std::vector<std::string>& arguments, const BatchCondi
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
     while (std::chrono::steady_clock::now() < deadline) {
       siginfo_t info{};
-      if (waitid(P_PID, static_cast<id_t>(child), &info, WEXITED | WNOHANG | WNOWAIT) != 0 || info.si_pid != 0)
+      if (waitid(P_PID, static_cast<id_t>(child), &info, WEXITED | WNOHANG | WNOWAIT) != 0 ||
+          info.si_pid != 0)
         break;  // ended before the text showed
       if (readFile(errPath).find(conditions.interruptWhenErrorShows) != std::string::npos) {
         kill(child, SIGINT);
@@ -109,7 +109,8 @@ BatchResult runBatch(const std::vector<std::string>& arguments, const BatchCondi
   if (errPipe[0] >= 0) {
     close(errPipe[1]);
     char buffer[4096];
-    for (ssize_t n; (n = read(errPipe[0], buffer, sizeof buffer)) > 0;) piped.append(buffer, static_cast<size_t>(n));
+    for (ssize_t n; (n = read(errPipe[0], buffer, sizeof buffer)) > 0;)
+      piped.append(buffer, static_cast<size_t>(n));
     close(errPipe[0]);
   }
   int status = 0;

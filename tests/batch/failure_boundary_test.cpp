@@ -1,5 +1,7 @@
 // The companion's last line of defence: every exception becomes one line and status 1, and a
 // refusal of the subset store without a message of its own gets one.
+#include "batch/failure_boundary.h"
+
 #include <gtest/gtest.h>
 
 #include <new>
@@ -8,7 +10,6 @@
 
 #include "batch/checked_output.h"
 #include "batch/commands.h"
-#include "batch/failure_boundary.h"
 #include "batch/options.h"
 #include "batch/stderr_window.h"
 #include "batch/subset_tables.h"
@@ -36,7 +37,8 @@ TEST(BatchFailureBoundary, ExceptionsBecomeOneLineAndStatusOneNamingWhatWasBeing
     throw std::length_error("vector::reserve");
   });
   EXPECT_EQ(length, kExitFailed);
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "detection-batch: memory ran out while making the CSV table\n");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "detection-batch: memory ran out while making the CSV table\n");
 
   testing::internal::CaptureStderr();
   const int other = runGuarded([]() -> int { throw std::runtime_error("two\nlines"); });

@@ -33,7 +33,8 @@ std::vector<std::string> run(const std::string& command, std::vector<std::string
 TEST(BatchListLimits, RequiredListOf65535EntriesWorksAnd65536IsRefused) {
   for (const std::string command : {"process", "simulate"}) {
     SCOPED_TRACE(command);
-    const BatchResult most = runBatch(run(command, {"--task", "recognition", "--required", repeated("3", ',', 65535)}));
+    const BatchResult most =
+        runBatch(run(command, {"--task", "recognition", "--required", repeated("3", ',', 65535)}));
     ASSERT_EQ(most.status, 0) << most.err;
     if (command == "process") {
       const auto doc = parseOutput(most);
@@ -43,7 +44,8 @@ TEST(BatchListLimits, RequiredListOf65535EntriesWorksAnd65536IsRefused) {
     } else {
       EXPECT_NE(most.out.find("noise_level,pulses"), std::string::npos);
     }
-    const BatchResult over = runBatch(run(command, {"--task", "recognition", "--required", repeated("3", ',', 65536)}));
+    const BatchResult over =
+        runBatch(run(command, {"--task", "recognition", "--required", repeated("3", ',', 65536)}));
     EXPECT_EQ(over.status, 2);
     EXPECT_EQ(over.out, "");
     EXPECT_EQ(over.err, "detection-batch: --required: 65536 entries are more than the 65535 allowed\n");
@@ -53,7 +55,8 @@ TEST(BatchListLimits, RequiredListOf65535EntriesWorksAnd65536IsRefused) {
 TEST(BatchListLimits, SubsetCountsOf65535WorkAnd65536AreRefused) {
   for (const std::string command : {"process", "simulate"}) {
     SCOPED_TRACE(command);
-    const std::vector<std::string> task = {"--task", "tuples-recognition", "--series-type", "36", "--subsets"};
+    const std::vector<std::string> task = {"--task", "tuples-recognition", "--series-type", "36",
+                                           "--subsets"};
     auto most = task;
     most.push_back(repeated("3", ';', 65535));
     const BatchResult ok = runBatch(run(command, most));
@@ -90,11 +93,13 @@ TEST(BatchListLimits, MessagesQuoteTheTypedValueOnOneLine) {
        "tuples-detection or tuples-recognition)\n"},
       {{"process", "--required", "1,\t2\x1b"},
        "detection-batch: --required: \"1,\\t2\\x1B\" is not a comma-separated list of numbers\n"},
-      {{"series", "--sequence", "\"1\\"}, "detection-batch: --sequence: \"\\\"1\\\\\" is not a comma-separated "
-                                          "list of numbers\n"},
+      {{"series", "--sequence", "\"1\\"},
+       "detection-batch: --sequence: \"\\\"1\\\\\" is not a comma-separated "
+       "list of numbers\n"},
       {{"simulate", "--csv", ""}, "detection-batch: --csv: an empty file name cannot be written\n"},
-      {{"sim\nulate"}, "detection-batch: unknown subcommand \"sim\\nulate\" (alphabet, series, process or "
-                       "simulate)\n"},
+      {{"sim\nulate"},
+       "detection-batch: unknown subcommand \"sim\\nulate\" (alphabet, series, process or "
+       "simulate)\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::PrintToString(c.args));

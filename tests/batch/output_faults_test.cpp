@@ -12,11 +12,13 @@
 
 namespace {
 
-const std::vector<std::string> kSmallSimulation = {"simulate", "--length", "300", "--pulses-from", "2",
-                                                   "--pulses-to", "3", "--noise-steps", "2", "--repeats", "2"};
+const std::vector<std::string> kSmallSimulation = {"simulate", "--length",    "300", "--pulses-from",
+                                                   "2",        "--pulses-to", "3",   "--noise-steps",
+                                                   "2",        "--repeats",   "2"};
 // 58 cells: a table of about 900 bytes.
-const std::vector<std::string> kLargerTable = {"simulate", "--length", "300", "--pulses-from", "2", "--pulses-to",
-                                               "3", "--noise-steps", "29", "--repeats", "1"};
+const std::vector<std::string> kLargerTable = {"simulate", "--length",    "300", "--pulses-from",
+                                               "2",        "--pulses-to", "3",   "--noise-steps",
+                                               "29",       "--repeats",   "1"};
 
 void writeText(const std::string& path, const std::string& text) {
   std::ofstream out(path, std::ios::binary);
@@ -40,11 +42,7 @@ TEST(BatchOutputFaults, FullStandardOutputIsAMessageAndStatusOneForEveryCommand)
   BatchConditions full;
   full.standardOutput = "/dev/full";
   const std::vector<std::vector<std::string>> commands = {
-      {"alphabet"},
-      {"series"},
-      {"process", "--length", "300"},
-      kSmallSimulation,
-      {"--help"},
+      {"alphabet"}, {"series"}, {"process", "--length", "300"}, kSmallSimulation, {"--help"},
   };
   for (const auto& args : commands) {
     SCOPED_TRACE(testing::PrintToString(args));
@@ -152,7 +150,8 @@ TEST(BatchOutputFaults, MemoryLimitsEndWithStatusOneAndAMessage) {
       const BatchResult r = runBatch(args, limited);
       if (r.status == 0) continue;
       // Below the size of the loader's own needs the program cannot start at all.
-      if (r.status == 127 && r.err.find("error while loading shared libraries") != std::string::npos) continue;
+      if (r.status == 127 && r.err.find("error while loading shared libraries") != std::string::npos)
+        continue;
       ++failures;
       EXPECT_EQ(r.status, 1) << r.err;
       const bool ours = r.err.find("detection-batch: memory ran out while making ") != std::string::npos;
