@@ -1,5 +1,6 @@
 #include "batch/failure_boundary.h"
 
+#include <atomic>
 #include <cstdio>
 #include <exception>
 #include <new>
@@ -27,11 +28,11 @@ void say(const std::string& line) {
 // inside a destructor terminates the program; so the first failure gives this block back and
 // throws, and the unwinding that follows finds room.
 constexpr size_t kMemoryReserve = size_t{2} << 20;
-char* memoryReserve = nullptr;
+// The simulation's workers may run out of memory at the same time as each other.
+std::atomic<char*> memoryReserve{nullptr};
 
 void onMemoryShortage() {
-  delete[] memoryReserve;
-  memoryReserve = nullptr;
+  delete[] memoryReserve.exchange(nullptr);
   std::set_new_handler(nullptr);
   throw std::bad_alloc();
 }
@@ -39,8 +40,11 @@ void onMemoryShortage() {
 // Takes the reserve back when an earlier shortage used it (the libraries answer a failed
 // allocation with a message and go on); false when it cannot be had.
 bool armMemoryReserve() {
-  if (memoryReserve == nullptr) memoryReserve = new (std::nothrow) char[kMemoryReserve];
-  if (memoryReserve == nullptr) return false;
+  if (memoryReserve.load() == nullptr) {
+    char* reserve = new (std::nothrow) char[kMemoryReserve];
+    if (reserve == nullptr) return false;
+    delete[] memoryReserve.exchange(reserve);
+  }
   std::set_new_handler(onMemoryShortage);
   return true;
 }
