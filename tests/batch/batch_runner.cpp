@@ -99,7 +99,7 @@ BatchResult runBatch(const std::vector<std::string>& arguments, const BatchCondi
           info.si_pid != 0)
         break;  // ended before the text showed
       if (readFile(errPath).find(conditions.interruptWhenErrorShows) != std::string::npos) {
-        kill(child, SIGINT);
+        kill(child, conditions.interruptSignal);
         break;
       }
       std::this_thread::sleep_for(std::chrono::milliseconds(20));

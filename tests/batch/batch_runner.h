@@ -14,12 +14,13 @@ struct BatchResult {
 BatchResult runBatch(const std::vector<std::string>& arguments);
 
 // Conditions of a run for fault injection (Linux): where standard output goes, limits set in
-// the child before it starts the companion, and a SIGINT sent once standard error holds a text.
+// the child before it starts the companion, and a signal sent once standard error holds a text.
 struct BatchConditions {
   std::string standardOutput;           // a path such as /dev/full; empty: a file the result reads
   uint64_t fileSizeLimit = 0;           // RLIMIT_FSIZE in bytes (SIGXFSZ ignored); 0: none
   uint64_t addressSpaceLimit = 0;       // RLIMIT_AS in bytes; 0: none
-  std::string interruptWhenErrorShows;  // send SIGINT once standard error contains it
+  std::string interruptWhenErrorShows;  // send the signal once standard error contains it
+  int interruptSignal = 2;              // SIGINT
 };
 BatchResult runBatch(const std::vector<std::string>& arguments, const BatchConditions& conditions);
 

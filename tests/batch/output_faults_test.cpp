@@ -2,6 +2,7 @@
 // files under a size limit, a stopped simulation, and memory limits (Linux fault injection).
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -105,19 +106,24 @@ TEST(BatchOutputFaults, AnExistingCsvSurvivesEveryFailedRunByteForByte) {
 
 TEST(BatchOutputFaults, InterruptedSimulationLeavesTheOldFileAndSaysSo) {
   const std::string old = "previous\n";
-  const std::string folder = folderWithTarget("interrupted", old);
-  BatchConditions interrupt;
-  interrupt.interruptWhenErrorShows = "1 of 725 cells";
-  // 725 cells take seconds; the signal comes after the first one.
-  const BatchResult r = runBatch({"simulate", "--noise-steps", "29", "--repeats", "100", "--threads", "1",
-                                  "--csv", folder + "/target.csv"},
-                                 interrupt);
-  EXPECT_EQ(r.status, 1) << r.err;
-  EXPECT_NE(r.err.find("detection-batch: the simulation was stopped by SIGINT; no table was written"),
-            std::string::npos)
-      << r.err;
-  EXPECT_EQ(fileContents(folder + "/target.csv"), old);
-  EXPECT_EQ(folderEntries(folder), std::vector<std::string>{"target.csv"});
+  for (const auto& [signal, name] : {std::pair{SIGINT, "SIGINT"}, std::pair{SIGTERM, "SIGTERM"}}) {
+    SCOPED_TRACE(name);
+    const std::string folder = folderWithTarget(std::string("interrupted-") + name, old);
+    BatchConditions interrupt;
+    interrupt.interruptWhenErrorShows = "1 of 725 cells";
+    interrupt.interruptSignal = signal;
+    // 725 cells take seconds; the signal comes after the first one.
+    const BatchResult r = runBatch({"simulate", "--noise-steps", "29", "--repeats", "100", "--threads", "1",
+                                    "--csv", folder + "/target.csv"},
+                                   interrupt);
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_NE(r.err.find(std::string("detection-batch: the simulation was stopped by ") + name +
+                         "; no table was written"),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(fileContents(folder + "/target.csv"), old);
+    EXPECT_EQ(folderEntries(folder), std::vector<std::string>{"target.csv"});
+  }
 }
 
 TEST(BatchOutputFaults, CompleteRunReplacesTheOldFileWithTheTableOnStandardOutput) {
