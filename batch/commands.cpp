@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <string>
 
+#include "batch/checked_output.h"
+#include "batch/failure_boundary.h"
 #include "batch/json_output.h"
 #include "batch/subset_tables.h"
 #include "batch/workbench_start.h"
@@ -23,10 +25,11 @@ namespace {
 // the array to the largest admissible pulse count.
 constexpr size_t kSequenceStartCapacity = 30;
 
-void print(const OrderedJson& doc) {
+// Prints the document; the exit status of the command.
+int print(const OrderedJson& doc) {
+  const Making making("the JSON document");
   const std::string text = formatDocument(doc);
-  std::fwrite(text.data(), 1, text.size(), stdout);
-  std::fflush(stdout);
+  return writeStandardOutput(text) && finishStandardOutput() ? kExitOk : kExitFailed;
 }
 
 // The sequence a processing run makes its series from. A given --sequence is used as typed
@@ -98,18 +101,29 @@ SolverOutcome runSolver(WorkbenchStart& start, const ProcessSettings& p, const S
 }  // namespace
 
 int runAlphabet(const AlphabetOptions& options) {
+  const Making making("the etalons");
   StderrWindow window;
   RandomSeeds seeds;
   PulseHeader alphabet[kAlphabetRecords] = {};
   const auto count = static_cast<uint16_t>(options.count);
   const int built = makePulses(window, static_cast<int16_t>(options.amplitude), count,
                                static_cast<uint16_t>(options.length), alphabet, seeds);
-  if (built == 1) print(alphabetJson(alphabet, count));
+  int status = kExitFailed;
+  try {
+    if (built == 1) {
+      const Making making("the JSON document");
+      status = print(alphabetJson(alphabet, count));
+    }
+  } catch (...) {
+    freePulses(alphabet, kAlphabetRecords);
+    throw;
+  }
   freePulses(alphabet, kAlphabetRecords);
-  return built == 1 ? kExitOk : kExitFailed;
+  return status;
 }
 
 int runSeries(const SeriesSettings& settings) {
+  const Making making("the series");
   WorkbenchStart start;
   if (!start.ready || !prepareSeriesHeader(start, settings)) return kExitFailed;
   if (!settings.subset.empty()) {
@@ -121,39 +135,47 @@ int runSeries(const SeriesSettings& settings) {
   std::vector<uint16_t> sequence =
       extendedSequence(given, std::max<size_t>(kSequenceStartCapacity, settings.maxPulses));
   if (!makeNoisySeries(start, settings, sequence)) return kExitFailed;
+  const Making json("the JSON document");
   OrderedJson doc;
   addSeriesJson(doc, *start.series);
-  print(doc);
-  return kExitOk;
+  return print(doc);
 }
 
 int runProcess(const ProcessSettings& p) {
+  const Making making("the series");
   WorkbenchStart start;
   if (!start.ready || !prepareSeriesHeader(start, p.series)) return kExitFailed;
   const SubsetTables subsets(p.subsets);
   if (!applySubsets(start.window, p, subsets, start.series)) return kExitFailed;
+  const Making solving("the solver's answer");
   std::vector<uint16_t> sequence = processSequence(start, p);
   if (!makeNoisySeries(start, p.series, sequence)) return kExitFailed;
   const auto chainPulses =
       static_cast<uint16_t>(std::max<size_t>(kSequenceStartCapacity, start.series->wMaxPulses));
+  const int messagesBefore = start.window.messageCount();
   start.chains = getChainsHeader(start.window, kBatchChainsCapacity, chainPulses, start.chains);
-  if (start.chains == nullptr) return kExitFailed;
+  if (start.chains == nullptr) {
+    saidWhyNot(start.window, messagesBefore, "the chains");
+    return kExitFailed;
+  }
 
   const SolverOutcome outcome = runSolver(start, p, subsets);
   if (outcome.failed) {
     std::fprintf(stderr, "detection-batch: %s failed\n", solverRoleName(outcome.role));
     return kExitFailed;
   }
+  const int messagesBeforeRanking = start.window.messageCount();
   if (addToChainsHeader(start.window, p.seriesType, p.effectiveTaskType, p.series.makingLevel,
                         p.processingLevel, start.chains) == 0) {
+    saidWhyNot(start.window, messagesBeforeRanking, "the ranked chains");
     return kExitFailed;
   }
+  const Making json("the JSON document");
   OrderedJson doc;
   doc["solver"] = solverRoleName(outcome.role);
   doc["solverResult"] = outcome.result;
   addSeriesJson(doc, *start.series);
   addRestoredJson(doc, *start.series);
   addChainsJson(doc, *start.chains);
-  print(doc);
-  return kExitOk;
+  return print(doc);
 }

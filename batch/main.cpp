@@ -3,7 +3,9 @@
 #include <cstdio>
 #include <string>
 
+#include "batch/checked_output.h"
 #include "batch/commands.h"
+#include "batch/failure_boundary.h"
 #include "batch/options.h"
 #include "platform/build_info.h"
 
@@ -55,9 +57,19 @@ void takePulses(SeriesOptions& o, const CLI::Option* option, int64_t value) {
   if (option != nullptr && option->count() > 0) o.pulses = value;
 }
 
-}  // namespace
+// Every whole-number option is checked as typed, so that a number beyond 64 bits is quoted
+// as the user wrote it instead of being clamped.
+void checkWholeNumbers(CLI::App& app) {
+  const CLI::Validator wholeNumber([](std::string& text) { return wholeNumberProblem(text); }, "");
+  for (CLI::App* command : app.get_subcommands({})) {
+    for (CLI::Option* option : command->get_options()) {
+      if (option->get_type_name() == "INT") option->check(wholeNumber);
+    }
+  }
+}
 
-int main(int argc, char** argv) {
+int runCommandLine(int argc, char** argv) {
+  const Making making("the options");
   CLI::App app{
       "detection-batch: makes etalons and series, runs the solvers and simulations of the "
       "detection workbench"};
@@ -111,14 +123,15 @@ int main(int argc, char** argv) {
   simulateCommand->add_option("--repeats", simulate.repeats, "trials per cell")->capture_default_str();
   simulateCommand->add_option("--threads", simulate.threads, "worker threads, 0 = all cores")
       ->capture_default_str();
-  simulateCommand->add_option("--csv", simulate.csv, "write the CSV to this file instead of standard output");
+  const CLI::Option* csvOption = simulateCommand->add_option(
+      "--csv", simulate.csv, "write the CSV to this file instead of standard output");
+  checkWholeNumbers(app);
 
   if (argc > 1 && argv[1][0] != '-') {
     const std::string name = argv[1];
     if (name != "alphabet" && name != "series" && name != "process" && name != "simulate") {
-      std::fprintf(stderr,
-                   "detection-batch: unknown subcommand \"%s\" (alphabet, series, process or simulate)\n",
-                   argv[1]);
+      std::fprintf(stderr, "detection-batch: unknown subcommand %s (alphabet, series, process or simulate)\n",
+                   quotedValue(name).c_str());
       return kExitBadOptions;
     }
   }
@@ -127,7 +140,7 @@ int main(int argc, char** argv) {
   } catch (const CLI::Success& e) {  // --help, --help-all, --version
     return app.exit(e);
   } catch (const CLI::ParseError& e) {
-    std::fprintf(stderr, "detection-batch: %s\n", e.what());
+    std::fprintf(stderr, "detection-batch: %s\n", oneLine(e.what()).c_str());
     return kExitBadOptions;
   }
 
@@ -143,9 +156,19 @@ int main(int argc, char** argv) {
     }
     if (fromOption->count() > 0) simulate.pulsesFrom = pulsesFrom;
     if (toOption->count() > 0) simulate.pulsesTo = pulsesTo;
+    simulate.csvGiven = csvOption->count() > 0;
     return runSimulate(checkSimulate(simulate));
   } catch (const OptionError& e) {
-    std::fprintf(stderr, "detection-batch: %s\n", e.what());
+    std::fprintf(stderr, "detection-batch: %s\n", oneLine(e.what()).c_str());
     return kExitBadOptions;
   }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int status = runGuarded([&] { return runCommandLine(argc, argv); });
+  // Whatever went to standard output must have arrived: a failed write or flush fails the run.
+  if (!finishStandardOutput()) return status != kExitOk ? status : kExitFailed;
+  return status;
 }

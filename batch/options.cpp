@@ -4,6 +4,7 @@
 #include <cctype>
 #include <charconv>
 
+#include "batch/checked_output.h"
 #include "signal/pulse_bounds.h"
 #include "signal/pulse_header.h"
 #include "signal/series_header.h"
@@ -56,27 +57,58 @@ std::vector<int32_t> toSubset(const std::string& option, const std::vector<int64
 
 }  // namespace
 
-std::vector<int64_t> parseNumberList(const std::string& option, const std::string& text) {
+namespace {
+
+bool readWholeNumber(const std::string& text, int64_t& value) {
+  const std::string entry = trimmed(text);
+  const char* begin = entry.data();
+  const char* end = begin + entry.size();
+  if (!entry.empty() && *begin == '+') ++begin;
+  const auto [ptr, ec] = std::from_chars(begin, end, value);
+  return !entry.empty() && ec == std::errc() && ptr == end;
+}
+
+// Throws when text holds more than maxParts parts between separators, before any is stored.
+void limitParts(const std::string& option, const std::string& text, char separator, size_t maxParts,
+                const char* what) {
+  const size_t parts = static_cast<size_t>(std::count(text.begin(), text.end(), separator)) + 1;
+  if (parts > maxParts) {
+    throw OptionError(option, std::to_string(parts) + " " + what + " are more than the " +
+                                  std::to_string(maxParts) + " allowed");
+  }
+}
+
+}  // namespace
+
+std::vector<int64_t> parseNumberList(const std::string& option, const std::string& text, size_t maxEntries) {
+  limitParts(option, text, ',', maxEntries, "entries");
   std::vector<int64_t> numbers;
   for (const std::string& part : split(text, ',')) {
-    const std::string entry = trimmed(part);
     int64_t value = 0;
-    const char* begin = entry.data();
-    const char* end = begin + entry.size();
-    if (!entry.empty() && *begin == '+') ++begin;
-    const auto [ptr, ec] = std::from_chars(begin, end, value);
-    if (entry.empty() || ec != std::errc() || ptr != end) {
-      throw OptionError(option, "\"" + text + "\" is not a comma-separated list of numbers");
-    }
+    if (!readWholeNumber(part, value))
+      throw OptionError(option, quotedValue(text) + " is not a comma-separated list of numbers");
     numbers.push_back(value);
   }
   return numbers;
 }
 
-std::vector<std::vector<int64_t>> parseNumberLists(const std::string& option, const std::string& text) {
+std::vector<std::vector<int64_t>> parseNumberLists(const std::string& option, const std::string& text,
+                                                   size_t maxLists) {
+  limitParts(option, text, ';', maxLists, "subsets");
   std::vector<std::vector<int64_t>> lists;
   for (const std::string& part : split(text, ';')) lists.push_back(parseNumberList(option, part));
   return lists;
+}
+
+std::string wholeNumberProblem(const std::string& text) {
+  int64_t value = 0;
+  if (readWholeNumber(text, value)) return "";
+  return quotedValue(text) + " is not a whole number from " + std::to_string(INT64_MIN) + " to " +
+         std::to_string(INT64_MAX);
+}
+
+void checkFileName(const std::string& option, const std::string& name) {
+  if (name.empty()) throw OptionError(option, "an empty file name cannot be written");
 }
 
 const std::vector<std::string>& taskNames() {
@@ -152,8 +184,8 @@ ProcessSettings checkProcess(const ProcessOptions& options) {
   const auto& names = taskNames();
   const auto found = std::find(names.begin(), names.end(), options.task);
   if (found == names.end())
-    throw OptionError("--task", "unknown task \"" + options.task +
-                                    "\" (detection, recognition, joint, series, "
+    throw OptionError("--task", "unknown task " + quotedValue(options.task) +
+                                    " (detection, recognition, joint, series, "
                                     "tuples-detection or tuples-recognition)");
   p.taskType = codes[found - names.begin()];
   const int64_t type = options.seriesType;
@@ -220,6 +252,7 @@ SimulateSettings checkSimulate(const SimulateOptions& options) {
   }
   m.repeats = static_cast<int32_t>(inRange("--repeats", options.repeats, 1, 65535));
   m.threads = static_cast<unsigned>(inRange("--threads", options.threads, 0, 256));
+  if (options.csvGiven) checkFileName("--csv", options.csv);
   m.csv = options.csv;
   SimulationGrid grid;
   grid.seriesSize = s.length;

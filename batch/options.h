@@ -48,6 +48,7 @@ struct SimulateOptions {
   int64_t repeats = 100;
   int64_t threads = 0;  // 0: all cores
   std::string csv;      // empty: standard output
+  bool csvGiven = false;  // --csv was typed (an empty name is then refused)
 };
 
 // A bad option: the option's name and what is wrong with its value.
@@ -98,7 +99,7 @@ struct SimulateSettings {
   uint16_t noiseStep = 0;
   int32_t repeats = 0;
   unsigned threads = 0;
-  std::string csv;
+  std::string csv;  // empty: standard output
 };
 
 // Number of etalons of the alphabet the series and solvers use, and their length.
@@ -111,12 +112,28 @@ constexpr uint16_t kBatchChainsCapacity = 10;
 // Longest series the companion makes: pulse origins are kept as signed 16-bit values.
 constexpr uint32_t kBatchMaxSeriesSize = 32767;
 
-// Parses "e1,e2,..." (blanks allowed around the numbers) into numbers; throws
-// OptionError naming the option for an empty entry or a text that is not a number.
-std::vector<int64_t> parseNumberList(const std::string& option, const std::string& text);
+// Most entries of any list option, and most subsets of --subsets: list lengths and subset
+// counts are 16-bit in the libraries.
+constexpr size_t kBatchMaxListEntries = 65535;
 
-// Parses "a,b,c;d,e" into lists; throws OptionError as parseNumberList does.
-std::vector<std::vector<int64_t>> parseNumberLists(const std::string& option, const std::string& text);
+// Parses "e1,e2,..." (blanks allowed around the numbers) into numbers; throws
+// OptionError naming the option for an empty entry, a text that is not a number, or more
+// than maxEntries entries (counted before anything is stored).
+std::vector<int64_t> parseNumberList(const std::string& option, const std::string& text,
+                                     size_t maxEntries = kBatchMaxListEntries);
+
+// Parses "a,b,c;d,e" into lists; throws OptionError as parseNumberList does, and for more
+// than maxLists lists.
+std::vector<std::vector<int64_t>> parseNumberLists(const std::string& option, const std::string& text,
+                                                   size_t maxLists = kBatchMaxListEntries);
+
+// What is wrong with the text of a whole-number option, or "" when it is a whole number
+// that fits 64 bits: "\"99999999999999999999999\" is not a whole number from
+// -9223372036854775808 to 9223372036854775807". The text is quoted as typed.
+std::string wholeNumberProblem(const std::string& text);
+
+// Throws OptionError naming the option for an empty file name.
+void checkFileName(const std::string& option, const std::string& name);
 
 // Checks the options; each throws OptionError naming the first bad option.
 AlphabetOptions checkAlphabet(const AlphabetOptions& options);

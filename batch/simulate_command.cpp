@@ -1,21 +1,64 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstdio>
-#include <memory>
+#include <cstring>
 #include <string>
 
+#include "batch/checked_output.h"
 #include "batch/commands.h"
+#include "batch/failure_boundary.h"
 #include "batch/subset_tables.h"
 #include "batch/workbench_start.h"
+#include "files/atomic_file.h"
 #include "signal/series_header.h"
 #include "simulation/rest_err_header.h"
 #include "simulation/simulation_driver.h"
 
 namespace {
 
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
+// SIGINT and SIGTERM during a run: the first asks the run to stop between cells (the
+// temporary file is then removed and the target left as it was); a second one removes the
+// temporary file itself and ends the program at once.
+volatile std::sig_atomic_t stopSignal = 0;
+char temporaryToRemove[4096] = {};
+
+extern "C" void onStopSignal(int signal) {
+  if (stopSignal == 0) {
+    stopSignal = signal;
+    return;
+  }
+  if (temporaryToRemove[0] != '\0') ::unlink(temporaryToRemove);
+  std::signal(signal, SIG_DFL);
+  std::raise(signal);
+}
+
+class StopSignals {
+ public:
+  explicit StopSignals(const AtomicFile& file) {
+    stopSignal = 0;
+    const std::string& path = file.temporaryPath();
+    if (path.size() < sizeof temporaryToRemove) std::memcpy(temporaryToRemove, path.c_str(), path.size() + 1);
+    struct sigaction action {};
+    action.sa_handler = onStopSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, &previousInt_);
+    sigaction(SIGTERM, &action, &previousTerm_);
+  }
+  ~StopSignals() {
+    sigaction(SIGINT, &previousInt_, nullptr);
+    sigaction(SIGTERM, &previousTerm_, nullptr);
+    temporaryToRemove[0] = '\0';
+  }
+  StopSignals(const StopSignals&) = delete;
+  StopSignals& operator=(const StopSignals&) = delete;
+
+  bool stopped() const { return stopSignal != 0; }
+
+ private:
+  struct sigaction previousInt_ {};
+  struct sigaction previousTerm_ {};
 };
 
 // Progress on standard error: one line per finished cell, or one line rewritten in place
@@ -38,38 +81,43 @@ class ProgressLine {
 
 // noise_level,pulses,restoring_error,position_error,recognition_errors; noise levels outer,
 // pulse counts inner.
-void writeCsv(std::FILE* out, const RestErrHeader& errors) {
-  std::fputs("noise_level,pulses,restoring_error,position_error,recognition_errors\n", out);
+std::string csvTable(const RestErrHeader& errors) {
+  std::string text = "noise_level,pulses,restoring_error,position_error,recognition_errors\n";
+  char line[96];
   for (uint16_t k = 0; k < errors.wNoiseLevels; ++k) {
     for (uint16_t j = 0; j < errors.wVariousPulses; ++j) {
-      std::fprintf(out, "%d,%d,%d,%d,%d\n", errors.lpNoiseLevel[k], errors.wPulseValues[j],
-                   errors.lpErrors[k][j], errors.lpFragmentErrors[k][j], errors.lpRecognitionErrors[k][j]);
+      const int n = std::snprintf(line, sizeof line, "%d,%d,%d,%d,%d\n", errors.lpNoiseLevel[k],
+                                  errors.wPulseValues[j], errors.lpErrors[k][j],
+                                  errors.lpFragmentErrors[k][j], errors.lpRecognitionErrors[k][j]);
+      text.append(line, static_cast<size_t>(n));
     }
   }
-  std::fflush(out);
+  return text;
 }
 
 }  // namespace
 
 int runSimulate(const SimulateSettings& m) {
   const ProcessSettings& p = m.process;
-  std::unique_ptr<std::FILE, FileCloser> file;
-  if (!m.csv.empty()) {
-    file.reset(std::fopen(m.csv.c_str(), "w"));
-    if (!file) {
-      std::fprintf(stderr, "detection-batch: --csv: cannot open \"%s\" for writing\n", m.csv.c_str());
-      return kExitBadOptions;
-    }
+  const Making making("the simulation tables");
+  // The temporary file is made now, so that a folder that cannot be written is found before
+  // the run; the table replaces the target only when the run is complete.
+  AtomicFile file(m.csv);
+  if (!m.csv.empty() && !file.open()) {
+    reportFileError("--csv", file);
+    return kExitBadOptions;
   }
   WorkbenchStart start;
   if (!start.ready || !prepareSeriesHeader(start, p.series)) return kExitFailed;
   const SubsetTables subsets(p.subsets);
   if (!applySubsets(start.window, p, subsets, start.series)) return kExitFailed;
 
+  const int messagesBefore = start.window.messageCount();
   start.errors = getRestErrHeader(start.window, m.pulseSteps, m.noiseSteps, m.repeats, start.errors);
-  if (start.errors == nullptr) return kExitFailed;
-  if (initRestErrHeader(start.window, m.pulseSteps, m.pulsesFrom, m.pulsesStep, m.noiseSteps, m.noiseFirst,
+  if (start.errors == nullptr ||
+      initRestErrHeader(start.window, m.pulseSteps, m.pulsesFrom, m.pulsesStep, m.noiseSteps, m.noiseFirst,
                         m.noiseStep, m.repeats, start.errors) == 0) {
+    saidWhyNot(start.window, messagesBefore, "the error tables");
     return kExitFailed;
   }
   SimulationSettings settings;
@@ -77,19 +125,24 @@ int runSimulate(const SimulateSettings& m) {
   settings.subsetProceeding = p.proceeding;
   settings.workerThreads = m.threads;
   settings.progress = ProgressLine();
+  const StopSignals signals(file);
+  settings.stopRequested = [&signals] { return signals.stopped(); };
   SimulationTimes times;
   const int complete = statCutoffTrawling(start.window, start.errors, kBatchEtalons, start.alphabet,
                                           static_cast<uint16_t>(p.required.size()), p.required.data(),
                                           p.seriesType, p.effectiveTaskType, p.series.makingLevel,
                                           p.processingLevel, start.series, start.seeds, times, settings);
+  if (signals.stopped()) {
+    std::fprintf(stderr, "detection-batch: the simulation was stopped by %s; no table was written\n",
+                 stopSignal == SIGTERM ? "SIGTERM" : "SIGINT");
+    return kExitFailed;
+  }
   if (complete != 1 || start.errors->ifComplete != 1) {
     std::fputs("detection-batch: the simulation did not complete\n", stderr);
     return kExitFailed;
   }
-  writeCsv(file ? file.get() : stdout, *start.errors);
-  if (file && std::ferror(file.get())) {
-    std::fprintf(stderr, "detection-batch: --csv: writing \"%s\" failed\n", m.csv.c_str());
-    return kExitFailed;
-  }
-  return kExitOk;
+  const Making table("the CSV table");
+  const std::string text = csvTable(*start.errors);
+  if (m.csv.empty()) return writeStandardOutput(text) && finishStandardOutput() ? kExitOk : kExitFailed;
+  return commitOutputFile("--csv", file, text) ? kExitOk : kExitFailed;
 }

@@ -1,8 +1,10 @@
 #include "batch/subset_tables.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "batch/options.h"
+#include "batch/stderr_window.h"
 #include "signal/selected_subsets.h"
 #include "signal/task_codes.h"
 
@@ -17,13 +19,19 @@ int32_t SubsetTables::longest() const {
   return sizes.empty() ? 0 : *std::max_element(sizes.begin(), sizes.end());
 }
 
-bool applySubsets(Window& window, const ProcessSettings& settings, const SubsetTables& subsets,
+bool applySubsets(StderrWindow& window, const ProcessSettings& settings, const SubsetTables& subsets,
                   SeriesHeader* series) {
   const SeriesSettings& s = settings.series;
   if (settings.effectiveTaskType == kTaskTupleRecognition && subsets.count() > 0) {
+    const int messagesBefore = window.messageCount();
     if (addSomeSelectedSubsetToSeriesHeader(window, subsets.sizes.data(), subsets.rows.data(),
                                             subsets.count(), subsets.count(), subsets.longest(), 1,
                                             s.subsetMode, s.subsetPosition, series) == 0) {
+      // The store refuses sizes it cannot hold without a word; say which.
+      if (window.messageCount() == messagesBefore) {
+        std::fprintf(stderr, "detection-batch: --subsets: %d subsets of up to %d entries cannot be stored\n",
+                     subsets.count(), subsets.longest());
+      }
       return false;
     }
   }

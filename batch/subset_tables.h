@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <vector>
 
-class Window;
+class StderrWindow;
 struct SeriesHeader;
 struct ProcessSettings;
 
@@ -25,6 +25,6 @@ struct SubsetTables {
 // Puts the subsets of a run on the series header before the series is made: for tuple
 // recognition the candidate subsets become the selected subsets (the first one current);
 // a given --subset becomes the current subset. Returns false after a message when the
-// selected subsets cannot be stored.
-bool applySubsets(Window& window, const ProcessSettings& settings, const SubsetTables& subsets,
+// selected subsets cannot be stored (the libraries' own, or one naming --subsets).
+bool applySubsets(StderrWindow& window, const ProcessSettings& settings, const SubsetTables& subsets,
                   SeriesHeader* series);

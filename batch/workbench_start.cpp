@@ -46,10 +46,17 @@ std::vector<uint16_t> extendedSequence(const std::vector<uint16_t>& given, size_
   return sequence;
 }
 
+bool saidWhyNot(const StderrWindow& window, int messagesBefore, const char* what) {
+  if (window.messageCount() == messagesBefore)
+    std::fprintf(stderr, "detection-batch: %s could not be made\n", what);
+  return false;
+}
+
 bool prepareSeriesHeader(WorkbenchStart& start, const SeriesSettings& settings) {
+  const int messagesBefore = start.window.messageCount();
   start.series = getCutOffSeriesHeader(start.window, kBatchEtalons, kBatchImpulseSize, settings.tmin,
                                        settings.tmax, settings.length, start.series);
-  return start.series != nullptr;
+  return start.series != nullptr || saidWhyNot(start.window, messagesBefore, "the series header");
 }
 
 bool makeNoisySeries(WorkbenchStart& start, const SeriesSettings& settings, std::vector<uint16_t>& sequence) {

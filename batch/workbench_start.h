@@ -34,6 +34,10 @@ struct WorkbenchStart {
 // capacity entries (at least one entry is needed).
 std::vector<uint16_t> extendedSequence(const std::vector<uint16_t>& given, size_t capacity);
 
+// After a library refusal: false, and when the libraries showed no message since
+// messagesBefore, the line "detection-batch: <what> could not be made".
+bool saidWhyNot(const StderrWindow& window, int messagesBefore, const char* what);
+
 // Obtains the series header for the settings (the subset can be set on it before the series
 // is made). Returns false after a message when no header could be had.
 bool prepareSeriesHeader(WorkbenchStart& start, const SeriesSettings& settings);

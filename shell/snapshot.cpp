@@ -5,31 +5,24 @@
 #include <stdexcept>
 #include <vector>
 
+#include "files/atomic_file.h"
 #include "platform/window.h"
 #include "shell/bmp_writer.h"
 #include "shell/pcx_writer.h"
 
 namespace {
 
-// The file of a writer: unbuffered, so that every write reports its own failure.
+// The file of a writer: written to a temporary file beside the target and put in its place
+// only when complete, so that a failed write leaves no fragment and the old file untouched.
 struct OutputFile {
-  std::FILE* file = nullptr;
-  explicit OutputFile(const std::string& name) {
-    file = std::fopen(name.c_str(), "wb");
-    if (file != nullptr) std::setvbuf(file, nullptr, _IONBF, 0);
+  AtomicFile file;
+  bool opened;
+  explicit OutputFile(const std::string& name) : file(name), opened(file.open()) {}
+  bool write(const std::vector<uint8_t>& bytes) {
+    return bytes.empty() || file.write(bytes.data(), bytes.size());
   }
-  ~OutputFile() {
-    if (file != nullptr) std::fclose(file);
-  }
-  bool write(const std::vector<uint8_t>& bytes) const {
-    return bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  }
-  // Closes the file; false when the close failed.
-  bool close() {
-    std::FILE* f = file;
-    file = nullptr;
-    return std::fclose(f) == 0;
-  }
+  // Flushes, syncs and renames over the target; false when any of it failed.
+  bool close() { return file.commit(); }
 };
 
 bool endsWithNoCase(const std::string& name, const char* suffix) {
@@ -61,7 +54,7 @@ int writeBmpFile(Window& window, const std::string& fileName, const Image& image
     return 0;
   }
   OutputFile out(fileName);
-  if (out.file == nullptr) {
+  if (!out.opened) {
     window.messageBox("CreateFile ERROR!", caption, kMbOk);
     return 0;
   }
@@ -106,7 +99,7 @@ int writePcxFile(Window& window, const std::string& fileName, const Image& image
     return 0;
   }
   OutputFile out(fileName);
-  if (out.file == nullptr) {
+  if (!out.opened) {
     window.messageBox("CreateFile ERROR!", caption, kMbOk);
     return 0;
   }

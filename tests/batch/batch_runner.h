@@ -13,6 +13,23 @@ struct BatchResult {
 // Runs the companion executable with the given arguments and collects its output.
 BatchResult runBatch(const std::vector<std::string>& arguments);
 
+// Conditions of a run for fault injection (Linux): where standard output goes, limits set in
+// the child before it starts the companion, and a signal sent once standard error holds a text.
+struct BatchConditions {
+  std::string standardOutput;           // a path such as /dev/full; empty: a file the result reads
+  uint64_t fileSizeLimit = 0;           // RLIMIT_FSIZE in bytes (SIGXFSZ ignored); 0: none
+  uint64_t addressSpaceLimit = 0;       // RLIMIT_AS in bytes; 0: none
+  std::string interruptWhenErrorShows;  // send the signal once standard error contains it
+  int interruptSignal = 2;              // SIGINT
+};
+BatchResult runBatch(const std::vector<std::string>& arguments, const BatchConditions& conditions);
+
+// Names of the entries of a folder, sorted.
+std::vector<std::string> folderEntries(const std::string& folder);
+
+// The whole contents of a file ("" when it cannot be read).
+std::string fileContents(const std::string& path);
+
 // Parses the standard output of a successful run as JSON.
 nlohmann::json parseOutput(const BatchResult& result);
 
