@@ -1,6 +1,7 @@
 // detection-batch: the workbench's generators, solvers and simulations from the command line.
 #include <CLI/CLI.hpp>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "batch/commands.h"
@@ -106,13 +107,28 @@ int main(int argc, char** argv) {
   simulateCommand->add_option("--threads", simulate.threads, "worker threads, 0 = all cores")
       ->capture_default_str();
   simulateCommand->add_option("--csv", simulate.csv, "write the CSV to this file instead of standard output");
+  simulateCommand->add_option("--json", simulate.json, "also write the whole result as JSON to this file");
+  simulateCommand->add_option("--shard", simulate.shard,
+                              "compute only shard K of N (K from 1) and write its shard file to --output");
+  simulateCommand->add_option(
+      "--output", simulate.output,
+      "the shard file; without --shard the shard of a Slurm array task, or the whole grid");
+
+  MergeOptions merge;
+  CLI::App* mergeCommand = app.add_subcommand(
+      "merge", "merge the shard files of one simulation into its CSV table and JSON result");
+  mergeCommand->add_option("parts", merge.parts, "shard files")->required();
+  mergeCommand->add_option("--csv", merge.csv, "write the CSV to this file (default: standard output)");
+  mergeCommand->add_option("--json", merge.json, "write the whole result as JSON to this file");
 
   if (argc > 1 && argv[1][0] != '-') {
     const std::string name = argv[1];
-    if (name != "alphabet" && name != "series" && name != "process" && name != "simulate") {
-      std::fprintf(stderr,
-                   "detection-batch: unknown subcommand \"%s\" (alphabet, series, process or simulate)\n",
-                   argv[1]);
+    if (name != "alphabet" && name != "series" && name != "process" && name != "simulate" &&
+        name != "merge") {
+      std::fprintf(
+          stderr,
+          "detection-batch: unknown subcommand \"%s\" (alphabet, series, process, simulate or merge)\n",
+          argv[1]);
       return kExitBadOptions;
     }
   }
@@ -137,9 +153,12 @@ int main(int argc, char** argv) {
       takePulses(process.series, processPulsesOption, processPulses);
       return runProcess(checkProcess(process));
     }
+    if (mergeCommand->parsed()) return runMerge(merge);
     if (fromOption->count() > 0) simulate.pulsesFrom = pulsesFrom;
     if (toOption->count() > 0) simulate.pulsesTo = pulsesTo;
-    return runSimulate(checkSimulate(simulate));
+    SimulateSettings settings = checkSimulate(simulate);
+    checkShard(simulate, settings, [](const char* name) -> const char* { return std::getenv(name); });
+    return runSimulate(settings);
   } catch (const OptionError& e) {
     std::fprintf(stderr, "detection-batch: %s\n", e.what());
     return kExitBadOptions;

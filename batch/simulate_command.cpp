@@ -2,10 +2,10 @@
 
 #include <chrono>
 #include <cstdio>
-#include <memory>
 #include <string>
 
 #include "batch/commands.h"
+#include "batch/simulation_files.h"
 #include "batch/subset_tables.h"
 #include "batch/workbench_start.h"
 #include "signal/series_header.h"
@@ -13,10 +13,6 @@
 #include "simulation/simulation_driver.h"
 
 namespace {
-
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
 
 // Progress on standard error: one line per finished cell, or one line rewritten in place
 // when standard error is a terminal.
@@ -36,30 +32,14 @@ class ProgressLine {
   bool terminal_;
 };
 
-// noise_level,pulses,restoring_error,position_error,recognition_errors; noise levels outer,
-// pulse counts inner.
-void writeCsv(std::FILE* out, const RestErrHeader& errors) {
-  std::fputs("noise_level,pulses,restoring_error,position_error,recognition_errors\n", out);
-  for (uint16_t k = 0; k < errors.wNoiseLevels; ++k) {
-    for (uint16_t j = 0; j < errors.wVariousPulses; ++j) {
-      std::fprintf(out, "%d,%d,%d,%d,%d\n", errors.lpNoiseLevel[k], errors.wPulseValues[j],
-                   errors.lpErrors[k][j], errors.lpFragmentErrors[k][j], errors.lpRecognitionErrors[k][j]);
-    }
-  }
-  std::fflush(out);
-}
-
 }  // namespace
 
 int runSimulate(const SimulateSettings& m) {
   const ProcessSettings& p = m.process;
-  std::unique_ptr<std::FILE, FileCloser> file;
-  if (!m.csv.empty()) {
-    file.reset(std::fopen(m.csv.c_str(), "w"));
-    if (!file) {
-      std::fprintf(stderr, "detection-batch: --csv: cannot open \"%s\" for writing\n", m.csv.c_str());
-      return kExitBadOptions;
-    }
+  AtomicFile csv(m.csv), json(m.json), output(m.output);
+  if ((!m.csv.empty() && !openOutput("--csv", csv)) || (!m.json.empty() && !openOutput("--json", json)) ||
+      (!m.output.empty() && !openOutput("--output", output))) {
+    return kExitBadOptions;
   }
   WorkbenchStart start;
   if (!start.ready || !prepareSeriesHeader(start, p.series)) return kExitFailed;
@@ -72,24 +52,39 @@ int runSimulate(const SimulateSettings& m) {
                         m.noiseStep, m.repeats, start.errors) == 0) {
     return kExitFailed;
   }
+  SimulationResult result;
+  result.run = simulationRunOf(m, *start.errors);
   SimulationSettings settings;
   settings.wAmplitude = kBatchAmplitude;
   settings.subsetProceeding = p.proceeding;
   settings.workerThreads = m.threads;
   settings.progress = ProgressLine();
+  const uint32_t shard = m.shard;
+  const uint32_t shards = m.shards;
+  if (shards > 1) settings.computeCell = [=](uint32_t cell) { return shardOfCell(cell, shards) == shard; };
   SimulationTimes times;
   const int complete = statCutoffTrawling(start.window, start.errors, kBatchEtalons, start.alphabet,
                                           static_cast<uint16_t>(p.required.size()), p.required.data(),
                                           p.seriesType, p.effectiveTaskType, p.series.makingLevel,
                                           p.processingLevel, start.series, start.seeds, times, settings);
-  if (complete != 1 || start.errors->ifComplete != 1) {
+  if (complete != 1 || (shards <= 1 && start.errors->ifComplete != 1)) {
     std::fputs("detection-batch: the simulation did not complete\n", stderr);
     return kExitFailed;
   }
-  writeCsv(file ? file.get() : stdout, *start.errors);
-  if (file && std::ferror(file.get())) {
-    std::fprintf(stderr, "detection-batch: --csv: writing \"%s\" failed\n", m.csv.c_str());
-    return kExitFailed;
+  result.startTime = times.simulationStartTime;
+  result.endTime = times.simulationEndTime;
+  if (shards > 1) {
+    result.cells = cellsOfErrors(*start.errors, settings.computeCell);
+  } else {
+    result.cells = cellsOfErrors(*start.errors);
   }
-  return kExitOk;
+  if (shards != 0) {
+    result.shard = shard;
+    result.shards = shards;
+    return finishOutput("--output", output, simulationResultJson(result)) ? kExitOk : kExitFailed;
+  }
+  if (json.isOpen() && !finishOutput("--json", json, simulationResultJson(result))) return kExitFailed;
+  const std::string table = simulationCsv(result);
+  const bool written = csv.isOpen() ? finishOutput("--csv", csv, table) : writeStandardOutput(table);
+  return written ? kExitOk : kExitFailed;
 }
