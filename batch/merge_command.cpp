@@ -75,9 +75,10 @@ int runMerge(const MergeOptions& options) {
     if (missing.size() > 5) text += ", ...";
     return refuse(text);
   }
-  if (json.isOpen() && !finishOutput("--json", json, simulationResultJson(whole))) return kExitFailed;
+  if (!options.json.empty() && !finishOutput("--json", json, simulationResultJson(whole))) return kExitFailed;
   const std::string table = simulationCsv(whole);
-  if (csv.isOpen()) return finishOutput("--csv", csv, table) ? kExitOk : kExitFailed;
-  if (!json.isOpen()) return writeStandardOutput(table) ? kExitOk : kExitFailed;
+  if (!options.csv.empty()) return finishOutput("--csv", csv, table) ? kExitOk : kExitFailed;
+  // Without --csv the table goes to standard output, unless only the JSON was asked for.
+  if (options.json.empty()) return writeStandardOutput(table) ? kExitOk : kExitFailed;
   return kExitOk;
 }

@@ -83,8 +83,8 @@ int runSimulate(const SimulateSettings& m) {
     result.shards = shards;
     return finishOutput("--output", output, simulationResultJson(result)) ? kExitOk : kExitFailed;
   }
-  if (json.isOpen() && !finishOutput("--json", json, simulationResultJson(result))) return kExitFailed;
+  if (!m.json.empty() && !finishOutput("--json", json, simulationResultJson(result))) return kExitFailed;
   const std::string table = simulationCsv(result);
-  const bool written = csv.isOpen() ? finishOutput("--csv", csv, table) : writeStandardOutput(table);
+  const bool written = !m.csv.empty() ? finishOutput("--csv", csv, table) : writeStandardOutput(table);
   return written ? kExitOk : kExitFailed;
 }
