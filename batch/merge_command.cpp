@@ -54,6 +54,7 @@ int runMerge(const MergeOptions& options) {
   for (size_t i = 0; i < parts.size(); ++i) {
     whole.startTime = std::min(whole.startTime, parts[i].startTime);
     whole.endTime = std::max(whole.endTime, parts[i].endTime);
+    whole.firstPulseEtalon = std::max(whole.firstPulseEtalon, parts[i].firstPulseEtalon);
     for (const SimulationCell& cell : parts[i].cells) {
       if (owner[cell.index] != kNobody) {
         return refuse(describeCell(run, cell.index) + " is in both \"" + options.parts[owner[cell.index]] +

@@ -78,6 +78,13 @@ int runSimulate(const SimulateSettings& m) {
   } else {
     result.cells = cellsOfErrors(*start.errors);
   }
+  // The last trial's series is in the header when this run computed the grid's last cell.
+  const uint32_t lastCell = result.run.cellCount() - 1;
+  const PulseHeader* first = start.series != nullptr ? start.series->lpFirstPulse : nullptr;
+  if ((shards <= 1 || shardOfCell(lastCell, shards) == shard) && first >= start.alphabet &&
+      first < start.alphabet + kBatchEtalons) {
+    result.firstPulseEtalon = static_cast<uint16_t>(first - start.alphabet + 1);
+  }
   if (shards != 0) {
     result.shard = shard;
     result.shards = shards;

@@ -190,6 +190,8 @@ SimulationResult readDocument(const json& document) {
       static_cast<uint32_t>(integer(field(shard, "index", "shard: "), "shard: \"index\"", 1, result.shards));
   result.startTime = integer(field(document, "start_time", ""), "\"start_time\"", 0, INT64_MAX);
   result.endTime = integer(field(document, "end_time", ""), "\"end_time\"", 0, INT64_MAX);
+  result.firstPulseEtalon = static_cast<uint16_t>(
+      integer(field(document, "first_pulse_etalon", ""), "\"first_pulse_etalon\"", 0, result.run.etalons));
   const json& cells = field(document, "cells", "");
   const uint32_t cellCount = result.run.cellCount();
   if (!cells.is_array()) throw Refusal{"\"cells\" is not a list"};
@@ -243,6 +245,7 @@ std::string simulationResultJson(const SimulationResult& result) {
   document["shard"] = {{"index", result.shard}, {"count", result.shards}};
   document["start_time"] = result.startTime;
   document["end_time"] = result.endTime;
+  document["first_pulse_etalon"] = result.firstPulseEtalon;
   json cells = json::array();
   const size_t levels = std::max<size_t>(result.run.noiseLevels.size(), 1);
   for (const SimulationCell& c : result.cells) {

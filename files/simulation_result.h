@@ -57,6 +57,9 @@ struct SimulationResult {
   std::vector<SimulationCell> cells;  // increasing cell index
   int64_t startTime = 0;              // calendar seconds of the run's start and end
   int64_t endTime = 0;
+  // The etalon of the first pulse of the run's last trial (what the chart's energies line
+  // reads); 0 when the file does not hold the last cell.
+  uint16_t firstPulseEtalon = 0;
 };
 
 // Version of the file format written and read.
