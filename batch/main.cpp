@@ -6,6 +6,9 @@
 
 #include "batch/commands.h"
 #include "batch/options.h"
+#ifdef DETECTION_BATCH_CHART
+#include "batch/chart/chart_command.h"
+#endif
 
 namespace {
 
@@ -121,14 +124,29 @@ int main(int argc, char** argv) {
   mergeCommand->add_option("--csv", merge.csv, "write the CSV to this file (default: standard output)");
   mergeCommand->add_option("--json", merge.json, "write the whole result as JSON to this file");
 
+#ifdef DETECTION_BATCH_CHART
+  ChartOptions chart;
+  CLI::App* chartCommand = app.add_subcommand("chart", "draw the chart of a simulation result as PNG or BMP");
+  chartCommand->add_option("--input", chart.input, "the whole result (simulate --json, merge --json)")
+      ->required();
+  chartCommand->add_option("--errors", chart.errors, "restoring | detection | recognition")
+      ->capture_default_str();
+  chartCommand->add_flag("--aggregate", chart.aggregate, "one curve over the pulse counts");
+  chartCommand->add_flag("--bounds", chart.bounds, "recognition: the two theoretical bound curves");
+  chartCommand->add_option("--output", chart.output, "FILE.png or FILE.bmp")->required();
+  chartCommand->add_option("--width", chart.width, "width of the window the chart is laid out in")
+      ->capture_default_str();
+  chartCommand->add_option("--height", chart.height, "height of that window")->capture_default_str();
+#endif
+
   if (argc > 1 && argv[1][0] != '-') {
     const std::string name = argv[1];
     if (name != "alphabet" && name != "series" && name != "process" && name != "simulate" &&
-        name != "merge") {
-      std::fprintf(
-          stderr,
-          "detection-batch: unknown subcommand \"%s\" (alphabet, series, process, simulate or merge)\n",
-          argv[1]);
+        name != "merge" && name != "chart") {
+      std::fprintf(stderr,
+                   "detection-batch: unknown subcommand \"%s\" (alphabet, series, process, simulate, merge "
+                   "or chart)\n",
+                   argv[1]);
       return kExitBadOptions;
     }
   }
@@ -154,6 +172,9 @@ int main(int argc, char** argv) {
       return runProcess(checkProcess(process));
     }
     if (mergeCommand->parsed()) return runMerge(merge);
+#ifdef DETECTION_BATCH_CHART
+    if (chartCommand->parsed()) return runChart(chart);
+#endif
     if (fromOption->count() > 0) simulate.pulsesFrom = pulsesFrom;
     if (toOption->count() > 0) simulate.pulsesTo = pulsesTo;
     SimulateSettings settings = checkSimulate(simulate);
