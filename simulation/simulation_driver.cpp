@@ -553,9 +553,13 @@ int statCutoffTrawling(Window& window, RestErrHeader* errors, uint16_t alphabetS
   int result = 0;
   {
     WorkerPool pool(settings.workerThreads);
-    // Batches of a few trials per worker: enough to keep every worker busy, few enough that the
-    // two banks of private series stay small.
-    const uint32_t slotCount = std::min<uint32_t>(r.repeats, std::min<uint32_t>(128, 8 * pool.size()));
+    // Batches of many trials per worker: each batch ends with every worker waiting for the
+    // last trial, so fewer batches waste less; the two banks of private series stay within
+    // about 64 MiB.
+    const uint64_t slotBytes = 4 * uint64_t{r.size} + 26 * uint64_t{r.maxPulses} + 1024;
+    const uint64_t affordable = std::max<uint64_t>(2 * pool.size(), (uint64_t{1} << 26) / (2 * slotBytes));
+    const uint32_t slotCount =
+        static_cast<uint32_t>(std::min<uint64_t>({r.repeats, 32 * uint64_t{pool.size()}, 256, affordable}));
     if (setUp(r, seriesType, pool.size(), slotCount)) {
       times.simulationStartTime = std::time(nullptr);
       times.simulationEndTime = times.simulationStartTime;

@@ -48,7 +48,8 @@ Cells runCells(const Case& c, unsigned threads, uint32_t shards, uint32_t shard)
   }
   if (shards > 1) rig.settings.computeCell = [=](uint32_t cell) { return cell % shards == shard; };
   Cells out;
-  if (!rig.grid(4, 3, 3, 0, 20, 3, 7)) return out;
+  // 37 trials: two batches per cell on one worker, one on two.
+  if (!rig.grid(4, 3, 3, 0, 20, 3, 37)) return out;
   if (shards == 0) {
     addInitRestErrHeader(rig.window, c.seriesType, c.taskType, 100, 100, rig.errors);
     out.result = referenceStatCutoffTrawling(rig.window, rig.errors, 20, rig.alphabet.pulses,
