@@ -77,6 +77,12 @@ void reportFileError(const std::string& option, const AtomicFile& file) {
   std::fprintf(stderr, "detection-batch: %s: %s\n", option.c_str(), oneLine(file.error()).c_str());
 }
 
+bool openOutputFile(const std::string& option, AtomicFile& file) {
+  if (file.open()) return true;
+  reportFileError(option, file);
+  return false;
+}
+
 bool commitOutputFile(const std::string& option, AtomicFile& file, std::string_view text) {
   if (file.write(text) && file.commit()) return true;
   reportFileError(option, file);

@@ -26,6 +26,10 @@ bool finishStandardOutput();
 // write \"a.csv\": No space left on device".
 bool writeOutputFile(const std::string& option, const std::string& fileName, std::string_view text);
 
+// Opens an AtomicFile early, so that a folder that cannot be written is reported before the
+// work; false after the line below.
+bool openOutputFile(const std::string& option, AtomicFile& file);
+
 // Commits an open AtomicFile with text written into it; false after the line above.
 bool commitOutputFile(const std::string& option, AtomicFile& file, std::string_view text);
 

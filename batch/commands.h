@@ -18,5 +18,10 @@ int runSeries(const SeriesSettings& settings);
 // series type, and prints the series, the answer and the ranked chains.
 int runProcess(const ProcessSettings& settings);
 
-// Runs a statistical simulation over the grid and writes its CSV table.
+// Runs a statistical simulation over the grid and writes its CSV table (and its whole result
+// as JSON), or computes one shard of the grid and writes its shard file.
 int runSimulate(const SimulateSettings& settings);
+
+// Merges the shard files of one run and writes its CSV table and whole result; refuses parts of
+// different runs, cells missing or given twice, and damaged files, naming them.
+int runMerge(const MergeOptions& options);

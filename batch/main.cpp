@@ -1,6 +1,7 @@
 // detection-batch: the workbench's generators, solvers and simulations from the command line.
 #include <CLI/CLI.hpp>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "batch/checked_output.h"
@@ -8,6 +9,9 @@
 #include "batch/failure_boundary.h"
 #include "batch/options.h"
 #include "platform/build_info.h"
+#ifdef DETECTION_BATCH_CHART
+#include "batch/chart/chart_command.h"
+#endif
 
 namespace {
 
@@ -125,12 +129,43 @@ int runCommandLine(int argc, char** argv) {
       ->capture_default_str();
   const CLI::Option* csvOption = simulateCommand->add_option(
       "--csv", simulate.csv, "write the CSV to this file instead of standard output");
+  simulateCommand->add_option("--json", simulate.json, "also write the whole result as JSON to this file");
+  simulateCommand->add_option("--shard", simulate.shard,
+                              "compute only shard K of N (K from 1) and write its shard file to --output");
+  simulateCommand->add_option(
+      "--output", simulate.output,
+      "the shard file; without --shard the shard of a Slurm array task, or the whole grid");
+
+  MergeOptions merge;
+  CLI::App* mergeCommand = app.add_subcommand(
+      "merge", "merge the shard files of one simulation into its CSV table and JSON result");
+  mergeCommand->add_option("parts", merge.parts, "shard files")->required();
+  mergeCommand->add_option("--csv", merge.csv, "write the CSV to this file (default: standard output)");
+  mergeCommand->add_option("--json", merge.json, "write the whole result as JSON to this file");
+
+#ifdef DETECTION_BATCH_CHART
+  ChartOptions chart;
+  CLI::App* chartCommand = app.add_subcommand("chart", "draw the chart of a simulation result as PNG or BMP");
+  chartCommand->add_option("--input", chart.input, "the whole result (simulate --json, merge --json)")
+      ->required();
+  chartCommand->add_option("--errors", chart.errors, "restoring | detection | recognition")
+      ->capture_default_str();
+  chartCommand->add_flag("--aggregate", chart.aggregate, "one curve over the pulse counts");
+  chartCommand->add_flag("--bounds", chart.bounds, "recognition: the two theoretical bound curves");
+  chartCommand->add_option("--output", chart.output, "FILE.png or FILE.bmp")->required();
+  chartCommand->add_option("--width", chart.width, "width of the window the chart is laid out in")
+      ->capture_default_str();
+  chartCommand->add_option("--height", chart.height, "height of that window")->capture_default_str();
+#endif
+
   checkWholeNumbers(app);
 
   if (argc > 1 && argv[1][0] != '-') {
     const std::string name = argv[1];
-    if (name != "alphabet" && name != "series" && name != "process" && name != "simulate") {
-      std::fprintf(stderr, "detection-batch: unknown subcommand %s (alphabet, series, process or simulate)\n",
+    if (name != "alphabet" && name != "series" && name != "process" && name != "simulate" &&
+        name != "merge" && name != "chart") {
+      std::fprintf(stderr,
+                   "detection-batch: unknown subcommand %s (alphabet, series, process, simulate, merge or chart)\n",
                    quotedValue(name).c_str());
       return kExitBadOptions;
     }
@@ -154,10 +189,16 @@ int runCommandLine(int argc, char** argv) {
       takePulses(process.series, processPulsesOption, processPulses);
       return runProcess(checkProcess(process));
     }
+    if (mergeCommand->parsed()) return runMerge(merge);
+#ifdef DETECTION_BATCH_CHART
+    if (chartCommand->parsed()) return runChart(chart);
+#endif
     if (fromOption->count() > 0) simulate.pulsesFrom = pulsesFrom;
     if (toOption->count() > 0) simulate.pulsesTo = pulsesTo;
     simulate.csvGiven = csvOption->count() > 0;
-    return runSimulate(checkSimulate(simulate));
+    SimulateSettings settings = checkSimulate(simulate);
+    checkShard(simulate, settings, [](const char* name) -> const char* { return std::getenv(name); });
+    return runSimulate(settings);
   } catch (const OptionError& e) {
     std::fprintf(stderr, "detection-batch: %s\n", oneLine(e.what()).c_str());
     return kExitBadOptions;

@@ -49,6 +49,15 @@ struct SimulateOptions {
   int64_t threads = 0;  // 0: all cores
   std::string csv;      // empty: standard output
   bool csvGiven = false;  // --csv was typed (an empty name is then refused)
+  std::string shard;    // "K/N"; empty: the whole grid, or the Slurm array task with --output
+  std::string output;   // the shard file; empty: none
+  std::string json;     // the whole-result file; empty: none
+};
+
+struct MergeOptions {
+  std::vector<std::string> parts;
+  std::string csv;   // empty: standard output unless json is given
+  std::string json;  // empty: none
 };
 
 // A bad option: the option's name and what is wrong with its value.
@@ -100,6 +109,10 @@ struct SimulateSettings {
   int32_t repeats = 0;
   unsigned threads = 0;
   std::string csv;  // empty: standard output
+  uint32_t shard = 0;   // K of K/N, from 1; 0: the whole grid
+  uint32_t shards = 0;  // N
+  std::string output;
+  std::string json;
 };
 
 // Number of etalons of the alphabet the series and solvers use, and their length.
@@ -140,6 +153,13 @@ AlphabetOptions checkAlphabet(const AlphabetOptions& options);
 SeriesSettings checkSeries(const SeriesOptions& options);
 ProcessSettings checkProcess(const ProcessOptions& options);
 SimulateSettings checkSimulate(const SimulateOptions& options);
+
+// The shard of --shard "K/N" (1 <= K <= N); without it and with --output, the shard of a Slurm
+// array task from the environment variables read through getenv (SLURM_ARRAY_TASK_ID with
+// SLURM_ARRAY_TASK_COUNT, or with SLURM_ARRAY_TASK_MIN and _MAX; _STEP when set). Sets K and N
+// to 0 for the whole grid; throws OptionError naming --shard or the variable.
+void checkShard(const SimulateOptions& options, SimulateSettings& settings,
+                const char* (*getenv)(const char*));
 
 // The task names of --task, in the order of their codes 1, 2, 4, 64, 36, 40.
 const std::vector<std::string>& taskNames();

@@ -4,11 +4,13 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 #include <string>
 
 #include "batch/checked_output.h"
 #include "batch/commands.h"
 #include "batch/failure_boundary.h"
+#include "batch/simulation_files.h"
 #include "batch/subset_tables.h"
 #include "batch/workbench_start.h"
 #include "files/atomic_file.h"
@@ -22,24 +24,32 @@ namespace {
 // temporary file is then removed and the target left as it was); a second one removes the
 // temporary file itself and ends the program at once.
 volatile std::sig_atomic_t stopSignal = 0;
-char temporaryToRemove[4096] = {};
+constexpr int kStopFiles = 3;
+char temporaryToRemove[kStopFiles][4096] = {};
 
 extern "C" void onStopSignal(int signal) {
   if (stopSignal == 0) {
     stopSignal = signal;
     return;
   }
-  if (temporaryToRemove[0] != '\0') ::unlink(temporaryToRemove);
+  for (int i = 0; i < kStopFiles; ++i) {
+    if (temporaryToRemove[i][0] != '\0') ::unlink(temporaryToRemove[i]);
+  }
   std::signal(signal, SIG_DFL);
   std::raise(signal);
 }
 
 class StopSignals {
  public:
-  explicit StopSignals(const AtomicFile& file) {
+  explicit StopSignals(std::initializer_list<const AtomicFile*> files) {
     stopSignal = 0;
-    const std::string& path = file.temporaryPath();
-    if (path.size() < sizeof temporaryToRemove) std::memcpy(temporaryToRemove, path.c_str(), path.size() + 1);
+    int slot = 0;
+    for (const AtomicFile* file : files) {
+      const std::string& path = file->temporaryPath();
+      if (slot < kStopFiles && path.size() < sizeof temporaryToRemove[slot]) {
+        std::memcpy(temporaryToRemove[slot++], path.c_str(), path.size() + 1);
+      }
+    }
     struct sigaction action {};
     action.sa_handler = onStopSignal;
     sigemptyset(&action.sa_mask);
@@ -49,7 +59,7 @@ class StopSignals {
   ~StopSignals() {
     sigaction(SIGINT, &previousInt_, nullptr);
     sigaction(SIGTERM, &previousTerm_, nullptr);
-    temporaryToRemove[0] = '\0';
+    for (int i = 0; i < kStopFiles; ++i) temporaryToRemove[i][0] = '\0';
   }
   StopSignals(const StopSignals&) = delete;
   StopSignals& operator=(const StopSignals&) = delete;
@@ -79,32 +89,16 @@ class ProgressLine {
   bool terminal_;
 };
 
-// noise_level,pulses,restoring_error,position_error,recognition_errors; noise levels outer,
-// pulse counts inner.
-std::string csvTable(const RestErrHeader& errors) {
-  std::string text = "noise_level,pulses,restoring_error,position_error,recognition_errors\n";
-  char line[96];
-  for (uint16_t k = 0; k < errors.wNoiseLevels; ++k) {
-    for (uint16_t j = 0; j < errors.wVariousPulses; ++j) {
-      const int n = std::snprintf(line, sizeof line, "%d,%d,%d,%d,%d\n", errors.lpNoiseLevel[k],
-                                  errors.wPulseValues[j], errors.lpErrors[k][j],
-                                  errors.lpFragmentErrors[k][j], errors.lpRecognitionErrors[k][j]);
-      text.append(line, static_cast<size_t>(n));
-    }
-  }
-  return text;
-}
-
 }  // namespace
 
 int runSimulate(const SimulateSettings& m) {
   const ProcessSettings& p = m.process;
   const Making making("the simulation tables");
-  // The temporary file is made now, so that a folder that cannot be written is found before
-  // the run; the table replaces the target only when the run is complete.
-  AtomicFile file(m.csv);
-  if (!m.csv.empty() && !file.open()) {
-    reportFileError("--csv", file);
+  // The outputs are opened now, so that a folder that cannot be written is found before the
+  // run; each replaces its target only when the run is complete.
+  AtomicFile csv(m.csv), json(m.json), output(m.output);
+  if ((!m.csv.empty() && !openOutputFile("--csv", csv)) || (!m.json.empty() && !openOutputFile("--json", json)) ||
+      (!m.output.empty() && !openOutputFile("--output", output))) {
     return kExitBadOptions;
   }
   WorkbenchStart start;
@@ -120,13 +114,18 @@ int runSimulate(const SimulateSettings& m) {
     saidWhyNot(start.window, messagesBefore, "the error tables");
     return kExitFailed;
   }
+  SimulationResult result;
+  result.run = simulationRunOf(m, *start.errors);
   SimulationSettings settings;
   settings.wAmplitude = kBatchAmplitude;
   settings.subsetProceeding = p.proceeding;
   settings.workerThreads = m.threads;
   settings.progress = ProgressLine();
-  const StopSignals signals(file);
+  const StopSignals signals({&csv, &json, &output});
   settings.stopRequested = [&signals] { return signals.stopped(); };
+  const uint32_t shard = m.shard;
+  const uint32_t shards = m.shards;
+  if (shards > 1) settings.computeCell = [=](uint32_t cell) { return shardOfCell(cell, shards) == shard; };
   SimulationTimes times;
   const int complete = statCutoffTrawling(start.window, start.errors, kBatchEtalons, start.alphabet,
                                           static_cast<uint16_t>(p.required.size()), p.required.data(),
@@ -137,12 +136,32 @@ int runSimulate(const SimulateSettings& m) {
                  stopSignal == SIGTERM ? "SIGTERM" : "SIGINT");
     return kExitFailed;
   }
-  if (complete != 1 || start.errors->ifComplete != 1) {
+  if (complete != 1 || (shards <= 1 && start.errors->ifComplete != 1)) {
     std::fputs("detection-batch: the simulation did not complete\n", stderr);
     return kExitFailed;
   }
+  result.startTime = times.simulationStartTime;
+  result.endTime = times.simulationEndTime;
+  if (shards > 1) {
+    result.cells = cellsOfErrors(*start.errors, settings.computeCell);
+  } else {
+    result.cells = cellsOfErrors(*start.errors);
+  }
+  // The last trial's series is in the header when this run computed the grid's last cell.
+  const uint32_t lastCell = result.run.cellCount() - 1;
+  const PulseHeader* first = start.series != nullptr ? start.series->lpFirstPulse : nullptr;
+  if ((shards <= 1 || shardOfCell(lastCell, shards) == shard) && first >= start.alphabet &&
+      first < start.alphabet + kBatchEtalons) {
+    result.firstPulseEtalon = static_cast<uint16_t>(first - start.alphabet + 1);
+  }
+  if (shards != 0) {
+    result.shard = shard;
+    result.shards = shards;
+    return commitOutputFile("--output", output, simulationResultJson(result)) ? kExitOk : kExitFailed;
+  }
+  if (!m.json.empty() && !commitOutputFile("--json", json, simulationResultJson(result))) return kExitFailed;
   const Making table("the CSV table");
-  const std::string text = csvTable(*start.errors);
+  const std::string text = simulationCsv(result);
   if (m.csv.empty()) return writeStandardOutput(text) && finishStandardOutput() ? kExitOk : kExitFailed;
-  return commitOutputFile("--csv", file, text) ? kExitOk : kExitFailed;
+  return commitOutputFile("--csv", csv, text) ? kExitOk : kExitFailed;
 }

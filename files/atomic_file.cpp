@@ -53,7 +53,8 @@ bool AtomicFile::open() {
   const std::string base = baseOf(target_);
   if (base.empty() || base == "." || base == "..") {
     failed_ = true;
-    error_ = target_.empty() ? "an empty file name cannot be written" : "not a file name: \"" + target_ + "\"";
+    error_ =
+        target_.empty() ? "an empty file name cannot be written" : "not a file name: \"" + target_ + "\"";
     return false;
   }
   struct stat st {};

@@ -39,6 +39,8 @@ struct SaveFileRequest {
   bool overwritePrompt = true;
   // Longest accepted name in characters including a terminator; longer names are refused.
   size_t capacity = 256;
+  // Asks for an existing file to open instead of a name to save under.
+  bool openExisting = false;
 };
 
 // `name` with "." + `extension` appended when its last path component has no dot and the extension

@@ -55,3 +55,6 @@ void commandStatisticalSimulation(Window& window, AppState& state);
 // " Show Statistical Simulation": the chart dialog (113, or 114 for recognition) and the
 // chart view; nothing before a complete simulation.
 void commandShowStatisticalSimulation(Window& window, AppState& state);
+// Shows the chart of the simulation record as after a run: the chart settings dialog (114 for
+// recognition, 113 otherwise), then the chart in the result view.
+void showStatisticalChart(Window& window, AppState& state, bool recognition);

@@ -7,10 +7,11 @@
 #include "shell/command_ids.h"
 #include "shell/dialog_commands.h"
 #include "shell/parameter_dialogs.h"
+#include "shell/repaint_areas.h"
+#include "shell/simulation_result_command.h"
 #include "signal/series_header.h"
 #include "simulation/rest_err_header.h"
 #include "simulation/simulation_driver.h"
-#include "shell/repaint_areas.h"
 
 namespace {
 
@@ -26,7 +27,8 @@ std::string simulationParameterText(const AppState& s) {
   text += "\n";
   text += formatText("pulses: %d, from %d to %d incr %d \n", s.pulseSteps, s.wMinPulses, s.wMaxPulses,
                      s.pulsesIncrement);
-  text += formatText("noise level: from %d to %d incr %d\n", s.noiseInitialLevel, s.noiseSteps, s.noiseIncrement);
+  text +=
+      formatText("noise level: from %d to %d incr %d\n", s.noiseInitialLevel, s.noiseSteps, s.noiseIncrement);
   text += formatText("number of repeats: %d\n", s.repeats);
   return text;
 }
@@ -43,8 +45,9 @@ void commandStatisticalSimulation(Window& window, AppState& state) {
   if (state.dialogAccepted == 0) return;
   window.messageBox(simulationParameterText(state), "getPulseEstAsRepeats", kMbOk);
 
-  state.lpCutOffSeriesHeader = getCutOffSeriesHeader(window, state.wEtalonsQuantity, state.wImpulseSize, state.wTmin,
-                                                     state.wTmax, state.dwSeriesSizeUsed, state.lpCutOffSeriesHeader);
+  state.lpCutOffSeriesHeader =
+      getCutOffSeriesHeader(window, state.wEtalonsQuantity, state.wImpulseSize, state.wTmin, state.wTmax,
+                            state.dwSeriesSizeUsed, state.lpCutOffSeriesHeader);
   if (state.lpCutOffSeriesHeader == nullptr) {
     window.messageBox("Не могу выделить память для lpCutOffSeriesHeader!", " About getCutOffSeriesHeader ",
                       kMbOk | kMbIconWarning);
@@ -57,7 +60,8 @@ void commandStatisticalSimulation(Window& window, AppState& state) {
     return;
   }
   if (initRestErrHeader(window, state.pulseSteps, state.wMinPulses, state.pulsesIncrement, state.noiseSteps,
-                        state.noiseInitialLevel, state.noiseIncrement, state.repeats, state.lpRestErrorHeader) == 0) {
+                        state.noiseInitialLevel, state.noiseIncrement, state.repeats,
+                        state.lpRestErrorHeader) == 0) {
     window.messageBox("Ошибка initRestErrHeader!", " About RestoreErrorHeader ", kMbOk);
     return;
   }
@@ -79,8 +83,9 @@ void commandStatisticalSimulation(Window& window, AppState& state) {
   SimulationTimes times;
   statCutoffTrawling(window, state.lpRestErrorHeader, state.wEtalonsQuantity, state.etalonAlphabet,
                      state.requiredCount, state.requiredList, state.seriesType, state.effectiveTaskType,
-                     static_cast<uint16_t>(state.makingLevelUsed), static_cast<uint16_t>(state.processingLevelUsed),
-                     state.lpCutOffSeriesHeader, state.seeds, times, settings);
+                     static_cast<uint16_t>(state.makingLevelUsed),
+                     static_cast<uint16_t>(state.processingLevelUsed), state.lpCutOffSeriesHeader,
+                     state.seeds, times, settings);
   window.endProgress();
   state.simulationStartTime = static_cast<int64_t>(times.simulationStartTime);
   state.simulationEndTime = static_cast<int64_t>(times.simulationEndTime);
@@ -89,8 +94,12 @@ void commandStatisticalSimulation(Window& window, AppState& state) {
 
 void commandShowStatisticalSimulation(Window& window, AppState& state) {
   if (state.lpRestErrorHeader == nullptr || state.lpRestErrorHeader->ifComplete == 0) return;
+  showStatisticalChart(window, state, state.taskType == 2);
+}
+
+void showStatisticalChart(Window& window, AppState& state, bool recognition) {
   state.resultKind = 2;
-  runChartSettingsDialog(window, state, state.taskType == 2);
+  runChartSettingsDialog(window, state, recognition);
   updateChartKind(state);
   window.invalidate(raisedWorkArea(state), true);
   window.invalidate(grownRightBottom(state.layout.buttonColumnRect, 2), true);
@@ -106,17 +115,43 @@ void commandShowStatisticalSimulation(Window& window, AppState& state) {
 
 bool runDialogCommand(Window& window, AppState& state, uint16_t id) {
   switch (id) {
-    case kCmCreateSeries: commandCreateSeries(window, state); return true;
-    case kCmNewPulses: commandNewPulses(window, state); return true;
-    case kCmSaveImage: commandSaveImage(window, state); return true;
-    case kCmStatisticalSimulation: commandStatisticalSimulation(window, state); return true;
-    case kCmShowStatisticalSimulation: commandShowStatisticalSimulation(window, state); return true;
-    case kCmSelectSetOfPulses: commandSelectSetOfPulses(window, state); return true;
-    case kCmSubsetSettings: commandSubsetSettings(window, state); return true;
-    case kCmDrawingSettings: commandDrawingSettings(window, state); return true;
-    case kCmViewSeriesParameters: commandViewSeriesParameters(window, state); return true;
-    case CM_SIMULATION_SETUP: commandSimulationSetup(window, state); return true;
-    case CM_SERIES_DIALOG: commandSeriesDialog(window, state); return true;
-    default: return false;
+    case kCmCreateSeries:
+      commandCreateSeries(window, state);
+      return true;
+    case kCmNewPulses:
+      commandNewPulses(window, state);
+      return true;
+    case kCmSaveImage:
+      commandSaveImage(window, state);
+      return true;
+    case kCmStatisticalSimulation:
+      commandStatisticalSimulation(window, state);
+      return true;
+    case kCmShowStatisticalSimulation:
+      commandShowStatisticalSimulation(window, state);
+      return true;
+    case kCmSelectSetOfPulses:
+      commandSelectSetOfPulses(window, state);
+      return true;
+    case kCmSubsetSettings:
+      commandSubsetSettings(window, state);
+      return true;
+    case kCmDrawingSettings:
+      commandDrawingSettings(window, state);
+      return true;
+    case kCmViewSeriesParameters:
+      commandViewSeriesParameters(window, state);
+      return true;
+    case kCmOpenSimulationResult:
+      commandOpenSimulationResult(window, state);
+      return true;
+    case CM_SIMULATION_SETUP:
+      commandSimulationSetup(window, state);
+      return true;
+    case CM_SERIES_DIALOG:
+      commandSeriesDialog(window, state);
+      return true;
+    default:
+      return false;
   }
 }

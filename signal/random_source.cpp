@@ -52,6 +52,23 @@ uint16_t uniformRandom(uint16_t& seed) {
   return seed;
 }
 
+UniformJump::UniformJump(uint64_t steps) : none_(steps == 0) {
+  // Invariant: the map done so far is (a_, c_); (a, c) is the step raised to the current power of two.
+  uint32_t a = 12869u;
+  uint32_t c = 6925u;
+  while (steps != 0) {
+    if ((steps & 1u) != 0) {
+      a_ = (a * a_) & 0x7FFFu;
+      c_ = (a * c_ + c) & 0x7FFFu;
+    }
+    c = (a * c + c) & 0x7FFFu;
+    a = (a * a) & 0x7FFFu;
+    steps >>= 1;
+  }
+}
+
+uint16_t uniformRandomJump(uint16_t seed, uint64_t steps) { return UniformJump(steps)(seed); }
+
 int32_t gaussRandom(uint16_t& seed, int16_t mean, int16_t sigma) {
   // The generator only depends on the low 15 bits of the seed.
   const uint32_t s = seed & 0x7FFFu;

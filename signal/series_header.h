@@ -92,6 +92,18 @@ int makeExtSeries(Window& window, uint16_t etalonsQuantity, PulseHeader* alphabe
                   uint16_t* etalonSequence, int16_t amplitude, uint16_t savedLevel, SeriesHeader* header,
                   RandomSeeds& seeds);
 
+// The part of makeExtSeries that works on the etalon sequence alone: imposes the header's
+// current subset on the first pulseCount entries (drawing from the subset seeds as its mode
+// says) and turns numbers outside 1..etalonsQuantity into 1. makeExtSeries does exactly this
+// once it has accepted its parameters.
+void prepareEtalonSequence(const SeriesHeader& header, uint16_t etalonsQuantity, uint16_t pulseCount,
+                           uint16_t* etalonSequence, RandomSeeds& seeds);
+
+// Advances the seeds of pulse origins and cuts by what makeExtSeries draws for a series of
+// pulseCount pulses once its sequence is prepared (the anchor and one origin per pulse, one
+// first and one last kept sample per pulse), without making the series.
+void skipSeriesDraws(uint16_t pulseCount, RandomSeeds& seeds);
+
 // Draws the number of pulses from seeds.seedPulseCount and calls getCutOffSeries.
 // Returns null without a message (header untouched) when no count is admissible.
 SeriesHeader* getRandomCountSeries(Window& window, uint16_t etalonsQuantity, PulseHeader* alphabet,
@@ -103,6 +115,9 @@ SeriesHeader* getRandomCountSeries(Window& window, uint16_t etalonsQuantity, Pul
 // per sample); sets wNoiseLevel. The amplitude does not affect the result. A null
 // header is left alone.
 void addNoise(Window& window, int16_t noiseLevel, int16_t amplitude, SeriesHeader* header, uint16_t& seed);
+
+// Generator steps addNoise draws for a series of the given number of samples.
+constexpr uint64_t noiseDraws(uint32_t seriesSize) { return 12 * uint64_t{seriesSize}; }
 
 // Releases everything the header owns and the header. Accepts null; returns 1.
 int freeSeriesHeader(Window& window, SeriesHeader* header);

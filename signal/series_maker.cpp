@@ -111,6 +111,22 @@ void imposeSubset(const SeriesHeader& h, uint16_t q, uint16_t* sequence, RandomS
 
 }  // namespace
 
+void prepareEtalonSequence(const SeriesHeader& header, uint16_t etalonsQuantity, uint16_t pulseCount,
+                           uint16_t* etalonSequence, RandomSeeds& seeds) {
+  imposeSubset(header, pulseCount, etalonSequence, seeds);
+  for (uint16_t k = 0; k < pulseCount; ++k) {
+    const int16_t e = static_cast<int16_t>(etalonSequence[k]);
+    if (e < 1 || e > etalonsQuantity) etalonSequence[k] = 1;
+  }
+}
+
+void skipSeriesDraws(uint16_t pulseCount, RandomSeeds& seeds) {
+  // Must follow the draws of makeExtSeries below: the anchor, then per pulse its origin and cuts.
+  seeds.seedPositions = uniformRandomJump(seeds.seedPositions, uint64_t{pulseCount} + 1);
+  seeds.seedCutBegin = uniformRandomJump(seeds.seedCutBegin, pulseCount);
+  seeds.seedCutEnd = uniformRandomJump(seeds.seedCutEnd, pulseCount);
+}
+
 int makeExtSeries(Window& window, uint16_t etalonsQuantity, PulseHeader* alphabet, uint16_t impulseSize,
                   uint16_t tmin, uint16_t tmax, uint32_t seriesSize, uint16_t pulseCount,
                   uint16_t* etalonSequence, int16_t amplitude, uint16_t savedLevel, SeriesHeader* header,
@@ -140,11 +156,9 @@ int makeExtSeries(Window& window, uint16_t etalonsQuantity, PulseHeader* alphabe
   h.wFirstKeptDefault = 0;
   h.wLastKeptDefault = static_cast<int16_t>(l - 1);
 
-  imposeSubset(h, q, etalonSequence, seeds);
+  prepareEtalonSequence(h, etalonsQuantity, q, etalonSequence, seeds);
 
   for (uint16_t k = 0; k < q; ++k) {
-    const int16_t e = static_cast<int16_t>(etalonSequence[k]);
-    if (e < 1 || e > etalonsQuantity) etalonSequence[k] = 1;
     h.lpEtalonNumbers[k] = static_cast<int16_t>(etalonSequence[k]);
     h.lpRestoredEtalons[k] = 0;
     h.lpRestoredCutBegin[k] = 0;

@@ -13,6 +13,7 @@
 #include "signal/pulse_bounds.h"
 #include "signal/pulse_header.h"
 #include "signal/random_seeds.h"
+#include "signal/random_source.h"
 #include "signal/series_header.h"
 #include "signal/task_codes.h"
 #include "simulation/message_recorder.h"
@@ -32,12 +33,20 @@ int64_t combinationStep(int32_t repeats, uint16_t pulses) {
 
 namespace {
 
-// One trial of a batch: its private series, the sequence it was made from, its answers.
+// One trial of a batch: everything its series is made from (the working sequence after the
+// subset was imposed, the seeds at the trial's start, the current subset), its private series,
+// its answers.
 struct TrialSlot {
   SeriesHeader* series = nullptr;
   std::vector<uint16_t> sequence;
   uint16_t subsetNumber = 0;
-  MessageRecorder window;  // the solver's message boxes, shown later in trial order
+  RandomSeeds seeds;
+  std::vector<int16_t> subset;  // the run header's subset table at the trial
+  uint16_t subsetSize = 0;
+  uint16_t subsetMode = 0;
+  uint16_t subsetPosition = 0;
+  bool made = false;
+  MessageRecorder window;  // the maker's and the solver's message boxes, shown later in trial order
   int64_t restoring = 0;
   int64_t position = 0;
   int32_t recognized = 0;
@@ -49,16 +58,14 @@ struct Batch {
   uint16_t levelIndex = 0;  // k
   uint32_t first = 0;       // first trial of the batch within its cell
   uint32_t count = 0;
+  bool computed = true;  // false: the cell is left to another shard; its trials are only planned
 };
 
-// The slots of one batch: while the trials of one bank are solved, the next batch is made in
-// the other.
+// The slots of one batch: while the trials of one bank are made and solved, the next batch is
+// planned in the other.
 struct Bank {
   std::vector<std::unique_ptr<TrialSlot>> slots;
   Batch batch;
-  uint32_t made = 0;       // trials made so far
-  bool failed = false;     // a series could not be made; the messages tell why
-  MessageRecorder window;  // the series maker's message boxes, shown later on the calling thread
 };
 
 // What a worker thread owns while it solves.
@@ -94,6 +101,7 @@ struct Run {
   uint16_t maxPulses = 0;
   uint16_t length = 0;
   uint16_t repeats = 0;
+  UniformJump noiseJump;  // the draws of addNoise for one series
 
   std::vector<uint16_t> counters;
   std::vector<uint16_t> sequence;
@@ -225,52 +233,78 @@ void changeSequence(Run& r, uint32_t l, uint16_t pulses) {
   }
 }
 
-// Makes the series of one trial in the run's header and copies it into the slot. False when it
-// could not be made: the reasons are then in the bank's window.
-bool makeTrial(Run& r, Bank& bank, uint16_t pulses, int16_t level, uint32_t trial, TrialSlot& slot) {
-  const size_t messages = bank.window.messages().size();
-  r.series =
-      getCutOffSeries(bank.window, r.alphabetSize, r.alphabet, r.length, r.tmin, r.tmax, r.size, pulses,
-                      r.sequence.data(), r.settings.wAmplitude, r.makingLevel, r.series, r.seeds);
-  if (r.series == nullptr || bank.window.messages().size() != messages) {
-    bank.window.messageBox(
+// Plans trial l: moves the schedule on, records in the slot what the trial's series is made
+// from, and advances the run's seeds past everything the series and its noise draw. The seeds
+// of origins, cuts and noise jump without making the series; the subset draws are replayed on
+// the working sequence. With a null slot the trial is only passed over.
+void planTrial(Run& r, uint32_t l, uint16_t pulses, TrialSlot* slot) {
+  changeSequence(r, l, pulses);
+  if (slot != nullptr) slot->seeds = r.seeds;
+  prepareEtalonSequence(*r.series, r.alphabetSize, pulses, r.sequence.data(), r.seeds);
+  skipSeriesDraws(pulses, r.seeds);
+  r.seeds.seedNoise = r.noiseJump(r.seeds.seedNoise);
+  if (slot == nullptr) return;
+  const SeriesHeader& h = *r.series;
+  slot->sequence.assign(r.sequence.begin(), r.sequence.end());
+  slot->subsetNumber = r.subsetNumber;
+  slot->subsetSize = h.wSubsetSize;
+  slot->subsetMode = h.wSubsetMode;
+  slot->subsetPosition = h.wSubsetPosition;
+  slot->subset.assign(h.lpSubset, h.lpSubset + h.wPulsesCapacity);
+}
+
+// Plans every trial of a batch, in trial order.
+void planBatch(Run& r, Bank& bank, const Batch& batch) {
+  bank.batch = batch;
+  const uint16_t pulses = static_cast<uint16_t>(r.errors.wPulseValues[batch.pulseIndex]);
+  if (batch.first == 0) setUpCell(r, pulses);
+  for (uint32_t i = 0; i < batch.count; ++i)
+    planTrial(r, batch.first + i, pulses, batch.computed ? bank.slots[i].get() : nullptr);
+}
+
+// Makes the planned series of a trial in its slot, with its noise. The subset was imposed on
+// the planned sequence already, so the slot's header carries no subset while the series is
+// made; afterwards it gets the run header's subset as the solver must see it. False when the
+// series could not be made: the reasons are then in the slot's window.
+bool makeTrial(const Run& r, TrialSlot& slot, uint16_t pulses, int16_t level, uint32_t trial) {
+  slot.window.clear();
+  slot.made = false;
+  RandomSeeds seeds = slot.seeds;
+  if (slot.series != nullptr) slot.series->wSubsetSize = 0;
+  slot.series =
+      getCutOffSeries(slot.window, r.alphabetSize, r.alphabet, r.length, r.tmin, r.tmax, r.size, pulses,
+                      slot.sequence.data(), r.settings.wAmplitude, r.makingLevel, slot.series, seeds);
+  if (slot.series == nullptr || !slot.window.messages().empty()) {
+    slot.window.messageBox(
         describeTrial("The series could not be made", trial, static_cast<int16_t>(pulses), level),
         kDriverCaption, kMbOk | kMbIconWarning);
     return false;
   }
-  addNoise(bank.window, level, r.settings.wAmplitude, r.series, r.seeds.seedNoise);
-  if (!copySeriesContents(*r.series, *slot.series)) {
-    bank.window.messageBox(
-        describeTrial("The series could not be copied", trial, static_cast<int16_t>(pulses), level),
-        kDriverCaption, kMbOk | kMbIconWarning);
-    return false;
-  }
-  slot.sequence.assign(r.sequence.begin(), r.sequence.end());
-  slot.subsetNumber = r.subsetNumber;
+  addNoise(slot.window, level, r.settings.wAmplitude, slot.series, seeds.seedNoise);
+  SeriesHeader& h = *slot.series;
+  h.wSubsetSize = std::min(slot.subsetSize, h.wPulsesCapacity);
+  h.wSubsetMode = slot.subsetMode;
+  h.wSubsetPosition = slot.subsetPosition;
+  const size_t entries = std::min<size_t>(slot.subset.size(), h.wPulsesCapacity);
+  std::copy(slot.subset.begin(), slot.subset.begin() + static_cast<std::ptrdiff_t>(entries), h.lpSubset);
+  slot.made = true;
   return true;
-}
-
-// Makes every series of a batch, in trial order, from the run's seeds and schedule.
-void makeBatch(Run& r, Bank& bank, const Batch& batch) {
-  bank.window.clear();
-  bank.batch = batch;
-  bank.made = 0;
-  bank.failed = false;
-  const uint16_t pulses = static_cast<uint16_t>(r.errors.wPulseValues[batch.pulseIndex]);
-  const int16_t level = r.errors.lpNoiseLevel[batch.levelIndex];
-  if (batch.first == 0) setUpCell(r, pulses);
-  for (uint32_t i = 0; i < batch.count; ++i) {
-    changeSequence(r, batch.first + i, pulses);
-    if (!makeTrial(r, bank, pulses, level, batch.first + i, *bank.slots[i])) {
-      bank.failed = true;
-      return;
-    }
-    ++bank.made;
-  }
 }
 
 // The batch after the given one (cells in order: pulse counts outer, levels inner); false after
 // the last.
+bool cellComputed(const Run& r, uint16_t pulseIndex, uint16_t levelIndex) {
+  const uint32_t cell = uint32_t{pulseIndex} * r.errors.wNoiseLevels + levelIndex;
+  return !r.settings.computeCell || r.settings.computeCell(cell);
+}
+
+// Sizes a batch that starts at next.first of its cell.
+void sizeBatch(const Run& r, uint32_t batchSize, Batch& next) {
+  next.computed = cellComputed(r, next.pulseIndex, next.levelIndex);
+  // A passed-over cell is planned in one piece: it needs no slots.
+  next.count = next.computed ? std::min(batchSize, r.repeats - next.first) : r.repeats - next.first;
+}
+
 bool nextBatch(const Run& r, const Batch& b, uint32_t batchSize, Batch& next) {
   next = b;
   next.first = b.first + b.count;
@@ -281,12 +315,11 @@ bool nextBatch(const Run& r, const Batch& b, uint32_t batchSize, Batch& next) {
       if (++next.pulseIndex >= r.errors.wVariousPulses) return false;
     }
   }
-  next.count = std::min(batchSize, r.repeats - next.first);
+  sizeBatch(r, batchSize, next);
   return true;
 }
 
 void solveTrial(const Run& r, TrialSlot& slot, Worker& worker, uint16_t pulses) {
-  slot.window.clear();
   Window& w = slot.window;
   SeriesHeader* h = slot.series;
   ChainsHeader* c = worker.chains;
@@ -310,10 +343,9 @@ void solveTrial(const Run& r, TrialSlot& slot, Worker& worker, uint16_t pulses) 
   call.verboseTuples = &worker.verboseTuples;
   const int32_t result = callSolver(w, r.role, call, r.solvers);
   // Only the recognisers' answer is kept for the recognition measure.
-  const bool recognizer = r.role == SolverRole::kRecognizeFixedPulses ||
-                          r.role == SolverRole::kRecognizeUnfixedPulses ||
-                          r.role == SolverRole::kRecognizeFixedTuples ||
-                          r.role == SolverRole::kRecognizeUnfixedTuples;
+  const bool recognizer =
+      r.role == SolverRole::kRecognizeFixedPulses || r.role == SolverRole::kRecognizeUnfixedPulses ||
+      r.role == SolverRole::kRecognizeFixedTuples || r.role == SolverRole::kRecognizeUnfixedTuples;
   const int32_t recognized = recognizer ? result : 0;
   worker.verboseTuples = 0;
   slot.recognized = recognized;
@@ -376,6 +408,16 @@ bool setUp(Run& r, uint16_t seriesType, unsigned workerCount, uint32_t slotCount
       return false;
     }
   }
+  // Every trial's subset is imposed on the run's header as it stands once prepared for the run.
+  r.series = getCutOffSeriesHeader(r.window, r.alphabetSize, r.length, r.tmin, r.tmax, r.size, r.series);
+  if (r.series == nullptr) {
+    r.window.messageBox("Не могу выделить память для lpSeriesHeader!", " getCutOffSeries ", kMbIconWarning);
+    const int16_t pulses = r.errors.wPulseValues[0];
+    r.window.messageBox(describeTrial("The series could not be made", 0, pulses, r.errors.lpNoiseLevel[0]),
+                        kDriverCaption, kMbOk | kMbIconWarning);
+    return false;
+  }
+  r.noiseJump = UniformJump(noiseDraws(r.size));
   for (Bank& bank : r.banks) {
     for (uint32_t i = 0; i < slotCount; ++i) {
       bank.slots.push_back(std::make_unique<TrialSlot>());
@@ -388,41 +430,55 @@ bool setUp(Run& r, uint16_t seriesType, unsigned workerCount, uint32_t slotCount
 }
 
 // Runs every cell; false when the run ended early (after a message, or on a stop request).
-// The series of a batch are made while the previous batch is solved; series are made, and
-// trials measured, in trial order whatever the number of workers.
+// The trials of a batch are planned while the previous batch is made and solved; trials are
+// planned, and measured, in trial order whatever the number of workers.
 bool runCells(Run& r, WorkerPool& pool) {
   RestErrHeader& e = r.errors;
-  const uint32_t cells = uint32_t{e.wVariousPulses} * e.wNoiseLevels;
+  uint32_t cells = 0;
+  for (uint16_t j = 0; j < e.wVariousPulses; ++j) {
+    for (uint16_t k = 0; k < e.wNoiseLevels; ++k) cells += cellComputed(r, j, k) ? 1 : 0;
+  }
   const uint32_t batchSize = static_cast<uint32_t>(r.banks[0].slots.size());
   uint32_t done = 0;
   int64_t restoringSum = 0;
   int64_t positionSum = 0;
   int32_t mismatches = 0;
+  const SeriesHeader* lastSeries = nullptr;
   Bank* current = &r.banks[0];
   Bank* following = &r.banks[1];
-  makeBatch(r, *current, Batch{0, 0, 0, std::min<uint32_t>(batchSize, r.repeats)});
+  Batch first{0, 0, 0, 0, true};
+  sizeBatch(r, batchSize, first);
+  planBatch(r, *current, first);
   for (;;) {
-    if (current->failed) {
-      current->window.replay(r.window);
-      return false;
-    }
     const Batch batch = current->batch;
     const uint16_t pulses = static_cast<uint16_t>(e.wPulseValues[batch.pulseIndex]);
+    const int16_t level = e.lpNoiseLevel[batch.levelIndex];
     Batch next;
     const bool more = nextBatch(r, batch, batchSize, next);
-    const uint32_t ahead = more ? 1 : 0;  // task 0 makes the next batch
+    if (!batch.computed) {
+      if (!more) break;
+      planBatch(r, *following, next);
+      std::swap(current, following);
+      continue;
+    }
+    const uint32_t ahead = more ? 1 : 0;  // task 0 plans the next batch
     pool.run(batch.count + ahead, [&](uint32_t i, unsigned w) {
       if (i < ahead) {
-        makeBatch(r, *following, next);
-      } else {
-        solveTrial(r, *current->slots[i - ahead], r.workers[w], pulses);
+        planBatch(r, *following, next);
+        return;
       }
+      TrialSlot& slot = *current->slots[i - ahead];
+      if (makeTrial(r, slot, pulses, level, batch.first + i - ahead))
+        solveTrial(r, slot, r.workers[w], pulses);
     });
     for (uint32_t i = 0; i < batch.count; ++i) {
       TrialSlot& slot = *current->slots[i];
+      if (!slot.made) {
+        slot.window.replay(r.window);
+        return false;
+      }
       if (!slot.window.messages().empty()) {
         slot.window.replay(r.window);
-        const int16_t level = e.lpNoiseLevel[batch.levelIndex];
         r.window.messageBox(
             describeTrial("The solver failed", batch.first + i, static_cast<int16_t>(pulses), level),
             kDriverCaption, kMbOk | kMbIconWarning);
@@ -432,6 +488,7 @@ bool runCells(Run& r, WorkerPool& pool) {
       positionSum += slot.position;
       if (r.taskType == kTaskTupleRecognition && slot.recognized != slot.subsetNumber) ++mismatches;
     }
+    lastSeries = current->slots[batch.count - 1]->series;
     if (batch.first + batch.count >= r.repeats) {
       const uint16_t j = batch.pulseIndex;
       const uint16_t k = batch.levelIndex;
@@ -452,7 +509,7 @@ bool runCells(Run& r, WorkerPool& pool) {
     std::swap(current, following);
   }
   // The header ends with the last trial's series and the solver's answer to it.
-  copySeriesContents(*current->slots[current->batch.count - 1]->series, *r.series);
+  if (lastSeries != nullptr) copySeriesContents(*lastSeries, *r.series);
   return true;
 }
 
@@ -496,15 +553,19 @@ int statCutoffTrawling(Window& window, RestErrHeader* errors, uint16_t alphabetS
   int result = 0;
   {
     WorkerPool pool(settings.workerThreads);
-    // Batches of a few trials per worker: enough to keep every worker busy, few enough that the
-    // two banks of private series stay small.
-    const uint32_t slotCount = std::min<uint32_t>(r.repeats, std::min<uint32_t>(128, 8 * pool.size()));
+    // Batches of many trials per worker: each batch ends with every worker waiting for the
+    // last trial, so fewer batches waste less; the two banks of private series stay within
+    // about 64 MiB.
+    const uint64_t slotBytes = 4 * uint64_t{r.size} + 26 * uint64_t{r.maxPulses} + 1024;
+    const uint64_t affordable = std::max<uint64_t>(2 * pool.size(), (uint64_t{1} << 26) / (2 * slotBytes));
+    const uint32_t slotCount =
+        static_cast<uint32_t>(std::min<uint64_t>({r.repeats, 32 * uint64_t{pool.size()}, 256, affordable}));
     if (setUp(r, seriesType, pool.size(), slotCount)) {
       times.simulationStartTime = std::time(nullptr);
       times.simulationEndTime = times.simulationStartTime;
       if (runCells(r, pool)) {
         times.simulationEndTime = std::time(nullptr);
-        errors->ifComplete = 1;
+        errors->ifComplete = settings.computeCell ? 0 : 1;
         result = 1;
       }
     }

@@ -299,8 +299,8 @@ int QtWindow::runDialog(uint16_t templateId, DialogProcedure& procedure) {
 
 std::optional<std::string> QtWindow::saveFileName(const SaveFileRequest& request) {
   QFileDialog dialog(main_.get(), qs(request.title));
-  dialog.setAcceptMode(QFileDialog::AcceptSave);
-  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setAcceptMode(request.openExisting ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
+  dialog.setFileMode(request.openExisting ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
   dialog.setOption(QFileDialog::DontUseNativeDialog, true);
   dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.overwritePrompt);
   QStringList filters;

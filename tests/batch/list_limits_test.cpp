@@ -98,8 +98,8 @@ TEST(BatchListLimits, MessagesQuoteTheTypedValueOnOneLine) {
        "list of numbers\n"},
       {{"simulate", "--csv", ""}, "detection-batch: --csv: an empty file name cannot be written\n"},
       {{"sim\nulate"},
-       "detection-batch: unknown subcommand \"sim\\nulate\" (alphabet, series, process or "
-       "simulate)\n"},
+       "detection-batch: unknown subcommand \"sim\\nulate\" (alphabet, series, process, simulate, "
+       "merge or chart)\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::PrintToString(c.args));

@@ -4,7 +4,6 @@
 
 #include <vector>
 
-
 TEST(UniformRandom, StepsTheFifteenBitGeneratorFromItsSeed) {
   uint16_t seed = 123;
   EXPECT_EQ(uniformRandom(seed), 16948);  // (123 * 12869 + 6925) mod 32768
@@ -72,4 +71,25 @@ TEST(GaussRandom, ShiftRoundsTowardMinusInfinity) {
   EXPECT_EQ(gaussRandom(seed, 0, 1), -1);
   seed = static_cast<uint16_t>(found);
   EXPECT_EQ(gaussRandom(seed, 10, 1), 9);
+}
+
+TEST(UniformRandomJump, EqualsSteppingOneAtATime) {
+  // Every count up to a little beyond a period from a few seeds, then long jumps checked
+  // against stepping in pieces.
+  for (uint16_t start : {uint16_t{0}, uint16_t{123}, uint16_t{10597}, uint16_t{32767}}) {
+    uint16_t stepped = start;
+    for (uint32_t steps = 0; steps <= 33000; ++steps) {
+      ASSERT_EQ(uniformRandomJump(start, steps), stepped) << "from " << start << ", " << steps << " steps";
+      uniformRandom(stepped);
+    }
+  }
+  uint16_t seed = 7737;
+  const uint64_t far = 12ull * 1200 * 72500;  // the noise draws of a whole default simulation
+  uint16_t pieces = seed;
+  for (int i = 0; i < 5; ++i) pieces = uniformRandomJump(pieces, far / 5);
+  EXPECT_EQ(uniformRandomJump(seed, far), pieces);
+  EXPECT_EQ(uniformRandomJump(seed, far), UniformJump(far)(seed));
+  // Zero steps leave even a seed with its top bit set alone, as no step at all would.
+  EXPECT_EQ(uniformRandomJump(static_cast<uint16_t>(40000), 0), 40000);
+  EXPECT_EQ(UniformJump(0)(static_cast<uint16_t>(40000)), 40000);
 }

@@ -175,6 +175,20 @@ TEST(MakeExtSeries, WholePulsesAtFullLevelAndSeedsStillAdvance) {
   EXPECT_EQ(m.series->wLastKeptDefault, 19);
 }
 
+TEST(MakeExtSeries, SkippingTheDrawsLeavesTheSeedsOfAMadeSeries) {
+  TestAlphabet a;
+  HeadlessWindow w(8, 8);
+  RandomSeeds made;
+  for (uint16_t q : {uint16_t{6}, uint16_t{18}, uint16_t{26}}) {
+    RandomSeeds skipped = made;
+    make(w, a, made, 1200, 40, 181, q, 60);
+    skipSeriesDraws(q, skipped);
+    EXPECT_EQ(skipped.seedPositions, made.seedPositions);
+    EXPECT_EQ(skipped.seedCutBegin, made.seedCutBegin);
+    EXPECT_EQ(skipped.seedCutEnd, made.seedCutEnd);
+  }
+}
+
 TEST(MakeExtSeries, PulseCountOutsideTheBoundsIsRefusedWithTheOldValuesShown) {
   TestAlphabet a;
   HeadlessWindow w(8, 8);

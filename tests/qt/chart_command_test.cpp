@@ -1,0 +1,83 @@
+// detection-batch chart writes, pixel for pixel, the chart area the headless window draws for
+// the same result with the same glyphs; both files are read back by Qt's own image readers.
+#include <gtest/gtest.h>
+
+#include <QtGui/QImage>
+#include <QtWidgets/QApplication>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "display/app_state.h"
+#include "platform/headless_window.h"
+#include "platform/qt/qt_glyph_source.h"
+#include "shell/main_window.h"
+#include "shell/simulation_result_command.h"
+
+namespace {
+
+void ensureApplication() {
+  if (QApplication::instance() != nullptr) return;
+  static int argc = 1;
+  static char name[] = "test_qt";
+  static char* argv[] = {name, nullptr};
+  new QApplication(argc, argv);
+}
+
+int run(const std::string& command) { return std::system((command + " 2>/dev/null").c_str()); }
+
+TEST(ChartCommand, ImageEqualsTheChartAreaOfTheHeadlessWindow) {
+  ensureApplication();
+  const std::string exe = DETECTION_BATCH_EXE;
+  const std::string dir = ::testing::TempDir();
+  const std::string result = dir + "chart-result.json";
+  ASSERT_EQ(run(exe +
+                " simulate --length 300 --pulses-from 2 --pulses-to 4 --noise-steps 4 --noise-step 20 "
+                "--repeats 3 --json " +
+                result + " >/dev/null"),
+            0);
+  const int32_t width = 1100, height = 900;
+  const std::string png = dir + "chart.png", bmp = dir + "chart.bmp";
+  const std::string size = " --width " + std::to_string(width) + " --height " + std::to_string(height);
+  ASSERT_EQ(run(exe + " chart --input " + result + " --errors detection --output " + png + size), 0);
+  ASSERT_EQ(run(exe + " chart --input " + result + " --errors detection --output " + bmp + size), 0);
+
+  const QtGlyphSource glyphs;
+  auto state = std::make_unique<AppState>();
+  HeadlessWindow window(width, height, glyphs);
+  MainWindow procedure(*state);
+  ASSERT_TRUE(window.create(procedure));
+  window.queueFileName(result);
+  window.queueDialog(DialogScript{113, {}}.click(1029).click(1030));
+  ASSERT_TRUE(window.menuCommand(kCmOpenSimulationResult));
+  ASSERT_EQ(state->resultKind, 2);
+  const Rect area = state->layout.workArea;
+
+  for (const std::string& file : {png, bmp}) {
+    SCOPED_TRACE(file);
+    const QImage image(QString::fromStdString(file));
+    ASSERT_FALSE(image.isNull());
+    ASSERT_EQ(image.width(), area.right - area.left + 1);
+    ASSERT_EQ(image.height(), area.bottom - area.top + 1);
+    int differences = 0;
+    for (int32_t y = 0; y < image.height(); ++y) {
+      for (int32_t x = 0; x < image.width(); ++x) {
+        const QRgb p = image.pixel(x, y);
+        const Color shown = window.pixel(area.left + x, area.top + y);
+        differences += rgb(static_cast<uint8_t>(qRed(p)), static_cast<uint8_t>(qGreen(p)),
+                           static_cast<uint8_t>(qBlue(p))) != shown;
+      }
+    }
+    EXPECT_EQ(differences, 0);
+  }
+  window.close();
+}
+
+TEST(ChartCommand, RefusesWhatItCannotDraw) {
+  const std::string exe = DETECTION_BATCH_EXE;
+  const std::string dir = ::testing::TempDir();
+  EXPECT_EQ(run(exe + " chart --input " + dir + "nothing.json --output " + dir + "x.gif") >> 8, 2);
+  EXPECT_EQ(run(exe + " chart --input " + dir + "nothing.json --output " + dir + "x.png") >> 8, 1);
+}
+
+}  // namespace
