@@ -25,6 +25,8 @@ struct SeriesOptions {
   std::string subset;  // "e1,e2,..."; empty: no subset
   int64_t subsetMode = 4;
   int64_t subsetPosition = 1;
+  // Length of the etalons the run uses: the alphabet's 20, or that of the user's own etalons.
+  int64_t impulseSize = 20;
 };
 
 struct ProcessOptions {
@@ -73,6 +75,7 @@ struct SeriesSettings {
   std::vector<int32_t> subset;
   uint16_t subsetMode = 4;
   uint16_t subsetPosition = 1;
+  uint16_t impulseSize = 20;
 };
 
 // Checked settings of a processing run.

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "batch/commands.h"
-#include "batch/subset_tables.h"
+#include "batch/workbench_runs.h"
 #include "batch/workbench_start.h"
 #include "signal/series_header.h"
 #include "simulation/rest_err_header.h"
@@ -52,7 +52,6 @@ void writeCsv(std::FILE* out, const RestErrHeader& errors) {
 }  // namespace
 
 int runSimulate(const SimulateSettings& m) {
-  const ProcessSettings& p = m.process;
   std::unique_ptr<std::FILE, FileCloser> file;
   if (!m.csv.empty()) {
     file.reset(std::fopen(m.csv.c_str(), "w"));
@@ -62,28 +61,11 @@ int runSimulate(const SimulateSettings& m) {
     }
   }
   WorkbenchStart start;
-  if (!start.ready || !prepareSeriesHeader(start, p.series)) return kExitFailed;
-  const SubsetTables subsets(p.subsets);
-  if (!applySubsets(start.window, p, subsets, start.series)) return kExitFailed;
-
-  start.errors = getRestErrHeader(start.window, m.pulseSteps, m.noiseSteps, m.repeats, start.errors);
-  if (start.errors == nullptr) return kExitFailed;
-  if (initRestErrHeader(start.window, m.pulseSteps, m.pulsesFrom, m.pulsesStep, m.noiseSteps, m.noiseFirst,
-                        m.noiseStep, m.repeats, start.errors) == 0) {
-    return kExitFailed;
-  }
-  SimulationSettings settings;
-  settings.wAmplitude = kBatchAmplitude;
-  settings.subsetProceeding = p.proceeding;
-  settings.workerThreads = m.threads;
-  settings.progress = ProgressLine();
-  SimulationTimes times;
-  const int complete = statCutoffTrawling(start.window, start.errors, kBatchEtalons, start.alphabet,
-                                          static_cast<uint16_t>(p.required.size()), p.required.data(),
-                                          p.seriesType, p.effectiveTaskType, p.series.makingLevel,
-                                          p.processingLevel, start.series, start.seeds, times, settings);
-  if (complete != 1 || start.errors->ifComplete != 1) {
-    std::fputs("detection-batch: the simulation did not complete\n", stderr);
+  SimulationSettings how;
+  how.progress = ProgressLine();
+  const RunOutcome outcome = simulationRun(start, m, how);
+  if (!outcome.ok) {
+    if (!outcome.failure.empty()) std::fprintf(stderr, "detection-batch: %s\n", outcome.failure.c_str());
     return kExitFailed;
   }
   writeCsv(file ? file.get() : stdout, *start.errors);
