@@ -88,36 +88,37 @@ struct Limits {
 };
 
 bool checkEtalons(const ScalingRequest& r, std::string& error) {
-  const size_t count = r.etalons.size();
-  if (count == 0) return true;
+  const std::string etalonName = quoted(r.etalonSource.empty() ? r.source : r.etalonSource);
+  const size_t count = r.etalons.size() > r.declaredEtalonCount ? r.etalons.size() : r.declaredEtalonCount;
+  if (r.etalons.empty()) return true;
   if (count > kMaxUserEtalons) {
-    error = quoted(r.source) + std::to_string(count) + " etalons; 1 to " + std::to_string(kMaxUserEtalons) +
+    error = etalonName + std::to_string(count) + " etalons; 1 to " + std::to_string(kMaxUserEtalons) +
             " are allowed";
     return false;
   }
   const size_t length = r.etalons[0].size();
-  for (size_t k = 1; k < count; ++k) {
+  for (size_t k = 1; k < r.etalons.size(); ++k) {
     if (r.etalons[k].size() != length) {
-      error = quoted(r.source) + "etalon " + std::to_string(k + 1) + " has " + std::to_string(r.etalons[k].size()) +
+      error = etalonName + "etalon " + std::to_string(k + 1) + " has " + std::to_string(r.etalons[k].size()) +
               " samples, etalon 1 has " + std::to_string(length) + "; all etalons must be of one length";
       return false;
     }
   }
   if (length < kMinUserEtalonLength || length > kMaxUserEtalonLength) {
-    error = quoted(r.source) + "etalons of " + std::to_string(length) + " samples; " +
+    error = etalonName + "etalons of " + std::to_string(length) + " samples; " +
             std::to_string(kMinUserEtalonLength) + " to " + std::to_string(kMaxUserEtalonLength) +
             " samples are allowed";
     return false;
   }
   if (length > r.series.size()) {
-    error = quoted(r.source) + "etalons of " + std::to_string(length) + " samples are longer than the series of " +
+    error = etalonName + "etalons of " + std::to_string(length) + " samples are longer than the series of " +
             std::to_string(r.series.size()) + " samples";
     return false;
   }
-  for (size_t k = 0; k < count; ++k) {
+  for (size_t k = 0; k < r.etalons.size(); ++k) {
     const size_t bad = firstNonFinite(r.etalons[k]);
     if (bad < length) {
-      error = quoted(r.source) + etalonPlace(r, k, bad) + ": value is " + describeBad(r.etalons[k][bad]);
+      error = etalonName + etalonPlace(r, k, bad) + ": value is " + describeBad(r.etalons[k][bad]);
       return false;
     }
   }
@@ -144,13 +145,14 @@ std::string formatFactor(double value) {
 
 bool scaleSamples(const ScalingRequest& r, ScaledSamples& out, std::string& error) {
   const size_t n = r.series.size();
-  if (n == 0) {
+  const size_t full = n > r.declaredSeriesSize ? n : r.declaredSeriesSize;
+  if (full == 0) {
     error = quoted(r.source) + "no samples";
     return false;
   }
-  if (n > kMaxUserSeriesSize) {
-    error = quoted(r.source) + std::to_string(n) + " samples, more than the " + withThousands(kMaxUserSeriesSize) +
-            " the solvers take; choose a part with " + r.segmentHint;
+  if (full > kMaxUserSeriesSize) {
+    error = quoted(r.source) + std::to_string(full) + " samples, more than the " +
+            withThousands(kMaxUserSeriesSize) + " the solvers take; choose a part with " + r.segmentHint;
     return false;
   }
   const size_t bad = firstNonFinite(r.series);
@@ -196,10 +198,11 @@ bool scaleSamples(const ScalingRequest& r, ScaledSamples& out, std::string& erro
       error = quoted(r.source) + which + " takes values beyond the 16-bit sample limit " +
               withThousands(kMaxScaledSample) + fits;
     } else {
-      error = quoted(r.source) + which + " would overflow the solvers' 32-bit criteria: " + std::to_string(n) +
-              " samples x " + std::to_string(s) + " x (" + std::to_string(s) + " + 2 x " + std::to_string(x) +
-              ") = " + withThousands(limits.criterionBound(x, s)) + " is beyond " + withThousands(kMaxCriterion) +
-              fits;
+      error = quoted(r.source) + which +
+              " would overflow the solvers' 32-bit criteria: " + std::to_string(n) + " samples x " +
+              std::to_string(s) + " x (" + std::to_string(s) + " + 2 x " + std::to_string(x) +
+              ") = " + withThousands(limits.criterionBound(x, s)) + " is beyond " +
+              withThousands(kMaxCriterion) + fits;
     }
     return false;
   }

@@ -18,12 +18,16 @@
 //   otherEtalonPeak  largest absolute sample of the built-in etalons that stay in use beside
 //                 the given ones (0 when none do); it enters the criterion check unscaled.
 //   source        name used at the start of every message ("rec.wav", "array").
+//   etalonSource  name used instead in the messages about the etalons alone (count, lengths,
+//                 values) when they come from another file; empty: source.
 //   seriesPosition(i)      names sample i (0-based) of the series: "line 17", "sample 5".
 //                          Absent: "sample i+1".
 //   etalonPosition(k, i)   names sample i of etalon k: "line 3, value 5". Absent:
 //                          "etalon k+1, sample i+1".
 //   segmentHint   how the caller lets the user pick a part of a long series; it ends the
 //                 too-long message ("--from N --count M" by default).
+//   declaredSeriesSize, declaredEtalonCount  the full sizes when a reader kept only the start
+//                 (0 otherwise; callers with whole arrays leave them at 0).
 //
 // Output (ScaledSamples): series and etalons as int16_t, each value round(v x factor) with
 // halves away from zero; etalons row-major (etalon k is etalons[k x etalonLength ..]);
@@ -70,9 +74,14 @@ struct ScalingRequest {
   int16_t amplitude = 128;
   int32_t otherEtalonPeak = 0;
   std::string source = "input";
+  std::string etalonSource;  // names the etalons in their own messages; empty: source
   std::function<std::string(size_t index)> seriesPosition;
   std::function<std::string(size_t etalon, size_t index)> etalonPosition;
   std::string segmentHint = "--from N --count M";
+  // Readers stop storing values beyond the limits; when they do, these give the full sizes
+  // (0: the sizes of series and etalons are the full sizes).
+  size_t declaredSeriesSize = 0;
+  size_t declaredEtalonCount = 0;
 };
 
 struct ScaledSamples {

@@ -4,7 +4,8 @@ set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 PACKAGES=(g++ cmake ninja-build qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev
           libcli11-dev nlohmann-json3-dev fonts-dejavu-core netpbm
-          clang libfuzzer-14-dev libclang-rt-14-dev)
+          clang libfuzzer-14-dev libclang-rt-14-dev
+          libsndfile1-dev python3-numpy)
 
 ensure_packages() {
   local missing=()
