@@ -77,7 +77,9 @@ TEST(SampleScaling, NonFiniteValuesNameTheirPosition) {
   r.etalons = {e1, e2};
   EXPECT_FALSE(scaleSamples(r, out, error));
   EXPECT_EQ(error, "\"rec.csv\": etalon 2, sample 2: value is infinite");
-  r.etalonPosition = [](size_t k, size_t i) { return "row " + std::to_string(k + 1) + " col " + std::to_string(i + 1); };
+  r.etalonPosition = [](size_t k, size_t i) {
+    return "row " + std::to_string(k + 1) + " col " + std::to_string(i + 1);
+  };
   EXPECT_FALSE(scaleSamples(r, out, error));
   EXPECT_EQ(error, "\"rec.csv\": row 2 col 2: value is infinite");
 }
@@ -91,8 +93,9 @@ TEST(SampleScaling, SizesOfSeriesAndEtalonsAreChecked) {
   const std::vector<double> longest(32767, 1.0), tooLong(32768, 1.0);
   EXPECT_TRUE(scaleSamples(request(longest), out, error)) << error;
   EXPECT_FALSE(scaleSamples(request(tooLong), out, error));
-  EXPECT_EQ(error, "\"rec.csv\": 32768 samples, more than the 32,767 the solvers take; choose a part with "
-                   "--from N --count M");
+  EXPECT_EQ(error,
+            "\"rec.csv\": 32768 samples, more than the 32,767 the solvers take; choose a part with "
+            "--from N --count M");
   ScalingRequest r = request(tooLong);
   r.segmentHint = "start= and count=";
   EXPECT_FALSE(scaleSamples(r, out, error));
@@ -123,8 +126,9 @@ TEST(SampleScaling, FactorsBeyondTheSampleLimitAreRefusedWithAFittingFactor) {
   ScaledSamples out;
   std::string error;
   EXPECT_FALSE(scaleSamples(r, out, error));
-  EXPECT_EQ(error, "\"rec.csv\": factor 40 takes values beyond the 16-bit sample limit 32,767; a factor up to "
-                   "32.76 fits");
+  EXPECT_EQ(error,
+            "\"rec.csv\": factor 40 takes values beyond the 16-bit sample limit 32,767; a factor up to "
+            "32.76 fits");
   r.scale = 32.76;
   EXPECT_TRUE(scaleSamples(r, out, error)) << error;
   r.scale = 32.7675;  // 32,767.5 rounds to 32,768
@@ -142,7 +146,8 @@ TEST(SampleScaling, FactorsBeyondTheSampleLimitAreRefusedWithAFittingFactor) {
   r.etalons = {big};
   r.amplitude = 128;
   EXPECT_FALSE(scaleSamples(r, out, error));
-  EXPECT_EQ(error.find("\"rec.csv\": the default factor 128 (amplitude 128 over the series' peak 1)"), 0u) << error;
+  EXPECT_EQ(error.find("\"rec.csv\": the default factor 128 (amplitude 128 over the series' peak 1)"), 0u)
+      << error;
   EXPECT_NE(error.find("sample limit"), std::string::npos);
 }
 
@@ -160,9 +165,10 @@ TEST(SampleScaling, FactorsBeyondTheCriterionLimitNameItAndTheFittingFactorFits)
   EXPECT_TRUE(scaleSamples(r, out, error)) << error;
   r.scale = 1.2;
   EXPECT_FALSE(scaleSamples(r, out, error));
-  EXPECT_EQ(error.find("\"rec.csv\": factor 1.2 would overflow the solvers' 32-bit criteria: 32767 samples x 154 "
-                       "x (154 + 2 x 154) = 2,331,306,516 is beyond 2,147,483,647; a factor up to "),
-            0u)
+  EXPECT_EQ(
+      error.find("\"rec.csv\": factor 1.2 would overflow the solvers' 32-bit criteria: 32767 samples x 154 "
+                 "x (154 + 2 x 154) = 2,331,306,516 is beyond 2,147,483,647; a factor up to "),
+      0u)
       << error;
   const size_t at = error.rfind("up to ") + 6;
   const double fitting = std::stod(error.substr(at));
