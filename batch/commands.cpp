@@ -5,9 +5,8 @@
 
 #include "batch/json_output.h"
 #include "batch/workbench_runs.h"
+#include "batch/stderr_window.h"
 #include "batch/workbench_start.h"
-#include "signal/pulse_header.h"
-#include "signal/random_seeds.h"
 
 namespace {
 
@@ -31,14 +30,9 @@ int finished(const RunOutcome& outcome, const OrderedJson& doc) {
 
 int runAlphabet(const AlphabetOptions& options) {
   StderrWindow window;
-  RandomSeeds seeds;
-  PulseHeader alphabet[kAlphabetRecords] = {};
-  const auto count = static_cast<uint16_t>(options.count);
-  const int built = makePulses(window, static_cast<int16_t>(options.amplitude), count,
-                               static_cast<uint16_t>(options.length), alphabet, seeds);
-  if (built == 1) print(alphabetJson(alphabet, count));
-  freePulses(alphabet, kAlphabetRecords);
-  return built == 1 ? kExitOk : kExitFailed;
+  OrderedJson doc;
+  const RunOutcome outcome = alphabetRun(window, options, doc);
+  return finished(outcome, doc);
 }
 
 int runSeries(const SeriesSettings& settings) {

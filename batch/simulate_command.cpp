@@ -6,17 +6,15 @@
 #include <string>
 
 #include "batch/commands.h"
+#include "batch/simulation_table.h"
 #include "batch/workbench_runs.h"
+#include "files/atomic_file.h"
 #include "batch/workbench_start.h"
 #include "signal/series_header.h"
 #include "simulation/rest_err_header.h"
 #include "simulation/simulation_driver.h"
 
 namespace {
-
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
 
 // Progress on standard error: one line per finished cell, or one line rewritten in place
 // when standard error is a terminal.
@@ -36,27 +34,15 @@ class ProgressLine {
   bool terminal_;
 };
 
-// noise_level,pulses,restoring_error,position_error,recognition_errors; noise levels outer,
-// pulse counts inner.
-void writeCsv(std::FILE* out, const RestErrHeader& errors) {
-  std::fputs("noise_level,pulses,restoring_error,position_error,recognition_errors\n", out);
-  for (uint16_t k = 0; k < errors.wNoiseLevels; ++k) {
-    for (uint16_t j = 0; j < errors.wVariousPulses; ++j) {
-      std::fprintf(out, "%d,%d,%d,%d,%d\n", errors.lpNoiseLevel[k], errors.wPulseValues[j],
-                   errors.lpErrors[k][j], errors.lpFragmentErrors[k][j], errors.lpRecognitionErrors[k][j]);
-    }
-  }
-  std::fflush(out);
-}
-
 }  // namespace
 
 int runSimulate(const SimulateSettings& m) {
-  std::unique_ptr<std::FILE, FileCloser> file;
+  // The CSV file appears whole or not at all: a failed or stopped run leaves no half table.
+  std::unique_ptr<AtomicFile> file;
   if (!m.csv.empty()) {
-    file.reset(std::fopen(m.csv.c_str(), "w"));
-    if (!file) {
-      std::fprintf(stderr, "detection-batch: --csv: cannot open \"%s\" for writing\n", m.csv.c_str());
+    file = std::make_unique<AtomicFile>(m.csv);
+    if (!file->open()) {
+      std::fprintf(stderr, "detection-batch: --csv: %s\n", file->error().c_str());
       return kExitBadOptions;
     }
   }
@@ -68,9 +54,12 @@ int runSimulate(const SimulateSettings& m) {
     if (!outcome.failure.empty()) std::fprintf(stderr, "detection-batch: %s\n", outcome.failure.c_str());
     return kExitFailed;
   }
-  writeCsv(file ? file.get() : stdout, *start.errors);
-  if (file && std::ferror(file.get())) {
-    std::fprintf(stderr, "detection-batch: --csv: writing \"%s\" failed\n", m.csv.c_str());
+  const std::string csv = simulationCsv(simulationTableJson(*start.errors));
+  if (!file) {
+    std::fwrite(csv.data(), 1, csv.size(), stdout);
+    std::fflush(stdout);
+  } else if (!file->write(csv) || !file->commit()) {
+    std::fprintf(stderr, "detection-batch: --csv: %s\n", file->error().c_str());
     return kExitFailed;
   }
   return kExitOk;

@@ -6,6 +6,8 @@
 #include "batch/workbench_start.h"
 #include "processing/chains_header.h"
 #include "signal/pulse_bounds.h"
+#include "signal/pulse_header.h"
+#include "signal/random_seeds.h"
 #include "signal/selected_subsets.h"
 #include "signal/sequence_random.h"
 #include "signal/series_header.h"
@@ -95,6 +97,17 @@ void checkEtalonNumber(const std::string& option, int64_t number, size_t availab
 }
 
 }  // namespace
+
+RunOutcome alphabetRun(Window& window, const AlphabetOptions& options, OrderedJson& doc) {
+  RandomSeeds seeds;
+  PulseHeader alphabet[kAlphabetRecords] = {};
+  const auto count = static_cast<uint16_t>(options.count);
+  const int built = makePulses(window, static_cast<int16_t>(options.amplitude), count,
+                               static_cast<uint16_t>(options.length), alphabet, seeds);
+  if (built == 1) doc = alphabetJson(alphabet, count);
+  freePulses(alphabet, kAlphabetRecords);
+  return {built == 1, {}};
+}
 
 RunOutcome seriesRun(WorkbenchStart& start, const SeriesSettings& settings, OrderedJson& doc) {
   if (!start.ready || !prepareSeriesHeader(start, settings)) return {};

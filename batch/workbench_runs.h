@@ -12,6 +12,7 @@
 #include "processing/solver_choice.h"
 #include "simulation/simulation_driver.h"
 
+class Window;
 struct WorkbenchStart;
 
 // How a run ended. failure is a reason no message box gave (message boxes went to the
@@ -31,6 +32,10 @@ struct GivenData {
   size_t etalonCount = 0;
   size_t etalonLength = 0;
 };
+
+// Builds the etalons of the options from fresh seeds (the alphabet command: it does not touch
+// a workbench); doc gets {"etalons": [...]}. Messages go to window.
+RunOutcome alphabetRun(Window& window, const AlphabetOptions& options, OrderedJson& doc);
 
 // Makes one series of the settings (sequence and subset as given) and adds the noise;
 // doc gets the series header.

@@ -1,0 +1,44 @@
+#include "batch/simulation_table.h"
+
+#include "simulation/rest_err_header.h"
+
+namespace {
+
+OrderedJson rows(int32_t* const* table, uint16_t levels, uint16_t pulses) {
+  OrderedJson result = OrderedJson::array();
+  for (uint16_t k = 0; k < levels; ++k) {
+    OrderedJson row = OrderedJson::array();
+    for (uint16_t j = 0; j < pulses; ++j) row.push_back(table[k][j]);
+    result.push_back(row);
+  }
+  return result;
+}
+
+}  // namespace
+
+OrderedJson simulationTableJson(const RestErrHeader& errors) {
+  OrderedJson doc;
+  const uint16_t levels = errors.wNoiseLevels;
+  const uint16_t pulses = errors.wVariousPulses;
+  doc["noise_level"] = OrderedJson::array();
+  for (uint16_t k = 0; k < levels; ++k) doc["noise_level"].push_back(errors.lpNoiseLevel[k]);
+  doc["pulses"] = OrderedJson::array();
+  for (uint16_t j = 0; j < pulses; ++j) doc["pulses"].push_back(errors.wPulseValues[j]);
+  doc["restoring_error"] = rows(errors.lpErrors, levels, pulses);
+  doc["position_error"] = rows(errors.lpFragmentErrors, levels, pulses);
+  doc["recognition_errors"] = rows(errors.lpRecognitionErrors, levels, pulses);
+  return doc;
+}
+
+std::string simulationCsv(const OrderedJson& table) {
+  std::string text = "noise_level,pulses,restoring_error,position_error,recognition_errors\n";
+  const OrderedJson& levels = table.at("noise_level");
+  const OrderedJson& pulses = table.at("pulses");
+  for (size_t k = 0; k < levels.size(); ++k) {
+    for (size_t j = 0; j < pulses.size(); ++j) {
+      text += levels[k].dump() + "," + pulses[j].dump() + "," + table.at("restoring_error")[k][j].dump() + "," +
+              table.at("position_error")[k][j].dump() + "," + table.at("recognition_errors")[k][j].dump() + "\n";
+    }
+  }
+  return text;
+}
