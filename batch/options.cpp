@@ -4,6 +4,7 @@
 #include <cctype>
 #include <charconv>
 
+#include "processing/solver_choice.h"
 #include "signal/pulse_bounds.h"
 #include "signal/pulse_header.h"
 #include "signal/series_header.h"
@@ -163,7 +164,13 @@ ProcessSettings checkProcess(const ProcessOptions& options) {
   }
   p.seriesType = static_cast<uint16_t>(type);
   p.effectiveTaskType = effectiveTaskTypeFor(p.taskType, p.seriesType);
-  if (isUnknownNumberSeries(p.seriesType)) {
+  if (options.givenSeries) {
+    p.series.unknown = !solverNeedsPulseCount(solverFor(p.effectiveTaskType, p.seriesType));
+    if (p.series.unknown && p.series.pulsesGiven) {
+      throw OptionError("--pulses", "the solver of series type " + std::to_string(type) +
+                                        " finds the number of pulses itself");
+    }
+  } else if (isUnknownNumberSeries(p.seriesType)) {
     if (p.series.pulsesGiven) {
       throw OptionError("--pulses", "series type " + std::to_string(type) + " draws the number of pulses");
     }

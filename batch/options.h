@@ -37,6 +37,9 @@ struct ProcessOptions {
   int64_t processingLevel = 100;
   std::string subsets;  // "a,b,c;d,e"
   int64_t proceeding = 1;
+  // The series is the user's, not made: its number of pulses is not drawn whatever the series
+  // type; --pulses gives it to the solvers that need it (default: the midpoint).
+  bool givenSeries = false;
 };
 
 struct SimulateOptions {

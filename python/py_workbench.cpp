@@ -109,6 +109,9 @@ py::dict PyWorkbench::solve(const std::string& task, int64_t seriesType, py::obj
   const auto series = numericArray(noisy, "noisy", 1);
   std::optional<py::array_t<double, py::array::c_style>> rows;
   if (!etalons.is_none()) rows = numericArray(etalons, "etalons", 2);
+  // No rows would read as "no etalons given" below; given etalons are 1..20 rows.
+  if (rows && rows->shape(0) == 0)
+    throw py::value_error("etalons: 0 etalons; 1 to 20 are allowed (None for the built-in alphabet)");
   const size_t count = rows ? static_cast<size_t>(rows->shape(0)) : 0;
   const size_t length = rows ? static_cast<size_t>(rows->shape(1)) : 0;
 
@@ -153,6 +156,7 @@ py::dict PyWorkbench::solve(const std::string& task, int64_t seriesType, py::obj
   o.processingLevel = processingLevel;
   o.subsets = listsText(subsets, "subsets");
   o.proceeding = proceeding;
+  o.givenSeries = true;
   ProcessSettings p;
   try {
     p = checkProcess(o);
