@@ -70,10 +70,10 @@ f.setframerate(8000)
 f.writeframes(b''.join((-v).to_bytes(2, 'little', signed=True) + v.to_bytes(2, 'little', signed=True) for v in values))
 f.close()
 )")) << dir.pythonErrors();
-    // Series types 2 and 4 draw the number of pulses; the others are told it.
+    // Series types 4, 8 and 40 draw the number of pulses; the others are told it.
     bool drawn = false;
     for (size_t i = 0; i + 1 < c.process.size(); ++i) {
-      if (c.process[i] == "--series-type") drawn = c.process[i + 1] == "2" || c.process[i + 1] == "4";
+      if (c.process[i] == "--series-type") drawn = c.process[i + 1] == "4" || c.process[i + 1] == "8";
     }
     std::vector<std::string> task = joined({"--tmin", c.series[3], "--tmax", c.series[5]}, c.process);
     if (!drawn) task = joined(task, {"--pulses", made["wImpulseQuantity"].dump()});
