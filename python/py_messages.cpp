@@ -72,16 +72,16 @@ void reportRun(const std::vector<MessageRecorder::Message>& messages, const RunO
     for (const auto& message : messages) warn(message);
     return;
   }
-  const bool ownReason = !outcome.failure.empty() || messages.empty();
-  const size_t warnings = ownReason ? messages.size() : messages.size() - 1;
-  for (size_t i = 0; i < warnings; ++i) warn(messages[i]);
+  // The last box of a failed run is its error, the earlier ones stay notices; a run that failed
+  // without a box says why in its own words.
+  for (size_t i = 0; i + 1 < messages.size(); ++i) warn(messages[i]);
   MessageRecorder::Message last;
-  if (ownReason) {
-    last.text = outcome.failure.empty() ? "the run failed" : outcome.failure;
-  } else {
-    last = messages.back();
-  }
-  py::object instance = workbenchError(boxText(last.text, last.caption));
+  if (!messages.empty()) last = messages.back();
+  std::string line = messages.empty() ? std::string() : boxText(last.text, last.caption);
+  const std::string reason = outcome.failure.empty() && messages.empty() ? "the run failed" : outcome.failure;
+  if (!reason.empty()) line += (line.empty() ? "" : "; ") + reason;
+  if (messages.empty()) last.text = reason;
+  py::object instance = workbenchError(line);
   instance.attr("caption") = last.caption;
   instance.attr("text") = last.text;
   raise(workbenchError, instance);

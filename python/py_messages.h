@@ -23,6 +23,6 @@ std::string keywordFor(const std::string& option);
 [[noreturn]] void raiseOptionError(const OptionError& error);
 
 // Hands on the message boxes of a run: each one a WorkbenchWarning when the run succeeded;
-// when it failed, the last box (or the outcome's own reason) becomes the WorkbenchError
-// raised and the earlier ones warnings. Needs the interpreter lock.
+// when it failed, the last box (its caption and text, followed by the outcome's own reason)
+// becomes the WorkbenchError raised and the earlier ones warnings. Needs the interpreter lock.
 void reportRun(const std::vector<MessageRecorder::Message>& messages, const RunOutcome& outcome);
