@@ -39,6 +39,32 @@ py::array matrix(const OrderedJson& array) {
   return std::move(out);
 }
 
+// Objects whose members are all integers, every one with the same names in the same order.
+bool isRecordList(const OrderedJson& array) {
+  if (array.empty() || !array.front().is_object() || array.front().empty()) return false;
+  const OrderedJson& first = array.front();
+  for (const auto& item : array) {
+    if (!item.is_object() || item.size() != first.size()) return false;
+    auto a = item.begin();
+    for (auto b = first.begin(); b != first.end(); ++a, ++b)
+      if (a.key() != b.key() || !isNumber(a.value())) return false;
+  }
+  return true;
+}
+
+// A structured array with one int64 field per member name, one record per object.
+py::array records(const OrderedJson& array) {
+  py::list fields;
+  for (const auto& [name, member] : array.front().items()) fields.append(py::make_tuple(name, "<i8"));
+  const py::dtype type = py::dtype::from_args(fields);
+  const size_t width = array.front().size();
+  std::vector<int64_t> cells;
+  cells.reserve(array.size() * width);
+  for (const auto& item : array)
+    for (const auto& [name, member] : item.items()) cells.push_back(member.get<int64_t>());
+  return py::array(type, {static_cast<py::ssize_t>(array.size())}, {}, reinterpret_cast<const void*>(cells.data()));
+}
+
 std::string join(const std::vector<std::string>& parts, const char* separator) {
   std::string text;
   for (size_t i = 0; i < parts.size(); ++i) text += (i ? separator : "") + parts[i];
@@ -71,6 +97,7 @@ py::object toPython(const OrderedJson& value, const std::string& key) {
       const bool table16 = key.rfind("lp", 0) == 0 || key == "samples";
       if (allNumbers(value)) return table16 ? numbers<int16_t>(value) : numbers<int64_t>(value);
       if (isMatrix(value)) return matrix(value);
+      if (isRecordList(value)) return records(value);
       py::list list;
       for (const auto& item : value) list.append(toPython(item));
       return std::move(list);

@@ -11,7 +11,9 @@ namespace py = pybind11;
 
 // A JSON value as Python objects: objects become dicts, arrays of numbers numpy arrays
 // (int16 for the series header's lp... tables, int64 otherwise), arrays of equally long
-// arrays of numbers 2-D arrays, other arrays lists.
+// arrays of numbers 2-D arrays, arrays of objects of the same integer members structured
+// arrays with those field names (a chain's pulses: chain["pulses"]["position"]), other
+// arrays lists.
 py::object toPython(const OrderedJson& value, const std::string& key = {});
 
 // The array argument `name` as a C-contiguous float64 array of ndim dimensions: any integer
