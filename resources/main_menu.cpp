@@ -15,7 +15,10 @@ MenuTemplate makeMainMenu() {
       popup(" File",
             {item(" New pulses... ", 40002), item(" Create series... ", 40001), separator(),
              item(" View series parameters...", 40031), separator(), item(" Select set of pulses", 40016),
-             separator(), item(" Save image as...", 40003), separator(), item(" Exit", 40004)}),
+             separator(), item(" Save image as...", 40003), separator(), item(" Exit", 40004),
+             // The user's own series and etalons, after the items of the original menu.
+             separator(), item(" Open series...", 40101), item(" Open etalons...", 40102),
+             item(" Save series as...", 40103)}),
       popup(" Processing",
             {item(" Processing Same Data", 40017), item(" Processing Next Data ", 40018), separator(),
              item(" More details", 40019), item(" Type more detales", 40020), separator(),
