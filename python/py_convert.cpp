@@ -1,6 +1,7 @@
 #include "python/py_convert.h"
 
 #include <cstdint>
+#include <map>
 #include <vector>
 
 namespace {
@@ -54,9 +55,18 @@ bool isRecordList(const OrderedJson& array) {
 
 // A structured array with one int64 field per member name, one record per object.
 py::array records(const OrderedJson& array) {
-  py::list fields;
-  for (const auto& [name, member] : array.front().items()) fields.append(py::make_tuple(name, "<i8"));
-  const py::dtype type = py::dtype::from_args(fields);
+  // Making a structured dtype costs more than filling the array: one per set of member names,
+  // kept for the life of the process (the interpreter lock guards the table).
+  static auto* types = new std::map<std::string, py::dtype>();
+  std::string names;
+  for (const auto& [name, member] : array.front().items()) names += name + ",";
+  auto known = types->find(names);
+  if (known == types->end()) {
+    py::list fields;
+    for (const auto& [name, member] : array.front().items()) fields.append(py::make_tuple(name, "<i8"));
+    known = types->emplace(names, py::dtype::from_args(fields)).first;
+  }
+  const py::dtype& type = known->second;
   const size_t width = array.front().size();
   std::vector<int64_t> cells;
   cells.reserve(array.size() * width);
@@ -108,8 +118,15 @@ py::object toPython(const OrderedJson& value, const std::string& key) {
 }
 
 py::array_t<double, py::array::c_style> numericArray(py::handle value, const char* name, int ndim) {
-  py::module_ np = py::module_::import("numpy");
-  py::array array = np.attr("asarray")(value);
+  // Looked up once: importing numpy on every call costs more than converting a short series.
+  struct Numpy {
+    py::object asarray, ascontiguousarray, float64;
+  };
+  static const Numpy* numpy = [] {
+    py::module_ np = py::module_::import("numpy");
+    return new Numpy{np.attr("asarray"), np.attr("ascontiguousarray"), np.attr("float64")};
+  }();
+  py::array array = numpy->asarray(value);
   const char kind = array.dtype().kind();
   if (kind != 'i' && kind != 'u' && kind != 'f') {
     throw py::type_error(std::string(name) + ": expected an array of integers or floats, got dtype " +
@@ -120,7 +137,7 @@ py::array_t<double, py::array::c_style> numericArray(py::handle value, const cha
                           "-D array, got shape " + py::str(py::tuple(array.attr("shape"))).cast<std::string>());
   }
   // One conversion at most: nothing is copied for a contiguous float64 array.
-  return np.attr("ascontiguousarray")(array, py::arg("dtype") = np.attr("float64"))
+  return numpy->ascontiguousarray(array, py::arg("dtype") = numpy->float64)
       .cast<py::array_t<double, py::array::c_style>>();
 }
 
