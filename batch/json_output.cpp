@@ -57,9 +57,7 @@ OrderedJson alphabetJson(const PulseHeader* alphabet, uint16_t count) {
   return doc;
 }
 
-void addSeriesJson(OrderedJson& doc, const SeriesHeader& series) {
-  const size_t samples = std::min(series.dwSeriesSize, series.dwReservedSize);
-  const size_t pulses = tableEntries(series, series.wImpulseQuantity);
+void addSeriesSizesJson(OrderedJson& doc, const SeriesHeader& series) {
   doc["dwSeriesSize"] = series.dwSeriesSize;
   doc["wTmin"] = series.wTmin;
   doc["wTmax"] = series.wTmax;
@@ -68,6 +66,12 @@ void addSeriesJson(OrderedJson& doc, const SeriesHeader& series) {
   doc["wMinPulses"] = series.wMinPulses;
   doc["wMaxPulses"] = series.wMaxPulses;
   doc["wNoiseLevel"] = series.wNoiseLevel;
+}
+
+void addSeriesJson(OrderedJson& doc, const SeriesHeader& series) {
+  const size_t samples = std::min(series.dwSeriesSize, series.dwReservedSize);
+  const size_t pulses = tableEntries(series, series.wImpulseQuantity);
+  addSeriesSizesJson(doc, series);
   doc["lpPureData"] = numbers(series.lpPureData, samples);
   doc["lpNoisyData"] = numbers(series.lpNoisyData, samples);
   doc["lpPositions"] = numbers(series.lpPositions, pulses);

@@ -11,6 +11,10 @@ using OrderedJson = nlohmann::ordered_json;
 // {"etalons": [{"wNumber": n, "samples": [...]}, ...]} for the first count records.
 OrderedJson alphabetJson(const PulseHeader* alphabet, uint16_t count);
 
+// The sizes of the series header: dwSeriesSize, wTmin, wTmax, wImpulseSize,
+// wImpulseQuantity, wMinPulses, wMaxPulses, wNoiseLevel.
+void addSeriesSizesJson(OrderedJson& doc, const SeriesHeader& series);
+
 // The series header: sizes, the pure and noisy samples and the per-pulse truth, the
 // per-pulse tables cut to wImpulseQuantity entries.
 void addSeriesJson(OrderedJson& doc, const SeriesHeader& series);

@@ -7,6 +7,7 @@
 #include "batch/checked_output.h"
 #include "batch/commands.h"
 #include "batch/failure_boundary.h"
+#include "batch/input_command.h"
 #include "batch/options.h"
 #include "platform/build_info.h"
 #ifdef DETECTION_BATCH_CHART
@@ -94,6 +95,14 @@ int runCommandLine(int argc, char** argv) {
   int64_t seriesPulses = 0;
   CLI::App* seriesCommand = app.add_subcommand("series", "make one noisy series and print it as JSON");
   const CLI::Option* seriesPulsesOption = addSeriesOptions(*seriesCommand, series, seriesPulses, true);
+  std::string seriesFormat = "json";
+  std::string seriesOutput;
+  CLI::Option* outputOption = seriesCommand->add_option(
+      "--output", seriesOutput, "write the series to this file instead of printing it");
+  seriesCommand->add_option("--format", seriesFormat, "format of --output: json, csv or npy")
+      ->check(CLI::IsMember({"json", "csv", "npy"}))
+      ->needs(outputOption)
+      ->capture_default_str();
 
   ProcessOptions process;
   int64_t processPulses = 0;
@@ -102,6 +111,40 @@ int runCommandLine(int argc, char** argv) {
   const CLI::Option* processPulsesOption =
       addSeriesOptions(*processCommand, process.series, processPulses, true);
   addProcessOptions(*processCommand, process);
+  InputOptions input;
+  std::string inputColumn;
+  int64_t inputChannel = 0, inputFrom = 0, inputCount = 0;
+  double inputScale = 0;
+  CLI::Option* inputOption = processCommand->add_option(
+      "--input", input.input,
+      "solve on the series of this file (text, WAV and other sound files, .npy, JSON)");
+  for (const char* made : {"--length", "--sequence", "--unknown", "--making-level", "--noise",
+                           "--subset-mode", "--subset-position"}) {
+    inputOption->excludes(processCommand->get_option(made));
+  }
+  CLI::Option* columnOption =
+      processCommand
+          ->add_option("--column", inputColumn,
+                       "column of a text file or 2-D .npy: 1-based number or header name")
+          ->needs(inputOption);
+  CLI::Option* channelOption =
+      processCommand->add_option("--channel", inputChannel, "channel of a sound file, 1-based")
+          ->needs(inputOption);
+  columnOption->excludes(channelOption);
+  CLI::Option* fromOption =
+      processCommand->add_option("--from", inputFrom, "samples of the file skipped before the series")
+          ->needs(inputOption);
+  CLI::Option* countOption =
+      processCommand->add_option("--count", inputCount, "samples of the file the series takes")
+          ->needs(inputOption);
+  CLI::Option* scaleOption =
+      processCommand
+          ->add_option("--scale", inputScale,
+                       "factor applied to the file's values (default: the one mapping the "
+                       "series' peak to the amplitude 128)")
+          ->needs(inputOption);
+  processCommand->add_option("--etalons", input.etalons, "etalons 1..K from this file, one per row")
+      ->needs(inputOption);
 
   SimulateOptions simulate;
   int64_t unusedPulses = 0;
@@ -111,7 +154,7 @@ int runCommandLine(int argc, char** argv) {
   addProcessOptions(*simulateCommand, simulate.process);
   int64_t pulsesFrom = 0;
   int64_t pulsesTo = 0;
-  const CLI::Option* fromOption = simulateCommand->add_option(
+  const CLI::Option* pulsesFromOption = simulateCommand->add_option(
       "--pulses-from", pulsesFrom, "first pulse count (default: fewest admissible)");
   const CLI::Option* toOption =
       simulateCommand->add_option("--pulses-to", pulsesTo, "last pulse count (default: most admissible)");
@@ -183,17 +226,26 @@ int runCommandLine(int argc, char** argv) {
     if (alphabetCommand->parsed()) return runAlphabet(checkAlphabet(alphabet));
     if (seriesCommand->parsed()) {
       takePulses(series, seriesPulsesOption, seriesPulses);
+      if (outputOption->count() > 0) return runSeriesToFile(checkSeries(series), seriesFormat, seriesOutput);
       return runSeries(checkSeries(series));
     }
     if (processCommand->parsed()) {
       takePulses(process.series, processPulsesOption, processPulses);
+      if (inputOption->count() > 0) {
+        if (columnOption->count() > 0) setColumn(input, inputColumn);
+        if (channelOption->count() > 0) input.channel = inputChannel;
+        if (fromOption->count() > 0) input.from = inputFrom;
+        if (countOption->count() > 0) input.count = inputCount;
+        if (scaleOption->count() > 0) input.scale = inputScale;
+        return runProcessInput(process, input);
+      }
       return runProcess(checkProcess(process));
     }
     if (mergeCommand->parsed()) return runMerge(merge);
 #ifdef DETECTION_BATCH_CHART
     if (chartCommand->parsed()) return runChart(chart);
 #endif
-    if (fromOption->count() > 0) simulate.pulsesFrom = pulsesFrom;
+    if (pulsesFromOption->count() > 0) simulate.pulsesFrom = pulsesFrom;
     if (toOption->count() > 0) simulate.pulsesTo = pulsesTo;
     simulate.csvGiven = csvOption->count() > 0;
     SimulateSettings settings = checkSimulate(simulate);

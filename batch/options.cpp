@@ -5,6 +5,7 @@
 #include <charconv>
 
 #include "batch/checked_output.h"
+#include "processing/solver_choice.h"
 #include "signal/pulse_bounds.h"
 #include "signal/pulse_header.h"
 #include "signal/series_header.h"
@@ -132,19 +133,20 @@ SeriesSettings checkSeries(const SeriesOptions& options) {
                                       "signed 16-bit, so a series has at most " +
                                       std::to_string(kBatchMaxSeriesSize));
   }
-  s.length =
-      static_cast<uint32_t>(inRange("--length", options.length, kBatchImpulseSize, kBatchMaxSeriesSize));
+  s.impulseSize = static_cast<uint16_t>(inRange("etalon length", options.impulseSize, 1, 32767));
+  const uint16_t impulseSize = s.impulseSize;
+  s.length = static_cast<uint32_t>(inRange("--length", options.length, impulseSize, kBatchMaxSeriesSize));
   s.tmin = static_cast<uint16_t>(inRange("--tmin", options.tmin, 1, 65535));
   s.tmax = static_cast<uint16_t>(inRange("--tmax", options.tmax, 1, 65535));
   if (s.tmax < s.tmin) {
     throw OptionError("--tmax", std::to_string(s.tmax) + " is below --tmin " + std::to_string(s.tmin));
   }
-  if (s.tmax < kBatchImpulseSize) {
+  if (s.tmax < impulseSize) {
     throw OptionError("--tmax", std::to_string(s.tmax) + " is below the etalon length " +
-                                    std::to_string(kBatchImpulseSize));
+                                    std::to_string(impulseSize));
   }
-  s.minPulses = seriesMinPulses(s.length, kBatchImpulseSize, s.tmax);
-  s.maxPulses = maxPulsesFor(s.length, kBatchImpulseSize, s.tmin);
+  s.minPulses = seriesMinPulses(s.length, impulseSize, s.tmax);
+  s.maxPulses = maxPulsesFor(s.length, impulseSize, s.tmin);
   if (s.maxPulses < s.minPulses) {
     throw OptionError("--length", "no number of pulses fits " + std::to_string(s.length) +
                                       " samples with --tmin " + std::to_string(s.tmin) + " and --tmax " +
@@ -194,7 +196,13 @@ ProcessSettings checkProcess(const ProcessOptions& options) {
   }
   p.seriesType = static_cast<uint16_t>(type);
   p.effectiveTaskType = effectiveTaskTypeFor(p.taskType, p.seriesType);
-  if (isUnknownNumberSeries(p.seriesType)) {
+  if (options.givenSeries) {
+    p.series.unknown = !solverNeedsPulseCount(solverFor(p.effectiveTaskType, p.seriesType));
+    if (p.series.unknown && p.series.pulsesGiven) {
+      throw OptionError("--pulses", "the solver of series type " + std::to_string(type) +
+                                        " finds the number of pulses itself");
+    }
+  } else if (isUnknownNumberSeries(p.seriesType)) {
     if (p.series.pulsesGiven) {
       throw OptionError("--pulses", "series type " + std::to_string(type) + " draws the number of pulses");
     }

@@ -25,6 +25,8 @@ struct SeriesOptions {
   std::string subset;  // "e1,e2,..."; empty: no subset
   int64_t subsetMode = 4;
   int64_t subsetPosition = 1;
+  // Length of the etalons the run uses: the alphabet's 20, or that of the user's own etalons.
+  int64_t impulseSize = 20;
 };
 
 struct ProcessOptions {
@@ -35,6 +37,9 @@ struct ProcessOptions {
   int64_t processingLevel = 100;
   std::string subsets;  // "a,b,c;d,e"
   int64_t proceeding = 1;
+  // The series is the user's, not made: its number of pulses is not drawn whatever the series
+  // type; --pulses gives it to the solvers that need it (default: the midpoint).
+  bool givenSeries = false;
 };
 
 struct SimulateOptions {
@@ -83,6 +88,7 @@ struct SeriesSettings {
   std::vector<int32_t> subset;
   uint16_t subsetMode = 4;
   uint16_t subsetPosition = 1;
+  uint16_t impulseSize = 20;
 };
 
 // Checked settings of a processing run.

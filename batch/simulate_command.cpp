@@ -11,7 +11,7 @@
 #include "batch/commands.h"
 #include "batch/failure_boundary.h"
 #include "batch/simulation_files.h"
-#include "batch/subset_tables.h"
+#include "batch/workbench_runs.h"
 #include "batch/workbench_start.h"
 #include "files/atomic_file.h"
 #include "signal/series_header.h"
@@ -92,7 +92,6 @@ class ProgressLine {
 }  // namespace
 
 int runSimulate(const SimulateSettings& m) {
-  const ProcessSettings& p = m.process;
   const Making making("the simulation tables");
   // The outputs are opened now, so that a folder that cannot be written is found before the
   // run; each replaces its target only when the run is complete.
@@ -102,48 +101,30 @@ int runSimulate(const SimulateSettings& m) {
     return kExitBadOptions;
   }
   WorkbenchStart start;
-  if (!start.ready || !prepareSeriesHeader(start, p.series)) return kExitFailed;
-  const SubsetTables subsets(p.subsets);
-  if (!applySubsets(start.window, p, subsets, start.series)) return kExitFailed;
-
-  const int messagesBefore = start.window.messageCount();
-  start.errors = getRestErrHeader(start.window, m.pulseSteps, m.noiseSteps, m.repeats, start.errors);
-  if (start.errors == nullptr ||
-      initRestErrHeader(start.window, m.pulseSteps, m.pulsesFrom, m.pulsesStep, m.noiseSteps, m.noiseFirst,
-                        m.noiseStep, m.repeats, start.errors) == 0) {
-    saidWhyNot(start.window, messagesBefore, "the error tables");
-    return kExitFailed;
-  }
-  SimulationResult result;
-  result.run = simulationRunOf(m, *start.errors);
-  SimulationSettings settings;
-  settings.wAmplitude = kBatchAmplitude;
-  settings.subsetProceeding = p.proceeding;
-  settings.workerThreads = m.threads;
-  settings.progress = ProgressLine();
+  SimulationSettings how;
+  how.progress = ProgressLine();
   const StopSignals signals({&csv, &json, &output});
-  settings.stopRequested = [&signals] { return signals.stopped(); };
+  how.stopRequested = [&signals] { return signals.stopped(); };
   const uint32_t shard = m.shard;
   const uint32_t shards = m.shards;
-  if (shards > 1) settings.computeCell = [=](uint32_t cell) { return shardOfCell(cell, shards) == shard; };
+  if (shards > 1) how.computeCell = [=](uint32_t cell) { return shardOfCell(cell, shards) == shard; };
   SimulationTimes times;
-  const int complete = statCutoffTrawling(start.window, start.errors, kBatchEtalons, start.alphabet,
-                                          static_cast<uint16_t>(p.required.size()), p.required.data(),
-                                          p.seriesType, p.effectiveTaskType, p.series.makingLevel,
-                                          p.processingLevel, start.series, start.seeds, times, settings);
+  const RunOutcome outcome = simulationRun(start, m, how, &times);
   if (signals.stopped()) {
     std::fprintf(stderr, "detection-batch: the simulation was stopped by %s; no table was written\n",
                  stopSignal == SIGTERM ? "SIGTERM" : "SIGINT");
     return kExitFailed;
   }
-  if (complete != 1 || (shards <= 1 && start.errors->ifComplete != 1)) {
-    std::fputs("detection-batch: the simulation did not complete\n", stderr);
+  if (!outcome.ok) {
+    if (!outcome.failure.empty()) std::fprintf(stderr, "detection-batch: %s\n", outcome.failure.c_str());
     return kExitFailed;
   }
+  SimulationResult result;
+  result.run = simulationRunOf(m, *start.errors);
   result.startTime = times.simulationStartTime;
   result.endTime = times.simulationEndTime;
   if (shards > 1) {
-    result.cells = cellsOfErrors(*start.errors, settings.computeCell);
+    result.cells = cellsOfErrors(*start.errors, how.computeCell);
   } else {
     result.cells = cellsOfErrors(*start.errors);
   }

@@ -1,13 +1,16 @@
 #pragma once
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "platform/window.h"
+#include "simulation/message_recorder.h"
 
 // The window of the command-line companion: it has no screen, so every message box of
 // the libraries becomes lines on standard error (or the given stream): "[caption] text",
 // or the text alone when there is no caption. A box is answered as a user who reads it
-// and goes on would answer: OK, or Yes for a yes/no question.
+// and goes on would answer: OK, or Yes for a yes/no question. Every box is also kept, so that
+// a caller (the Python module) can hand it on; a null stream prints nothing.
 class StderrWindow : public Window {
  public:
   explicit StderrWindow(std::FILE* out = stderr) : out_(out) {}
@@ -16,9 +19,12 @@ class StderrWindow : public Window {
 
   // Number of message boxes shown so far.
   int messageCount() const { return messageCount_; }
+  // The boxes shown so far, in order.
+  const std::vector<MessageRecorder::Message>& messages() const { return messages_; }
 
  private:
   std::FILE* out_;
+  std::vector<MessageRecorder::Message> messages_;
   int messageCount_ = 0;
 };
 

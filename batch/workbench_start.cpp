@@ -21,7 +21,7 @@ constexpr uint16_t kStartSavedLevel = 100;
 
 }  // namespace
 
-WorkbenchStart::WorkbenchStart() {
+WorkbenchStart::WorkbenchStart(std::FILE* messages) : window(messages) {
   ready = makePulses(window, kBatchAmplitude, kBatchEtalons, kBatchImpulseSize, alphabet, seeds) == 1;
   if (!ready) return;
   // The workbench makes a first series at start (no noise, no solver); it advances the

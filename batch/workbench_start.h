@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <cstdio>
 #include <vector>
 
 #include "batch/stderr_window.h"
@@ -14,8 +15,9 @@ struct SeriesSettings;
 // The state of a workbench right after its start: fresh seeds, the alphabet of 20
 // etalons, and the first series of 1200 samples with 18 whole pulses of etalon 1 and no
 // noise. Releases every record it holds.
+// Message boxes go to the given stream (none when null) and are kept in the window.
 struct WorkbenchStart {
-  WorkbenchStart();
+  explicit WorkbenchStart(std::FILE* messages = stderr);
   ~WorkbenchStart();
   WorkbenchStart(const WorkbenchStart&) = delete;
   WorkbenchStart& operator=(const WorkbenchStart&) = delete;

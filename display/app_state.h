@@ -2,6 +2,7 @@
 #include <cstdint>
 
 #include "display/layout.h"
+#include "display/opened_files.h"
 #include "platform/geometry.h"
 #include "signal/pulse_header.h"
 #include "signal/random_seeds.h"
@@ -128,6 +129,8 @@ struct AppState {
   ChainsHeader* lpChainsHeader = nullptr;
   RestErrHeader* lpRestErrorHeader = nullptr;
   ParamsHeader* lpParamsHeader = nullptr;
+  // The user's series and etalons opened from files.
+  OpenedFiles opened;
 
   // Dialog results.
   int32_t dialogAccepted = 0;

@@ -104,6 +104,7 @@ bool alphabetPress(Window& window, AppState& s, int32_t x, int32_t y) {
 bool buttonColumnPress(Window& window, AppState& s, int32_t x, int32_t y) {
   const ScreenLayout& layout = s.layout;
   if (layout.restartButtonRect.contains(x, y)) {
+    if (!s.opened.etalonsFile.empty()) window.sendCommand(CM_RESTORE_ALPHABET);  // the built-in alphabet again
     if (isTupleSeries(s)) {
       enterSubsetView(window, s);
     } else {

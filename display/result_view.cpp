@@ -1,5 +1,7 @@
 #include "display/result_view.h"
 
+#include <charconv>
+
 #include "display/alphabet_view.h"
 #include "display/app_state.h"
 #include "display/etalon_glyph.h"
@@ -157,8 +159,17 @@ std::vector<std::string> resultHeaderLines(const ChainsHeader* chains, const Ser
   return lines;
 }
 
+std::string openedSeriesTitle(const OpenedFiles& opened, uint32_t samples) {
+  char factor[32];
+  const auto written = std::to_chars(factor, factor + sizeof factor, opened.factor);
+  const size_t slash = opened.seriesFile.find_last_of('/');
+  const std::string name = slash == std::string::npos ? opened.seriesFile : opened.seriesFile.substr(slash + 1);
+  return " Series from " + name + ", samples " + std::to_string(opened.first) + ".." +
+         std::to_string(opened.first + samples - 1) + ", factor " + std::string(factor, written.ptr) + " ";
+}
+
 std::vector<ResultTextLine> resultTextLines(Window& window, const ChainsHeader* chains, const SeriesHeader& series,
-                                            int32_t lineHeight) {
+                                            int32_t lineHeight, bool withTruth) {
   std::vector<ResultTextLine> lines;
   const bool letters = resultShowsLetters(chains, series);
   const uint16_t seriesType = chainsSeriesType(chains), taskType = chainsTaskType(chains);
@@ -167,7 +178,8 @@ std::vector<ResultTextLine> resultTextLines(Window& window, const ChainsHeader* 
       series.lpRestoredPositions != nullptr ? capped(series.wRestoredQuantity, series.wPulsesCapacity) : 0;
 
   std::string line = formatText("Detected %d", series.wRestoredQuantity);
-  if (series.wImpulseQuantity != series.wRestoredQuantity) line += formatText(" (%d)", series.wImpulseQuantity);
+  if (withTruth && series.wImpulseQuantity != series.wRestoredQuantity)
+    line += formatText(" (%d)", series.wImpulseQuantity);
   line += series.wRestoredQuantity == 1 ? " pulse" : " pulses";
   line += ": ";
   if (!(tupleCode(taskType) && tupleCode(seriesType))) {
@@ -199,7 +211,8 @@ std::vector<ResultTextLine> resultTextLines(Window& window, const ChainsHeader* 
     }
   }
   lines.push_back({line, "", lineHeight});
-  lines.push_back({formatText("Restore Error %d. ", restoreError(window, chains, &series)), "", lineHeight});
+  if (withTruth)
+    lines.push_back({formatText("Restore Error %d. ", restoreError(window, chains, &series)), "", lineHeight});
   if (chains == nullptr) return lines;
 
   const bool stampedRecognition = chains->wInfoLevel > 1 && chains->wTaskType == 2;
@@ -227,6 +240,7 @@ std::vector<ResultTextLine> resultTextLines(Window& window, const ChainsHeader* 
     lines.push_back(row);
   }
   if (!lines.empty()) lines.back().advance += (lineHeight + 3) / 4;
+  if (!withTruth) return lines;
 
   ResultTextLine truth;
   truth.left = formatText("%2d. ", 0);
@@ -260,7 +274,10 @@ int drawResultView(Window& window, Surface& surface, AppState& state, uint16_t e
 
   int32_t y = area.top - lh / 2;
   const bool withDescription = stamped(chains);
-  const std::vector<std::string> header = resultHeaderLines(chains, *series, series->wAmplitude);
+  std::vector<std::string> header = resultHeaderLines(chains, *series, series->wAmplitude);
+  // A series from a file has no truth: the file's name stands in place of the true pulses.
+  const bool fromFile = !state.opened.seriesFile.empty();
+  if (fromFile && !header.empty()) header.back() = openedSeriesTitle(state.opened, series->dwSeriesSize);
   for (size_t i = 0; i < header.size(); ++i) {
     surface.textOut(g.x0, y, header[i]);
     y += lh + ((i == 0 && withDescription) ? 1 : 0);  // the run description stands one pixel apart
@@ -277,6 +294,7 @@ int drawResultView(Window& window, Surface& surface, AppState& state, uint16_t e
 
   for (int32_t s = 0; s < 3; ++s) {
     if (s == 2 && !allKnown) break;
+    if (s == 0 && fromFile) continue;
     const Rect strip = g.strip(s);
     drawPulseLabels(window, surface, strip, seriesType, s, letters, *series);
     if (frames) surface.rectangle(strip.left, strip.top, strip.right + 1, strip.bottom + 1);
@@ -315,7 +333,7 @@ int drawResultView(Window& window, Surface& surface, AppState& state, uint16_t e
   }
 
   int32_t ty = g.textY;
-  for (const ResultTextLine& line : resultTextLines(window, chains, *series, lh)) {
+  for (const ResultTextLine& line : resultTextLines(window, chains, *series, lh, !fromFile)) {
     surface.textOut(g.textX, ty, line.left);
     if (!line.right.empty()) surface.textOut(g.textX + 100, ty, line.right);
     ty += line.advance;

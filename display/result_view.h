@@ -10,6 +10,7 @@ class Surface;
 struct AppState;
 struct ChainsHeader;
 struct SeriesHeader;
+struct OpenedFiles;
 
 // Where the parts of the result view go for a work area, a line height, the number of
 // etalons in use and the drawing settings (the first record of seriesLayoutTable).
@@ -49,8 +50,13 @@ struct ResultTextLine {
   std::string right;
   int32_t advance = 0;  // pixels from this line to the next
 };
+// Without truth (a series from a file) the true pulse count, the restoring error and row 0 are
+// left out.
 std::vector<ResultTextLine> resultTextLines(Window& window, const ChainsHeader* chains, const SeriesHeader& series,
-                                            int32_t lineHeight);
+                                            int32_t lineHeight, bool withTruth = true);
+
+// The header line of a series from a file: " Series from NAME, samples A..B, factor F ".
+std::string openedSeriesTitle(const OpenedFiles& opened, uint32_t samples);
 
 // The header lines above the strips: run description (when stamped), series parameters,
 // pulse count with bounds, and the true pulse list.

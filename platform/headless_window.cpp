@@ -215,6 +215,15 @@ std::optional<std::string> HeadlessWindow::saveFileName(const SaveFileRequest& r
   return full;
 }
 
+std::optional<std::string> HeadlessWindow::openFileName(const OpenFileRequest& request) {
+  openFileRequests_.push_back(request);
+  if (openFileNames_.empty()) return std::nullopt;
+  std::optional<std::string> name = openFileNames_.front();
+  openFileNames_.pop_front();
+  if (!name || name->empty()) return std::nullopt;
+  return name;
+}
+
 CursorShape HeadlessWindow::setCursor(CursorShape shape) { return std::exchange(cursor_, shape); }
 
 void HeadlessWindow::createEditControl(uint16_t id, const std::string& text, const Rect& place) {

@@ -78,6 +78,7 @@ class HeadlessWindow : public Window {
   bool isMenuItemChecked(uint16_t id) const override;
   int runDialog(uint16_t templateId, DialogProcedure& procedure) override;
   std::optional<std::string> saveFileName(const SaveFileRequest& request) override;
+  std::optional<std::string> openFileName(const OpenFileRequest& request) override;
   void setCapture() override { capture_ = true; }
   void releaseCapture() override { capture_ = false; }
   bool hasCapture() const override { return capture_; }
@@ -102,6 +103,8 @@ class HeadlessWindow : public Window {
   void queueDialog(const DialogScript& script) { dialogScripts_.push_back(script); }
   // A file name for the next save-file dialog, or nothing to cancel it. Without one it cancels.
   void queueFileName(std::optional<std::string> name) { fileNames_.push_back(std::move(name)); }
+  // A file name for the next open-file dialog, or nothing to cancel it. Without one it cancels.
+  void queueOpenFileName(std::optional<std::string> name) { openFileNames_.push_back(std::move(name)); }
   // Presses the progress box's Cancel at its n-th update (1-based; 0: never).
   void cancelProgressAt(size_t n) { cancelProgressAt_ = n; }
   // Makes loadBitmap fail for `id`.
@@ -112,6 +115,7 @@ class HeadlessWindow : public Window {
   void clearMessages() { messages_.clear(); }
   const std::vector<DialogRecord>& dialogs() const { return dialogs_; }
   const std::vector<SaveFileRequest>& fileRequests() const { return fileRequests_; }
+  const std::vector<OpenFileRequest>& openFileRequests() const { return openFileRequests_; }
   // The progress box: its caption, every text it showed, and whether it is still shown.
   const std::string& progressCaption() const { return progressCaption_; }
   const std::vector<std::string>& progressTexts() const { return progressTexts_; }
@@ -157,6 +161,8 @@ class HeadlessWindow : public Window {
   std::vector<DialogRecord> dialogs_;
   std::deque<std::optional<std::string>> fileNames_;
   std::vector<SaveFileRequest> fileRequests_;
+  std::deque<std::optional<std::string>> openFileNames_;
+  std::vector<OpenFileRequest> openFileRequests_;
   std::set<uint16_t> failedBitmaps_;
   std::string progressCaption_;
   std::vector<std::string> progressTexts_;

@@ -43,6 +43,13 @@ struct SaveFileRequest {
   bool openExisting = false;
 };
 
+// What the open-file dialog asks for: an existing file to read.
+struct OpenFileRequest {
+  std::string title;
+  // Pairs of description and pattern, e.g. {"Text Files (*.csv *.txt)", "*.csv *.txt"}; the first is selected.
+  std::vector<std::pair<std::string, std::string>> filters;
+};
+
 // `name` with "." + `extension` appended when its last path component has no dot and the extension
 // is not empty.
 std::string withDefaultExtension(const std::string& name, const std::string& extension);
@@ -75,6 +82,8 @@ class Window {
   virtual int runDialog(uint16_t templateId, DialogProcedure& procedure) { (void)templateId, (void)procedure; return -1; }
   // Asks for a file name to save to; nothing when the user cancels.
   virtual std::optional<std::string> saveFileName(const SaveFileRequest& request) { (void)request; return std::nullopt; }
+  // Asks for an existing file to open; nothing when the user cancels.
+  virtual std::optional<std::string> openFileName(const OpenFileRequest& request) { (void)request; return std::nullopt; }
   // Sends every mouse event to this window until releaseCapture().
   virtual void setCapture() {}
   virtual void releaseCapture() {}

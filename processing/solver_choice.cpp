@@ -36,3 +36,8 @@ const char* solverRoleName(SolverRole role) {
   }
   return "";
 }
+
+bool solverNeedsPulseCount(SolverRole role) {
+  return role == SolverRole::kDetectFixedPulses || role == SolverRole::kRecognizeFixedPulses ||
+         role == SolverRole::kDetectFixedTuples || role == SolverRole::kRecognizeFixedTuples;
+}

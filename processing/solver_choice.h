@@ -18,5 +18,9 @@ enum class SolverRole : uint8_t {
 // unknown-number series, the tuple tasks (36, 40) count {4, 8, 40}.
 SolverRole solverFor(uint16_t effectiveTaskType, uint16_t seriesType);
 
+// True for the solvers that take the number of pulses from the series (wImpulseQuantity);
+// the others find it themselves.
+bool solverNeedsPulseCount(SolverRole role);
+
 // The solver's function name, e.g. "detectFixedPulses".
 const char* solverRoleName(SolverRole role);

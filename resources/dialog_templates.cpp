@@ -117,6 +117,18 @@ std::vector<DialogTemplate> makeTemplates() {
                   radio(1031, "summary view", 102, 30, 75), check(1042, "bounds incl.", 102, 47, 75),
                   group(" Upper bound case ", 7, 62, 172, 24), check(1032, "fixed upper bound", 13, 73, 80),
                   label("upper bound", 95, 74, 48), edit(1033, 145, 72, 32), ok(35, 94), cancel(100, 94)}});
+  // Options of a series or etalon file chosen by "Open series..." or "Open etalons...".
+  all.push_back({130,
+                 "File Options",
+                 200,
+                 126,
+                 8,
+                 {group(" Which values ", 7, 7, 186, 76), label("Column (number or header name)", 15, 20, 120),
+                  edit(1101, 140, 18, 45), label("Channel of a sound file", 15, 34, 120), edit(1102, 140, 32, 45),
+                  label("Skip samples at the start", 15, 48, 120), edit(1103, 140, 46, 45),
+                  label("Number of samples (empty: all)", 15, 62, 120), edit(1104, 140, 60, 45),
+                  label("Scale factor (empty: peak to amplitude)", 7, 90, 130), edit(1105, 140, 88, 45),
+                  ok(40, 106), cancel(110, 106)}});
   return all;
 }
 

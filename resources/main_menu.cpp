@@ -15,8 +15,10 @@ MenuTemplate makeMainMenu() {
       popup(" File",
             {item(" New pulses... ", 40002), item(" Create series... ", 40001), separator(),
              item(" View series parameters...", 40031), separator(), item(" Select set of pulses", 40016),
-             separator(), item(" Save image as...", 40003), separator(), item(" Exit", 40004), separator(),
-             item("Open simulation result...", 40101)}),
+             separator(), item(" Save image as...", 40003), separator(), item(" Exit", 40004),
+             // Added after the specified items: the user's own files and opened simulation results.
+             separator(), item(" Open series...", 40101), item(" Open etalons...", 40102),
+             item(" Save series as...", 40103), item(" Open simulation result...", 40104)}),
       popup(" Processing",
             {item(" Processing Same Data", 40017), item(" Processing Next Data ", 40018), separator(),
              item(" More details", 40019), item(" Type more detales", 40020), separator(),

@@ -3,6 +3,7 @@
 #include "display/app_state.h"
 #include "platform/window.h"
 #include "shell/command_ids.h"
+#include "shell/file_commands.h"
 #include "shell/dialog_commands.h"
 #include "signal/pulse_bounds.h"
 #include "shell/repaint_areas.h"
@@ -207,6 +208,12 @@ void dispatchCommand(Window& window, AppState& state, uint16_t id) {
 
     case CM_NOTHING:
     case kMenuElseCreateSeries:
+      return;
+    case kMenuOpenSeries:
+    case kMenuOpenEtalons:
+    case kMenuSaveSeries:
+    case CM_RESTORE_ALPHABET:
+      runFileCommand(window, state, id);
       return;
     default:
       // The dialog, view, snapshot and simulation commands.

@@ -5,6 +5,7 @@
 #include "processing/solver_choice.h"
 #include "shell/command_dispatcher.h"
 #include "shell/command_ids.h"
+#include "shell/file_commands.h"
 #include "signal/sequence_random.h"
 #include "signal/pulse_bounds.h"
 #include "signal/series_header.h"
@@ -68,6 +69,7 @@ void makeSeriesSettings(AppState& state) {
 
 // CM_MAKE_SERIES_KEEP_SEQUENCE: makes the series from the current sequence.
 bool makeSeries(Window& window, AppState& state) {
+  state.opened.seriesFile.clear();  // a made series takes the place of a file's
   state.dwSeriesSizeUsed = state.dwSeriesSize;
   clampPulsesUsed(state);
   state.noiseLevelUsed = state.noiseLevel;
@@ -96,6 +98,7 @@ bool makeSeries(Window& window, AppState& state) {
 
 // CM_PROCESS: the solver of (effective task, series type), then the stamp of the run.
 bool process(Window& window, AppState& state) {
+  if (!state.opened.seriesFile.empty() && !prepareOpenedSeries(window, state)) return false;
   SeriesHeader* series = state.lpCutOffSeriesHeader;
   if (series == nullptr) return false;  // no series since a failed build: nothing to process
   ChainsHeader* chains = state.lpChainsHeader;

@@ -9,7 +9,7 @@ struct AppState;
 struct SimulationResult;
 
 // Menu command of File: "Open simulation result...".
-enum : uint16_t { kCmOpenSimulationResult = 40101 };
+enum : uint16_t { kCmOpenSimulationResult = 40104 };
 
 // Why the result cannot be shown with the workbench's state (empty when it can): a result that
 // does not hold every cell of its run, or whose alphabet or etalons differ from the workbench's.

@@ -1,5 +1,7 @@
 #include "signal/pulse_bounds.h"
 
+#include <algorithm>
+
 namespace {
 
 uint16_t saturate16(uint64_t v) { return v > 0xFFFFu ? uint16_t{0xFFFF} : static_cast<uint16_t>(v); }
@@ -18,6 +20,14 @@ uint16_t maxPulsesFor(uint32_t seriesSize, uint16_t impulseSize, uint16_t tmin) 
   const int64_t span = static_cast<int64_t>(seriesSize) - impulseSize + tmin;
   if (span < 0) return 0;
   return saturate16(static_cast<uint64_t>(span) / tmin);
+}
+
+int64_t pulseLowBound(int64_t k, int64_t n, int64_t tmin, int64_t tmax, int64_t q) {
+  return std::max(k * tmin, n - tmax * (q - k));
+}
+
+int64_t pulseHighBound(int64_t k, int64_t n, int64_t l, int64_t tmin, int64_t tmax, int64_t q) {
+  return std::min((k + 1) * tmax - l, n - l - tmin * (q - k - 1));
 }
 
 uint16_t seriesMinPulses(uint32_t seriesSize, uint16_t impulseSize, uint16_t tmax) {

@@ -19,6 +19,12 @@ uint16_t clampPulses(uint16_t requested, uint16_t minPulses, uint16_t maxPulses)
 // Saved energy level for a lost data level: 100 - lostLevel.
 int16_t savedEnergyLevel(int16_t lostLevel);
 
+// Lowest and highest admissible origin of pulse k (0-based) of q pulses of impulseSize l in a
+// series of n samples with distances tmin .. tmax between neighbouring origins. The range is
+// empty (low > high) when no placement of the q pulses gives pulse k an origin.
+int64_t pulseLowBound(int64_t k, int64_t n, int64_t tmin, int64_t tmax, int64_t q);
+int64_t pulseHighBound(int64_t k, int64_t n, int64_t l, int64_t tmin, int64_t tmax, int64_t q);
+
 // Fewest pulses of a series as the series makers count them: minPulsesFor raised to 1
 // when it is 0.
 uint16_t seriesMinPulses(uint32_t seriesSize, uint16_t impulseSize, uint16_t tmax);

@@ -104,6 +104,18 @@ void prepareEtalonSequence(const SeriesHeader& header, uint16_t etalonsQuantity,
 // first and one last kept sample per pulse), without making the series.
 void skipSeriesDraws(uint16_t pulseCount, RandomSeeds& seeds);
 
+// Puts a series the user brings (16-bit samples) into a header obtained with
+// getCutOffSeriesHeader for its size, etalon length and distances, as the solvers read it:
+// the samples (pure and noisy alike), sizes and distances, and for a known number of pulses
+// (pulseCount > 0) the admissible origin range of every pulse. There is no truth: every true
+// origin is -1, every true etalon 0, and the cut-offs keep whole etalons. pulseCount 0 stands
+// for an unknown number (wImpulseQuantity 0). The etalon list points at the first
+// etalonsQuantity records of alphabet. Returns 1, or 0 after the series maker's message when
+// the count or the distances admit no placement or the header is too small.
+int setGivenSeries(Window& window, const int16_t* samples, uint32_t seriesSize, uint16_t etalonsQuantity,
+                   PulseHeader* alphabet, uint16_t impulseSize, uint16_t tmin, uint16_t tmax,
+                   uint16_t pulseCount, SeriesHeader* header);
+
 // Draws the number of pulses from seeds.seedPulseCount and calls getCutOffSeries.
 // Returns null without a message (header untouched) when no count is admissible.
 SeriesHeader* getRandomCountSeries(Window& window, uint16_t etalonsQuantity, PulseHeader* alphabet,

@@ -39,14 +39,6 @@ std::string incompatibleText(const SeriesHeader* header, uint32_t n, uint16_t l,
   return text;
 }
 
-int64_t lowBound(int64_t k, int64_t n, int64_t tmin, int64_t tmax, int64_t q) {
-  return std::max(k * tmin, n - tmax * (q - k));
-}
-
-int64_t highBound(int64_t k, int64_t n, int64_t l, int64_t tmin, int64_t tmax, int64_t q) {
-  return std::min((k + 1) * tmax - l, n - l - tmin * (q - k - 1));
-}
-
 // Whether every pulse can be placed whatever the draws: the distances are ordered, the
 // header holds the series, and every pulse's admissible range is non-empty and lies
 // where 16-bit positions reach. Given these, every placement window is non-empty.
@@ -56,8 +48,8 @@ bool placementPossible(const SeriesHeader& h, uint16_t etalonsQuantity, uint32_t
   if (h.dwReservedSize < n || h.wPulsesCapacity < q || h.wReservedEtalons < etalonsQuantity) return false;
   if (h.lpPureData == nullptr || h.lpPulsesList == nullptr) return false;
   for (int64_t k = 0; k < q; ++k) {
-    const int64_t lo = lowBound(k, n, tmin, tmax, q);
-    const int64_t hi = highBound(k, n, l, tmin, tmax, q);
+    const int64_t lo = pulseLowBound(k, n, tmin, tmax, q);
+    const int64_t hi = pulseHighBound(k, n, l, tmin, tmax, q);
     if (lo > hi || lo < 0 || hi > 32767) return false;
   }
   return true;
@@ -185,8 +177,8 @@ int makeExtSeries(Window& window, uint16_t etalonsQuantity, PulseHeader* alphabe
   const int32_t k0 = (uniformRandom(seeds.seedPositions) >> 2) % q;
   auto place = [&](int32_t k) {
     const PulseHeader* pulse = h.lpPulsesList[etalonSequence[k] - 1];
-    const int32_t lo = static_cast<int32_t>(lowBound(k, n, tmin, tmax, q));
-    const int32_t hi = static_cast<int32_t>(highBound(k, n, l, tmin, tmax, q));
+    const int32_t lo = static_cast<int32_t>(pulseLowBound(k, n, tmin, tmax, q));
+    const int32_t hi = static_cast<int32_t>(pulseHighBound(k, n, l, tmin, tmax, q));
     h.lpLowBounds[k] = static_cast<int16_t>(lo);
     h.lpHighBounds[k] = static_cast<int16_t>(hi);
     int32_t from = lo;
@@ -238,6 +230,63 @@ int makeExtSeries(Window& window, uint16_t etalonsQuantity, PulseHeader* alphabe
   h.wImpulseQuantity = q;
   std::copy(h.lpPureData, h.lpPureData + seriesSize, h.lpNoisyData);
   h.lpFirstPulse = h.lpPulsesList[etalonSequence[0] - 1];
+  return 1;
+}
+
+int setGivenSeries(Window& window, const int16_t* samples, uint32_t seriesSize, uint16_t etalonsQuantity,
+                   PulseHeader* alphabet, uint16_t impulseSize, uint16_t tmin, uint16_t tmax,
+                   uint16_t pulseCount, SeriesHeader* header) {
+  if (header == nullptr || alphabet == nullptr || (samples == nullptr && seriesSize > 0)) return 0;
+  SeriesHeader& h = *header;
+  const uint16_t wMin = seriesMinPulses(seriesSize, impulseSize, tmax);
+  const uint16_t wMax = maxPulsesFor(seriesSize, impulseSize, tmin);
+  const uint16_t q = pulseCount;
+  // An unknown number is checked as the fewest admissible pulses: the ranges then only need
+  // room for the header's tables.
+  const uint16_t checked = q == 0 ? wMin : q;
+  if (wMax < wMin || checked < wMin || checked > wMax) {
+    window.messageBox(incompatibleText(&h, seriesSize, impulseSize, wMin, wMax, q, tmin, tmax, false),
+                      " makeExtSeries ", kMbIconWarning);
+    return 0;
+  }
+  if (!placementPossible(h, etalonsQuantity, seriesSize, impulseSize, tmin, tmax, checked) ||
+      h.wPulsesCapacity < wMax) {
+    window.messageBox(incompatibleText(&h, seriesSize, impulseSize, wMin, wMax, q, tmin, tmax, true),
+                      " makeExtSeries ", kMbIconWarning);
+    return 0;
+  }
+  h.dwSeriesSize = seriesSize;
+  h.wTmin = tmin;
+  h.wTmax = tmax;
+  h.wImpulseSize = impulseSize;
+  h.wImpulseQuantity = q;
+  h.wMaxPulses = wMax;
+  h.wMinPulses = wMin;
+  h.wNoiseLevel = 0;
+  h.wFirstKeptDefault = 0;
+  h.wLastKeptDefault = static_cast<int16_t>(impulseSize - 1);
+  h.wRestoredQuantity = 0;
+  h.wRestoredTuples = 0;
+  h.wRecognizedSubset = 0;
+  for (uint16_t k = 0; k < h.wPulsesCapacity; ++k) {
+    const bool counted = k < q;
+    h.lpPositions[k] = -1;
+    h.lpRestoredPositions[k] = -1;
+    h.lpEtalonNumbers[k] = 0;
+    h.lpRestoredEtalons[k] = 0;
+    h.lpLowBounds[k] = counted ? static_cast<int16_t>(pulseLowBound(k, seriesSize, tmin, tmax, q)) : int16_t{0};
+    h.lpHighBounds[k] =
+        counted ? static_cast<int16_t>(pulseHighBound(k, seriesSize, impulseSize, tmin, tmax, q)) : int16_t{0};
+    h.lpCutBegin[k] = 0;
+    h.lpCutEnd[k] = static_cast<int16_t>(impulseSize - 1);
+    h.lpRestoredCutBegin[k] = 0;
+    h.lpRestoredCutEnd[k] = 0;
+  }
+  h.wEtalonsQuantity = etalonsQuantity;
+  for (uint16_t i = 0; i < etalonsQuantity; ++i) h.lpPulsesList[i] = &alphabet[i];
+  h.lpFirstPulse = &alphabet[0];
+  std::copy(samples, samples + seriesSize, h.lpPureData);
+  std::copy(samples, samples + seriesSize, h.lpNoisyData);
   return 1;
 }
 

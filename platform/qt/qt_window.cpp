@@ -318,6 +318,23 @@ std::optional<std::string> QtWindow::saveFileName(const SaveFileRequest& request
   return name;
 }
 
+std::optional<std::string> QtWindow::openFileName(const OpenFileRequest& request) {
+  QFileDialog dialog(main_.get(), qs(request.title));
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+  QStringList filters;
+  for (const auto& [description, pattern] : request.filters) {
+    const QString d = qs(description);
+    filters << (d.contains(QLatin1Char('(')) ? d : d + QStringLiteral(" (") + qs(pattern) + QStringLiteral(")"));
+  }
+  if (!filters.isEmpty()) dialog.setNameFilters(filters);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  const QByteArray bytes = dialog.selectedFiles().front().toUtf8();
+  if (bytes.isEmpty()) return std::nullopt;
+  return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
+}
+
 void QtWindow::setCapture() {
   if (!capture_) client_->grabMouse();
   capture_ = true;

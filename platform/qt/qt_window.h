@@ -40,6 +40,7 @@ class QtWindow : public Window {
   bool isMenuItemChecked(uint16_t id) const override;
   int runDialog(uint16_t templateId, DialogProcedure& procedure) override;
   std::optional<std::string> saveFileName(const SaveFileRequest& request) override;
+  std::optional<std::string> openFileName(const OpenFileRequest& request) override;
   void setCapture() override;
   void releaseCapture() override;
   bool hasCapture() const override { return capture_; }

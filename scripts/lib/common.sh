@@ -5,7 +5,9 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 PACKAGES=(g++ cmake ninja-build qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev
           libcli11-dev nlohmann-json3-dev fonts-dejavu-core netpbm
           clang libfuzzer-14-dev libclang-rt-14-dev
-          clang-format python3 dpkg-dev file groff-base desktop-file-utils appstream)
+          clang-format python3 dpkg-dev file groff-base desktop-file-utils appstream
+          libsndfile1-dev python3-numpy
+          pybind11-dev python3-pybind11 python3-pytest python3-matplotlib python3-setuptools python3-venv)
 
 ensure_packages() {
   local missing=()

@@ -33,9 +33,9 @@ TEST(MainMenu, HasEveryItemAndSeparatorInOrder) {
   EXPECT_EQ(describe(m->popups[0].entries),
             (std::vector<std::string>{" New pulses... #40002", " Create series... #40001", "-",
                                       " View series parameters...#40031", "-", " Select set of pulses#40016",
-                                      "-", " Save image as...#40003", "-", " Exit#40004",
-                                      // Added after the specified items.
-                                      "-", "Open simulation result...#40101"}));
+                                      "-", " Save image as...#40003", "-", " Exit#40004", "-",
+                                      " Open series...#40101", " Open etalons...#40102",
+                                      " Save series as...#40103", " Open simulation result...#40104"}));
   EXPECT_EQ(m->popups[1].text, " Processing");
   EXPECT_EQ(describe(m->popups[1].entries),
             (std::vector<std::string>{

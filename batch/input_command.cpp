@@ -1,0 +1,133 @@
+#include "batch/input_command.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "batch/commands.h"
+#include "batch/json_output.h"
+#include "batch/workbench_runs.h"
+#include "batch/workbench_start.h"
+#include "files/atomic_file.h"
+#include "files/series_writers.h"
+#include "files/user_data.h"
+
+namespace {
+
+int failed(const std::string& message) {
+  std::fprintf(stderr, "detection-batch: %s\n", message.c_str());
+  return kExitFailed;
+}
+
+size_t nonNegative(const char* option, int64_t value) {
+  if (value < 0) throw OptionError(option, std::to_string(value) + " is negative");
+  return static_cast<size_t>(value);
+}
+
+std::vector<int16_t> samplesOf(const OrderedJson& array) {
+  std::vector<int16_t> out;
+  out.reserve(array.size());
+  for (const auto& v : array) out.push_back(v.get<int16_t>());
+  return out;
+}
+
+std::string listOf(const OrderedJson& array) {
+  std::string text;
+  for (const auto& v : array) text += (text.empty() ? "" : ",") + v.dump();
+  return text;
+}
+
+}  // namespace
+
+void setColumn(InputOptions& options, const std::string& text) {
+  const bool digits = !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
+  if (digits && text.size() < 10) {
+    options.column = std::stoll(text);
+    if (*options.column == 0) throw OptionError("--column", "columns are counted from 1");
+  } else {
+    options.columnName = text;
+  }
+}
+
+int runProcessInput(ProcessOptions o, const InputOptions& in) {
+  WorkbenchStart start;
+  if (!start.ready) return kExitFailed;
+  UserDataRequest request;
+  request.seriesPath = in.input;
+  request.etalonsPath = in.etalons;
+  if (in.column) request.options.column = static_cast<size_t>(*in.column);
+  request.options.columnName = in.columnName;
+  if (in.channel) request.options.channel = nonNegative("--channel", *in.channel);
+  if (in.from) request.options.from = nonNegative("--from", *in.from);
+  if (in.count) request.options.count = nonNegative("--count", *in.count);
+  request.scale = in.scale;
+  request.amplitude = kBatchAmplitude;
+  request.alphabet = start.alphabet;
+  request.alphabetCount = kBatchEtalons;
+  request.segmentHint = "--from N --count M";
+  UserData user;
+  std::string error;
+  if (!loadUserData(request, user, error)) return failed(error);
+
+  const ScaledSamples& scaled = user.scaled;
+  o.series.length = static_cast<int64_t>(scaled.series.size());
+  o.series.impulseSize =
+      scaled.etalonCount > 0 ? static_cast<int64_t>(scaled.etalonLength) : kBatchImpulseSize;
+  const ProcessSettings settings = checkProcess(o);
+  checkGivenEtalons(settings, scaled.etalonCount, scaled.etalonLength);
+
+  GivenData data;
+  data.series = scaled.series;
+  data.etalons = scaled.etalons;
+  data.etalonCount = scaled.etalonCount;
+  data.etalonLength = scaled.etalonLength;
+  OrderedJson doc;
+  OrderedJson input;
+  input["file"] = user.seriesPath;
+  if (in.column) input["column"] = *in.column;
+  if (!in.columnName.empty()) input["column"] = in.columnName;
+  if (in.channel) input["channel"] = *in.channel;
+  input["from"] = user.first;
+  input["count"] = user.count;
+  input["factor"] = scaled.factor;
+  if (!user.etalonsPath.empty()) {
+    input["etalons"] = user.etalonsPath;
+    input["etalonCount"] = scaled.etalonCount;
+    input["etalonLength"] = scaled.etalonLength;
+  }
+  doc["input"] = input;
+  const RunOutcome outcome = givenDataRun(start, settings, data, doc);
+  if (!outcome.ok) return outcome.failure.empty() ? kExitFailed : failed(outcome.failure);
+  const std::string text = formatDocument(doc);
+  std::fwrite(text.data(), 1, text.size(), stdout);
+  std::fflush(stdout);
+  return kExitOk;
+}
+
+int runSeriesToFile(const SeriesSettings& settings, const std::string& format, const std::string& output) {
+  WorkbenchStart start;
+  OrderedJson doc;
+  const RunOutcome outcome = seriesRun(start, settings, doc);
+  if (!outcome.ok) return outcome.failure.empty() ? kExitFailed : failed(outcome.failure);
+  std::string error;
+  bool written = false;
+  if (format == "json") {
+    written = writeFileAtomically(output, formatDocument(doc), error);
+  } else {
+    SampleTable table;
+    table.columns.emplace_back("lpPureData", samplesOf(doc["lpPureData"]));
+    table.columns.emplace_back("lpNoisyData", samplesOf(doc["lpNoisyData"]));
+    for (const char* key : {"dwSeriesSize", "wTmin", "wTmax", "wImpulseSize", "wImpulseQuantity",
+                            "wMinPulses", "wMaxPulses", "wNoiseLevel"}) {
+      table.notes.emplace_back(key, doc[key].dump());
+    }
+    for (const char* key :
+         {"lpPositions", "lpLowBounds", "lpHighBounds", "lpEtalonNumbers", "lpCutBegin", "lpCutEnd"}) {
+      table.notes.emplace_back(key, listOf(doc[key]));
+    }
+    written = format == "csv" ? writeSampleTableCsv(output, table, error)
+                              : writeSampleTableNpy(output, table, error);
+  }
+  if (!written) return failed(error);
+  return kExitOk;
+}

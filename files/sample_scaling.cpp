@@ -1,0 +1,227 @@
+#include "files/sample_scaling.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace {
+
+std::string quoted(const std::string& source) { return "\"" + source + "\": "; }
+
+std::string seriesPlace(const ScalingRequest& r, size_t i) {
+  return r.seriesPosition ? r.seriesPosition(i) : "sample " + std::to_string(i + 1);
+}
+
+std::string etalonPlace(const ScalingRequest& r, size_t k, size_t i) {
+  return r.etalonPosition ? r.etalonPosition(k, i)
+                          : "etalon " + std::to_string(k + 1) + ", sample " + std::to_string(i + 1);
+}
+
+// Index of the first value that is NaN or infinite, or values.size().
+size_t firstNonFinite(std::span<const double> values) {
+  for (size_t i = 0; i < values.size(); ++i) {
+    if (!std::isfinite(values[i])) return i;
+  }
+  return values.size();
+}
+
+std::string describeBad(double v) { return std::isnan(v) ? "not a number" : "infinite"; }
+
+double peakOf(std::span<const double> values) {
+  double peak = 0;
+  for (double v : values) peak = std::fabs(v) > peak ? std::fabs(v) : peak;
+  return peak;
+}
+
+// The limits a factor must respect, for the peaks of the given values.
+struct Limits {
+  double seriesPeak = 0;
+  double etalonPeak = 0;
+  bool hasEtalons = false;
+  int32_t otherEtalonPeak = 0;
+  uint64_t seriesSize = 0;
+
+  enum class Verdict { kFits, kSampleLimit, kCriterionLimit };
+
+  // round(peak x factor) as a 64-bit value, or -1 beyond the sample limit.
+  static int64_t scaledPeak(double peak, double factor) {
+    const double scaled = std::round(peak * factor);
+    if (!(scaled <= kMaxScaledSample)) return -1;
+    return static_cast<int64_t>(scaled);
+  }
+
+  int64_t criterionBound(int64_t x, int64_t s) const {
+    return static_cast<int64_t>(seriesSize) * s * (s + 2 * x);
+  }
+
+  Verdict check(double factor, int64_t* x = nullptr, int64_t* s = nullptr) const {
+    const int64_t sx = scaledPeak(seriesPeak, factor);
+    const int64_t se = hasEtalons ? scaledPeak(etalonPeak, factor) : 0;
+    if (sx < 0 || se < 0) return Verdict::kSampleLimit;
+    const int64_t sPeak = se > otherEtalonPeak ? se : otherEtalonPeak;
+    if (x != nullptr) *x = sx;
+    if (s != nullptr) *s = sPeak;
+    return criterionBound(sx, sPeak) > kMaxCriterion ? Verdict::kCriterionLimit : Verdict::kFits;
+  }
+
+  // The largest factor below `factor` that fits, shortened to four significant digits when
+  // that still fits; 0 when none does.
+  double largestFitting(double factor) const {
+    if (check(0) != Verdict::kFits) return 0;
+    double lo = 0, hi = factor;
+    for (int i = 0; i < 200 && lo < hi; ++i) {
+      const double mid = lo + (hi - lo) / 2;
+      if (mid <= lo || mid >= hi) break;
+      (check(mid) == Verdict::kFits ? lo : hi) = mid;
+    }
+    if (lo <= 0) return lo;
+    const int digits = static_cast<int>(std::floor(std::log10(lo)));
+    double shortened = lo;
+    if (digits <= 3) {
+      const double m = std::pow(10.0, 3 - digits);  // an exact power of ten up to 10^22
+      shortened = std::floor(lo * m) / m;
+    } else {
+      const double p = std::pow(10.0, digits - 3);
+      shortened = std::floor(lo / p) * p;
+    }
+    return shortened > 0 && check(shortened) == Verdict::kFits ? shortened : lo;
+  }
+};
+
+bool checkEtalons(const ScalingRequest& r, std::string& error) {
+  const std::string etalonName = quoted(r.etalonSource.empty() ? r.source : r.etalonSource);
+  const size_t count = r.etalons.size() > r.declaredEtalonCount ? r.etalons.size() : r.declaredEtalonCount;
+  if (r.etalons.empty()) return true;
+  if (count > kMaxUserEtalons) {
+    error = etalonName + std::to_string(count) + " etalons; 1 to " + std::to_string(kMaxUserEtalons) +
+            " are allowed";
+    return false;
+  }
+  const size_t length = r.etalons[0].size();
+  for (size_t k = 1; k < r.etalons.size(); ++k) {
+    if (r.etalons[k].size() != length) {
+      error = etalonName + "etalon " + std::to_string(k + 1) + " has " + std::to_string(r.etalons[k].size()) +
+              " samples, etalon 1 has " + std::to_string(length) + "; all etalons must be of one length";
+      return false;
+    }
+  }
+  if (length < kMinUserEtalonLength || length > kMaxUserEtalonLength) {
+    error = etalonName + "etalons of " + std::to_string(length) + " samples; " +
+            std::to_string(kMinUserEtalonLength) + " to " + std::to_string(kMaxUserEtalonLength) +
+            " samples are allowed";
+    return false;
+  }
+  if (length > r.series.size()) {
+    error = etalonName + "etalons of " + std::to_string(length) + " samples are longer than the series of " +
+            std::to_string(r.series.size()) + " samples";
+    return false;
+  }
+  for (size_t k = 0; k < r.etalons.size(); ++k) {
+    const size_t bad = firstNonFinite(r.etalons[k]);
+    if (bad < length) {
+      error = etalonName + etalonPlace(r, k, bad) + ": value is " + describeBad(r.etalons[k][bad]);
+      return false;
+    }
+  }
+  return true;
+}
+
+std::string withThousands(int64_t v) {
+  const std::string digits = std::to_string(v < 0 ? -v : v);
+  std::string text = v < 0 ? "-" : "";
+  for (size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) text += ',';
+    text += digits[i];
+  }
+  return text;
+}
+
+}  // namespace
+
+std::string formatFactor(double value) {
+  char text[64];
+  const auto result = std::to_chars(text, text + sizeof text, value);
+  return std::string(text, result.ptr);
+}
+
+bool scaleSamples(const ScalingRequest& r, ScaledSamples& out, std::string& error) {
+  const size_t n = r.series.size();
+  const size_t full = n > r.declaredSeriesSize ? n : r.declaredSeriesSize;
+  if (full == 0) {
+    error = quoted(r.source) + "no samples";
+    return false;
+  }
+  if (full > kMaxUserSeriesSize) {
+    error = quoted(r.source) + std::to_string(full) + " samples, more than the " +
+            withThousands(kMaxUserSeriesSize) + " the solvers take; choose a part with " + r.segmentHint;
+    return false;
+  }
+  const size_t bad = firstNonFinite(r.series);
+  if (bad < n) {
+    error = quoted(r.source) + seriesPlace(r, bad) + ": value is " + describeBad(r.series[bad]);
+    return false;
+  }
+  if (!checkEtalons(r, error)) return false;
+
+  Limits limits;
+  limits.seriesPeak = peakOf(r.series);
+  limits.hasEtalons = !r.etalons.empty();
+  for (const auto& etalon : r.etalons) {
+    const double p = peakOf(etalon);
+    limits.etalonPeak = p > limits.etalonPeak ? p : limits.etalonPeak;
+  }
+  limits.otherEtalonPeak = r.otherEtalonPeak < 0 ? 0 : r.otherEtalonPeak;
+  limits.seriesSize = n;
+
+  double factor = 1.0;
+  std::string which;
+  if (r.scale) {
+    factor = *r.scale;
+    if (!std::isfinite(factor) || factor <= 0) {
+      error = quoted(r.source) + "scale factor " + formatFactor(factor) + " is not a positive finite number";
+      return false;
+    }
+    which = "factor " + formatFactor(factor);
+  } else {
+    factor = limits.seriesPeak > 0 ? r.amplitude / limits.seriesPeak : 1.0;
+    if (!(factor > 0) || !std::isfinite(factor)) factor = 1.0;
+    which = "the default factor " + formatFactor(factor) + " (amplitude " + std::to_string(r.amplitude) +
+            " over the series' peak " + formatFactor(limits.seriesPeak) + ")";
+  }
+
+  int64_t x = 0, s = 0;
+  const Limits::Verdict verdict = limits.check(factor, &x, &s);
+  if (verdict != Limits::Verdict::kFits) {
+    const double fitting = limits.largestFitting(factor);
+    const std::string fits = fitting > 0 ? "; a factor up to " + formatFactor(fitting) + " fits"
+                                         : "; no factor fits beside the built-in etalons";
+    if (verdict == Limits::Verdict::kSampleLimit) {
+      error = quoted(r.source) + which + " takes values beyond the 16-bit sample limit " +
+              withThousands(kMaxScaledSample) + fits;
+    } else {
+      error = quoted(r.source) + which +
+              " would overflow the solvers' 32-bit criteria: " + std::to_string(n) + " samples x " +
+              std::to_string(s) + " x (" + std::to_string(s) + " + 2 x " + std::to_string(x) +
+              ") = " + withThousands(limits.criterionBound(x, s)) + " is beyond " +
+              withThousands(kMaxCriterion) + fits;
+    }
+    return false;
+  }
+
+  ScaledSamples result;
+  result.factor = factor;
+  result.series.resize(n);
+  for (size_t i = 0; i < n; ++i) result.series[i] = static_cast<int16_t>(std::round(r.series[i] * factor));
+  result.seriesPeak = static_cast<int32_t>(x);
+  if (limits.hasEtalons) {
+    result.etalonCount = r.etalons.size();
+    result.etalonLength = r.etalons[0].size();
+    result.etalons.resize(result.etalonCount * result.etalonLength);
+    size_t j = 0;
+    for (const auto& etalon : r.etalons) {
+      for (double v : etalon) result.etalons[j++] = static_cast<int16_t>(std::round(v * factor));
+    }
+    result.etalonPeak = static_cast<int32_t>(Limits::scaledPeak(limits.etalonPeak, factor));
+  }
+  out = std::move(result);
+  return true;
+}

@@ -1,0 +1,116 @@
+// detection_workbench: the workbench's generators, solvers and simulations on numpy arrays.
+#include <pybind11/numpy.h>
+#include <pybind11/pybind11.h>
+
+#include "batch/options.h"
+#include "python/py_messages.h"
+#include "python/py_workbench.h"
+
+namespace py = pybind11;
+
+namespace {
+
+// Binds a method of Workbench and a module function of the same name that runs it on a fresh
+// workbench (every random source at its start value, as each detection-batch command starts).
+template <typename R, typename... Args, typename... Extra>
+void bindTwice(py::module_& module, py::class_<PyWorkbench>& cls, const char* name,
+               R (PyWorkbench::*method)(Args...), const char* doc, const Extra&... extra) {
+  cls.def(name, method, doc, extra...);
+  module.def(
+      name,
+      [method](Args... args) {
+        PyWorkbench workbench;
+        return (workbench.*method)(std::forward<Args>(args)...);
+      },
+      doc, extra...);
+}
+
+const char* const kMakeSeriesDoc = R"(Makes one series and adds noise; the options of `detection-batch series`.
+
+Returns a dict with the JSON field names of the companion: sizes as ints, the samples and
+per-pulse tables as int16 arrays (cut to wImpulseQuantity entries). A sequence shorter than
+the pulse count repeats its last entry. Raises OptionError for a bad option.)";
+
+const char* const kProcessDoc = R"(Makes a series and runs the solver the workbench chooses for the task and series type.
+
+The options of `detection-batch process`; the result has its JSON fields: solver,
+solverResult, the series, the answer (wRestoredQuantity, lpRestored..., tuples,
+wRecognizedSubset) and the ranked chains.)";
+
+const char* const kSolveDoc = R"(Runs the solver of (task, series_type) on the caller's own series.
+
+noisy: 1-D array of any integer or float dtype (any strides), at most 32,767 samples.
+etalons: None for the built-in alphabet, or a 2-D array, one etalon per row (1..20 rows of
+one length); of length 20 they replace etalons 1..K of the alphabet, of another length they
+stand alone. scale: factor applied before rounding to 16-bit samples (1.0 takes the values
+as they are; None maps the series' peak to the amplitude 128). pulses: the number of pulses
+of a known-number series type (1, 2, 36; default the midpoint of the admissible range);
+series types 4, 8, 40 find the number themselves.
+
+Returns the answer with the JSON names of `detection-batch process` (without the truth,
+which a given series does not have) and `factor`, the scale used. Raises ValueError for
+values that do not fit (the message names the limit and a factor that fits), TypeError for
+non-numeric arrays, OptionError for inconsistent options, WorkbenchError when the solver fails.)";
+
+const char* const kSimulateDoc = R"(Runs a statistical simulation; the options of `detection-batch simulate`.
+
+Returns noise_level (K), pulses (P) and the tables restoring_error, position_error,
+recognition_errors as K x P int64 arrays (rows: noise levels, columns: pulse counts, the
+order of the CSV). threads: worker threads (0 = every core); the tables do not depend on it.
+progress: optional callable(cells_done, cells_total), called after every cell; an exception
+it raises stops the run and is raised again (so does Ctrl-C). csv: optional file written
+whole when the run completes, never partly.)";
+
+}  // namespace
+
+PYBIND11_MODULE(detection_workbench, m) {
+  m.doc() =
+      "The detection workbench's generators, exact solvers and simulations on numpy arrays. "
+      "The module functions start from a fresh workbench on every call, as detection-batch does; "
+      "a Workbench keeps its random sources from call to call.";
+  addExceptionTypes(m);
+
+  m.def("alphabet", &alphabetArray, "The etalons built with the given amplitude, count and length: an "
+        "int16 array of shape (count, length).",
+        py::arg("amplitude") = 128, py::arg("count") = 20, py::arg("length") = 20);
+
+  py::class_<PyWorkbench> cls(m, "Workbench",
+                              "A workbench whose random sources go on from call to call, as in the window. "
+                              "Calls on one Workbench from several threads take turns.");
+  cls.def(py::init<>());
+
+  bindTwice(m, cls, "make_series", &PyWorkbench::makeSeries, kMakeSeriesDoc, py::kw_only(),
+            py::arg("length") = 1200, py::arg("tmin") = 40, py::arg("tmax") = 181, py::arg("pulses") = py::none(),
+            py::arg("unknown") = false, py::arg("sequence") = py::none(), py::arg("making_level") = 100,
+            py::arg("noise") = 20, py::arg("subset") = py::none(), py::arg("subset_mode") = 4,
+            py::arg("subset_position") = 1);
+
+  bindTwice(m, cls, "process", &PyWorkbench::process, kProcessDoc, py::arg("task") = "detection",
+            py::arg("series_type") = 1, py::kw_only(), py::arg("required") = 1, py::arg("length") = 1200,
+            py::arg("tmin") = 40, py::arg("tmax") = 181, py::arg("pulses") = py::none(),
+            py::arg("unknown") = false, py::arg("sequence") = py::none(), py::arg("making_level") = 100,
+            py::arg("noise") = 20, py::arg("processing_level") = 100, py::arg("subset") = py::none(),
+            py::arg("subsets") = py::none(), py::arg("subset_mode") = 4, py::arg("subset_position") = 1,
+            py::arg("proceeding") = 1);
+
+  bindTwice(m, cls, "solve", &PyWorkbench::solve, kSolveDoc, py::arg("task"), py::arg("series_type"),
+            py::arg("noisy"), py::kw_only(), py::arg("etalons") = py::none(), py::arg("required") = 1,
+            py::arg("tmin") = 40, py::arg("tmax") = 181, py::arg("processing_level") = 100,
+            py::arg("pulses") = py::none(), py::arg("subset") = py::none(), py::arg("subsets") = py::none(),
+            py::arg("proceeding") = 1, py::arg("scale") = 1.0);
+
+  bindTwice(m, cls, "simulate", &PyWorkbench::simulate, kSimulateDoc, py::arg("task") = "detection",
+            py::arg("series_type") = 1, py::kw_only(), py::arg("required") = 1, py::arg("length") = 1200,
+            py::arg("tmin") = 40, py::arg("tmax") = 181, py::arg("making_level") = 100,
+            py::arg("processing_level") = 100, py::arg("subset") = py::none(), py::arg("subsets") = py::none(),
+            py::arg("subset_mode") = 4, py::arg("subset_position") = 1, py::arg("proceeding") = 1,
+            py::arg("pulses_from") = py::none(), py::arg("pulses_to") = py::none(), py::arg("pulses_step") = 1,
+            py::arg("noise_first") = 0, py::arg("noise_steps") = 29, py::arg("noise_step") = 5,
+            py::arg("repeats") = 100, py::arg("threads") = 0, py::arg("progress") = py::none(),
+            py::arg("csv") = py::none());
+
+  m.attr("MAX_SERIES_SIZE") = kBatchMaxSeriesSize;
+  py::list tasks;
+  for (const std::string& name : taskNames()) tasks.append(name);
+  m.attr("TASKS") = py::tuple(tasks);
+}

@@ -1,0 +1,44 @@
+#!/usr/bin/env python3
+"""The module's overhead over a direct C++ call on the default detection.
+
+    PYTHONPATH=build/py/python python3 python/overhead.py build/py/python/detection_direct_timing [REPEATS]
+
+Both sides solve the workbench's first series (1200 samples, 18 pulses of etalon 1, noise 20)
+with detectFixedPulses: the C++ program calls the run the module calls, the script calls
+detection_workbench.solve on the same samples (array checks, scaling, option checks, the run
+without the interpreter lock, the answer as Python objects). Each side is timed as the best of
+several rounds, to keep out the noise of a shared machine.
+"""
+import subprocess
+import sys
+import time
+
+import detection_workbench as dw
+
+
+def main():
+    direct = sys.argv[1]
+    repeats = int(sys.argv[2]) if len(sys.argv) > 2 else 500
+    rounds = int(sys.argv[3]) if len(sys.argv) > 3 else 11
+    made = dw.make_series()
+    noisy, pulses = made["lpNoisyData"], made["wImpulseQuantity"]
+    workbench = dw.Workbench()
+    calls = {"solve": lambda: dw.solve("detection", 1, noisy, pulses=pulses),
+             "Workbench.solve": lambda: workbench.solve("detection", 1, noisy, pulses=pulses)}
+    best = {"direct": float("inf"), **{name: float("inf") for name in calls}}
+    for _ in range(rounds):  # interleaved, so that both sides see the same load
+        out = subprocess.run([direct, str(repeats)], capture_output=True, text=True, check=True).stdout
+        best["direct"] = min(best["direct"], float(out.split()[0]))
+        for name, call in calls.items():
+            start = time.perf_counter()
+            for _ in range(repeats):
+                call()
+            best[name] = min(best[name], (time.perf_counter() - start) / repeats)
+    cpp = best["direct"]
+    print(f"direct C++ call: {cpp * 1e6:.1f} us per call")
+    for name in calls:
+        print(f"{name}: {best[name] * 1e6:.1f} us per call, overhead {100 * (best[name] - cpp) / cpp:+.1f}%")
+
+
+if __name__ == "__main__":
+    main()

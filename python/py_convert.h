@@ -1,0 +1,30 @@
+#pragma once
+// Between Python objects and the companion's inputs and JSON documents.
+#include <pybind11/numpy.h>
+#include <pybind11/pybind11.h>
+
+#include <string>
+
+#include "batch/json_output.h"
+
+namespace py = pybind11;
+
+// A JSON value as Python objects: objects become dicts, arrays of numbers numpy arrays
+// (int16 for the series header's lp... tables, int64 otherwise), arrays of equally long
+// arrays of numbers 2-D arrays, arrays of objects of the same integer members structured
+// arrays with those field names (a chain's pulses: chain["pulses"]["position"]), other
+// arrays lists.
+py::object toPython(const OrderedJson& value, const std::string& key = {});
+
+// The array argument `name` as a C-contiguous float64 array of ndim dimensions: any integer
+// or float dtype, any strides; copied at most once (not at all when it already is one).
+// Raises TypeError for a non-numeric dtype and ValueError for another number of dimensions.
+py::array_t<double, py::array::c_style> numericArray(py::handle value, const char* name, int ndim);
+
+// An etalon-number list as the companion's options take it ("1,2,3"): None gives an empty
+// text, an int its digits, a str itself, an iterable of ints the comma-separated numbers.
+std::string listText(py::handle value, const char* name);
+
+// Several lists ("1,2;3,4"): None gives an empty text, a str itself, an iterable of lists
+// the lists separated by semicolons.
+std::string listsText(py::handle value, const char* name);

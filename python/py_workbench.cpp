@@ -1,0 +1,288 @@
+#include "python/py_workbench.h"
+
+#include <optional>
+#include <span>
+
+#include "batch/options.h"
+#include "batch/simulation_files.h"
+#include "batch/simulation_table.h"
+#include "files/atomic_file.h"
+#include "files/sample_scaling.h"
+#include "files/simulation_result.h"
+#include "files/user_data.h"
+#include "python/py_convert.h"
+#include "python/py_messages.h"
+
+namespace {
+
+std::optional<int64_t> optionalInt(const py::object& value, const char* name) {
+  if (value.is_none()) return std::nullopt;
+  if (!py::isinstance<py::int_>(value) && !py::hasattr(value, "__index__"))
+    throw py::type_error(std::string(name) + ": expected an integer or None");
+  return py::int_(value).cast<int64_t>();
+}
+
+SeriesOptions seriesOptions(int64_t length, int64_t tmin, int64_t tmax, int64_t makingLevel, int64_t noise,
+                            const py::object& subset, int64_t subsetMode, int64_t subsetPosition) {
+  SeriesOptions o;
+  o.length = length;
+  o.tmin = tmin;
+  o.tmax = tmax;
+  o.makingLevel = makingLevel;
+  o.noise = noise;
+  o.subset = listText(subset, "subset");
+  o.subsetMode = subsetMode;
+  o.subsetPosition = subsetPosition;
+  return o;
+}
+
+template <typename Check, typename Options>
+auto checked(Check check, const Options& options) {
+  try {
+    return check(options);
+  } catch (const OptionError& error) {
+    raiseOptionError(error);
+  }
+}
+
+// The collected outcome of a run done without the interpreter lock.
+struct Finished {
+  RunOutcome outcome;
+  OrderedJson doc;
+  std::string csv;
+  std::vector<MessageRecorder::Message> messages;
+};
+
+}  // namespace
+
+PyWorkbench::PyWorkbench() {
+  start_ = std::make_unique<WorkbenchStart>(nullptr);
+  if (!start_->ready) reportRun(start_->window.messages(), RunOutcome{});
+}
+
+py::dict PyWorkbench::run(const Body& body) {
+  Finished finished;
+  {
+    py::gil_scoped_release release;
+    std::lock_guard<std::mutex> lock(mutex_);
+    const size_t before = start_->window.messages().size();
+    finished.outcome = body(*start_, finished.doc);
+    const auto& all = start_->window.messages();
+    finished.messages.assign(all.begin() + static_cast<std::ptrdiff_t>(before), all.end());
+  }
+  reportRun(finished.messages, finished.outcome);
+  return toPython(finished.doc);
+}
+
+py::dict PyWorkbench::makeSeries(int64_t length, int64_t tmin, int64_t tmax, py::object pulses, bool unknown,
+                                 py::object sequence, int64_t makingLevel, int64_t noise, py::object subset,
+                                 int64_t subsetMode, int64_t subsetPosition) {
+  SeriesOptions o = seriesOptions(length, tmin, tmax, makingLevel, noise, subset, subsetMode, subsetPosition);
+  o.pulses = optionalInt(pulses, "pulses");
+  o.unknown = unknown;
+  o.sequence = listText(sequence, "sequence");
+  const SeriesSettings s = checked(checkSeries, o);
+  return run([&](WorkbenchStart& start, OrderedJson& doc) { return seriesRun(start, s, doc); });
+}
+
+py::dict PyWorkbench::process(const std::string& task, int64_t seriesType, py::object required, int64_t length,
+                              int64_t tmin, int64_t tmax, py::object pulses, bool unknown, py::object sequence,
+                              int64_t makingLevel, int64_t noise, int64_t processingLevel, py::object subset,
+                              py::object subsets, int64_t subsetMode, int64_t subsetPosition,
+                              int64_t proceeding) {
+  ProcessOptions o;
+  o.series = seriesOptions(length, tmin, tmax, makingLevel, noise, subset, subsetMode, subsetPosition);
+  o.series.pulses = optionalInt(pulses, "pulses");
+  o.series.unknown = unknown;
+  o.series.sequence = listText(sequence, "sequence");
+  o.task = task;
+  o.seriesType = seriesType;
+  o.required = listText(required, "required");
+  o.processingLevel = processingLevel;
+  o.subsets = listsText(subsets, "subsets");
+  o.proceeding = proceeding;
+  const ProcessSettings p = checked(checkProcess, o);
+  return run([&](WorkbenchStart& start, OrderedJson& doc) { return processRun(start, p, doc); });
+}
+
+py::dict PyWorkbench::solve(const std::string& task, int64_t seriesType, py::object noisy, py::object etalons,
+                            py::object required, int64_t tmin, int64_t tmax, int64_t processingLevel,
+                            py::object pulses, py::object subset, py::object subsets, int64_t proceeding,
+                            py::object scale) {
+  const auto series = numericArray(noisy, "noisy", 1);
+  std::optional<py::array_t<double, py::array::c_style>> rows;
+  if (!etalons.is_none()) rows = numericArray(etalons, "etalons", 2);
+  // No rows would read as "no etalons given" below; given etalons are 1..20 rows.
+  if (rows && rows->shape(0) == 0)
+    throw py::value_error("etalons: 0 etalons; 1 to 20 are allowed (None for the built-in alphabet)");
+  const size_t count = rows ? static_cast<size_t>(rows->shape(0)) : 0;
+  const size_t length = rows ? static_cast<size_t>(rows->shape(1)) : 0;
+
+  ScalingRequest request;
+  request.series = std::span<const double>(series.data(), static_cast<size_t>(series.size()));
+  for (size_t k = 0; k < count; ++k) request.etalons.emplace_back(rows->data() + k * length, length);
+  if (!scale.is_none()) {
+    if (!py::isinstance<py::float_>(scale) && !py::isinstance<py::int_>(scale))
+      throw py::type_error("scale: expected a number or None");
+    request.scale = scale.cast<double>();
+  }
+  request.amplitude = kBatchAmplitude;
+  // The built-in etalons that stay in use beside the given ones enter the criterion check.
+  const bool builtInStays = count == 0 || (length == kBatchImpulseSize && count < kBatchEtalons);
+  request.otherEtalonPeak =
+      builtInStays ? alphabetPeak(start_->alphabet, static_cast<uint16_t>(count), kBatchEtalons) : 0;
+  request.source = "array";
+  request.seriesPosition = [](size_t i) { return "noisy[" + std::to_string(i) + "]"; };
+  request.etalonPosition = [](size_t k, size_t i) {
+    return "etalons[" + std::to_string(k) + ", " + std::to_string(i) + "]";
+  };
+  request.segmentHint = "a slice such as noisy[start:start + 32767]";
+  ScaledSamples scaled;
+  std::string error;
+  bool ok = false;
+  {
+    py::gil_scoped_release release;
+    ok = scaleSamples(request, scaled, error);
+  }
+  if (!ok) throw py::value_error(error);
+
+  ProcessOptions o;
+  o.series.length = static_cast<int64_t>(scaled.series.size());
+  o.series.tmin = tmin;
+  o.series.tmax = tmax;
+  o.series.pulses = optionalInt(pulses, "pulses");
+  o.series.subset = listText(subset, "subset");
+  o.series.impulseSize = count > 0 ? static_cast<int64_t>(length) : kBatchImpulseSize;
+  o.task = task;
+  o.seriesType = seriesType;
+  o.required = listText(required, "required");
+  o.processingLevel = processingLevel;
+  o.subsets = listsText(subsets, "subsets");
+  o.proceeding = proceeding;
+  o.givenSeries = true;
+  ProcessSettings p;
+  try {
+    p = checkProcess(o);
+    checkGivenEtalons(p, count, length);
+  } catch (const OptionError& e) {
+    raiseOptionError(e);
+  }
+  GivenData data;
+  data.series = std::move(scaled.series);
+  data.etalons = std::move(scaled.etalons);
+  data.etalonCount = scaled.etalonCount;
+  data.etalonLength = scaled.etalonLength;
+  py::dict result =
+      run([&](WorkbenchStart& start, OrderedJson& doc) { return givenDataRun(start, p, data, doc); });
+  result["factor"] = scaled.factor;
+  return result;
+}
+
+py::dict PyWorkbench::simulate(const std::string& task, int64_t seriesType, py::object required, int64_t length,
+                               int64_t tmin, int64_t tmax, int64_t makingLevel, int64_t processingLevel,
+                               py::object subset, py::object subsets, int64_t subsetMode,
+                               int64_t subsetPosition, int64_t proceeding, py::object pulsesFrom,
+                               py::object pulsesTo, int64_t pulsesStep, int64_t noiseFirst, int64_t noiseSteps,
+                               int64_t noiseStep, int64_t repeats, int64_t threads, py::object progress,
+                               py::object csv) {
+  SimulateOptions o;
+  o.process.series = seriesOptions(length, tmin, tmax, makingLevel, 0, subset, subsetMode, subsetPosition);
+  o.process.task = task;
+  o.process.seriesType = seriesType;
+  o.process.required = listText(required, "required");
+  o.process.processingLevel = processingLevel;
+  o.process.subsets = listsText(subsets, "subsets");
+  o.process.proceeding = proceeding;
+  o.pulsesFrom = optionalInt(pulsesFrom, "pulses_from");
+  o.pulsesTo = optionalInt(pulsesTo, "pulses_to");
+  o.pulsesStep = pulsesStep;
+  o.noiseFirst = noiseFirst;
+  o.noiseSteps = noiseSteps;
+  o.noiseStep = noiseStep;
+  o.repeats = repeats;
+  o.threads = threads;
+  const SimulateSettings m = checked(checkSimulate, o);
+  const std::string csvPath = csv.is_none() ? std::string() : py::str(csv).cast<std::string>();
+  if (!progress.is_none() && !PyCallable_Check(progress.ptr()))
+    throw py::type_error("progress: expected a callable (cells done, cells total) or None");
+
+  // A progress callable that raises, or an interrupt, stops the run between cells; the
+  // exception is raised again once the run has ended.
+  std::optional<py::error_already_set> raised;
+  bool stop = false;
+  SimulationSettings how;
+  how.progress = [&](uint32_t done, uint32_t total) {
+    if (progress.is_none() || stop) return;
+    py::gil_scoped_acquire acquire;
+    try {
+      progress(done, total);
+    } catch (py::error_already_set& e) {
+      raised.emplace(std::move(e));
+      stop = true;
+    }
+  };
+  how.stopRequested = [&]() {
+    if (stop) return true;
+    py::gil_scoped_acquire acquire;
+    if (PyErr_CheckSignals() != 0) {
+      raised.emplace();
+      stop = true;
+    }
+    return stop;
+  };
+  Finished finished;
+  {
+    py::gil_scoped_release release;
+    std::lock_guard<std::mutex> lock(mutex_);
+    const size_t before = start_->window.messages().size();
+    finished.outcome = simulationRun(*start_, m, how);
+    if (finished.outcome.ok) {
+      finished.doc = simulationTableJson(*start_->errors);
+      // The CSV is the companion's, written by the one writer of simulation tables.
+      SimulationResult table;
+      table.run = simulationRunOf(m, *start_->errors);
+      table.cells = cellsOfErrors(*start_->errors);
+      if (!csvPath.empty()) finished.csv = simulationCsv(table);
+    }
+    const auto& all = start_->window.messages();
+    finished.messages.assign(all.begin() + static_cast<std::ptrdiff_t>(before), all.end());
+  }
+  if (raised) {
+    py::error_already_set error = *raised;
+    raised.reset();
+    throw error;
+  }
+  reportRun(finished.messages, finished.outcome);
+  if (!csvPath.empty()) {
+    std::string error;
+    if (!writeFileAtomically(csvPath, finished.csv, error)) {
+      PyErr_SetString(PyExc_OSError, ("csv: " + error).c_str());
+      throw py::error_already_set();
+    }
+  }
+  return toPython(finished.doc);
+}
+
+py::object alphabetArray(int64_t amplitude, int64_t count, int64_t length) {
+  AlphabetOptions o;
+  o.amplitude = amplitude;
+  o.count = count;
+  o.length = length;
+  checked(checkAlphabet, o);
+  StderrWindow window(nullptr);
+  OrderedJson doc;
+  RunOutcome outcome;
+  {
+    py::gil_scoped_release release;
+    outcome = alphabetRun(window, o, doc);
+  }
+  reportRun(window.messages(), outcome);
+  py::array_t<int16_t> samples({static_cast<py::ssize_t>(count), static_cast<py::ssize_t>(length)});
+  auto cells = samples.mutable_unchecked<2>();
+  const OrderedJson& etalons = doc.at("etalons");
+  for (size_t i = 0; i < etalons.size(); ++i) {
+    const OrderedJson& row = etalons[i].at("samples");
+    for (size_t j = 0; j < row.size(); ++j) cells(i, j) = row[j].get<int16_t>();
+  }
+  return std::move(samples);
+}

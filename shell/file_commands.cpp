@@ -1,0 +1,399 @@
+#include "shell/file_commands.h"
+
+#include <algorithm>
+#include <charconv>
+#include <new>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "display/app_state.h"
+#include "display/opened_files.h"
+#include "files/sample_scaling.h"
+#include "files/series_files.h"
+#include "files/series_writers.h"
+#include "files/user_data.h"
+#include "platform/dialog.h"
+#include "platform/window.h"
+#include "shell/command_dispatcher.h"
+#include "shell/command_ids.h"
+#include "shell/dialog_fields.h"
+#include "signal/pulse_bounds.h"
+#include "signal/series_header.h"
+#include "signal/task_codes.h"
+
+namespace {
+
+constexpr uint16_t kFileOptionsDialog = 130;
+constexpr uint32_t kWarning = kMbOk | kMbIconWarning;
+
+// What the options dialog gave.
+struct FileOptions {
+  SeriesReadOptions read;
+  std::optional<double> scale;
+};
+
+class FileOptionsProcedure : public DialogProcedure {
+ public:
+  explicit FileOptionsProcedure(FileOptions& options) : options_(options) {}
+  bool onInit(Dialog& dialog) override {
+    dialog.setItemText(1103, "0");
+    return true;
+  }
+  bool onCommand(Dialog& dialog, uint16_t id) override {
+    if (id == kIdOk) {
+      problem_.clear();
+      const std::string column = trimmed(dialog.itemText(1101, 200));
+      if (!column.empty()) {
+        const int64_t n = number(column);
+        if (n > 0)
+          options_.read.column = static_cast<size_t>(n);
+        else
+          options_.read.columnName = column;
+      }
+      options_.read.channel = optionalCount(dialog.itemText(1102), "Channel");
+      options_.read.from = optionalCount(dialog.itemText(1103), "Skip samples").value_or(0);
+      options_.read.count = optionalCount(dialog.itemText(1104), "Number of samples");
+      const std::string scale = trimmed(dialog.itemText(1105));
+      if (!scale.empty()) {
+        double v = 0;
+        const auto r = std::from_chars(scale.data(), scale.data() + scale.size(), v);
+        if (r.ec != std::errc() || r.ptr != scale.data() + scale.size())
+          problem_ = "Scale factor \"" + scale + "\" is not a number";
+        else
+          options_.scale = v;
+      }
+      dialog.endDialog(problem_.empty() ? 1 : 0);
+      return true;
+    }
+    if (id == kIdCancel) {
+      dialog.endDialog(0);
+      return true;
+    }
+    return false;
+  }
+  const std::string& problem() const { return problem_; }
+
+ private:
+  static std::string trimmed(std::string s) {
+    const size_t a = s.find_first_not_of(" \t");
+    if (a == std::string::npos) return {};
+    return s.substr(a, s.find_last_not_of(" \t") - a + 1);
+  }
+  // A whole non-negative number of at most 9 digits, or -1.
+  static int64_t number(const std::string& s) {
+    if (s.empty() || s.size() > 9 || s.find_first_not_of("0123456789") != std::string::npos) return -1;
+    return std::stoll(s);
+  }
+  std::optional<size_t> optionalCount(const std::string& text, const char* field) {
+    const std::string t = trimmed(text);
+    if (t.empty()) return std::nullopt;
+    const int64_t n = number(t);
+    if (n < 0 && problem_.empty()) problem_ = std::string(field) + " \"" + t + "\" is not a whole number";
+    return n < 0 ? std::nullopt : std::optional<size_t>(static_cast<size_t>(n));
+  }
+
+  FileOptions& options_;
+  std::string problem_;
+};
+
+// Asks for the options of a chosen file; false when the user cancels (or a field is bad, after
+// a message).
+bool askOptions(Window& window, FileOptions& options) {
+  FileOptionsProcedure procedure(options);
+  if (window.runDialog(kFileOptionsDialog, procedure) == 1) return true;
+  if (!procedure.problem().empty()) window.messageBox(procedure.problem(), " File Options ", kWarning);
+  return false;
+}
+
+const std::vector<std::pair<std::string, std::string>>& fileFilters() {
+  static const std::vector<std::pair<std::string, std::string>> kFilters = {
+      {"Series files (*.csv *.tsv *.txt *.dat *.wav *.flac *.aiff *.au *.npy *.json)",
+       "*.csv *.tsv *.txt *.dat *.wav *.flac *.aiff *.au *.npy *.json"},
+      {"All files (*)", "*"}};
+  return kFilters;
+}
+
+// Keeps the built-in alphabet, as it is before etalons are first opened, to be given back.
+void keepBuiltIn(AppState& state) {
+  OpenedFiles& b = state.opened;
+  if (!b.etalonsFile.empty() && !b.builtInRows.empty()) return;
+  b.builtInRows.assign(state.wEtalonsQuantity, {});
+  b.builtInLength = state.wImpulseSize;
+  for (uint16_t k = 0; k < state.wEtalonsQuantity && k < kAlphabetRecords; ++k) {
+    const PulseHeader& p = state.etalonAlphabet[k];
+    if (p.lpData != nullptr) b.builtInRows[k].assign(p.lpData, p.lpData + p.wSize);
+  }
+}
+
+// Writes n samples into an alphabet record, growing its storage when needed.
+bool setEtalon(Window& window, PulseHeader& pulse, const int16_t* samples, uint16_t n, uint16_t number) {
+  if (pulse.lpData == nullptr || pulse.wReservedSize < n) {
+    int16_t* grown = new (std::nothrow) int16_t[n];
+    if (grown == nullptr) {
+      window.messageBox("Не могу выделить память!", " Open etalons ", kWarning);
+      return false;
+    }
+    delete[] pulse.lpData;
+    pulse.lpData = grown;
+    pulse.wReservedSize = n;
+  }
+  std::copy(samples, samples + n, pulse.lpData);
+  pulse.wSize = n;
+  pulse.wNumber = number;
+  return true;
+}
+
+// Etalons 1..count from rows (row-major, length samples each), the built-in ones after them,
+// resampled when the length differs; wImpulseSize and the pulse bounds follow the length.
+bool installAlphabet(Window& window, AppState& state, const std::vector<int16_t>& rows, uint16_t count,
+                     uint16_t length) {
+  const std::vector<std::vector<int16_t>>& builtIn = state.opened.builtInRows;
+  std::vector<int16_t> resampled(length);
+  for (uint16_t k = 0; k < state.wEtalonsQuantity && k < kAlphabetRecords; ++k) {
+    const int16_t* source = nullptr;
+    if (k < count) {
+      source = rows.data() + size_t{k} * length;
+    } else if (k < builtIn.size() && !builtIn[k].empty()) {
+      if (builtIn[k].size() == length) {
+        source = builtIn[k].data();
+      } else {
+        resamplePulse(static_cast<int16_t>(builtIn[k].size()), builtIn[k].data(),
+                      static_cast<int16_t>(length), resampled.data());
+        source = resampled.data();
+      }
+    } else {
+      continue;
+    }
+    if (!setEtalon(window, state.etalonAlphabet[k], source, length, static_cast<uint16_t>(k + 1)))
+      return false;
+  }
+  state.wImpulseSize = length;
+  state.wMinPulses = minPulsesFor(state.dwSeriesSize, state.wImpulseSize, state.wTmax);
+  state.wMaxPulses = maxPulsesFor(state.dwSeriesSize, state.wImpulseSize, state.wTmin);
+  clampPulsesUsed(state);
+  return true;
+}
+
+// The scaling of the opened values: the series (when one is open) and the etalons (when
+// open) with one factor. Etalons alone take the factor mapping their peak to the amplitude.
+bool scaleOpened(AppState& state, const std::vector<double>& series, const std::string& seriesFile,
+                 const std::vector<std::vector<double>>& etalons, const std::string& etalonsFile,
+                 std::optional<double> scale, ScaledSamples& out, std::string& error,
+                 const SeriesValues* seriesPlaces = nullptr, const EtalonValues* etalonPlaces = nullptr) {
+  ScalingRequest r;
+  if (seriesPlaces != nullptr)
+    r.seriesPosition = [seriesPlaces](size_t i) { return seriesPlaces->position(i); };
+  if (etalonPlaces != nullptr)
+    r.etalonPosition = [etalonPlaces](size_t k, size_t i) { return etalonPlaces->position(k, i); };
+  std::vector<double> peaks;
+  if (!seriesFile.empty()) {
+    r.series = series;
+    r.source = seriesFile;
+  } else {
+    // Without a series of the user's the etalons' peak takes the place of the series' peak.
+    size_t length = 0;
+    double peak = 0;
+    for (const auto& row : etalons) {
+      length = std::max(length, row.size());
+      for (double v : row) peak = std::max(peak, v < 0 ? -v : v);
+    }
+    peaks.assign(std::max<size_t>(length, 1), 0.0);
+    peaks[0] = peak;
+    r.series = peaks;
+    r.source = etalonsFile;
+  }
+  for (const auto& row : etalons) r.etalons.emplace_back(row);
+  r.etalonSource = etalonsFile;
+  r.scale = scale;
+  r.amplitude = state.wAmplitude;
+  const uint16_t kept = static_cast<uint16_t>(etalons.size());
+  const std::vector<std::vector<int16_t>>& builtIn = state.opened.builtInRows;
+  const uint16_t builtInLength = builtIn.empty() ? state.wImpulseSize : state.opened.builtInLength;
+  if (etalons.empty() || etalons[0].size() == builtInLength) {
+    int32_t peak = 0;
+    for (size_t k = kept; k < builtIn.size(); ++k)
+      for (int16_t v : builtIn[k]) peak = std::max(peak, v < 0 ? -int32_t{v} : int32_t{v});
+    r.otherEtalonPeak =
+        builtIn.empty() ? alphabetPeak(state.etalonAlphabet, kept, state.wEtalonsQuantity) : peak;
+  }
+  r.segmentHint = "\"Skip samples\" and \"Number of samples\"";
+  return scaleSamples(r, out, error);
+}
+
+// Puts the samples into the series header with the current distances; false after a message.
+bool installSeries(Window& window, AppState& state, const std::vector<int16_t>& samples) {
+  const auto n = static_cast<uint32_t>(samples.size());
+  const uint16_t wMin = seriesMinPulses(n, state.wImpulseSize, state.wTmax);
+  const uint16_t wMax = maxPulsesFor(n, state.wImpulseSize, state.wTmin);
+  if (n < state.wImpulseSize || wMax < wMin) {
+    window.messageBox("The series of " + std::to_string(n) + " samples holds no admissible pulses of " +
+                          std::to_string(state.wImpulseSize) + " samples with Tmin " +
+                          std::to_string(state.wTmin) + " and Tmax " + std::to_string(state.wTmax),
+                      " Open series ", kWarning);
+    return false;
+  }
+  SeriesHeader* header = getCutOffSeriesHeader(window, state.wEtalonsQuantity, state.wImpulseSize,
+                                               state.wTmin, state.wTmax, n, state.lpCutOffSeriesHeader);
+  state.lpCutOffSeriesHeader = header;
+  if (header == nullptr) return false;
+  const uint16_t q = isUnknownNumberSeries(state.seriesType)
+                         ? uint16_t{0}
+                         : std::clamp<uint16_t>(state.wPulsesUsed, wMin, wMax);
+  if (q != 0) state.wPulsesUsed = q;
+  return setGivenSeries(window, samples.data(), n, state.wEtalonsQuantity, state.etalonAlphabet,
+                        state.wImpulseSize, state.wTmin, state.wTmax, q, header) == 1;
+}
+
+void showResult(Window& window, AppState& state) {
+  state.resultKind = 1;
+  state.repaintButtonColumn = 1;
+  runProcessingFrom(window, state, CM_PROCESS);
+}
+
+void openSeries(Window& window, AppState& state) {
+  OpenFileRequest request{"Open series", fileFilters()};
+  const std::optional<std::string> name = window.openFileName(request);
+  if (!name) return;
+  FileOptions options;
+  if (!askOptions(window, options)) return;
+  SeriesValues values;
+  std::string error;
+  ScaledSamples scaled;
+  if (!readSeriesFile(*name, options.read, values, error) ||
+      !scaleOpened(state, values.values, *name, state.opened.etalonValues, state.opened.etalonsFile,
+                   options.scale, scaled, error, &values)) {
+    window.messageBox(error, " Open series ", kWarning);
+    return;
+  }
+  // The etalons (rescaled with the series' factor) first, then the series.
+  if (scaled.etalonCount > 0 &&
+      !installAlphabet(window, state, scaled.etalons, static_cast<uint16_t>(scaled.etalonCount),
+                       static_cast<uint16_t>(scaled.etalonLength))) {
+    return;
+  }
+  if (!installSeries(window, state, scaled.series)) return;
+  OpenedFiles& o = state.opened;
+  o.seriesFile = *name;
+  o.samples = scaled.series;
+  o.values = values.values;
+  o.values.resize(scaled.series.size());
+  o.scale = options.scale;
+  o.factor = scaled.factor;
+  o.first = values.first;
+  showResult(window, state);
+}
+
+void openEtalons(Window& window, AppState& state) {
+  OpenFileRequest request{"Open etalons", fileFilters()};
+  const std::optional<std::string> name = window.openFileName(request);
+  if (!name) return;
+  FileOptions options;
+  if (!askOptions(window, options)) return;
+  EtalonValues values;
+  std::string error;
+  ScaledSamples scaled;
+  OpenedFiles& o = state.opened;
+  keepBuiltIn(state);
+  if (!readEtalonsFile(*name, values, error) ||
+      !scaleOpened(state, o.values, o.seriesFile, values.rows, *name, options.scale ? options.scale : o.scale,
+                   scaled, error, nullptr, &values)) {
+    window.messageBox(error, " Open etalons ", kWarning);
+    return;
+  }
+  const auto count = static_cast<uint16_t>(scaled.etalonCount);
+  const auto length = static_cast<uint16_t>(scaled.etalonLength);
+  if (!installAlphabet(window, state, scaled.etalons, count, length)) return;
+  o.etalonsFile = *name;
+  o.etalonValues = values.rows;
+  o.etalonCount = count;
+  o.etalonLength = length;
+  if (!o.seriesFile.empty()) {
+    o.samples = scaled.series;
+    o.factor = scaled.factor;
+    installSeries(window, state, o.samples);
+  }
+  state.viewState = 5;
+  state.repaintButtonColumn = 1;
+  window.invalidateAll(true);
+}
+
+void restoreAlphabet(Window& window, AppState& state) {
+  OpenedFiles& o = state.opened;
+  if (o.etalonsFile.empty()) return;
+  if (!installAlphabet(window, state, {}, 0, o.builtInLength)) return;
+  o.etalonsFile.clear();
+  o.etalonValues.clear();
+  o.etalonCount = o.etalonLength = 0;
+  if (!o.seriesFile.empty()) {
+    ScaledSamples scaled;
+    std::string error;
+    if (scaleOpened(state, o.values, o.seriesFile, {}, {}, o.scale, scaled, error)) {
+      o.samples = scaled.series;
+      o.factor = scaled.factor;
+      installSeries(window, state, o.samples);
+    }
+  }
+}
+
+void saveSeries(Window& window, AppState& state) {
+  const SeriesHeader* series = state.lpCutOffSeriesHeader;
+  if (series == nullptr || series->lpNoisyData == nullptr) return;
+  SaveFileRequest request;
+  request.title = "Save series as";
+  request.filters = {{"CSV Files (*.csv)", "*.csv"}, {"NumPy Files (*.npy)", "*.npy"}};
+  request.defaultExtension = "csv";
+  request.capacity = 4096;
+  const std::optional<std::string> name = window.saveFileName(request);
+  if (!name) return;
+  const size_t n = std::min(series->dwSeriesSize, series->dwReservedSize);
+  SampleTable table;
+  table.columns.emplace_back("lpPureData", std::vector<int16_t>(series->lpPureData, series->lpPureData + n));
+  table.columns.emplace_back("lpNoisyData",
+                             std::vector<int16_t>(series->lpNoisyData, series->lpNoisyData + n));
+  if (!state.opened.seriesFile.empty()) table.notes.emplace_back("file", state.opened.seriesFile);
+  const bool npy = name->size() > 4 && name->compare(name->size() - 4, 4, ".npy") == 0;
+  std::string error;
+  const bool written =
+      npy ? writeSampleTableNpy(*name, table, error) : writeSampleTableCsv(*name, table, error);
+  if (!written) window.messageBox(error, " Save series as ", kWarning);
+}
+
+}  // namespace
+
+bool prepareOpenedSeries(Window& window, AppState& state) {
+  const SeriesHeader* before = state.lpCutOffSeriesHeader;
+  std::vector<int16_t> noisy;
+  int16_t noise = 0;
+  if (before != nullptr && before->lpNoisyData != nullptr &&
+      before->dwSeriesSize == state.opened.samples.size()) {
+    noisy.assign(before->lpNoisyData, before->lpNoisyData + before->dwSeriesSize);
+    noise = before->wNoiseLevel;
+  }
+  if (!installSeries(window, state, state.opened.samples)) return false;
+  SeriesHeader* series = state.lpCutOffSeriesHeader;
+  if (noisy.size() == series->dwSeriesSize) {
+    std::copy(noisy.begin(), noisy.end(), series->lpNoisyData);
+    series->wNoiseLevel = noise;
+  }
+  return true;
+}
+
+bool runFileCommand(Window& window, AppState& state, uint16_t id) {
+  switch (id) {
+    case kMenuOpenSeries:
+      openSeries(window, state);
+      return true;
+    case kMenuOpenEtalons:
+      openEtalons(window, state);
+      return true;
+    case kMenuSaveSeries:
+      saveSeries(window, state);
+      return true;
+    case CM_RESTORE_ALPHABET:
+      restoreAlphabet(window, state);
+      return true;
+    default:
+      return false;
+  }
+}
