@@ -50,15 +50,17 @@ void commandStatisticalSimulation(Window& window, AppState& state) {
                       kMbOk | kMbIconWarning);
     return;
   }
-  state.lpRestErrorHeader =
-      getRestErrHeader(window, state.pulseSteps, state.noiseSteps, state.repeats, state.lpRestErrorHeader);
-  if (state.lpRestErrorHeader == nullptr) {
+  // The run fills tables of its own; they replace those of the last complete run only when
+  // the run completes, so that a cancelled or failed run never shows as a result.
+  RestErrHeader* run = getRestErrHeader(window, state.pulseSteps, state.noiseSteps, state.repeats, nullptr);
+  if (run == nullptr) {
     window.messageBox("Нет RestoreErrorHeader!", " About RestoreErrorHeader ", kMbOk);
     return;
   }
   if (initRestErrHeader(window, state.pulseSteps, state.wMinPulses, state.pulsesIncrement, state.noiseSteps,
-                        state.noiseInitialLevel, state.noiseIncrement, state.repeats, state.lpRestErrorHeader) == 0) {
+                        state.noiseInitialLevel, state.noiseIncrement, state.repeats, run) == 0) {
     window.messageBox("Ошибка initRestErrHeader!", " About RestoreErrorHeader ", kMbOk);
+    freeRestErrHeader(window, run);
     return;
   }
 
@@ -77,11 +79,17 @@ void commandStatisticalSimulation(Window& window, AppState& state) {
   };
   settings.stopRequested = [&] { return cancelled; };
   SimulationTimes times;
-  statCutoffTrawling(window, state.lpRestErrorHeader, state.wEtalonsQuantity, state.etalonAlphabet,
-                     state.requiredCount, state.requiredList, state.seriesType, state.effectiveTaskType,
+  statCutoffTrawling(window, run, state.wEtalonsQuantity, state.etalonAlphabet, state.requiredCount,
+                     state.requiredList, state.seriesType, state.effectiveTaskType,
                      static_cast<uint16_t>(state.makingLevelUsed), static_cast<uint16_t>(state.processingLevelUsed),
                      state.lpCutOffSeriesHeader, state.seeds, times, settings);
   window.endProgress();
+  if (run->ifComplete == 0) {
+    freeRestErrHeader(window, run);
+    return;
+  }
+  freeRestErrHeader(window, state.lpRestErrorHeader);
+  state.lpRestErrorHeader = run;
   state.simulationStartTime = static_cast<int64_t>(times.simulationStartTime);
   state.simulationEndTime = static_cast<int64_t>(times.simulationEndTime);
   commandShowStatisticalSimulation(window, state);

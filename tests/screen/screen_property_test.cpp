@@ -14,6 +14,7 @@
 
 #include "display/app_state.h"
 #include "display/internal_commands.h"
+#include "display/layout.h"
 #include "display/params_header.h"
 #include "platform/headless_window.h"
 #include "shell/command_ids.h"
@@ -45,6 +46,9 @@ void writePpm(const std::string& path, const Image& image) {
   out << "P6\n" << image.width << " " << image.height << "\n255\n";
   for (Color c : image.pixels) out << static_cast<char>(redOf(c)) << static_cast<char>(greenOf(c)) << static_cast<char>(blueOf(c));
 }
+
+// The near-white pen the parameter panel erases moved lines with.
+constexpr Color kErasingPen = rgb(250, 250, 250);
 
 enum class Button { kRestart, kNext, kExit, kSelectAll, kUnselectAll };
 
@@ -81,6 +85,7 @@ class Session {
 
   // Runs one random step and checks the screen; false once a check failed.
   bool step() {
+    const bool inParameterView = state_.viewState == 10;
     const int kind = pick(100);
     if (kind < 22)
       menuStep();
@@ -98,7 +103,7 @@ class Session {
       keyStep();
     if (!failure_.empty()) return false;
     if (window_.destroyed()) return false;
-    return screenMatchesRepaint();
+    return screenMatchesRepaint(inParameterView && state_.viewState == 10);
   }
 
  private:
@@ -113,7 +118,12 @@ class Session {
 
   // --- The checks -------------------------------------------------------------------------
 
-  bool screenMatchesRepaint() {
+  // The one exception: the parameter panel, redrawn in part during and after a drag, erases
+  // what moved by drawing it again with a near-white pen, which leaves that pen's traces on
+  // white and its gaps in the lines it crosses until the next full draw. Inside the view, a
+  // pixel may then differ from the full repaint where it shows that pen's colour.
+  bool screenMatchesRepaint(bool partialParameterRedraw) {
+    const Rect view = viewArea(state_.layout);
     const Image before = window_.clientImage();
     window_.invalidateAll(true);
     window_.pump();
@@ -127,6 +137,9 @@ class Session {
     for (int32_t y = 0; y < after.height; ++y)
       for (int32_t x = 0; x < after.width; ++x)
         if (before.at(x, y) != after.at(x, y)) {
+          if (partialParameterRedraw && before.at(x, y) == kErasingPen && x >= view.left && x < view.right &&
+              y >= view.top && y < view.bottom)
+            continue;
           ++differing;
           box = {std::min(box.left, x), std::min(box.top, y), std::max(box.right, x), std::max(box.bottom, y)};
         }
