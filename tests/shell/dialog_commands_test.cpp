@@ -239,7 +239,14 @@ TEST(StatisticalSimulationCommand, CancelledRunKeepsTheLastCompleteResult) {
   ASSERT_EQ(complete->ifComplete, 1);
   ASSERT_EQ(st.resultKind, 2);
   const int64_t started = st.simulationStartTime, ended = st.simulationEndTime;
-  const Image chart = f.s.window.clientImage();
+  const auto drawnChart = [&] {
+    Image image;
+    resizeImage(image, 1024, 768, kWhite);
+    Surface surface(image, fixedGlyphSource());
+    drawStatisticalChart(f.s.window, surface, st);
+    return image.pixels;
+  };
+  const std::vector<Color> chart = drawnChart();
 
   // The second run asks for 400 repeats and is cancelled at its second cell.
   f.s.window.queueDialog(DialogScript{105, {}}.type(1000, "200"));
@@ -255,10 +262,8 @@ TEST(StatisticalSimulationCommand, CancelledRunKeepsTheLastCompleteResult) {
   EXPECT_EQ(st.simulationStartTime, started);
   EXPECT_EQ(st.simulationEndTime, ended);
 
-  // A resize draws the chart of the complete run again, as it was.
-  f.s.window.resize(1024, 768);
-  f.s.window.pump();
-  EXPECT_TRUE(f.s.window.clientImage().pixels == chart.pixels);
+  // Any repaint draws the chart of the complete run, as it was.
+  EXPECT_TRUE(drawnChart() == chart);
 
   // " Show Statistical Simulation" still shows it.
   f.s.window.cancelProgressAt(0);
