@@ -74,7 +74,8 @@ void commandStatisticalSimulation(Window& window, AppState& state) {
   const std::string caption = " Statistical Simulation";
   window.showProgress(caption, "Statistical simulation: 0 cells done");
   settings.progress = [&](uint32_t done, uint32_t total) {
-    if (!window.showProgress(caption, formatText("Statistical simulation: %u of %u cells done", done, total)))
+    if (!window.showProgress(caption, formatText("Statistical simulation: %u of %u cells done", done, total), done,
+                             total))
       cancelled = true;
   };
   settings.stopRequested = [&] { return cancelled; };

@@ -178,6 +178,7 @@ TEST(StatisticalSimulationCommand, RunsTheGridAndShowsTheCharts) {
   EXPECT_GT(st.simulationStartTime, 0);
   ASSERT_FALSE(f.s.window.progressTexts().empty());
   EXPECT_EQ(f.s.window.progressTexts().back(), "Statistical simulation: 6 of 6 cells done");
+  EXPECT_EQ(f.s.window.progressBar(), (std::pair<uint32_t, uint32_t>{6, 6}));
   EXPECT_FALSE(f.s.window.progressOpen());
   EXPECT_EQ(f.s.window.dialogs().back().templateId, 113);
   EXPECT_EQ(st.resultKind, 2);
