@@ -87,6 +87,16 @@ void commandStatisticalSimulation(Window& window, AppState& state) {
   window.endProgress();
   if (run->ifComplete == 0) {
     freeRestErrHeader(window, run);
+    // The trials have replaced the series the result view was drawn from: the window shows
+    // the chart of the last complete run, or the alphabet when there is none.
+    if (state.lpRestErrorHeader != nullptr && state.lpRestErrorHeader->ifComplete != 0) {
+      state.resultKind = 2;
+      state.viewState = 6;
+    } else {
+      state.resultKind = 1;
+      state.viewState = 5;
+    }
+    window.invalidate(raisedWorkArea(state), true);
     return;
   }
   freeRestErrHeader(window, state.lpRestErrorHeader);

@@ -215,6 +215,7 @@ TEST(StatisticalSimulationCommand, CancelledRunIsIncompleteAndNotShown) {
   EXPECT_FALSE(f.s.window.progressOpen());
   EXPECT_EQ(f.s.window.dialogs().size(), 2u);  // no chart dialog
   EXPECT_EQ(st.resultKind, 1);
+  EXPECT_EQ(st.viewState, 5);  // nothing complete to show: the alphabet
   f.s.window.sendCommand(kCmShowStatisticalSimulation);
   EXPECT_EQ(f.s.window.dialogs().size(), 2u);
 
@@ -262,6 +263,9 @@ TEST(StatisticalSimulationCommand, CancelledRunKeepsTheLastCompleteResult) {
   EXPECT_EQ(st.lpRestErrorHeader->repeats, 4);
   EXPECT_EQ(st.simulationStartTime, started);
   EXPECT_EQ(st.simulationEndTime, ended);
+  // The window shows the chart of the complete run, not the result view of a trial series.
+  EXPECT_EQ(st.resultKind, 2);
+  EXPECT_EQ(st.viewState, 6);
 
   // Any repaint draws the chart of the complete run, as it was.
   EXPECT_TRUE(drawnChart() == chart);
