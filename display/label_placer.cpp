@@ -2,7 +2,8 @@
 
 bool LabelPlacer::place(const Rect& box) {
   for (const Rect& d : drawn_)
-    if (box.left <= d.right && d.left <= box.right && box.top <= d.bottom && d.top <= box.bottom) return false;
+    if (box.left <= d.right && d.left <= box.right && box.top <= d.bottom && d.top <= box.bottom)
+      return false;
   drawn_.push_back(box);
   return true;
 }

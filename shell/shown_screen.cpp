@@ -9,9 +9,13 @@
 
 namespace {
 
-void addRect(std::vector<int64_t>& out, const Rect& r) { out.insert(out.end(), {r.left, r.top, r.right, r.bottom}); }
+void addRect(std::vector<int64_t>& out, const Rect& r) {
+  out.insert(out.end(), {r.left, r.top, r.right, r.bottom});
+}
 
-bool drawsButtons(int32_t viewState) { return viewState == 5 || viewState == 6 || viewState == 9 || viewState == 10; }
+bool drawsButtons(int32_t viewState) {
+  return viewState == 5 || viewState == 6 || viewState == 9 || viewState == 10;
+}
 
 bool showsSelectAll(uint16_t effectiveTaskType) {
   return effectiveTaskType != 1 && effectiveTaskType != 36 && effectiveTaskType != 40;
@@ -50,10 +54,10 @@ ShownScreen shownScreen(const Window& window, const AppState& s) {
   // The view: which one, and the settings every view is drawn from that commands change
   // without a repaint of their own.
   std::vector<int64_t>& v = shown.view;
-  v.insert(v.end(), {s.viewState, s.resultKind, s.effectiveTaskType, s.taskType, s.seriesType, s.requiredCount,
-                     s.drawFrameGraphFields, s.drawShadedPulses, s.drawHighlightDetectedPulses,
-                     s.drawSpecialGraphSize, s.tuplesHighlightMode, s.subsetEmployment, s.subsetProceeding,
-                     s.chartKind});
+  v.insert(v.end(),
+           {s.viewState, s.resultKind, s.effectiveTaskType, s.taskType, s.seriesType, s.requiredCount,
+            s.drawFrameGraphFields, s.drawShadedPulses, s.drawHighlightDetectedPulses, s.drawSpecialGraphSize,
+            s.tuplesHighlightMode, s.subsetEmployment, s.subsetProceeding, s.chartKind});
   for (int32_t k = 0; k < kAlphabetRecords; ++k) v.push_back(s.etalonSelected[k]);
   v.push_back(reinterpret_cast<intptr_t>(s.lpRestErrorHeader));
   return shown;

@@ -17,6 +17,7 @@ TEST(LabelPlacer, LeavesOutLabelsThatWouldOverprint) {
 TEST(LabelPlacer, StackedLabelsKeepOnePerLine) {
   LabelPlacer column;
   int drawn = 0;
-  for (int32_t y : {200, 201, 205, 212, 213, 226, 240}) drawn += column.place(Rect{600, y, 620, y + 12}) ? 1 : 0;
+  for (int32_t y : {200, 201, 205, 212, 213, 226, 240})
+    drawn += column.place(Rect{600, y, 620, y + 12}) ? 1 : 0;
   EXPECT_EQ(drawn, 4);  // at 200, 213, 226 and 240
 }

@@ -17,7 +17,8 @@ struct IdleProcedure : DialogProcedure {
 };
 
 bool holds(const DialogControl& group, const DialogControl& c) {
-  return c.x >= group.x && c.y >= group.y && c.x + c.cx <= group.x + group.cx && c.y + c.cy <= group.y + group.cy;
+  return c.x >= group.x && c.y >= group.y && c.x + c.cx <= group.x + group.cx &&
+         c.y + c.cy <= group.y + group.cy;
 }
 
 }  // namespace
@@ -44,7 +45,8 @@ TEST(QtDialogLayout, ControlsInsideTheirGroupsAndCaptionsFullyVisible) {
       EXPECT_TRUE(inside.contains(w->geometry())) << id << " control " << c.id << " leaves the dialog";
       if (qobject_cast<const QAbstractButton*>(w) != nullptr && c.kind != ControlKind::kPushButton &&
           c.kind != ControlKind::kDefPushButton)
-        EXPECT_GE(w->width(), w->sizeHint().width()) << id << " \"" << c.text << "\" is cut: " << w->width() << " < " << w->sizeHint().width();
+        EXPECT_GE(w->width(), w->sizeHint().width())
+            << id << " \"" << c.text << "\" is cut: " << w->width() << " < " << w->sizeHint().width();
       for (const DialogControl& g : t.controls) {
         if (g.kind != ControlKind::kGroupBox || &g == &c || !holds(g, c)) continue;
         const QGroupBox* box = nullptr;
@@ -53,11 +55,13 @@ TEST(QtDialogLayout, ControlsInsideTheirGroupsAndCaptionsFullyVisible) {
         ASSERT_NE(box, nullptr) << g.text;
         // The frame: the box below its title line.
         const QRect frame = box->geometry().adjusted(0, box->fontMetrics().height(), 0, 0);
-        EXPECT_TRUE(frame.contains(w->geometry())) << id << " control " << c.id << " crosses the frame of \"" << g.text << "\"";
+        EXPECT_TRUE(frame.contains(w->geometry()))
+            << id << " control " << c.id << " crosses the frame of \"" << g.text << "\"";
       }
     }
     for (const QLabel* label : dialog.findChildren<QLabel*>())
       if (!label->wordWrap())
-        EXPECT_GE(label->width(), label->sizeHint().width()) << id << " \"" << label->text().toStdString() << "\" is cut";
+        EXPECT_GE(label->width(), label->sizeHint().width())
+            << id << " \"" << label->text().toStdString() << "\" is cut";
   }
 }

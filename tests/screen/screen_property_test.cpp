@@ -44,7 +44,8 @@ class RecordingWindow : public HeadlessWindow {
 void writePpm(const std::string& path, const Image& image) {
   std::ofstream out(path, std::ios::binary);
   out << "P6\n" << image.width << " " << image.height << "\n255\n";
-  for (Color c : image.pixels) out << static_cast<char>(redOf(c)) << static_cast<char>(greenOf(c)) << static_cast<char>(blueOf(c));
+  for (Color c : image.pixels)
+    out << static_cast<char>(redOf(c)) << static_cast<char>(greenOf(c)) << static_cast<char>(blueOf(c));
 }
 
 // The near-white pen the parameter panel erases moved lines with.
@@ -54,11 +55,16 @@ enum class Button { kRestart, kNext, kExit, kSelectAll, kUnselectAll };
 
 const char* buttonName(Button b) {
   switch (b) {
-    case Button::kRestart: return "Restart";
-    case Button::kNext: return "Next";
-    case Button::kExit: return "Exit";
-    case Button::kSelectAll: return "Select All";
-    default: return "Unselect All";
+    case Button::kRestart:
+      return "Restart";
+    case Button::kNext:
+      return "Next";
+    case Button::kExit:
+      return "Exit";
+    case Button::kSelectAll:
+      return "Select All";
+    default:
+      return "Unselect All";
   }
 }
 
@@ -110,7 +116,9 @@ class Session {
   int pick(int n) { return static_cast<int>(rng_() % static_cast<uint32_t>(n)); }
   bool chance(int percent) { return pick(100) < percent; }
   template <class T>
-  const T& oneOf(const std::vector<T>& v) { return v[static_cast<size_t>(pick(static_cast<int>(v.size())))]; }
+  const T& oneOf(const std::vector<T>& v) {
+    return v[static_cast<size_t>(pick(static_cast<int>(v.size())))];
+  }
 
   void fail(const std::string& what) {
     if (failure_.empty()) failure_ = what;
@@ -141,7 +149,8 @@ class Session {
               y >= view.top && y < view.bottom)
             continue;
           ++differing;
-          box = {std::min(box.left, x), std::min(box.top, y), std::max(box.right, x), std::max(box.bottom, y)};
+          box = {std::min(box.left, x), std::min(box.top, y), std::max(box.right, x),
+                 std::max(box.bottom, y)};
         }
     if (differing == 0) return true;
     if (const char* dump = std::getenv("DETECTION_SCREEN_DUMP"); dump != nullptr && failure_.empty()) {
@@ -151,8 +160,8 @@ class Session {
     std::ostringstream out;
     out << "screen differs from a full repaint in " << differing << " pixels within (" << box.left << ","
         << box.top << ")-(" << box.right << "," << box.bottom << "); view " << state_.viewState << ", task "
-        << state_.effectiveTaskType << ", series type " << state_.seriesType << ", client " << after.width << "x"
-        << after.height;
+        << state_.effectiveTaskType << ", series type " << state_.seriesType << ", client " << after.width
+        << "x" << after.height;
     fail(out.str());
     return false;
   }
@@ -175,10 +184,12 @@ class Session {
     for (int32_t top : {screen.height - 42, screen.height - 84, screen.height - 126, screen.height - 168}) {
       for (const auto& candidate : images) {
         const Image& img = *candidate.image;
-        bool same = left >= 0 && top >= 0 && left + img.width <= screen.width && top + img.height <= screen.height;
+        bool same =
+            left >= 0 && top >= 0 && left + img.width <= screen.width && top + img.height <= screen.height;
         for (int32_t y = 0; same && y < img.height; ++y)
           for (int32_t x = 0; same && x < img.width; ++x) same = screen.at(left + x, top + y) == img.at(x, y);
-        if (same) out.push_back({candidate.button, Rect{left, top, left + img.width - 1, top + img.height - 1}});
+        if (same)
+          out.push_back({candidate.button, Rect{left, top, left + img.width - 1, top + img.height - 1}});
       }
     }
     return out;
@@ -189,7 +200,8 @@ class Session {
   void note(const std::string& what) { log_.push_back(what); }
 
   // A dialog script: Cancel, or the typing given followed by OK.
-  DialogScript script(uint16_t id, std::vector<std::pair<uint16_t, std::string>> typing, int cancelPercent = 20) {
+  DialogScript script(uint16_t id, std::vector<std::pair<uint16_t, std::string>> typing,
+                      int cancelPercent = 20) {
     DialogScript s;
     s.templateId = id;
     if (chance(cancelPercent)) {
@@ -205,8 +217,9 @@ class Session {
   void queueSeriesDialogs(bool forSimulation) {
     std::vector<std::pair<uint16_t, std::string>> typing;
     if (chance(60)) {
-      typing.push_back({1000, forSimulation ? number({"200", "240"})
-                                            : number({"200", "600", "1200", "900", "0", "abc", "40000", "1000000"})});
+      typing.push_back({1000, forSimulation
+                                  ? number({"200", "240"})
+                                  : number({"200", "600", "1200", "900", "0", "abc", "40000", "1000000"})});
       typing.push_back({1001, number({"40", "30", "50", "0", "abc"})});
       typing.push_back({1003, number({"181", "120", "90", "10"})});
       if (chance(30)) typing.push_back({1004, number({"1", "3", "20", "25"})});
@@ -239,9 +252,9 @@ class Session {
 
   void menuStep() {
     static const std::vector<uint16_t> kItems = {
-        40002, 40001, 40031, 40016, 40017, 40018, 40018, 40018, 40019, 40020, 40021, 40022, 40012,
-        40015, 40023, 40024, 40025, 40026, 40005, 40006, 40007, 40027, 40008, 40009, 40010, 40011,
-        40028, 40032, 40029, 40030, 40014, 40033, 40003};
+        40002, 40001, 40031, 40016, 40017, 40018, 40018, 40018, 40019, 40020, 40021,
+        40022, 40012, 40015, 40023, 40024, 40025, 40026, 40005, 40006, 40007, 40027,
+        40008, 40009, 40010, 40011, 40028, 40032, 40029, 40030, 40014, 40033, 40003};
     const uint16_t id = oneOf(kItems);
     switch (id) {
       case 40001:
@@ -256,13 +269,10 @@ class Session {
       }
       case 40012: {
         queueSeriesDialogs(true);
-        std::vector<std::pair<uint16_t, std::string>> typing = {{1015, number({"3", "5"})},
-                                                                {1016, number({"5", "6"})},
-                                                                {1017, "1"},
-                                                                {1019, number({"0", "20"})},
-                                                                {1018, number({"1", "2"})},
-                                                                {1020, "10"},
-                                                                {1021, number({"1", "2"})}};
+        std::vector<std::pair<uint16_t, std::string>> typing = {
+            {1015, number({"3", "5"})},  {1016, number({"5", "6"})}, {1017, "1"},
+            {1019, number({"0", "20"})}, {1018, number({"1", "2"})}, {1020, "10"},
+            {1021, number({"1", "2"})}};
         window_.queueDialog(script(110, typing));
         queueChartDialog();
         if (chance(40)) window_.cancelProgressAt(window_.progressTexts().size() + 2);
@@ -283,7 +293,8 @@ class Session {
       case 40030: {
         DialogScript s;
         s.templateId = 112;
-        for (int k = pick(4); k > 0; --k) s.click(oneOf<uint16_t>({1025, 1026, 1027, 1044, 1024, 1023, 1043}));
+        for (int k = pick(4); k > 0; --k)
+          s.click(oneOf<uint16_t>({1025, 1026, 1027, 1044, 1024, 1023, 1043}));
         if (chance(20)) s.click(kIdCancel);
         window_.queueDialog(s);
         break;
@@ -304,17 +315,21 @@ class Session {
                   buttons.end());
     if (buttons.empty()) return emptyColumnStep();
     const DrawnButton target = oneOf(buttons);
-    const int32_t x = (target.rect.left + target.rect.right) / 2, y = (target.rect.top + target.rect.bottom) / 2;
-    note(std::string("click ") + buttonName(target.button) + " at " + std::to_string(x) + "," + std::to_string(y));
+    const int32_t x = (target.rect.left + target.rect.right) / 2,
+                  y = (target.rect.top + target.rect.bottom) / 2;
+    note(std::string("click ") + buttonName(target.button) + " at " + std::to_string(x) + "," +
+         std::to_string(y));
     uint16_t flagsBefore[kAlphabetRecords];
     std::copy(std::begin(state_.etalonSelected), std::end(state_.etalonSelected), flagsBefore);
     window_.sent.clear();
     window_.click(x, y);
     const uint16_t first = window_.sent.empty() ? 0 : window_.sent.front();
-    const bool flagsKept = std::equal(std::begin(state_.etalonSelected), std::end(state_.etalonSelected), flagsBefore);
+    const bool flagsKept =
+        std::equal(std::begin(state_.etalonSelected), std::end(state_.etalonSelected), flagsBefore);
     const int32_t n = std::min<int32_t>(state_.wEtalonsQuantity, kAlphabetRecords);
     auto allFlags = [&](uint16_t v) {
-      return std::all_of(state_.etalonSelected, state_.etalonSelected + n, [v](uint16_t f) { return f == v; });
+      return std::all_of(state_.etalonSelected, state_.etalonSelected + n,
+                         [v](uint16_t f) { return f == v; });
     };
     bool ok = false;
     switch (target.button) {
@@ -372,7 +387,8 @@ class Session {
     const Rect r = layout.choiceItemRect[p][pick(3)];
     const int32_t x = r.left + pick(std::max(1, r.right - r.left + 1));
     const int32_t y = r.top + pick(std::max(1, r.bottom - r.top + 1));
-    note("click choice panel " + std::to_string(p + 1) + " at " + std::to_string(x) + "," + std::to_string(y));
+    note("click choice panel " + std::to_string(p + 1) + " at " + std::to_string(x) + "," +
+         std::to_string(y));
     window_.click(x, y);
   }
 
@@ -394,8 +410,9 @@ class Session {
       case 9: {
         const int kind = pick(4);
         if (kind == 0 && state_.requiredCount > 0)
-          return clickIn(state_.usedEtalonCellRect[pick(std::min<int32_t>(state_.requiredCount, kMaxEtalonCells))],
-                         "a used etalon");
+          return clickIn(
+              state_.usedEtalonCellRect[pick(std::min<int32_t>(state_.requiredCount, kMaxEtalonCells))],
+              "a used etalon");
         if (kind == 1) return clickIn(state_.possibleSubsetBox, "the subset box");
         if (kind == 2 && state_.ButtonsWhileSelectedSubsetRect != nullptr && state_.subsetButtonCount > 0) {
           const int32_t b = pick(state_.subsetButtonCount);
@@ -477,9 +494,10 @@ class Session {
   std::string failure_;
 };
 
-// Sequences per run: sized for about a minute in the normal build; DETECTION_TEST_SCALE
-// multiplies it.
-constexpr int kSequences = 60;
+// Sequences per run: sized for about ten seconds in the normal build and a minute under the
+// sanitizers on a shared two-core machine; DETECTION_TEST_SCALE multiplies it (67 gives the
+// 2,010 sequences of a thorough run).
+constexpr int kSequences = 30;
 constexpr int kMaxSteps = 40;
 
 TEST(ScreenProperty, ScreenIsAlwaysAFullRepaintAndButtonsDoWhatTheyShow) {
@@ -490,9 +508,11 @@ TEST(ScreenProperty, ScreenIsAlwaysAFullRepaintAndButtonsDoWhatTheyShow) {
   // pictures of its first difference).
   const char* only = std::getenv("DETECTION_SCREEN_SEED");
   for (int seq = 0; seq < (only != nullptr ? 1 : sequences); ++seq) {
-    const uint32_t seed = only != nullptr ? static_cast<uint32_t>(std::atol(only)) : 1000u + static_cast<uint32_t>(seq);
+    const uint32_t seed =
+        only != nullptr ? static_cast<uint32_t>(std::atol(only)) : 1000u + static_cast<uint32_t>(seq);
     std::mt19937 sizes(seed);
-    Session session(seed, 800 + static_cast<int32_t>(sizes() % 600), 600 + static_cast<int32_t>(sizes() % 400));
+    Session session(seed, 800 + static_cast<int32_t>(sizes() % 600),
+                    600 + static_cast<int32_t>(sizes() % 400));
     ASSERT_TRUE(session.created());
     const int steps = 1 + static_cast<int>(sizes() % kMaxSteps);
     for (int k = 0; k < steps; ++k) {
