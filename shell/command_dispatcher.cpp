@@ -108,7 +108,7 @@ void redrawEtalonCells(Window& window, AppState& state) {
 void redrawSubsets(Window& window, AppState& state) {
   if (state.possibleSubsetArrayRect != nullptr)
     for (int32_t r = 0; r < state.reservedSubsetCapacity; ++r)
-      window.invalidate(state.possibleSubsetArrayRect[r][state.subsetCapacity], true);
+      window.invalidate(grownAround(state.possibleSubsetArrayRect[r][state.subsetCapacity], 2), true);
   window.invalidate(state.possibleSubsetBox, true);
 }
 

@@ -18,6 +18,16 @@ inline Rect grownRightBottom(Rect r, int32_t by = 1) {
   return r;
 }
 
+// `r` grown by `by` pixels on every side: a reserved-subset row with the highlight of its
+// entries, which reaches past the row's outline.
+inline Rect grownAround(Rect r, int32_t by) {
+  r.left -= by;
+  r.top -= by;
+  r.right += by;
+  r.bottom += by;
+  return r;
+}
+
 // The work area raised by 10 and grown by 2, covering the outline drawn one pixel right of
 // and below it.
 inline Rect raisedWorkArea(const AppState& state) { return viewArea(state.layout); }
