@@ -40,8 +40,10 @@ class MainWindow::EventScope {
   }
   ~EventScope() {
     --owner_.eventDepth_;
-    if (outermost_ && !owner_.destroyed_)
+    if (outermost_ && !owner_.destroyed_) {
       invalidateChangedParts(window_, owner_.state_, before_, shownScreen(window_, owner_.state_));
+      checkMenuItemsOfState(window_, owner_.state_);
+    }
   }
   EventScope(const EventScope&) = delete;
   EventScope& operator=(const EventScope&) = delete;

@@ -5,6 +5,7 @@
 #include "display/app_state.h"
 #include "display/paint.h"
 #include "platform/window.h"
+#include "shell/command_ids.h"
 #include "shell/repaint_areas.h"
 
 namespace {
@@ -69,4 +70,26 @@ void invalidateChangedParts(Window& window, const AppState& state, const ShownSc
   if (before.buttons != after.buttons) window.invalidate(buttonColumnArea(window.clientRect()), true);
   if (before.panels != after.panels) window.invalidate(choicePanelsArea(layout, window.clientRect()), true);
   if (before.view != after.view) window.invalidate(viewArea(layout), true);
+}
+
+void checkMenuItemsOfState(Window& window, const AppState& state) {
+  struct Item {
+    uint16_t id;
+    uint16_t value;
+  };
+  static constexpr Item kTasks[] = {
+      {kMenuDetection, 1}, {kMenuRecognition, 2}, {kMenuJointDetection, 4}, {kMenuSeriesProcessing, 64}};
+  static constexpr Item kSeries[] = {{kMenuFixedWhole, 1},   {kMenuUnfixedWhole, 4},
+                                     {kMenuFixedCutOff, 2},  {kMenuUnfixedCutOff, 8},
+                                     {kMenuFixedTuples, 36}, {kMenuUnfixedTuples, 40}};
+  const uint16_t series = state.seriesType == 16 ? 1 : state.seriesType == 32 ? 4 : state.seriesType;
+  const auto mark = [&window](const auto& items, uint16_t value) {
+    bool known = false;
+    for (const Item& i : items) known = known || i.value == value;
+    if (!known) return;
+    for (const Item& i : items)
+      if (window.isMenuItemChecked(i.id) != (i.value == value)) window.checkMenuItem(i.id, i.value == value);
+  };
+  mark(kTasks, state.taskType);
+  mark(kSeries, series);
 }

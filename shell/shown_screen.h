@@ -22,3 +22,8 @@ ShownScreen shownScreen(const Window& window, const AppState& state);
 // so that a control drawn is always the one a click there reaches.
 void invalidateChangedParts(Window& window, const AppState& state, const ShownScreen& before,
                             const ShownScreen& after);
+
+// Checks the menu items of the task type and the series type in use (16 and 32, the types of
+// a user-edited sequence, show as 1 and 4) and unchecks the others of their groups, so that
+// the check marks show the state after commands that change a type without its menu item.
+void checkMenuItemsOfState(Window& window, const AppState& state);
