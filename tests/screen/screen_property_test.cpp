@@ -494,10 +494,10 @@ class Session {
   std::string failure_;
 };
 
-// Sequences per run: sized for about ten seconds in the normal build and a minute under the
-// sanitizers on a shared two-core machine; DETECTION_TEST_SCALE multiplies it (67 gives the
-// 2,010 sequences of a thorough run).
-constexpr int kSequences = 30;
+// Sequences per run: about five seconds in the normal build and under a minute under the
+// sanitizers; DETECTION_TEST_SCALE multiplies it (34 gives the 2,040 sequences of a thorough
+// run).
+constexpr int kSequences = 60;
 constexpr int kMaxSteps = 40;
 
 TEST(ScreenProperty, ScreenIsAlwaysAFullRepaintAndButtonsDoWhatTheyShow) {
