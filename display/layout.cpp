@@ -78,3 +78,8 @@ void choiceItemRects(const Rect& panel, int32_t lineHeight, int32_t count, Rect*
     y += lineHeight + (lineHeight >> 1);
   }
 }
+
+Rect viewArea(const ScreenLayout& layout) {
+  const Rect& w = layout.workArea;
+  return Rect{w.left, w.top - 10, w.right + 2, w.bottom + 2};
+}

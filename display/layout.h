@@ -52,6 +52,11 @@ void computeScreenLayout(ScreenLayout& layout, const Rect& client, int32_t lineH
                          int32_t etalonsQuantity, uint16_t effectiveTaskType,
                          uint16_t seriesType);
 
+// Where a view draws: the work area with the caption of its frame above it (10 pixels) and
+// its outline one pixel right of and below it; exclusive right and bottom edges. Views are
+// clipped to it, and a repaint of the view invalidates it.
+Rect viewArea(const ScreenLayout& layout);
+
 // The hit rectangles of the entries of a choice panel, as drawChoicePanel places them.
 void choiceItemRects(const Rect& panel, int32_t lineHeight, int32_t count, Rect* items);
 

@@ -103,7 +103,8 @@ bool alphabetPress(Window& window, AppState& s, int32_t x, int32_t y) {
 // Restart, Next, Exit and select-all as the result view and the subset view handle them.
 bool buttonColumnPress(Window& window, AppState& s, int32_t x, int32_t y) {
   const ScreenLayout& layout = s.layout;
-  if (layout.restartButtonRect.contains(x, y)) {
+  // Restart is drawn in the result view only; elsewhere its place is empty and takes no click.
+  if (s.viewState == 6 && layout.restartButtonRect.contains(x, y)) {
     if (!s.opened.etalonsFile.empty()) window.sendCommand(CM_RESTORE_ALPHABET);  // the built-in alphabet again
     if (isTupleSeries(s)) {
       enterSubsetView(window, s);

@@ -48,6 +48,13 @@ int drawChoicePanel(Window& window, Surface& surface, int32_t lineHeight, const 
   return 1;
 }
 
+ScreenLayout layoutForClient(const Window& window, const AppState& state) {
+  ScreenLayout layout = state.layout;
+  computeScreenLayout(layout, window.clientRect(), state.layout.lineHeight, state.wEtalonsQuantity,
+                      state.effectiveTaskType, state.seriesType);
+  return layout;
+}
+
 static bool showsSelectAll(uint16_t effectiveTaskType) {
   return effectiveTaskType != 1 && effectiveTaskType != 36 && effectiveTaskType != 40;
 }
@@ -73,9 +80,19 @@ void paintMainWindow(Window& window, Surface& surface, AppState& state, const Bu
   computeScreenLayout(layout, window.clientRect(), metrics.height + metrics.externalLeading - 1,
                       state.wEtalonsQuantity, state.effectiveTaskType, state.seriesType);
 
+  // A view stays inside its area, so that repainting the area repaints all of it.
+  const Region paintClip = surface.clip();
+  Region viewClip = paintClip;
+  if (viewClip.empty()) viewClip.add(window.clientRect());
+  viewClip.intersect(viewArea(layout));
+  if (viewClip.empty()) viewClip.add(Rect{-2, -2, -1, -1});  // nothing of the view is to be painted
+  surface.setClip(viewClip);
+  const auto buttonsClip = [&] { surface.setClip(paintClip); };
+
   switch (state.viewState) {
     case 5:
       drawAlphabetView(window, surface, state);
+      buttonsClip();
       drawButtons(surface, state, bitmaps, false);
       break;
     case 6:
@@ -89,6 +106,7 @@ void paintMainWindow(Window& window, Surface& surface, AppState& state, const Bu
                          state.lpCutOffSeriesHeader);
         state.typeDetails = 0;
       }
+      buttonsClip();
       drawButtons(surface, state, bitmaps, true);
       break;
     case 9:
@@ -100,15 +118,18 @@ void paintMainWindow(Window& window, Surface& surface, AppState& state, const Bu
           drawSubsetPanel(window, surface, state, state.requiredCount, state.requiredList,
                           state.lpCutOffSeriesHeader);
       }
+      buttonsClip();
       drawButtons(surface, state, bitmaps, false);
       break;
     case 10:
       drawParameterPanel(window, surface, layout, state.lpParamsHeader, state.lpCutOffSeriesHeader);
+      buttonsClip();
       drawButtons(surface, state, bitmaps, false);
       break;
     default:
       break;
   }
+  surface.setClip(paintClip);
 
   drawChoicePanel(window, surface, layout.lineHeight, layout.choicePanel[0], layout.choiceItemRect[0],
                   " series length: ", state.seriesSizeChoice.count, state.seriesSizeChoice.values,

@@ -2,6 +2,7 @@
 #include <cstdint>
 
 #include "platform/geometry.h"
+#include "display/layout.h"
 #include "platform/image.h"
 
 class Window;
@@ -28,6 +29,10 @@ void paintMainWindow(Window& window, Surface& surface, AppState& state, const Bu
 // entry). Records the entries' hit rectangles in items[0 .. count-1]. Returns 1.
 int drawChoicePanel(Window& window, Surface& surface, int32_t lineHeight, const Rect& panel, Rect* items,
                     const char* title, int32_t count, const int32_t* values, int32_t selected, int32_t current);
+
+// The layout a paint of `state` would compute for the window's current client rectangle,
+// with the line height of the last paint.
+ScreenLayout layoutForClient(const Window& window, const AppState& state);
 
 // Whether the select-all button shows Select All (1) rather than Unselect All (0): at most
 // half of the etalons are selected.

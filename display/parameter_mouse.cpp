@@ -4,6 +4,7 @@
 #include <string>
 
 #include "display/app_state.h"
+#include "display/gap_checks.h"
 #include "display/internal_commands.h"
 #include "display/mouse_press.h"
 #include "display/params_header.h"
@@ -52,10 +53,12 @@ void followDrag(Window& window, ParamsHeader& p, int32_t x, int32_t y) {
   if (p.dragLastStart) p.lastStartMin = positionAt(p, y);
   if (p.dragTmin) {
     const int32_t v = tminFromPoint(window, x, y, p);
-    if (tminAdmissible(window, v, p))
+    if (tminAdmissible(window, v, p)) {
       p.tmin = v;
-    else
+      window.setEditText(kTminEditId, std::to_string(v));  // the field shows what OK applies
+    } else {
       p.dragTmin = 0;
+    }
   }
   if (p.dragTmax) {
     const int32_t v = tmaxFromPoint(window, x, y, p);
@@ -95,7 +98,13 @@ bool parameterPanelPress(Window& window, AppState& s, int32_t x, int32_t y) {
     return true;
   }
   if (p.okButton.contains(x, y)) {
-    s.wTmin = typedGap(window.editText(kTminEditId, 100));
+    const uint16_t typed = typedGap(window.editText(kTminEditId, 100));
+    // A Tmin the series dialog would refuse is refused here with its words: the panel stays.
+    if (const std::string refusal = minimalGapRefusal(typed, s.wTmax); !refusal.empty()) {
+      window.messageBox(refusal, kSeriesParametersCaption, kMbOk | kMbIconWarning);
+      return true;
+    }
+    s.wTmin = typed;
     releaseParameterPointer(window, s);
     window.moveEditControl(kTminEditId, 0, 1000, 0, 0);
     s.repaintButtonColumn = 1;

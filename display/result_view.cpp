@@ -36,7 +36,8 @@ int32_t shownAmplitude(int16_t amplitude, int16_t noiseLevel) {
   return a;
 }
 
-const char* orNull(const char* text) { return text != nullptr ? text : "(null)"; }
+// A description the record lacks prints as nothing.
+const char* orNothing(const char* text) { return text != nullptr ? text : ""; }
 
 // One pulse of a list: " %d" or "  %d" position, its letter, the kept part for the cut-off types.
 std::string pulseEntry(const char* positionFormat, int32_t position, bool letter, int32_t etalon, bool cutOff,
@@ -110,7 +111,7 @@ bool resultShowsLetters(const ChainsHeader* chains, const SeriesHeader& series) 
 std::vector<std::string> resultHeaderLines(const ChainsHeader* chains, const SeriesHeader& series, int16_t amplitude) {
   std::vector<std::string> lines;
   if (stamped(chains))
-    lines.push_back(formatText(" %s for series with %s ", orNull(chains->taskName), orNull(chains->seriesTypeName)));
+    lines.push_back(formatText(" %s for series with %s ", orNothing(chains->taskName), orNothing(chains->seriesTypeName)));
 
   double pureEnergy = 0, noiseEnergy = 0, pulseNoiseEnergy = 0;
   if (series.lpPureData != nullptr && series.lpNoisyData != nullptr) {

@@ -1,5 +1,7 @@
 #include "display/series_strips.h"
 
+#include "display/label_placer.h"
+
 #include <string>
 
 #include "display/plot_mapping.h"
@@ -97,11 +99,14 @@ int drawPulseLabels(Window& window, Surface& surface, const Rect& strip, uint16_
   const int16_t* begins = detected ? series.lpRestoredCutBegin : series.lpCutBegin;
   const int16_t* ends = detected ? series.lpRestoredCutEnd : series.lpCutEnd;
   const StripMap map(strip, series.dwSeriesSize, 1);
+  LabelPlacer labels;
   for (int32_t i = 0; i < count; ++i) {
     std::string label = formatText("%d", positions[i]);
     if (letters) label += etalonLetter(etalons[i]);
     if (cutOffType(seriesType)) label += formatText("[%d..%d] ", begins[i], ends[i]);
-    surface.textOut(map.x(positions[i]) - 5, strip.bottom - 1, label);
+    const int32_t x = map.x(positions[i]) - 5, y = strip.bottom - 1;
+    const Size size = surface.textExtent(label);
+    if (labels.place(Rect{x, y, x + size.cx - 1, y + size.cy - 1})) surface.textOut(x, y, label);
   }
   return 1;
 }

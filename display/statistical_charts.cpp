@@ -1,5 +1,7 @@
 #include "display/statistical_charts.h"
 
+#include "display/label_placer.h"
+
 #include <algorithm>
 #include <cmath>
 #include <new>
@@ -294,9 +296,13 @@ int drawDetectionCurves(Window& window, Surface& surface, const ChartGeometry& g
     PlotClip clip(surface, geometry);
     for (const auto& curve : curves.curves) drawCurve(surface, geometry, curve, true);
   }
+  LabelPlacer placed;
   for (size_t m = 0; m < curves.curves.size() && m < curves.labels.size(); ++m) {
     const Point end = curveEnd(geometry, curves.curves[m]);
-    surface.textOut(end.x + 5, end.y - lineHeight / 2, std::to_string(curves.labels[m]));
+    const std::string label = std::to_string(curves.labels[m]);
+    const int32_t x = end.x + 5, y = end.y - lineHeight / 2;
+    const Size size = surface.textExtent(label);
+    if (placed.place(Rect{x, y, x + size.cx - 1, y + size.cy - 1})) surface.textOut(x, y, label);
   }
   return 1;
 }

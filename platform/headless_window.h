@@ -90,9 +90,11 @@ class HeadlessWindow : public Window {
   Rect clientRect() const override { return {0, 0, image_.width, image_.height}; }
   const Image& clientImage() const override { return image_; }
   bool loadBitmap(uint16_t id, Image& out) override;
-  bool showProgress(const std::string& caption, const std::string& text) override {
+  bool showProgress(const std::string& caption, const std::string& text, uint32_t done = 0,
+                    uint32_t total = 0) override {
     progressCaption_ = caption;
     progressTexts_.push_back(text);
+    progressBar_ = {done, total};
     progressOpen_ = true;
     return cancelProgressAt_ == 0 || progressTexts_.size() < cancelProgressAt_;
   }
@@ -120,6 +122,8 @@ class HeadlessWindow : public Window {
   const std::string& progressCaption() const { return progressCaption_; }
   const std::vector<std::string>& progressTexts() const { return progressTexts_; }
   bool progressOpen() const { return progressOpen_; }
+  // The bar of the last update: cells done and total (0 total: no bar).
+  std::pair<uint32_t, uint32_t> progressBar() const { return progressBar_; }
   const EditControl& editControl() const { return edit_; }
   CursorShape cursor() const { return cursor_; }
   const Region& pendingRegion() const { return pending_.region; }
@@ -167,5 +171,6 @@ class HeadlessWindow : public Window {
   std::string progressCaption_;
   std::vector<std::string> progressTexts_;
   bool progressOpen_ = false;
+  std::pair<uint32_t, uint32_t> progressBar_{0, 0};
   size_t cancelProgressAt_ = 0;
 };

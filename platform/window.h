@@ -103,8 +103,14 @@ class Window {
   virtual const Image& clientImage() const { static const Image kNone; return kNone; }
   // A progress box over the window for a long operation run inside a command: the first call
   // shows it with `caption`, every call shows `text` (and lets the box answer its Cancel
-  // button). Gives false once the user pressed Cancel. endProgress() removes the box.
-  virtual bool showProgress(const std::string& caption, const std::string& text) { (void)caption, (void)text; return true; }
+  // button); with a `total`, a bar `done` of `total` long and the time left, estimated from the
+  // time since the first call. Gives false once the user pressed Cancel. endProgress() removes
+  // the box.
+  virtual bool showProgress(const std::string& caption, const std::string& text, uint32_t done = 0,
+                            uint32_t total = 0) {
+    (void)caption, (void)text, (void)done, (void)total;
+    return true;
+  }
   virtual void endProgress() {}
   // Decodes bitmap resource `id` into `out`; false when it cannot be loaded.
   virtual bool loadBitmap(uint16_t id, Image& out) { (void)id, (void)out; return false; }

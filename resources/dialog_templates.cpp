@@ -76,15 +76,15 @@ std::vector<DialogTemplate> makeTemplates() {
         ok(60, 88), cancel(130, 88)}});
   all.push_back({111,
                  "Subset settings",
-                 223,
+                 235,
                  113,
                  8,
                  {group(" Subset employment ", 7, 7, 92, 80), radio(1015, "Single random ", 14, 19, 82),
                   radio(1016, "Single fixed", 14, 31, 82), radio(1017, "Multiple random", 14, 43, 82),
                   radio(1018, "Complete ", 14, 55, 82), radio(1019, "Shifted complete", 14, 67, 82),
                   disabled(label("Subset init position", 104, 60, 110)), disabled(edit(1020, 104, 71, 50)),
-                  group(" Subset proceeding ", 104, 7, 115, 45), radio(1021, "Complete ", 110, 19, 106),
-                  radio(1022, "Probably shifted complete", 110, 33, 108), ok(50, 94), cancel(120, 94)}});
+                  group(" Subset proceeding ", 104, 7, 125, 45), radio(1021, "Complete ", 110, 19, 116),
+                  radio(1022, "Probably shifted complete", 110, 33, 116), ok(50, 94), cancel(120, 94)}});
   all.push_back(
       {112,
        "Drawing settings",
@@ -99,24 +99,24 @@ std::vector<DialogTemplate> makeTemplates() {
   all.push_back({113,
                  " Show Statistical Simulation parameters",
                  190,
-                 91,
+                 97,
                  8,
                  {group(" Handling case ", 7, 7, 85, 38), radio(1028, "restoring error", 13, 18, 75),
                   radio(1029, "detection error", 13, 30, 75), group(" View case ", 98, 7, 85, 38),
                   radio(1030, "componentwise", 104, 18, 75), radio(1031, "summary view", 104, 30, 75),
-                  group(" Upper bound case ", 7, 48, 176, 22), check(1032, "fixed upper bound", 13, 58, 80),
-                  label("upper bound", 96, 59, 48), edit(1033, 146, 57, 34), ok(40, 74), cancel(100, 74)}});
+                  group(" Upper bound case ", 7, 48, 176, 26), check(1032, "fixed upper bound", 13, 60, 84),
+                  label("upper bound", 99, 61, 48), edit(1033, 148, 59, 32), ok(40, 80), cancel(100, 80)}});
   all.push_back({114,
                  "Show Statistical Simulation",
                  186,
-                 113,
+                 117,
                  8,
-                 {group(" Handling case ", 7, 7, 85, 50), radio(1028, "restoring error", 13, 18, 75),
-                  radio(1029, "detection error", 13, 30, 75), radio(1034, "recognition error", 13, 42, 75),
+                 {group(" Handling case ", 7, 7, 85, 50), radio(1028, "restoring error", 13, 18, 78),
+                  radio(1029, "detection error", 13, 30, 78), radio(1034, "recognition error", 13, 42, 78),
                   group(" View case ", 96, 7, 83, 38), radio(1030, "componentwise", 102, 18, 75),
                   radio(1031, "summary view", 102, 30, 75), check(1042, "bounds incl.", 102, 47, 75),
-                  group(" Upper bound case ", 7, 62, 172, 24), check(1032, "fixed upper bound", 13, 73, 80),
-                  label("upper bound", 95, 74, 48), edit(1033, 145, 72, 32), ok(35, 94), cancel(100, 94)}});
+                  group(" Upper bound case ", 7, 62, 172, 28), check(1032, "fixed upper bound", 13, 75, 84),
+                  label("upper bound", 99, 76, 48), edit(1033, 148, 74, 29), ok(35, 98), cancel(100, 98)}});
   // Options of a series or etalon file chosen by "Open series..." or "Open etalons...".
   all.push_back({130,
                  "File Options",

@@ -88,7 +88,7 @@ bool etalonCellArea(const AppState& state, int32_t number, Rect& area) {
 }
 
 void redrawWorkAreaAndButtons(Window& window, AppState& state) {
-  window.invalidate(raisedBy10(state.layout.workArea), true);
+  window.invalidate(raisedWorkArea(state), true);
   if (state.effectiveTaskType != 1) window.invalidate(state.layout.selectAllButtonRect, true);
   if (state.repaintButtonColumn == 1) {
     window.invalidate(grownRightBottom(state.layout.buttonColumnRect), true);
@@ -109,7 +109,7 @@ void redrawEtalonCells(Window& window, AppState& state) {
 void redrawSubsets(Window& window, AppState& state) {
   if (state.possibleSubsetArrayRect != nullptr)
     for (int32_t r = 0; r < state.reservedSubsetCapacity; ++r)
-      window.invalidate(state.possibleSubsetArrayRect[r][state.subsetCapacity], true);
+      window.invalidate(grownAround(state.possibleSubsetArrayRect[r][state.subsetCapacity], 2), true);
   window.invalidate(state.possibleSubsetBox, true);
 }
 
@@ -188,10 +188,10 @@ void dispatchCommand(Window& window, AppState& state, uint16_t id) {
       applyChoices(window, state);
       return;
     case CM_REDRAW_WORK_AREA:
-      window.invalidate(raisedBy10(state.layout.workArea), true);
+      window.invalidate(raisedWorkArea(state), true);
       return;
     case CM_REDRAW_WORK_AREA_NO_ERASE:
-      window.invalidate(raisedBy10(state.layout.workArea), false);
+      window.invalidate(raisedWorkArea(state), false);
       return;
     case CM_REDRAW_WORK_AREA_AND_BUTTONS:
       redrawWorkAreaAndButtons(window, state);

@@ -148,6 +148,8 @@ void commandSubsetSettings(Window& window, AppState& state) {
                                         state.reservedSubsetCapacity, state.subsetCapacity, state.selectedSubsetRow,
                                         state.subsetEmployment, state.subsetInitPosition, state.lpCutOffSeriesHeader);
   }
+  // The series now holds other subsets, which the result view shows.
+  window.invalidate(raisedWorkArea(state), true);
 }
 
 void commandDrawingSettings(Window& window, AppState& state) { runDrawingSettingsDialog(window, state); }

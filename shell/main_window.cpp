@@ -11,6 +11,7 @@
 #include "processing/chains_header.h"
 #include "shell/command_dispatcher.h"
 #include "shell/command_ids.h"
+#include "shell/shown_screen.h"
 #include "signal/pulse_bounds.h"
 #include "signal/required_list.h"
 #include "signal/series_header.h"
@@ -29,8 +30,34 @@ uint16_t* filledSequence(uint16_t count, int32_t etalon) {
 
 }  // namespace
 
+class MainWindow::EventScope {
+ public:
+  EventScope(MainWindow& owner, Window& window) : owner_(owner), window_(window) {
+    if (owner_.eventDepth_++ == 0 && window_.clientRect().right > 0) {
+      outermost_ = true;
+      before_ = shownScreen(window_, owner_.state_);
+    }
+  }
+  ~EventScope() {
+    --owner_.eventDepth_;
+    if (outermost_ && !owner_.destroyed_) {
+      invalidateChangedParts(window_, owner_.state_, before_, shownScreen(window_, owner_.state_));
+      checkMenuItemsOfState(window_, owner_.state_);
+    }
+  }
+  EventScope(const EventScope&) = delete;
+  EventScope& operator=(const EventScope&) = delete;
+
+ private:
+  MainWindow& owner_;
+  Window& window_;
+  bool outermost_ = false;
+  ShownScreen before_;
+};
+
 bool MainWindow::onCreate(Window& window) {
   AppState& s = state_;
+  destroyed_ = false;
   struct BitmapSlot {
     uint16_t id;
     Image* image;
@@ -134,6 +161,7 @@ bool MainWindow::onCreate(Window& window) {
 
 void MainWindow::onDestroy(Window& window) {
   AppState& s = state_;
+  destroyed_ = true;
   bitmaps_ = ButtonBitmaps{};
   freePulses(s.etalonAlphabet, kAlphabetRecords);
   freeRequiredList(s.requiredList);
@@ -161,21 +189,27 @@ void MainWindow::onPaint(Window& window, Surface& surface, const Region& invalid
   paintMainWindow(window, surface, state_, bitmaps_);
 }
 
-void MainWindow::onCommand(Window& window, uint16_t id) { dispatchCommand(window, state_, id); }
+void MainWindow::onCommand(Window& window, uint16_t id) {
+  EventScope scope(*this, window);
+  dispatchCommand(window, state_, id);
+}
 
 void MainWindow::onKeyDown(Window& window, uint32_t key) {
   if (key == 0 || key == 1) window.invalidateAll(true);
 }
 
 void MainWindow::onMouseMove(Window& window, int16_t x, int16_t y, uint32_t keys) {
+  EventScope scope(*this, window);
   mouseMove(window, state_, x, y, keys);
 }
 
 void MainWindow::onLButtonDown(Window& window, bool doubleClick, int16_t x, int16_t y, uint32_t keys) {
   (void)keys;
+  EventScope scope(*this, window);
   mousePress(window, state_, doubleClick ? 1 : 0, x, y);
 }
 
 void MainWindow::onLButtonUp(Window& window, int16_t x, int16_t y, uint32_t keys) {
+  EventScope scope(*this, window);
   mouseRelease(window, state_, x, y, keys);
 }

@@ -30,6 +30,12 @@ class MainWindow : public WindowProcedure {
   const ButtonBitmaps& bitmaps() const { return bitmaps_; }
 
  private:
+  // Brackets every message from outside: when the outermost one ends, the parts of the
+  // screen whose content the message changed are invalidated.
+  class EventScope;
+
+  int eventDepth_ = 0;
+  bool destroyed_ = false;
   AppState& state_;
   ButtonBitmaps bitmaps_;
 };

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "display/app_state.h"
+#include "display/gap_checks.h"
 #include "platform/dialog.h"
 #include "platform/window.h"
 #include "shell/dialog_fields.h"
@@ -97,14 +98,10 @@ class CreateSeriesProcedure : public AcceptingProcedure {
  private:
   bool acceptable(uint32_t size, uint16_t tmin, uint16_t tmax, int32_t making, int32_t processing,
                   int32_t etalon) {
-    const std::string caption = "Create Series";
+    const std::string caption = kSeriesParametersCaption;
     const uint32_t impulse = state_.wImpulseSize;
-    if (tmin == 0) {
-      refuse(window_, "Минимальный интервал должен быть больше 0!", caption);
-      return false;
-    }
-    if (tmax < tmin) {
-      refuse(window_, "Максимальный интервал не может быть меньше минимального!", caption);
+    if (const std::string gap = minimalGapRefusal(tmin, tmax); !gap.empty()) {
+      refuse(window_, gap, caption);
       return false;
     }
     if (size < impulse || size > kMaxDialogSeriesSize) {

@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
 
+#include "processing/working_limits.h"
+
 class Window;
 struct AppState;
 
@@ -39,5 +41,5 @@ int runDrawingSettingsDialog(Window& window, AppState& state);
 // handling case, view case and the fixed upper bound of the charts.
 int runChartSettingsDialog(Window& window, AppState& state, bool recognition);
 
-// Longest series dialog 105 accepts.
-constexpr uint32_t kMaxDialogSeriesSize = 1000000;
+// Longest series dialog 105 accepts: the longest the solvers can process.
+constexpr uint32_t kMaxDialogSeriesSize = kMaxSolverSeriesSize;

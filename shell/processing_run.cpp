@@ -144,7 +144,7 @@ bool process(Window& window, AppState& state) {
 // whose values changed, and the button column when asked.
 void redrawResult(Window& window, AppState& state) {
   const ScreenLayout& layout = state.layout;
-  window.invalidate(raisedBy10(layout.workArea), state.typeDetails == 0);
+  window.invalidate(raisedWorkArea(state), state.typeDetails == 0);
   int32_t* flags[3] = {&state.repaintSeriesSizePanel, &state.repaintNoisePanel, &state.repaintLostPanel};
   for (int32_t p = 0; p < 3; ++p) {
     if (*flags[p] == 0) continue;

@@ -53,16 +53,17 @@ void commandStatisticalSimulation(Window& window, AppState& state) {
                       kMbOk | kMbIconWarning);
     return;
   }
-  state.lpRestErrorHeader =
-      getRestErrHeader(window, state.pulseSteps, state.noiseSteps, state.repeats, state.lpRestErrorHeader);
-  if (state.lpRestErrorHeader == nullptr) {
+  // The run fills tables of its own; they replace those of the last complete run only when
+  // the run completes, so that a cancelled or failed run never shows as a result.
+  RestErrHeader* run = getRestErrHeader(window, state.pulseSteps, state.noiseSteps, state.repeats, nullptr);
+  if (run == nullptr) {
     window.messageBox("Нет RestoreErrorHeader!", " About RestoreErrorHeader ", kMbOk);
     return;
   }
   if (initRestErrHeader(window, state.pulseSteps, state.wMinPulses, state.pulsesIncrement, state.noiseSteps,
-                        state.noiseInitialLevel, state.noiseIncrement, state.repeats,
-                        state.lpRestErrorHeader) == 0) {
+                        state.noiseInitialLevel, state.noiseIncrement, state.repeats, run) == 0) {
     window.messageBox("Ошибка initRestErrHeader!", " About RestoreErrorHeader ", kMbOk);
+    freeRestErrHeader(window, run);
     return;
   }
 
@@ -76,17 +77,33 @@ void commandStatisticalSimulation(Window& window, AppState& state) {
   const std::string caption = " Statistical Simulation";
   window.showProgress(caption, "Statistical simulation: 0 cells done");
   settings.progress = [&](uint32_t done, uint32_t total) {
-    if (!window.showProgress(caption, formatText("Statistical simulation: %u of %u cells done", done, total)))
+    if (!window.showProgress(caption, formatText("Statistical simulation: %u of %u cells done", done, total), done,
+                             total))
       cancelled = true;
   };
   settings.stopRequested = [&] { return cancelled; };
   SimulationTimes times;
-  statCutoffTrawling(window, state.lpRestErrorHeader, state.wEtalonsQuantity, state.etalonAlphabet,
-                     state.requiredCount, state.requiredList, state.seriesType, state.effectiveTaskType,
-                     static_cast<uint16_t>(state.makingLevelUsed),
-                     static_cast<uint16_t>(state.processingLevelUsed), state.lpCutOffSeriesHeader,
-                     state.seeds, times, settings);
+  statCutoffTrawling(window, run, state.wEtalonsQuantity, state.etalonAlphabet, state.requiredCount,
+                     state.requiredList, state.seriesType, state.effectiveTaskType,
+                     static_cast<uint16_t>(state.makingLevelUsed), static_cast<uint16_t>(state.processingLevelUsed),
+                     state.lpCutOffSeriesHeader, state.seeds, times, settings);
   window.endProgress();
+  if (run->ifComplete == 0) {
+    freeRestErrHeader(window, run);
+    // The trials have replaced the series the result view was drawn from: the window shows
+    // the chart of the last complete run, or the alphabet when there is none.
+    if (state.lpRestErrorHeader != nullptr && state.lpRestErrorHeader->ifComplete != 0) {
+      state.resultKind = 2;
+      state.viewState = 6;
+    } else {
+      state.resultKind = 1;
+      state.viewState = 5;
+    }
+    window.invalidate(raisedWorkArea(state), true);
+    return;
+  }
+  freeRestErrHeader(window, state.lpRestErrorHeader);
+  state.lpRestErrorHeader = run;
   state.simulationStartTime = static_cast<int64_t>(times.simulationStartTime);
   state.simulationEndTime = static_cast<int64_t>(times.simulationEndTime);
   commandShowStatisticalSimulation(window, state);

@@ -70,7 +70,14 @@ QtDialog::QtDialog(const DialogTemplate& t, DialogProcedure& procedure, QWidget*
         break;
       }
     }
-    w->setGeometry(toPixelsX(c.x), toPixelsY(c.y), toPixelsX(c.cx), toPixelsY(c.cy));
+    if (c.kind == ControlKind::kGroupBox) {
+      // The frame's top line passes through the middle of the title, as the template expects;
+      // this style draws the title above the line, so the box starts half a title higher.
+      const int half = fm.height() / 2;
+      w->setGeometry(toPixelsX(c.x), toPixelsY(c.y) - half, toPixelsX(c.cx), toPixelsY(c.cy) + half);
+    } else {
+      w->setGeometry(toPixelsX(c.x), toPixelsY(c.y), toPixelsX(c.cx), toPixelsY(c.cy));
+    }
     w->setEnabled(!c.disabled);
     if (auto* b = qobject_cast<QAbstractButton*>(w)) {
       const uint16_t id = c.id;

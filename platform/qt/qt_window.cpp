@@ -1,6 +1,7 @@
 #include "platform/qt/qt_window.h"
 
 #include <algorithm>
+#include <set>
 
 #include <QtGui/QCloseEvent>
 #include <QtGui/QIcon>
@@ -11,6 +12,7 @@
 #include <QtGui/QMouseEvent>
 #include <QtGui/QPainter>
 #include <QtGui/QScreen>
+#include <QtGui/QShortcut>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QFileDialog>
 #include <QtWidgets/QLineEdit>
@@ -18,6 +20,8 @@
 #include <QtWidgets/QMenuBar>
 #include <QtWidgets/QMessageBox>
 #include <QtWidgets/QProgressDialog>
+
+#include "platform/progress_estimate.h"
 
 #include "platform/bmp_decode.h"
 #include "platform/qt/qt_dialog.h"
@@ -181,8 +185,28 @@ QtWindow::~QtWindow() {
 void QtWindow::buildMenu() {
   const MenuTemplate* menu = menuResource(kMainMenu);
   if (menu == nullptr) return;
-  for (const MenuEntry& popup : menu->popups)
-    addEntries(main_->menuBar()->addMenu(qs(popup.text)), popup.entries, actions_, *this);
+  QMenuBar* bar = main_->menuBar();
+  std::set<QChar> taken;
+  for (const MenuEntry& popup : menu->popups) {
+    QMenu* m = bar->addMenu(qs(popup.text));
+    addEntries(m, popup.entries, actions_, *this);
+    // Alt and the first free letter of the title opens the menu, as desktop users expect; the
+    // titles keep their texts (no mnemonic marks in them).
+    for (const QChar c : qs(popup.text)) {
+      if (!c.isLetter() || taken.count(c.toUpper()) != 0) continue;
+      taken.insert(c.toUpper());
+      auto* shortcut = new QShortcut(QKeySequence(QStringLiteral("Alt+") + c.toUpper()), main_.get());
+      QAction* title = m->menuAction();
+      QObject::connect(shortcut, &QShortcut::activated, bar, [bar, title] { bar->setActiveAction(title); });
+      break;
+    }
+  }
+  // F10 opens the first menu.
+  if (!bar->actions().isEmpty()) {
+    auto* f10 = new QShortcut(QKeySequence(Qt::Key_F10), main_.get());
+    QAction* first = bar->actions().first();
+    QObject::connect(f10, &QShortcut::activated, bar, [bar, first] { bar->setActiveAction(first); });
+  }
 }
 
 bool QtWindow::create(WindowProcedure& procedure) {
@@ -400,17 +424,29 @@ void QtWindow::keyDown(uint32_t key) {
   if (procedure_ != nullptr && !destroyed_) procedure_->onKeyDown(*this, key);
 }
 
-bool QtWindow::showProgress(const std::string& caption, const std::string& text) {
+bool QtWindow::showProgress(const std::string& caption, const std::string& text, uint32_t done,
+                            uint32_t total) {
   if (!progress_) {
     progress_ = std::make_unique<QProgressDialog>(main_.get());
     progress_->setWindowTitle(qs(caption));
     progress_->setCancelButtonText(QStringLiteral("Cancel"));
-    progress_->setRange(0, 0);  // the text says how far the operation is
+    progress_->setRange(0, 0);  // busy until the total is known
     progress_->setWindowModality(Qt::WindowModal);
     progress_->setMinimumDuration(0);
+    progress_->setAutoReset(false);
+    progress_->setAutoClose(false);
     progress_->show();
+    progressClock_.start();
   }
-  progress_->setLabelText(qs(text));
+  std::string label = text;
+  if (total > 0) {
+    const int bar = static_cast<int>(std::min<uint32_t>(total, 1u << 30));
+    progress_->setRange(0, bar);
+    progress_->setValue(static_cast<int>(std::min<uint32_t>(done, static_cast<uint32_t>(bar))));
+    const std::string left = timeLeftText(static_cast<double>(progressClock_.elapsed()) / 1000.0, done, total);
+    if (!left.empty()) label += "\n" + left;
+  }
+  progress_->setLabelText(qs(label));
   // Lets the box paint itself and see a press on its Cancel button.
   QCoreApplication::processEvents();
   return !progress_->wasCanceled();

@@ -2,6 +2,8 @@
 #include <map>
 #include <memory>
 
+#include <QtCore/QElapsedTimer>
+
 #include "platform/image.h"
 #include "platform/qt/qt_glyph_source.h"
 #include "platform/pending_paint.h"
@@ -52,7 +54,8 @@ class QtWindow : public Window {
   Rect clientRect() const override;
   const Image& clientImage() const override { return image_; }
   bool loadBitmap(uint16_t id, Image& out) override;
-  bool showProgress(const std::string& caption, const std::string& text) override;
+  bool showProgress(const std::string& caption, const std::string& text, uint32_t done = 0,
+                    uint32_t total = 0) override;
   void endProgress() override;
 
   // The Qt objects, for inspection.
@@ -89,6 +92,7 @@ class QtWindow : public Window {
   Image image_;
   PendingPaint pending_;
   std::unique_ptr<QProgressDialog> progress_;
+  QElapsedTimer progressClock_;
 };
 
 // The virtual-key code of a Qt key: letters and digits as upper-case ASCII, the usual codes for

@@ -330,19 +330,61 @@ TEST(ParameterPanel, CancelStartsARunWithoutStoringTmin) {
   EXPECT_EQ(wb.window.editControl().place, (Rect{0, 0, 0, 0}));
 }
 
-TEST(ParameterPanel, TextThatIsNoNumberGivesZeroAndTheRunRefusesIt) {
-  for (const char* text : {"abc", "", "70000", "-5"}) {
+// The panel refuses a Tmin as the series dialog does, with its words: the panel stays open,
+// its field keeps the text, nothing runs and nothing is stored.
+TEST(ParameterPanel, TminTheSeriesDialogRefusesIsRefusedAndThePanelStays) {
+  const struct {
+    const char* text;
+    const char* message;
+  } cases[] = {{"abc", "Минимальный интервал должен быть больше 0!"},
+               {"", "Минимальный интервал должен быть больше 0!"},
+               {"0", "Минимальный интервал должен быть больше 0!"},
+               {"70000", "Минимальный интервал должен быть больше 0!"},
+               {"-5", "Минимальный интервал должен быть больше 0!"},
+               {"182", "Максимальный интервал не может быть меньше минимального!"}};
+  for (const auto& c : cases) {
     ParameterBench wb;
-    wb.window.setEditText(kTminEditId, text);
+    const Rect field = wb.window.editControl().place;
+    const int paints = wb.window.paintCount();
+    const SeriesHeader* series = wb.state.lpCutOffSeriesHeader;
+    const uint32_t noiseSeed = wb.state.seeds.seedNoise;
+    wb.window.setEditText(kTminEditId, c.text);
     wb.click(wb.params().okButton);
-    EXPECT_EQ(wb.state.wTmin, 0) << text;
-    ASSERT_FALSE(wb.window.messages().empty()) << text;
-    EXPECT_EQ(wb.window.messages()[0].text.rfind("Несовместимые входные параметры!", 0), 0u) << text;
+    ASSERT_EQ(wb.window.messages().size(), 1u) << c.text;
+    EXPECT_EQ(wb.window.messages()[0].text, c.message) << c.text;
+    EXPECT_EQ(wb.window.messages()[0].caption, "Create Series");
+    EXPECT_EQ(wb.state.wTmin, 40) << c.text;
+    EXPECT_EQ(wb.state.viewState, 10);
+    EXPECT_EQ(wb.window.editControl().place, field);
+    EXPECT_EQ(wb.window.editText(kTminEditId), c.text);
+    EXPECT_EQ(wb.state.lpCutOffSeriesHeader, series);
+    EXPECT_EQ(wb.state.seeds.seedNoise, noiseSeed);  // no series was made
+    EXPECT_EQ(wb.window.paintCount(), paints);
   }
   ParameterBench wb;
   wb.window.setEditText(kTminEditId, " 45xyz");
   wb.click(wb.params().okButton);
   EXPECT_EQ(wb.state.wTmin, 45);
+  EXPECT_TRUE(wb.window.messages().empty());
+}
+
+// A Tmin dragged on the diagram shows in the field, and OK applies it.
+TEST(ParameterPanel, DraggedTminShowsInTheFieldAndOkAppliesIt) {
+  ParameterBench wb;
+  ParamsHeader& p = wb.params();
+  EXPECT_EQ(wb.window.editText(kTminEditId), "40");
+  Point at = wb.onTminLine();
+  wb.window.mouseMove(at.x, at.y);
+  wb.window.mouseDown(at.x, at.y);
+  at = wb.forTmin(55);
+  wb.window.mouseMove(at.x, at.y, kMkLButton);
+  wb.window.mouseUp(at.x, at.y);
+  const int32_t dragged = p.tmin;
+  ASSERT_NE(dragged, 40);
+  EXPECT_EQ(wb.window.editText(kTminEditId), std::to_string(dragged));
+  wb.click(p.okButton);
+  EXPECT_EQ(wb.state.wTmin, dragged);
+  EXPECT_EQ(wb.state.lpCutOffSeriesHeader->wTmin, dragged);
 }
 
 TEST(ParameterPanel, LeavingTheViewHidesTheEditFieldAndReleasesTheMouse) {

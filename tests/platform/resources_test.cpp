@@ -83,10 +83,10 @@ TEST(DialogTemplates, TitlesSizesAndControlsInTemplateOrder) {
       {106, "Create Series", 192, 138, {1008, 1007, 1009, 1010, 1011}},
       {107, "List of Required Etalons", 137, 95, {1014, 1012, 1013}},
       {110, " Location Parameters", 240, 109, {1015, 1016, 1017, 1021, 1019, 1018, 1020}},
-      {111, "Subset settings", 223, 113, {1015, 1016, 1017, 1018, 1019, 1020, 1021, 1022}},
+      {111, "Subset settings", 235, 113, {1015, 1016, 1017, 1018, 1019, 1020, 1021, 1022}},
       {112, "Drawing settings", 175, 122, {1025, 1026, 1027, 1044, 1024, 1023, 1043}},
-      {113, " Show Statistical Simulation parameters", 190, 91, {1028, 1029, 1030, 1031, 1032, 1033}},
-      {114, "Show Statistical Simulation", 186, 113, {1028, 1029, 1034, 1030, 1031, 1042, 1032, 1033}},
+      {113, " Show Statistical Simulation parameters", 190, 97, {1028, 1029, 1030, 1031, 1032, 1033}},
+      {114, "Show Statistical Simulation", 186, 117, {1028, 1029, 1034, 1030, 1031, 1042, 1032, 1033}},
   };
   for (const Want& want : wants) {
     const DialogTemplate* t = dialogResource(want.id);

@@ -36,6 +36,16 @@ TEST(QtProgress, ShowsUpdatesAndReportsCancel) {
   EXPECT_FALSE(window.showProgress(" Statistical Simulation", "Statistical simulation: 3 of 6 cells done"));
   window.endProgress();
   EXPECT_EQ(shownProgressBox(), nullptr);
+  // With the cell counts the bar is proportional and the time left is shown under the text.
+  EXPECT_TRUE(window.showProgress(" Statistical Simulation", "Statistical simulation: 0 cells done"));
+  box = shownProgressBox();
+  ASSERT_NE(box, nullptr);
+  EXPECT_TRUE(window.showProgress(" Statistical Simulation", "Statistical simulation: 253 of 725 cells done", 253, 725));
+  EXPECT_EQ(box->maximum(), 725);
+  EXPECT_EQ(box->value(), 253);
+  const std::string label = box->labelText().toStdString();
+  EXPECT_EQ(label.rfind("Statistical simulation: 253 of 725 cells done\ntime left: about ", 0), 0u) << label;
+  window.endProgress();
   // A new operation starts with a fresh box.
   EXPECT_TRUE(window.showProgress(" Statistical Simulation", "again"));
   window.endProgress();

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QtGui/QShortcut>
+#include <map>
+
 #include <QtCore/QTimer>
 #include <QtGui/QMouseEvent>
 #include <QtWidgets/QAbstractButton>
@@ -109,6 +112,24 @@ TEST_F(QtWindowTest, TitleAndMenuFollowTheResource) {
     EXPECT_EQ(utf8(popup->title()), m.popups[i].text);
     expectSameMenu(popup, m.popups[i].entries);
   }
+}
+
+// Alt and the first letter of a menu title, and F10 for the first menu, are the window's
+// shortcuts, while the titles keep their texts (no mnemonic marks). Opening the menus with
+// them is seen in the real window.
+TEST_F(QtWindowTest, AltLettersAndF10AreShortcutsOfTheMenus) {
+  QMenuBar* bar = window->mainWindow()->menuBar();
+  const QList<QAction*> top = bar->actions();
+  ASSERT_EQ(top.size(), 4);
+  std::map<std::string, QShortcut*> shortcuts;
+  for (QShortcut* s : window->mainWindow()->findChildren<QShortcut*>())
+    shortcuts[s->key().toString(QKeySequence::PortableText).toStdString()] = s;
+  for (const char* key : {"Alt+F", "Alt+P", "Alt+S", "Alt+E", "F10"}) {
+    ASSERT_EQ(shortcuts.count(key), 1u) << key;
+    EXPECT_TRUE(shortcuts[key]->isEnabled()) << key;
+  }
+  EXPECT_EQ(shortcuts.size(), 5u);
+  for (QAction* a : top) EXPECT_FALSE(a->text().contains(QLatin1Char('&')));
 }
 
 TEST_F(QtWindowTest, MenuClicksReachTheProcedureAndLeaveCheckMarksAlone) {

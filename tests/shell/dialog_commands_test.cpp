@@ -178,6 +178,7 @@ TEST(StatisticalSimulationCommand, RunsTheGridAndShowsTheCharts) {
   EXPECT_GT(st.simulationStartTime, 0);
   ASSERT_FALSE(f.s.window.progressTexts().empty());
   EXPECT_EQ(f.s.window.progressTexts().back(), "Statistical simulation: 6 of 6 cells done");
+  EXPECT_EQ(f.s.window.progressBar(), (std::pair<uint32_t, uint32_t>{6, 6}));
   EXPECT_FALSE(f.s.window.progressOpen());
   EXPECT_EQ(f.s.window.dialogs().back().templateId, 113);
   EXPECT_EQ(st.resultKind, 2);
@@ -209,12 +210,12 @@ TEST(StatisticalSimulationCommand, CancelledRunIsIncompleteAndNotShown) {
   queueSmallSimulation(f.s.window);
   f.s.window.cancelProgressAt(3);
   f.s.window.sendCommand(kCmStatisticalSimulation);
-  ASSERT_NE(st.lpRestErrorHeader, nullptr);
-  EXPECT_EQ(st.lpRestErrorHeader->ifComplete, 0);
+  EXPECT_EQ(st.lpRestErrorHeader, nullptr);  // no complete run yet, so nothing to show
   EXPECT_LT(f.s.window.progressTexts().size(), 6u);
   EXPECT_FALSE(f.s.window.progressOpen());
   EXPECT_EQ(f.s.window.dialogs().size(), 2u);  // no chart dialog
   EXPECT_EQ(st.resultKind, 1);
+  EXPECT_EQ(st.viewState, 5);  // nothing complete to show: the alphabet
   f.s.window.sendCommand(kCmShowStatisticalSimulation);
   EXPECT_EQ(f.s.window.dialogs().size(), 2u);
 
@@ -224,6 +225,57 @@ TEST(StatisticalSimulationCommand, CancelledRunIsIncompleteAndNotShown) {
   const size_t messages = f.s.window.messages().size();
   f.s.window.sendCommand(kCmStatisticalSimulation);
   EXPECT_EQ(f.s.window.messages().size(), messages);
+}
+
+// A cancelled run leaves the last complete result in place: its tables, its times, and the
+// chart that shows it, drawn again after a resize.
+TEST(StatisticalSimulationCommand, CancelledRunKeepsTheLastCompleteResult) {
+  CommandFixture f;
+  AppState& st = f.s.state;
+  queueSmallSimulation(f.s.window);
+  f.s.window.queueDialog(DialogScript{113, {}});
+  f.s.window.sendCommand(kCmStatisticalSimulation);
+  f.s.window.pump();
+  ASSERT_NE(st.lpRestErrorHeader, nullptr);
+  const RestErrHeader* complete = st.lpRestErrorHeader;
+  ASSERT_EQ(complete->ifComplete, 1);
+  ASSERT_EQ(st.resultKind, 2);
+  const int64_t started = st.simulationStartTime, ended = st.simulationEndTime;
+  const auto drawnChart = [&] {
+    Image image;
+    resizeImage(image, 1024, 768, kWhite);
+    Surface surface(image, fixedGlyphSource());
+    drawStatisticalChart(f.s.window, surface, st);
+    return image.pixels;
+  };
+  const std::vector<Color> chart = drawnChart();
+
+  // The second run asks for 400 repeats and is cancelled at its second cell.
+  f.s.window.queueDialog(DialogScript{105, {}}.type(1000, "200"));
+  f.s.window.queueDialog(DialogScript{110, {}}.type(1015, "2").type(1016, "3").type(1019, "0").type(1018, "3")
+                             .type(1020, "10").type(1021, "400"));
+  f.s.window.cancelProgressAt(f.s.window.progressTexts().size() + 2);
+  const size_t dialogs = f.s.window.dialogs().size();
+  f.s.window.sendCommand(kCmStatisticalSimulation);
+  EXPECT_EQ(f.s.window.dialogs().size(), dialogs + 2);  // no chart dialog for the cancelled run
+  EXPECT_EQ(st.lpRestErrorHeader, complete);
+  EXPECT_EQ(st.lpRestErrorHeader->ifComplete, 1);
+  EXPECT_EQ(st.lpRestErrorHeader->repeats, 4);
+  EXPECT_EQ(st.simulationStartTime, started);
+  EXPECT_EQ(st.simulationEndTime, ended);
+  // The window shows the chart of the complete run, not the result view of a trial series.
+  EXPECT_EQ(st.resultKind, 2);
+  EXPECT_EQ(st.viewState, 6);
+
+  // Any repaint draws the chart of the complete run, as it was.
+  EXPECT_TRUE(drawnChart() == chart);
+
+  // " Show Statistical Simulation" still shows it.
+  f.s.window.cancelProgressAt(0);
+  f.s.window.queueDialog(DialogScript{113, {}});
+  f.s.window.sendCommand(kCmShowStatisticalSimulation);
+  EXPECT_EQ(f.s.window.dialogs().size(), dialogs + 3);
+  EXPECT_EQ(f.s.window.dialogs().back().templateId, 113);
 }
 
 TEST(SaveImageCommand, FormatByExtensionAndMessages) {

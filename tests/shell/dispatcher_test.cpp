@@ -333,28 +333,30 @@ TEST(MenuCommands, TaskTypeChecksAndEffectiveTask) {
   EXPECT_EQ(s.effectiveTaskType, 40);
 }
 
-TEST(MenuCommands, CaseAndRepeatCommandsLeaveTheCheckMarks) {
+// The case and repeat commands change a type without its menu item; the check marks follow.
+TEST(MenuCommands, CaseAndRepeatCommandsMoveTheCheckMarksToTheTypesInUse) {
   Workbench wb;
   AppState& s = wb.state;
   ASSERT_TRUE(wb.window.menuCommand(kMenuFixedCutOff));
   ASSERT_TRUE(wb.window.menuCommand(kMenuUnfixedCase));
   EXPECT_EQ(s.seriesType, 4);
-  EXPECT_TRUE(wb.window.isMenuItemChecked(kMenuFixedCutOff));
-  EXPECT_FALSE(wb.window.isMenuItemChecked(kMenuUnfixedWhole));
+  EXPECT_FALSE(wb.window.isMenuItemChecked(kMenuFixedCutOff));
+  EXPECT_TRUE(wb.window.isMenuItemChecked(kMenuUnfixedWhole));
   EXPECT_EQ(s.viewState, 6);
   ASSERT_TRUE(wb.window.menuCommand(kMenuFixedCase));
   EXPECT_EQ(s.seriesType, 1);
-  EXPECT_TRUE(wb.window.isMenuItemChecked(kMenuFixedCutOff));
-  EXPECT_FALSE(wb.window.isMenuItemChecked(kMenuFixedWhole));
+  EXPECT_FALSE(wb.window.isMenuItemChecked(kMenuUnfixedWhole));
+  EXPECT_TRUE(wb.window.isMenuItemChecked(kMenuFixedWhole));
 
   ASSERT_TRUE(wb.window.menuCommand(kMenuRepeatJoint));
   EXPECT_EQ(s.taskType, 4);
   EXPECT_EQ(s.effectiveTaskType, 4);
-  EXPECT_TRUE(wb.window.isMenuItemChecked(kMenuDetection));
-  EXPECT_FALSE(wb.window.isMenuItemChecked(kMenuJointDetection));
+  EXPECT_FALSE(wb.window.isMenuItemChecked(kMenuDetection));
+  EXPECT_TRUE(wb.window.isMenuItemChecked(kMenuJointDetection));
   ASSERT_TRUE(wb.window.menuCommand(kMenuRepeatSeriesProcessing));
   EXPECT_EQ(s.taskType, 64);
-  EXPECT_TRUE(wb.window.isMenuItemChecked(kMenuDetection));
+  EXPECT_FALSE(wb.window.isMenuItemChecked(kMenuJointDetection));
+  EXPECT_TRUE(wb.window.isMenuItemChecked(kMenuSeriesProcessing));
 }
 
 TEST(MenuCommands, SameDataUsesTheNewSeriesTypeOnTheOldSeries) {
@@ -380,7 +382,7 @@ TEST(MenuCommands, TypeMoreDetailsRepaintsWithoutErasing) {
   wb.window.sendCommand(kMenuTypeMoreDetails);
   EXPECT_EQ(s.typeDetails, 1);
   EXPECT_FALSE(wb.window.pendingErase());
-  EXPECT_EQ(wb.window.pendingRegion().bounds(), (Rect{area.left, area.top - 10, area.right, area.bottom}));
+  EXPECT_EQ(wb.window.pendingRegion().bounds(), viewArea(s.layout));  // the outline right of and below it too
   EXPECT_TRUE(wb.window.pump());
   EXPECT_EQ(s.typeDetails, 0);
   // A normal run erases.

@@ -60,8 +60,8 @@ TEST(CreateSeriesDialog, RefusesValuesTheCommandsCannotUse) {
   const Case cases[] = {
       {1001, "0", "Минимальный интервал должен быть больше 0!"},
       {1003, "39", "Максимальный интервал не может быть меньше минимального!"},
-      {1000, "19", "Длина серии должна быть от 20 до 1000000!"},
-      {1000, "-5", "Длина серии должна быть от 20 до 1000000!"},
+      {1000, "19", "Длина серии должна быть от 20 до 32767!"},
+      {1000, "-5", "Длина серии должна быть от 20 до 32767!"},
       {1005, "101", "Уровень сохраняемой энергии должен быть от 0 до 100!"},
       {1006, "-1", "Уровень сохраняемой энергии должен быть от 0 до 100!"},
       {1004, "21", "Номер эталона должен быть от 1 до 20!"},
@@ -78,12 +78,13 @@ TEST(CreateSeriesDialog, RefusesValuesTheCommandsCannotUse) {
     EXPECT_EQ(s.state.dialogSeriesSize, 1200u);
     EXPECT_EQ(s.state.detectionEtalon, 1);
   }
-  // Tmin 1 on a long series would need more than 65535 pulses.
+  // A series longer than the solvers take is refused by its length, before Tmin 1 could ask
+  // for more than 65535 pulses.
   StartedState s;
   s.window.queueDialog(DialogScript{105, {}}.type(1000, "70000").type(1001, "1"));
   runCreateSeriesDialog(s.window, s.state);
   ASSERT_EQ(s.window.messages().size(), 1u);
-  EXPECT_EQ(s.window.messages()[0].text, "Слишком много импульсов в серии!");
+  EXPECT_EQ(s.window.messages()[0].text, "Длина серии должна быть от 20 до 32767!");
 }
 
 TEST(SeriesStructureDialog, ShowsLabelsAndSequenceAfterStartUp) {
