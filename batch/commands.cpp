@@ -6,8 +6,8 @@
 #include "batch/checked_output.h"
 #include "batch/failure_boundary.h"
 #include "batch/json_output.h"
-#include "batch/workbench_runs.h"
 #include "batch/stderr_window.h"
+#include "batch/workbench_runs.h"
 #include "batch/workbench_start.h"
 
 namespace {

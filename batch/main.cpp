@@ -207,9 +207,10 @@ int runCommandLine(int argc, char** argv) {
     const std::string name = argv[1];
     if (name != "alphabet" && name != "series" && name != "process" && name != "simulate" &&
         name != "merge" && name != "chart") {
-      std::fprintf(stderr,
-                   "detection-batch: unknown subcommand %s (alphabet, series, process, simulate, merge or chart)\n",
-                   quotedValue(name).c_str());
+      std::fprintf(
+          stderr,
+          "detection-batch: unknown subcommand %s (alphabet, series, process, simulate, merge or chart)\n",
+          quotedValue(name).c_str());
       return kExitBadOptions;
     }
   }

@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "batch/checked_output.h"
-#include "files/atomic_file.h"
 #include "batch/commands.h"
 #include "batch/simulation_files.h"
+#include "files/atomic_file.h"
 
 namespace {
 
@@ -78,10 +78,12 @@ int runMerge(const MergeOptions& options) {
     if (missing.size() > 5) text += ", ...";
     return refuse(text);
   }
-  if (!options.json.empty() && !commitOutputFile("--json", json, simulationResultJson(whole))) return kExitFailed;
+  if (!options.json.empty() && !commitOutputFile("--json", json, simulationResultJson(whole)))
+    return kExitFailed;
   const std::string table = simulationCsv(whole);
   if (!options.csv.empty()) return commitOutputFile("--csv", csv, table) ? kExitOk : kExitFailed;
   // Without --csv the table goes to standard output, unless only the JSON was asked for.
-  if (options.json.empty()) return writeStandardOutput(table) && finishStandardOutput() ? kExitOk : kExitFailed;
+  if (options.json.empty())
+    return writeStandardOutput(table) && finishStandardOutput() ? kExitOk : kExitFailed;
   return kExitOk;
 }

@@ -142,8 +142,8 @@ SeriesSettings checkSeries(const SeriesOptions& options) {
     throw OptionError("--tmax", std::to_string(s.tmax) + " is below --tmin " + std::to_string(s.tmin));
   }
   if (s.tmax < impulseSize) {
-    throw OptionError("--tmax", std::to_string(s.tmax) + " is below the etalon length " +
-                                    std::to_string(impulseSize));
+    throw OptionError("--tmax",
+                      std::to_string(s.tmax) + " is below the etalon length " + std::to_string(impulseSize));
   }
   s.minPulses = seriesMinPulses(s.length, impulseSize, s.tmax);
   s.maxPulses = maxPulsesFor(s.length, impulseSize, s.tmin);

@@ -51,12 +51,12 @@ struct SimulateOptions {
   int64_t noiseSteps = 29;
   int64_t noiseStep = 5;
   int64_t repeats = 100;
-  int64_t threads = 0;  // 0: all cores
-  std::string csv;      // empty: standard output
+  int64_t threads = 0;    // 0: all cores
+  std::string csv;        // empty: standard output
   bool csvGiven = false;  // --csv was typed (an empty name is then refused)
-  std::string shard;    // "K/N"; empty: the whole grid, or the Slurm array task with --output
-  std::string output;   // the shard file; empty: none
-  std::string json;     // the whole-result file; empty: none
+  std::string shard;      // "K/N"; empty: the whole grid, or the Slurm array task with --output
+  std::string output;     // the shard file; empty: none
+  std::string json;       // the whole-result file; empty: none
 };
 
 struct MergeOptions {
@@ -114,7 +114,7 @@ struct SimulateSettings {
   uint16_t noiseStep = 0;
   int32_t repeats = 0;
   unsigned threads = 0;
-  std::string csv;  // empty: standard output
+  std::string csv;      // empty: standard output
   uint32_t shard = 0;   // K of K/N, from 1; 0: the whole grid
   uint32_t shards = 0;  // N
   std::string output;

@@ -96,7 +96,8 @@ int runSimulate(const SimulateSettings& m) {
   // The outputs are opened now, so that a folder that cannot be written is found before the
   // run; each replaces its target only when the run is complete.
   AtomicFile csv(m.csv), json(m.json), output(m.output);
-  if ((!m.csv.empty() && !openOutputFile("--csv", csv)) || (!m.json.empty() && !openOutputFile("--json", json)) ||
+  if ((!m.csv.empty() && !openOutputFile("--csv", csv)) ||
+      (!m.json.empty() && !openOutputFile("--json", json)) ||
       (!m.output.empty() && !openOutputFile("--output", output))) {
     return kExitBadOptions;
   }

@@ -181,8 +181,8 @@ RunOutcome givenDataRun(WorkbenchStart& start, const ProcessSettings& p, const G
       alphabet[i] = start.alphabet[i];  // shares the samples; nothing here releases them
     }
   }
-  start.series = getCutOffSeriesHeader(start.window, etalons, s.impulseSize, s.tmin, s.tmax, s.length,
-                                       start.series);
+  start.series =
+      getCutOffSeriesHeader(start.window, etalons, s.impulseSize, s.tmin, s.tmax, s.length, start.series);
   if (start.series == nullptr) return {};
   const SubsetTables subsets(p.subsets);
   if (!applySubsets(start.window, p, subsets, start.series)) return {};
@@ -230,6 +230,7 @@ RunOutcome simulationRun(WorkbenchStart& start, const SimulateSettings& m, Simul
   if (timesOut != nullptr) *timesOut = times;
   // A run of some cells only (a shard) leaves the grid incomplete by design.
   const bool whole = !how.computeCell;
-  if (complete != 1 || (whole && start.errors->ifComplete != 1)) return {false, "the simulation did not complete"};
+  if (complete != 1 || (whole && start.errors->ifComplete != 1))
+    return {false, "the simulation did not complete"};
   return {true, {}};
 }

@@ -42,15 +42,22 @@ bool isComponentwiseChartKind(int32_t kind) { return kind == 0 || kind == 2 || k
 
 std::string chartTitle(int32_t kind) {
   switch (kind) {
-    case 0: return " restored error, componentwise case";
-    case 1: return " restored error, agregate form";
-    case 2: return " detection error, componentwise case";
-    case 3: return " detection error, agregate form";
+    case 0:
+      return " restored error, componentwise case";
+    case 1:
+      return " restored error, agregate form";
+    case 2:
+      return " detection error, componentwise case";
+    case 3:
+      return " detection error, agregate form";
     case 4:
-    case 12: return " recognition error, componentwise case";
+    case 12:
+      return " recognition error, componentwise case";
     case 5:
-    case 13: return " recognition error, agregate form";
-    default: return "";
+    case 13:
+      return " recognition error, agregate form";
+    default:
+      return "";
   }
 }
 
@@ -73,8 +80,9 @@ int64_t etalonCrossCorrelation(const PulseHeader& first, const PulseHeader& seco
   return sum;
 }
 
-ChartEnergies chartEnergies(const RestErrHeader& errors, const SeriesHeader& series, const PulseHeader* alphabet,
-                            uint16_t alphabetSize, const uint16_t* requiredList, uint16_t requiredCount) {
+ChartEnergies chartEnergies(const RestErrHeader& errors, const SeriesHeader& series,
+                            const PulseHeader* alphabet, uint16_t alphabetSize, const uint16_t* requiredList,
+                            uint16_t requiredCount) {
   ChartEnergies result;
   const bool tupleSeries = errors.wSeriesType == 36 || errors.wSeriesType == 40;
   if (tupleSeries && errors.wTaskType == 40 && series.selectedSubsetList != nullptr &&
@@ -89,7 +97,8 @@ ChartEnergies chartEnergies(const RestErrHeader& errors, const SeriesHeader& ser
           for (int16_t b = 0; b < series.selectedSubsetSize[j]; ++b) {
             const PulseHeader* first = etalonOf(alphabet, alphabetSize, series.selectedSubsetList[i][a]);
             const PulseHeader* second = etalonOf(alphabet, alphabetSize, series.selectedSubsetList[j][b]);
-            if (first != nullptr && second != nullptr) correlationExtremes(*first, *second, result.rMin, result.rMax);
+            if (first != nullptr && second != nullptr)
+              correlationExtremes(*first, *second, result.rMin, result.rMax);
           }
     return result;
   }
@@ -136,12 +145,15 @@ ChartCurves chartCurves(int32_t kind, const RestErrHeader& errors, const SeriesH
       perPulse([&](uint16_t k, uint16_t m) { return cell(errors.lpErrors, k, m) / normalizer; });
       int64_t largest = 0;
       for (uint16_t m = 0; m < pulses; ++m)
-        for (uint16_t k = 0; k < levels; ++k) largest = std::max<int64_t>(largest, cell(errors.lpErrors, k, m));
-      chart.upper = static_cast<uint32_t>(std::min<int64_t>(std::max<int64_t>(largest * 1000 / chart.normalizer, 50), UINT32_MAX));
+        for (uint16_t k = 0; k < levels; ++k)
+          largest = std::max<int64_t>(largest, cell(errors.lpErrors, k, m));
+      chart.upper = static_cast<uint32_t>(
+          std::min<int64_t>(std::max<int64_t>(largest * 1000 / chart.normalizer, 50), UINT32_MAX));
       break;
     }
     case 1: {
-      const std::vector<double> sums = pooled([&](uint16_t k, uint16_t m) { return cell(errors.lpErrors, k, m) / normalizer; });
+      const std::vector<double> sums =
+          pooled([&](uint16_t k, uint16_t m) { return cell(errors.lpErrors, k, m) / normalizer; });
       double largest = 0.079;
       for (double s : sums) largest = std::max(largest, s);
       largest = std::max(largest, 0.49 * p);
@@ -162,8 +174,8 @@ ChartCurves chartCurves(int32_t kind, const RestErrHeader& errors, const SeriesH
       break;
     }
     case 3: {
-      std::vector<double> curve =
-          pooled([&](uint16_t k, uint16_t m) { return static_cast<double>(cell(errors.lpFragmentErrors, k, m)); });
+      std::vector<double> curve = pooled(
+          [&](uint16_t k, uint16_t m) { return static_cast<double>(cell(errors.lpFragmentErrors, k, m)); });
       double largest = 0.0;
       for (double& v : curve) {
         v = std::sqrt(std::max(0.0, v / (p * spanSquared * repeats)));
@@ -181,8 +193,9 @@ ChartCurves chartCurves(int32_t kind, const RestErrHeader& errors, const SeriesH
       break;
     case 5:
     case 13: {
-      std::vector<double> curve =
-          pooled([&](uint16_t k, uint16_t m) { return static_cast<double>(cell(errors.lpRecognitionErrors, k, m)); });
+      std::vector<double> curve = pooled([&](uint16_t k, uint16_t m) {
+        return static_cast<double>(cell(errors.lpRecognitionErrors, k, m));
+      });
       for (double& v : curve) v /= p * repeats;
       chart.curves.push_back(std::move(curve));
       chart.upper = 500;
@@ -201,7 +214,8 @@ ChartCurves chartCurves(int32_t kind, const RestErrHeader& errors, const SeriesH
       rMax = 0;
       x = (int64_t{errors.wMakingEnergyLevel} * energies.etEnergy + 50) / 100;
       // ... or the smallest squared sample of the first pulse's etalon, when larger.
-      if (const PulseHeader* first = series.lpFirstPulse; first != nullptr && first->lpData != nullptr && first->wSize > 0) {
+      if (const PulseHeader* first = series.lpFirstPulse;
+          first != nullptr && first->lpData != nullptr && first->wSize > 0) {
         int64_t smallest = INT64_MAX;
         for (uint16_t i = 0; i < first->wSize; ++i)
           smallest = std::min<int64_t>(smallest, int64_t{first->lpData[i]} * first->lpData[i]);
@@ -240,7 +254,8 @@ int64_t chartRange(uint32_t upper, bool fixedUpperBound, double upperBound) {
 std::string chartAxisLabel(int64_t range, int32_t index) {
   const double value = static_cast<double>(index) * static_cast<double>(range) / 5.0 / 1000.0;
   char buffer[64];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, range > 49 ? 2 : 3);
+  const auto result =
+      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, range > 49 ? 2 : 3);
   return result.ec == std::errc() ? std::string(buffer, result.ptr) : std::string("?");
 }
 

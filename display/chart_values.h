@@ -40,8 +40,9 @@ int64_t etalonCrossCorrelation(const PulseHeader& first, const PulseHeader& seco
 // first pulse's etalon, Rmin the smallest cross-correlation between the first two required
 // etalons over the shifts -L..L (starting at 0), and Rmax 0. `alphabet` holds etalon n at
 // entry n - 1, `alphabetSize` entries; numbers outside it are skipped.
-ChartEnergies chartEnergies(const RestErrHeader& errors, const SeriesHeader& series, const PulseHeader* alphabet,
-                            uint16_t alphabetSize, const uint16_t* requiredList, uint16_t requiredCount);
+ChartEnergies chartEnergies(const RestErrHeader& errors, const SeriesHeader& series,
+                            const PulseHeader* alphabet, uint16_t alphabetSize, const uint16_t* requiredList,
+                            uint16_t requiredCount);
 
 // The curves of one chart: one per pulse count (componentwise kinds) or a single one
 // (aggregate kinds), each with one value per noise level; `labels` holds the pulse count

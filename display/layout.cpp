@@ -20,8 +20,7 @@ static Rect buttonAt(int32_t right, int32_t top) {
 }
 
 void computeScreenLayout(ScreenLayout& layout, const Rect& client, int32_t lineHeight,
-                         int32_t etalonsQuantity, uint16_t effectiveTaskType,
-                         uint16_t seriesType) {
+                         int32_t etalonsQuantity, uint16_t effectiveTaskType, uint16_t seriesType) {
   const int32_t L = client.left, T = client.top, R = client.right, B = client.bottom;
   layout.lineHeight = lineHeight;
 

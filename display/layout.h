@@ -49,8 +49,7 @@ void etalonGridShape(int32_t etalonsQuantity, int32_t& columns, int32_t& rows);
 // choice item rectangles are left to drawChoicePanel. Cannot fail; a tiny client
 // gives zero or wrapped cell sizes (the views then draw nothing useful).
 void computeScreenLayout(ScreenLayout& layout, const Rect& client, int32_t lineHeight,
-                         int32_t etalonsQuantity, uint16_t effectiveTaskType,
-                         uint16_t seriesType);
+                         int32_t etalonsQuantity, uint16_t effectiveTaskType, uint16_t seriesType);
 
 // Where a view draws: the work area with the caption of its frame above it (10 pixels) and
 // its outline one pixel right of and below it; exclusive right and bottom edges. Views are

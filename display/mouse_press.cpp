@@ -105,7 +105,8 @@ bool buttonColumnPress(Window& window, AppState& s, int32_t x, int32_t y) {
   const ScreenLayout& layout = s.layout;
   // Restart is drawn in the result view only; elsewhere its place is empty and takes no click.
   if (s.viewState == 6 && layout.restartButtonRect.contains(x, y)) {
-    if (!s.opened.etalonsFile.empty()) window.sendCommand(CM_RESTORE_ALPHABET);  // the built-in alphabet again
+    if (!s.opened.etalonsFile.empty())
+      window.sendCommand(CM_RESTORE_ALPHABET);  // the built-in alphabet again
     if (isTupleSeries(s)) {
       enterSubsetView(window, s);
     } else {

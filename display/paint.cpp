@@ -1,11 +1,11 @@
 #include "display/paint.h"
 
 #include "display/alphabet_view.h"
-#include "display/parameter_panel.h"
-#include "display/subset_panel.h"
 #include "display/app_state.h"
+#include "display/parameter_panel.h"
 #include "display/result_view.h"
 #include "display/statistical_charts.h"
+#include "display/subset_panel.h"
 #include "display/text_format.h"
 #include "platform/surface.h"
 #include "platform/window.h"
@@ -18,7 +18,8 @@ int32_t selectAllCaption(const AppState& state) {
 }
 
 int drawChoicePanel(Window& window, Surface& surface, int32_t lineHeight, const Rect& panel, Rect* items,
-                    const char* title, int32_t count, const int32_t* values, int32_t selected, int32_t current) {
+                    const char* title, int32_t count, const int32_t* values, int32_t selected,
+                    int32_t current) {
   (void)window;
   if (count > 3) count = 3;
   int32_t x = panel.left, y = panel.top;
@@ -102,8 +103,8 @@ void paintMainWindow(Window& window, Surface& surface, AppState& state, const Bu
         const bool shown = state.effectiveTaskType != 64 || state.seriesType == 1 || state.seriesType == 2 ||
                            state.seriesType == 4 || state.seriesType == 8;
         if (shown)
-          drawResultView(window, surface, state, state.requiredCount, state.requiredList, state.lpChainsHeader,
-                         state.lpCutOffSeriesHeader);
+          drawResultView(window, surface, state, state.requiredCount, state.requiredList,
+                         state.lpChainsHeader, state.lpCutOffSeriesHeader);
         state.typeDetails = 0;
       }
       buttonsClip();

@@ -1,8 +1,8 @@
 #pragma once
 #include <cstdint>
 
-#include "platform/geometry.h"
 #include "display/layout.h"
+#include "platform/geometry.h"
 #include "platform/image.h"
 
 class Window;
@@ -28,7 +28,8 @@ void paintMainWindow(Window& window, Surface& surface, AppState& state, const Bu
 // equals the selected value, grey otherwise; an index outside 1..count shows the first
 // entry). Records the entries' hit rectangles in items[0 .. count-1]. Returns 1.
 int drawChoicePanel(Window& window, Surface& surface, int32_t lineHeight, const Rect& panel, Rect* items,
-                    const char* title, int32_t count, const int32_t* values, int32_t selected, int32_t current);
+                    const char* title, int32_t count, const int32_t* values, int32_t selected,
+                    int32_t current);
 
 // The layout a paint of `state` would compute for the window's current client rectangle,
 // with the line height of the last paint.

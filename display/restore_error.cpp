@@ -1,7 +1,6 @@
 #include "display/restore_error.h"
 
 #include "display/series_etalon.h"
-
 #include "processing/chains_header.h"
 #include "signal/pulse_header.h"
 #include "signal/series_header.h"

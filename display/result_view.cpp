@@ -50,7 +50,8 @@ std::string pulseEntry(const char* positionFormat, int32_t position, bool letter
 
 }  // namespace
 
-ResultGeometry resultGeometry(const Rect& workArea, int32_t lineHeight, int32_t etalonsInUse, bool specialGraphSize) {
+ResultGeometry resultGeometry(const Rect& workArea, int32_t lineHeight, int32_t etalonsInUse,
+                              bool specialGraphSize) {
   const uint16_t* table = seriesLayoutTable[0];
   ResultGeometry g;
   const int32_t W = workArea.right - workArea.left + 1, Hh = workArea.bottom - workArea.top + 1;
@@ -105,13 +106,16 @@ std::string alphabetBoxTitle(int32_t etalons, int32_t boxWidth) {
 
 bool resultShowsLetters(const ChainsHeader* chains, const SeriesHeader& series) {
   if (stamped(chains)) return chains->wTaskType != 1;
-  return series.lpRestoredEtalons != nullptr && series.wPulsesCapacity > 0 && series.lpRestoredEtalons[0] != 0;
+  return series.lpRestoredEtalons != nullptr && series.wPulsesCapacity > 0 &&
+         series.lpRestoredEtalons[0] != 0;
 }
 
-std::vector<std::string> resultHeaderLines(const ChainsHeader* chains, const SeriesHeader& series, int16_t amplitude) {
+std::vector<std::string> resultHeaderLines(const ChainsHeader* chains, const SeriesHeader& series,
+                                           int16_t amplitude) {
   std::vector<std::string> lines;
   if (stamped(chains))
-    lines.push_back(formatText(" %s for series with %s ", orNothing(chains->taskName), orNothing(chains->seriesTypeName)));
+    lines.push_back(formatText(" %s for series with %s ", orNothing(chains->taskName),
+                               orNothing(chains->seriesTypeName)));
 
   double pureEnergy = 0, noiseEnergy = 0, pulseNoiseEnergy = 0;
   if (series.lpPureData != nullptr && series.lpNoisyData != nullptr) {
@@ -120,7 +124,8 @@ std::vector<std::string> resultHeaderLines(const ChainsHeader* chains, const Ser
       pureEnergy += p * p;
       noiseEnergy += n * n;
     }
-    const int32_t pulses = series.lpPositions != nullptr ? capped(series.wImpulseQuantity, series.wPulsesCapacity) : 0;
+    const int32_t pulses =
+        series.lpPositions != nullptr ? capped(series.wImpulseQuantity, series.wPulsesCapacity) : 0;
     for (int32_t i = 0; i < pulses; ++i)
       for (int32_t j = 0; j < series.wImpulseSize; ++j) {
         const int64_t k = int64_t{series.lpPositions[i]} + j;
@@ -137,8 +142,8 @@ std::vector<std::string> resultHeaderLines(const ChainsHeader* chains, const Ser
                              energetic ? noiseEnergy / pureEnergy : 0.0,
                              energetic ? pulseNoiseEnergy / pureEnergy : 0.0));
 
-  std::string counts = formatText(" pulses number %d [%d-%d], length %d", series.wImpulseQuantity, series.wMinPulses,
-                                  series.wMaxPulses, series.wImpulseSize);
+  std::string counts = formatText(" pulses number %d [%d-%d], length %d", series.wImpulseQuantity,
+                                  series.wMinPulses, series.wMaxPulses, series.wImpulseSize);
   if (stamped(chains) && cutOffType(chains->wSeriesType))
     counts += formatText(", saved energy level for making/processing %d/%d", chains->wMakingEnergyLevel,
                          chains->wProcessingEnergyLevel);
@@ -147,7 +152,8 @@ std::vector<std::string> resultHeaderLines(const ChainsHeader* chains, const Ser
   const bool letters = resultShowsLetters(chains, series);
   const bool cutOff = cutOffType(chainsSeriesType(chains));
   std::string list = " pulses:";
-  const int32_t pulses = series.lpPositions != nullptr ? capped(series.wImpulseQuantity, series.wPulsesCapacity) : 0;
+  const int32_t pulses =
+      series.lpPositions != nullptr ? capped(series.wImpulseQuantity, series.wPulsesCapacity) : 0;
   for (int32_t i = 0; i < pulses; ++i) {
     if (i == 19) {
       list += "...";
@@ -164,13 +170,14 @@ std::string openedSeriesTitle(const OpenedFiles& opened, uint32_t samples) {
   char factor[32];
   const auto written = std::to_chars(factor, factor + sizeof factor, opened.factor);
   const size_t slash = opened.seriesFile.find_last_of('/');
-  const std::string name = slash == std::string::npos ? opened.seriesFile : opened.seriesFile.substr(slash + 1);
+  const std::string name =
+      slash == std::string::npos ? opened.seriesFile : opened.seriesFile.substr(slash + 1);
   return " Series from " + name + ", samples " + std::to_string(opened.first) + ".." +
          std::to_string(opened.first + samples - 1) + ", factor " + std::string(factor, written.ptr) + " ";
 }
 
-std::vector<ResultTextLine> resultTextLines(Window& window, const ChainsHeader* chains, const SeriesHeader& series,
-                                            int32_t lineHeight, bool withTruth) {
+std::vector<ResultTextLine> resultTextLines(Window& window, const ChainsHeader* chains,
+                                            const SeriesHeader& series, int32_t lineHeight, bool withTruth) {
   std::vector<ResultTextLine> lines;
   const bool letters = resultShowsLetters(chains, series);
   const uint16_t seriesType = chainsSeriesType(chains), taskType = chainsTaskType(chains);
@@ -213,11 +220,13 @@ std::vector<ResultTextLine> resultTextLines(Window& window, const ChainsHeader* 
   }
   lines.push_back({line, "", lineHeight});
   if (withTruth)
-    lines.push_back({formatText("Restore Error %d. ", restoreError(window, chains, &series)), "", lineHeight});
+    lines.push_back(
+        {formatText("Restore Error %d. ", restoreError(window, chains, &series)), "", lineHeight});
   if (chains == nullptr) return lines;
 
   const bool stampedRecognition = chains->wInfoLevel > 1 && chains->wTaskType == 2;
-  const bool names = (chains->wInfoLevel < 2 && letters) || (chains->wInfoLevel >= 2 && chains->wTaskType == 4);
+  const bool names =
+      (chains->wInfoLevel < 2 && letters) || (chains->wInfoLevel >= 2 && chains->wTaskType == 4);
   lines.push_back({std::string(" n ") + (stampedRecognition ? "et " : "") + " measure ",
                    std::string("  positions") + (names ? " and names" : "") + " of etalons in series",
                    lineHeight + 1});
@@ -245,16 +254,18 @@ std::vector<ResultTextLine> resultTextLines(Window& window, const ChainsHeader* 
 
   ResultTextLine truth;
   truth.left = formatText("%2d. ", 0);
-  const int32_t pulses = series.lpPositions != nullptr ? capped(series.wImpulseQuantity, series.wPulsesCapacity) : 0;
-  if (stampedRecognition) truth.left += formatText(" %c ", etalonLetter(pulses > 0 ? series.lpEtalonNumbers[0] : 0));
+  const int32_t pulses =
+      series.lpPositions != nullptr ? capped(series.wImpulseQuantity, series.wPulsesCapacity) : 0;
+  if (stampedRecognition)
+    truth.left += formatText(" %c ", etalonLetter(pulses > 0 ? series.lpEtalonNumbers[0] : 0));
   truth.left += formatText("  %7d", trueConfigurationMeasure(window, &series));
   for (int32_t i = 0; i < pulses; ++i) {
     if (i == 19) {
       truth.right += " ... ";
       break;
     }
-    truth.right += pulseEntry("  %d", series.lpPositions[i], names, series.lpEtalonNumbers[i], cutOff, " [%d..%d] ",
-                              series.lpCutBegin[i], series.lpCutEnd[i]);
+    truth.right += pulseEntry("  %d", series.lpPositions[i], names, series.lpEtalonNumbers[i], cutOff,
+                              " [%d..%d] ", series.lpCutBegin[i], series.lpCutEnd[i]);
   }
   truth.advance = lineHeight;
   lines.push_back(truth);
@@ -319,7 +330,9 @@ int drawResultView(Window& window, Surface& surface, AppState& state, uint16_t e
   // The alphabet box of the etalons in use.
   surface.rectangle(g.boxLeft, g.boxTop, g.boxLeft + g.boxWidth + 1, g.boxTop + g.boxHeight + 1);
   surface.textOut(g.boxLeft + 7, g.boxTop - g.marginY, alphabetBoxTitle(etalonsInUse, g.boxWidth));
-  const int32_t best = (chains != nullptr && chains->wPretenders > 0 && chains->wMaxPulses > 0) ? chains->pulsesList[0][0] : -1;
+  const int32_t best = (chains != nullptr && chains->wPretenders > 0 && chains->wMaxPulses > 0)
+                           ? chains->pulsesList[0][0]
+                           : -1;
   for (int32_t k = 0; k < etalonsInUse && g.alphabetRows > 0; ++k) {
     const PulseHeader* etalon = seriesEtalon(*series, etalonList[k]);
     if (etalon == nullptr) continue;

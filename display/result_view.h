@@ -15,23 +15,22 @@ struct OpenedFiles;
 // Where the parts of the result view go for a work area, a line height, the number of
 // etalons in use and the drawing settings (the first record of seriesLayoutTable).
 struct ResultGeometry {
-  int32_t stripWidth = 0, stripHeight = 0;       // sw, sh
+  int32_t stripWidth = 0, stripHeight = 0;                               // sw, sh
   int32_t marginX = 0, marginY = 0, halfMarginY = 0, bottomReserve = 0;  // mx, my, hy, q
   int32_t x0 = 0;
-  int32_t stripTop[3] = {0, 0, 0};               // t1, t2, t3
-  int32_t textX = 0, textY = 0;                  // text block origin
+  int32_t stripTop[3] = {0, 0, 0};  // t1, t2, t3
+  int32_t textX = 0, textY = 0;     // text block origin
   // The alphabet box: 2 columns of `alphabetRows` cells of cellW x cellH.
   int32_t alphabetRows = 0;
   int32_t cellW = 0, cellH = 0;
   int32_t boxLeft = 0, boxTop = 0, boxWidth = 0, boxHeight = 0;
-  Rect strip(int32_t i) const {
-    return Rect{x0, stripTop[i], x0 + stripWidth, stripTop[i] + stripHeight};
-  }
+  Rect strip(int32_t i) const { return Rect{x0, stripTop[i], x0 + stripWidth, stripTop[i] + stripHeight}; }
 };
 
 // Computes the geometry of the result view. Cannot fail; a work area too small gives
 // empty or negative sizes that draw nothing useful.
-ResultGeometry resultGeometry(const Rect& workArea, int32_t lineHeight, int32_t etalonsInUse, bool specialGraphSize);
+ResultGeometry resultGeometry(const Rect& workArea, int32_t lineHeight, int32_t etalonsInUse,
+                              bool specialGraphSize);
 
 // The scale S of the strips: the series amplitude (128 when it is 0, doubled while below
 // the noise level), raised to 8/3 of the noise level, plus an eighth.
@@ -52,15 +51,17 @@ struct ResultTextLine {
 };
 // Without truth (a series from a file) the true pulse count, the restoring error and row 0 are
 // left out.
-std::vector<ResultTextLine> resultTextLines(Window& window, const ChainsHeader* chains, const SeriesHeader& series,
-                                            int32_t lineHeight, bool withTruth = true);
+std::vector<ResultTextLine> resultTextLines(Window& window, const ChainsHeader* chains,
+                                            const SeriesHeader& series, int32_t lineHeight,
+                                            bool withTruth = true);
 
 // The header line of a series from a file: " Series from NAME, samples A..B, factor F ".
 std::string openedSeriesTitle(const OpenedFiles& opened, uint32_t samples);
 
 // The header lines above the strips: run description (when stamped), series parameters,
 // pulse count with bounds, and the true pulse list.
-std::vector<std::string> resultHeaderLines(const ChainsHeader* chains, const SeriesHeader& series, int16_t amplitude);
+std::vector<std::string> resultHeaderLines(const ChainsHeader* chains, const SeriesHeader& series,
+                                           int16_t amplitude);
 
 // Whether pulse lists show etalon letters: the first detected etalon is known, or, for a
 // stamped run, the task is not plain detection.

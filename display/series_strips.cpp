@@ -1,9 +1,8 @@
 #include "display/series_strips.h"
 
-#include "display/label_placer.h"
-
 #include <string>
 
+#include "display/label_placer.h"
 #include "display/plot_mapping.h"
 #include "display/series_etalon.h"
 #include "display/text_format.h"
@@ -27,8 +26,8 @@ struct StripMap {
 bool cutOffType(uint16_t seriesType) { return seriesType == 2 || seriesType == 8; }
 
 // One etalon (or the samples first..last of it) at position p, from and back to the zero line.
-void etalonPolyline(Surface& surface, const StripMap& map, const PulseHeader& etalon, int32_t p, int32_t first,
-                    int32_t last) {
+void etalonPolyline(Surface& surface, const StripMap& map, const PulseHeader& etalon, int32_t p,
+                    int32_t first, int32_t last) {
   if (first < 0) first = 0;
   if (last > etalon.wSize - 1) last = etalon.wSize - 1;
   if (first > last) return;
@@ -64,7 +63,8 @@ bool tupleSpan(const SeriesHeader& series, int32_t tuple, const Rect& strip, int
   if (a < 1 || z < a || z > series.wRestoredQuantity) return false;
   const int32_t width = strip.right - strip.left;
   x1 = spreadX(series.lpRestoredPositions[a - 1], width, series.dwSeriesSize);
-  x2 = spreadX(int64_t{series.lpRestoredPositions[z - 1]} + series.wImpulseSize - 1, width, series.dwSeriesSize);
+  x2 = spreadX(int64_t{series.lpRestoredPositions[z - 1]} + series.wImpulseSize - 1, width,
+               series.dwSeriesSize);
   for (int n = 0; n < 2; ++n)
     if (x2 < width - 1) ++x2;
   for (int n = 0; n < 2; ++n)
@@ -79,7 +79,8 @@ int32_t tupleCount(const SeriesHeader& series) {
 
 int32_t detectedCount(const SeriesHeader& series) {
   if (series.lpRestoredPositions == nullptr) return 0;
-  return series.wRestoredQuantity < series.wPulsesCapacity ? series.wRestoredQuantity : series.wPulsesCapacity;
+  return series.wRestoredQuantity < series.wPulsesCapacity ? series.wRestoredQuantity
+                                                           : series.wPulsesCapacity;
 }
 
 int32_t trueCount(const SeriesHeader& series) {
@@ -121,7 +122,8 @@ int drawStripAxes(Window& window, Surface& surface, int32_t l, int32_t t, int32_
   return 1;
 }
 
-int drawNoisySeries(Window& window, Surface& surface, const Rect& strip, int16_t scale, const SeriesHeader& series) {
+int drawNoisySeries(Window& window, Surface& surface, const Rect& strip, int16_t scale,
+                    const SeriesHeader& series) {
   (void)window;
   if (series.lpNoisyData == nullptr) return 1;
   const StripMap map(strip, series.dwSeriesSize, scale);
@@ -132,7 +134,8 @@ int drawNoisySeries(Window& window, Surface& surface, const Rect& strip, int16_t
   return 1;
 }
 
-int drawTruePulses(Window& window, Surface& surface, const Rect& strip, int16_t scale, const SeriesHeader& series) {
+int drawTruePulses(Window& window, Surface& surface, const Rect& strip, int16_t scale,
+                   const SeriesHeader& series) {
   (void)window;
   const StripMap map(strip, series.dwSeriesSize, scale);
   for (int32_t i = 0; i < trueCount(series); ++i) {
@@ -142,7 +145,8 @@ int drawTruePulses(Window& window, Surface& surface, const Rect& strip, int16_t 
   return 1;
 }
 
-int drawKeptParts(Window& window, Surface& surface, const Rect& strip, int16_t scale, const SeriesHeader& series) {
+int drawKeptParts(Window& window, Surface& surface, const Rect& strip, int16_t scale,
+                  const SeriesHeader& series) {
   (void)window;
   const StripMap map(strip, series.dwSeriesSize, scale);
   for (int32_t i = 0; i < trueCount(series); ++i) {
@@ -165,7 +169,8 @@ int drawDetectedPulses(Window& window, Surface& surface, const Rect& strip, int1
   return 1;
 }
 
-int shadeTruePulses(Window& window, Surface& surface, const Rect& strip, int16_t scale, const SeriesHeader& series) {
+int shadeTruePulses(Window& window, Surface& surface, const Rect& strip, int16_t scale,
+                    const SeriesHeader& series) {
   (void)window;
   const int32_t l = strip.left, t = strip.top, width = strip.right - strip.left;
   const int32_t h = strip.bottom - strip.top, half = h / 2;
@@ -186,9 +191,11 @@ int shadeTruePulses(Window& window, Surface& surface, const Rect& strip, int16_t
       const int64_t dx = xb - xa;
       for (int32_t x = xa; x < xb; ++x) {
         if (y > half) {
-          for (int64_t row = half + phase; row < y; row += 2) surface.setPixel(l + x, t + static_cast<int32_t>(row), kBlack);
+          for (int64_t row = half + phase; row < y; row += 2)
+            surface.setPixel(l + x, t + static_cast<int32_t>(row), kBlack);
         } else {
-          for (int64_t row = half - phase; row > y; row -= 2) surface.setPixel(l + x, t + static_cast<int32_t>(row), kBlack);
+          for (int64_t row = half - phase; row > y; row -= 2)
+            surface.setPixel(l + x, t + static_cast<int32_t>(row), kBlack);
         }
         phase = 1 - phase;
         if (dx > 0) y = (y * dx + dy) / dx;

@@ -25,13 +25,16 @@ int drawPulseLabels(Window& window, Surface& surface, const Rect& strip, uint16_
 int drawStripAxes(Window& window, Surface& surface, int32_t l, int32_t t, int32_t r, int32_t b);
 
 // The noisy samples as one blue polyline starting on the zero line at x = l.
-int drawNoisySeries(Window& window, Surface& surface, const Rect& strip, int16_t scale, const SeriesHeader& series);
+int drawNoisySeries(Window& window, Surface& surface, const Rect& strip, int16_t scale,
+                    const SeriesHeader& series);
 
 // The whole etalon of every true pulse at its position, from and back to the zero line.
-int drawTruePulses(Window& window, Surface& surface, const Rect& strip, int16_t scale, const SeriesHeader& series);
+int drawTruePulses(Window& window, Surface& surface, const Rect& strip, int16_t scale,
+                   const SeriesHeader& series);
 
 // Only the kept part of every true pulse.
-int drawKeptParts(Window& window, Surface& surface, const Rect& strip, int16_t scale, const SeriesHeader& series);
+int drawKeptParts(Window& window, Surface& surface, const Rect& strip, int16_t scale,
+                  const SeriesHeader& series);
 
 // The whole etalon of every detected pulse at its detected position.
 int drawDetectedPulses(Window& window, Surface& surface, const Rect& strip, int16_t scale,
@@ -39,7 +42,8 @@ int drawDetectedPulses(Window& window, Surface& surface, const Rect& strip, int1
 
 // Dotted black shading between the zero line and the kept part of every true pulse,
 // alternating rows from column to column.
-int shadeTruePulses(Window& window, Surface& surface, const Rect& strip, int16_t scale, const SeriesHeader& series);
+int shadeTruePulses(Window& window, Surface& surface, const Rect& strip, int16_t scale,
+                    const SeriesHeader& series);
 
 // A dotted box around every detected pulse (two thirds of the strip high) with dotted
 // marks at the ends of its kept part.

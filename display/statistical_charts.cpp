@@ -1,7 +1,5 @@
 #include "display/statistical_charts.h"
 
-#include "display/label_placer.h"
-
 #include <algorithm>
 #include <cmath>
 #include <new>
@@ -12,6 +10,7 @@
 #include "display/app_state.h"
 #include "display/chart_values.h"
 #include "display/etalon_glyph.h"
+#include "display/label_placer.h"
 #include "display/layout.h"
 #include "display/text_format.h"
 #include "platform/surface.h"
@@ -27,7 +26,9 @@ constexpr int32_t kTextLines = 13;  // nine description lines, energies, two tim
 std::string orUnknown(const char* text) { return text != nullptr ? text : "unknown"; }
 
 // "% d": a blank stands where the sign of a negative number would be.
-std::string spaceSigned(int64_t value) { return value >= 0 ? " " + std::to_string(value) : std::to_string(value); }
+std::string spaceSigned(int64_t value) {
+  return value >= 0 ? " " + std::to_string(value) : std::to_string(value);
+}
 
 // Layout record of the chart kind: restoring, detection, recognition errors.
 const uint16_t* layoutRecord(int32_t kind) {
@@ -60,7 +61,8 @@ std::vector<std::string> descriptionLines(const ChartRequest& request) {
     involves += " " + std::to_string(errors.wPulseValues[1]) + ",";
     involves += "..., " + std::to_string(errors.wPulseValues[p - 1]) + " ";
   }
-  involves += " pulses from [" + std::to_string(series.wMinPulses) + "-" + std::to_string(series.wMaxPulses) + "],";
+  involves +=
+      " pulses from [" + std::to_string(series.wMinPulses) + "-" + std::to_string(series.wMaxPulses) + "],";
   lines.push_back(involves);
   lines.push_back(" with length " + std::to_string(series.wImpulseSize) + ", amplitude " +
                   std::to_string(request.amplitude));
@@ -96,8 +98,8 @@ struct BoxPlace {
 };
 
 // The alphabet box at the top right: the required etalons in two columns.
-BoxPlace drawAlphabetBox(Window& window, Surface& surface, const ChartRequest& request, int32_t mx, int32_t my,
-                         int32_t cw, int32_t boxBottom) {
+BoxPlace drawAlphabetBox(Window& window, Surface& surface, const ChartRequest& request, int32_t mx,
+                         int32_t my, int32_t cw, int32_t boxBottom) {
   const Rect& area = request.chartRect;
   const int32_t lh = request.lineHeight;
   const int32_t n = request.requiredList != nullptr ? request.requiredCount : 0;
@@ -135,15 +137,16 @@ BoxPlace drawAlphabetBox(Window& window, Surface& surface, const ChartRequest& r
 // The pattern tuple box of a tuple simulation, left of the alphabet box: the current subset,
 // or (task 40) every selected subset in a row of its own.
 // Returns the bottom of the box, or `top` when there is nothing to show.
-int32_t drawPatternTupleBox(Window& window, Surface& surface, const ChartRequest& request, int32_t mx, int32_t my,
-                            int32_t cw, int32_t right, int32_t top) {
+int32_t drawPatternTupleBox(Window& window, Surface& surface, const ChartRequest& request, int32_t mx,
+                            int32_t my, int32_t cw, int32_t right, int32_t top) {
   const SeriesHeader& series = *request.series;
   const bool set = request.errors->wTaskType == 40;
   std::vector<std::vector<int32_t>> tuples;
   if (set) {
     if (series.selectedSubsetList == nullptr || series.selectedSubsetSize == nullptr) return top;
     for (uint16_t i = 0; i < series.wSelectedSubsets; ++i)
-      tuples.emplace_back(series.selectedSubsetList[i], series.selectedSubsetList[i] + std::max<int16_t>(series.selectedSubsetSize[i], 0));
+      tuples.emplace_back(series.selectedSubsetList[i],
+                          series.selectedSubsetList[i] + std::max<int16_t>(series.selectedSubsetSize[i], 0));
   } else {
     if (series.lpSubset == nullptr || series.wSubsetSize == 0) return top;
     tuples.emplace_back(series.lpSubset, series.lpSubset + series.wSubsetSize);
@@ -173,7 +176,8 @@ int32_t drawPatternTupleBox(Window& window, Surface& surface, const ChartRequest
     int32_t x = left + gx;
     for (int32_t number : tuples[i]) {
       if (const PulseHeader* etalon = etalonOf(request, number))
-        drawEtalonGlyph(window, surface, lh, *etalon, amplitude, highlight, Rect{x + gx, y, x + s - gx, y + ch});
+        drawEtalonGlyph(window, surface, lh, *etalon, amplitude, highlight,
+                        Rect{x + gx, y, x + s - gx, y + ch});
       x += s + gx;
     }
     y += v + gy;
@@ -218,7 +222,8 @@ void drawCurve(Surface& surface, const ChartGeometry& g, const std::vector<doubl
         continue;
       }
       const int32_t x = chartLevelX(g, static_cast<int32_t>(k)) + offsets[pass][0];
-      const int32_t y = g.plot.bottom - chartValueHeight(values[k], g.range, g.plot.bottom - g.plot.top) + offsets[pass][1];
+      const int32_t y =
+          g.plot.bottom - chartValueHeight(values[k], g.range, g.plot.bottom - g.plot.top) + offsets[pass][1];
       if (!open) {
         surface.moveTo(x, y);
         open = true;
@@ -246,7 +251,8 @@ Point curveEnd(const ChartGeometry& g, const std::vector<double>& values) {
   return Point{g.plot.left, g.plot.bottom};
 }
 
-void drawPlotFrame(Surface& surface, const ChartGeometry& g, const RestErrHeader& errors, int32_t lineHeight) {
+void drawPlotFrame(Surface& surface, const ChartGeometry& g, const RestErrHeader& errors,
+                   int32_t lineHeight) {
   const Rect& p = g.plot;
   surface.selectPen(Pen{kBlack});
   const Brush oldBrush = surface.selectBrush(Brush{kWhite, true});
@@ -280,16 +286,16 @@ void drawPlotFrame(Surface& surface, const ChartGeometry& g, const RestErrHeader
 
 std::vector<std::string> chartTextLines(const ChartRequest& request, const ChartEnergies& energies) {
   std::vector<std::string> lines = descriptionLines(request);
-  lines.push_back("etEnergy=" + std::to_string(energies.etEnergy) + ", Rmin=" + std::to_string(energies.rMin) +
-                  ", Rmax=" + std::to_string(energies.rMax));
+  lines.push_back("etEnergy=" + std::to_string(energies.etEnergy) +
+                  ", Rmin=" + std::to_string(energies.rMin) + ", Rmax=" + std::to_string(energies.rMax));
   lines.push_back(calendarText(request.simulationStartTime));
   lines.push_back(calendarText(request.simulationEndTime));
   lines.push_back(elapsedTimeText(request.simulationStartTime, request.simulationEndTime));
   return lines;
 }
 
-int drawDetectionCurves(Window& window, Surface& surface, const ChartGeometry& geometry, const ChartCurves& curves,
-                        int32_t lineHeight) {
+int drawDetectionCurves(Window& window, Surface& surface, const ChartGeometry& geometry,
+                        const ChartCurves& curves, int32_t lineHeight) {
   (void)window;
   surface.selectPen(Pen{kBlack});
   {
@@ -307,7 +313,8 @@ int drawDetectionCurves(Window& window, Surface& surface, const ChartGeometry& g
   return 1;
 }
 
-int DrawDetectionArrayZ(Window& window, Surface& surface, const PulseHeader* etalon, const ChartRequest& request) {
+int DrawDetectionArrayZ(Window& window, Surface& surface, const PulseHeader* etalon,
+                        const ChartRequest& request) {
   (void)etalon;
   const Rect& area = request.chartRect;
   const int32_t lh = request.lineHeight;
@@ -331,7 +338,8 @@ int DrawDetectionArrayZ(Window& window, Surface& surface, const PulseHeader* eta
 
   const Pen oldPen = surface.selectPen(Pen{kBlack});
   outline(surface, area);
-  if (errors == nullptr || series == nullptr || errors->wPulseValues == nullptr || errors->lpNoiseLevel == nullptr) {
+  if (errors == nullptr || series == nullptr || errors->wPulseValues == nullptr ||
+      errors->lpNoiseLevel == nullptr) {
     surface.selectPen(oldPen);
     return 1;
   }
@@ -430,7 +438,8 @@ int drawStatisticalChart(Window& window, Surface& surface, const AppState& state
   ChartRequest request;
   request.amplitude = state.wAmplitude;
   request.chartKind = state.chartKind;
-  request.requiredCount = state.requiredList != nullptr ? std::min(state.requiredCount, state.requiredCapacity) : 0;
+  request.requiredCount =
+      state.requiredList != nullptr ? std::min(state.requiredCount, state.requiredCapacity) : 0;
   request.requiredList = state.requiredList;
   request.alphabet = state.etalonAlphabet;
   request.alphabetSize = std::min<uint16_t>(state.wEtalonsQuantity, kAlphabetRecords);

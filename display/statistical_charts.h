@@ -44,7 +44,8 @@ struct ChartGeometry {
 // grid, labels, formula line and curves. `etalon` is not used. Returns 1; 0 after the
 // message "No memory to RestoredErrorNormalizer" when the work arrays cannot be had
 // (nothing is drawn then). Without an error header or series only the frame is drawn.
-int DrawDetectionArrayZ(Window& window, Surface& surface, const PulseHeader* etalon, const ChartRequest& request);
+int DrawDetectionArrayZ(Window& window, Surface& surface, const PulseHeader* etalon,
+                        const ChartRequest& request);
 
 // The text block of a chart, line by line: the description of the simulation (task and
 // series texts, "unknown" for a missing one), the title of the chart kind, the repeats, the
@@ -54,8 +55,8 @@ std::vector<std::string> chartTextLines(const ChartRequest& request, const Chart
 
 // Draws the curves of a componentwise chart (one per pulse count, each labelled with its
 // pulse count at its end) into the plot of `geometry`. Returns 1.
-int drawDetectionCurves(Window& window, Surface& surface, const ChartGeometry& geometry, const ChartCurves& curves,
-                        int32_t lineHeight);
+int drawDetectionCurves(Window& window, Surface& surface, const ChartGeometry& geometry,
+                        const ChartCurves& curves, int32_t lineHeight);
 
 // x of noise level k in the plot.
 inline int32_t chartLevelX(const ChartGeometry& geometry, int32_t level) {

@@ -22,7 +22,8 @@ void drawPatternTupleBox(Window& window, Surface& surface, AppState& state, cons
   int32_t tuples = 0, longest = 0;
   if (tupleSet) {
     if (series.selectedSubsetSize != nullptr && series.selectedSubsetList != nullptr) {
-      tuples = series.wSelectedSubsets < series.wReservedSubsets ? series.wSelectedSubsets : series.wReservedSubsets;
+      tuples = series.wSelectedSubsets < series.wReservedSubsets ? series.wSelectedSubsets
+                                                                 : series.wReservedSubsets;
       for (int32_t i = 0; i < tuples; ++i) {
         int32_t size = series.selectedSubsetSize[i];
         if (size > series.wReservedSubsetItems) size = series.wReservedSubsetItems;

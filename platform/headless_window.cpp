@@ -11,7 +11,9 @@
 
 namespace {
 
-int16_t low16(int32_t v) { return static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint32_t>(v) & 0xFFFFu)); }
+int16_t low16(int32_t v) {
+  return static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint32_t>(v) & 0xFFFFu));
+}
 
 std::string truncated(const std::string& text, size_t maxChars) {
   if (maxChars == 0) return {};
@@ -82,7 +84,8 @@ class HeadlessDialog : public Dialog {
   // unknown controls ignore the click.
   void click(DialogProcedure& proc, uint16_t id) {
     Item* i = find(id);
-    if (!i || !i->enabled || i->control->kind == ControlKind::kStatic || i->control->kind == ControlKind::kGroupBox)
+    if (!i || !i->enabled || i->control->kind == ControlKind::kStatic ||
+        i->control->kind == ControlKind::kGroupBox)
       return;
     if (i->control->kind == ControlKind::kCheckBox) i->checked = !i->checked;
     if (i->control->kind == ControlKind::kRadioButton) {
@@ -146,9 +149,7 @@ int HeadlessWindow::messageBox(const std::string& text, const std::string& capti
   return (style & kMbButtonMask) == kMbYesNo ? kIdYes : kIdOk;
 }
 
-void HeadlessWindow::invalidate(const Rect& r, bool erase) {
-  pending_.add(r, clientRect(), erase);
-}
+void HeadlessWindow::invalidate(const Rect& r, bool erase) { pending_.add(r, clientRect(), erase); }
 
 void HeadlessWindow::invalidateAll(bool erase) { invalidate(clientRect(), erase); }
 
@@ -248,7 +249,9 @@ bool HeadlessWindow::loadBitmap(uint16_t id, Image& out) {
   return decodeBmp(bytes.data, bytes.size, out);
 }
 
-Color HeadlessWindow::pixel(int32_t x, int32_t y) const { return image_.inside(x, y) ? image_.at(x, y) : kWhite; }
+Color HeadlessWindow::pixel(int32_t x, int32_t y) const {
+  return image_.inside(x, y) ? image_.at(x, y) : kWhite;
+}
 
 bool HeadlessWindow::pump() {
   Surface surface(image_, glyphs_);
@@ -299,7 +302,8 @@ void HeadlessWindow::keyDown(uint32_t key) {
 
 void HeadlessWindow::resize(int32_t width, int32_t height) {
   Image next;
-  if (!resizeImage(next, std::clamp(width, 0, kMaxImageSide), std::clamp(height, 0, kMaxImageSide), kWhite)) return;
+  if (!resizeImage(next, std::clamp(width, 0, kMaxImageSide), std::clamp(height, 0, kMaxImageSide), kWhite))
+    return;
   for (int32_t y = 0; y < std::min(next.height, image_.height); ++y)
     for (int32_t x = 0; x < std::min(next.width, image_.width); ++x) next.at(x, y) = image_.at(x, y);
   image_ = std::move(next);

@@ -26,8 +26,14 @@ struct DialogScript {
   uint16_t templateId = 0;
   std::vector<Step> steps;
 
-  DialogScript& type(uint16_t id, const std::string& text) { steps.push_back({false, id, text}); return *this; }
-  DialogScript& click(uint16_t id) { steps.push_back({true, id, {}}); return *this; }
+  DialogScript& type(uint16_t id, const std::string& text) {
+    steps.push_back({false, id, text});
+    return *this;
+  }
+  DialogScript& click(uint16_t id) {
+    steps.push_back({true, id, {}});
+    return *this;
+  }
 };
 
 // A dialog as it was shown and left.

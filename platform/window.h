@@ -46,7 +46,8 @@ struct SaveFileRequest {
 // What the open-file dialog asks for: an existing file to read.
 struct OpenFileRequest {
   std::string title;
-  // Pairs of description and pattern, e.g. {"Text Files (*.csv *.txt)", "*.csv *.txt"}; the first is selected.
+  // Pairs of description and pattern, e.g. {"Text Files (*.csv *.txt)", "*.csv *.txt"}; the first is
+  // selected.
   std::vector<std::pair<std::string, std::string>> filters;
 };
 
@@ -76,31 +77,56 @@ class Window {
   // Destroys the window: the window procedure's clean-up runs, the message loop ends with code 0.
   virtual void close() {}
   virtual void checkMenuItem(uint16_t id, bool checked) { (void)id, (void)checked; }
-  virtual bool isMenuItemChecked(uint16_t id) const { (void)id; return false; }
+  virtual bool isMenuItemChecked(uint16_t id) const {
+    (void)id;
+    return false;
+  }
   // Runs the modal dialog of template `templateId` with `procedure`; gives the result passed to
   // endDialog, or -1 when there is no such template.
-  virtual int runDialog(uint16_t templateId, DialogProcedure& procedure) { (void)templateId, (void)procedure; return -1; }
+  virtual int runDialog(uint16_t templateId, DialogProcedure& procedure) {
+    (void)templateId, (void)procedure;
+    return -1;
+  }
   // Asks for a file name to save to; nothing when the user cancels.
-  virtual std::optional<std::string> saveFileName(const SaveFileRequest& request) { (void)request; return std::nullopt; }
+  virtual std::optional<std::string> saveFileName(const SaveFileRequest& request) {
+    (void)request;
+    return std::nullopt;
+  }
   // Asks for an existing file to open; nothing when the user cancels.
-  virtual std::optional<std::string> openFileName(const OpenFileRequest& request) { (void)request; return std::nullopt; }
+  virtual std::optional<std::string> openFileName(const OpenFileRequest& request) {
+    (void)request;
+    return std::nullopt;
+  }
   // Sends every mouse event to this window until releaseCapture().
   virtual void setCapture() {}
   virtual void releaseCapture() {}
   virtual bool hasCapture() const { return false; }
   // Shows `shape` over the client area and gives back the previous one.
-  virtual CursorShape setCursor(CursorShape shape) { (void)shape; return CursorShape::kArrow; }
+  virtual CursorShape setCursor(CursorShape shape) {
+    (void)shape;
+    return CursorShape::kArrow;
+  }
   // The child edit control: created once with its id, text and place (x, y, width, height);
   // moving it to zero size hides it.
-  virtual void createEditControl(uint16_t id, const std::string& text, const Rect& place) { (void)id, (void)text, (void)place; }
-  virtual void moveEditControl(uint16_t id, int32_t x, int32_t y, int32_t width, int32_t height) { (void)id, (void)x, (void)y, (void)width, (void)height; }
+  virtual void createEditControl(uint16_t id, const std::string& text, const Rect& place) {
+    (void)id, (void)text, (void)place;
+  }
+  virtual void moveEditControl(uint16_t id, int32_t x, int32_t y, int32_t width, int32_t height) {
+    (void)id, (void)x, (void)y, (void)width, (void)height;
+  }
   virtual void setEditText(uint16_t id, const std::string& text) { (void)id, (void)text; }
   // At most `maxChars` - 1 characters of the edit control's text; empty for an unknown id.
-  virtual std::string editText(uint16_t id, size_t maxChars = 100) const { (void)id, (void)maxChars; return {}; }
+  virtual std::string editText(uint16_t id, size_t maxChars = 100) const {
+    (void)id, (void)maxChars;
+    return {};
+  }
   // The client rectangle: left and top 0, right and bottom the width and height (exclusive).
   virtual Rect clientRect() const { return {}; }
   // What the client area shows now, width x height of clientRect().
-  virtual const Image& clientImage() const { static const Image kNone; return kNone; }
+  virtual const Image& clientImage() const {
+    static const Image kNone;
+    return kNone;
+  }
   // A progress box over the window for a long operation run inside a command: the first call
   // shows it with `caption`, every call shows `text` (and lets the box answer its Cancel
   // button); with a `total`, a bar `done` of `total` long and the time left, estimated from the
@@ -113,5 +139,8 @@ class Window {
   }
   virtual void endProgress() {}
   // Decodes bitmap resource `id` into `out`; false when it cannot be loaded.
-  virtual bool loadBitmap(uint16_t id, Image& out) { (void)id, (void)out; return false; }
+  virtual bool loadBitmap(uint16_t id, Image& out) {
+    (void)id, (void)out;
+    return false;
+  }
 };

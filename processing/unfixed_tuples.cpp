@@ -37,9 +37,9 @@ struct UnfixedRun {
   std::unique_ptr<int32_t[]> g;              // value per layer and position, layer-major
   std::unique_ptr<int32_t[]> pred;           // predecessor position per layer and position
   std::unique_ptr<int32_t[]> windowStorage;  // 4 values per layer and position
-  std::vector<SlidingArgMin> windows;  // one per layer, read by the next layer
-  std::vector<int32_t> member;         // etalon number of each layer of the current tuple
-  std::vector<const int32_t*> score;   // best-fragment scores of each layer's etalon
+  std::vector<SlidingArgMin> windows;        // one per layer, read by the next layer
+  std::vector<int32_t> member;               // etalon number of each layer of the current tuple
+  std::vector<const int32_t*> score;         // best-fragment scores of each layer's etalon
   PositionSets sets;
   IntervalSet* firstOnly = nullptr;
   IntervalSet* both = nullptr;

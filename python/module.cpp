@@ -25,13 +25,15 @@ void bindTwice(py::module_& module, py::class_<PyWorkbench>& cls, const char* na
       doc, extra...);
 }
 
-const char* const kMakeSeriesDoc = R"(Makes one series and adds noise; the options of `detection-batch series`.
+const char* const kMakeSeriesDoc =
+    R"(Makes one series and adds noise; the options of `detection-batch series`.
 
 Returns a dict with the JSON field names of the companion: sizes as ints, the samples and
 per-pulse tables as int16 arrays (cut to wImpulseQuantity entries). A sequence shorter than
 the pulse count repeats its last entry. Raises OptionError for a bad option.)";
 
-const char* const kProcessDoc = R"(Makes a series and runs the solver the workbench chooses for the task and series type.
+const char* const kProcessDoc =
+    R"(Makes a series and runs the solver the workbench chooses for the task and series type.
 
 The options of `detection-batch process`; the result has its JSON fields: solver,
 solverResult, the series, the answer (wRestoredQuantity, lpRestored..., tuples,
@@ -70,7 +72,8 @@ PYBIND11_MODULE(detection_workbench, m) {
       "a Workbench keeps its random sources from call to call.";
   addExceptionTypes(m);
 
-  m.def("alphabet", &alphabetArray, "The etalons built with the given amplitude, count and length: an "
+  m.def("alphabet", &alphabetArray,
+        "The etalons built with the given amplitude, count and length: an "
         "int16 array of shape (count, length).",
         py::arg("amplitude") = 128, py::arg("count") = 20, py::arg("length") = 20);
 
@@ -80,10 +83,10 @@ PYBIND11_MODULE(detection_workbench, m) {
   cls.def(py::init<>());
 
   bindTwice(m, cls, "make_series", &PyWorkbench::makeSeries, kMakeSeriesDoc, py::kw_only(),
-            py::arg("length") = 1200, py::arg("tmin") = 40, py::arg("tmax") = 181, py::arg("pulses") = py::none(),
-            py::arg("unknown") = false, py::arg("sequence") = py::none(), py::arg("making_level") = 100,
-            py::arg("noise") = 20, py::arg("subset") = py::none(), py::arg("subset_mode") = 4,
-            py::arg("subset_position") = 1);
+            py::arg("length") = 1200, py::arg("tmin") = 40, py::arg("tmax") = 181,
+            py::arg("pulses") = py::none(), py::arg("unknown") = false, py::arg("sequence") = py::none(),
+            py::arg("making_level") = 100, py::arg("noise") = 20, py::arg("subset") = py::none(),
+            py::arg("subset_mode") = 4, py::arg("subset_position") = 1);
 
   bindTwice(m, cls, "process", &PyWorkbench::process, kProcessDoc, py::arg("task") = "detection",
             py::arg("series_type") = 1, py::kw_only(), py::arg("required") = 1, py::arg("length") = 1200,
@@ -102,12 +105,12 @@ PYBIND11_MODULE(detection_workbench, m) {
   bindTwice(m, cls, "simulate", &PyWorkbench::simulate, kSimulateDoc, py::arg("task") = "detection",
             py::arg("series_type") = 1, py::kw_only(), py::arg("required") = 1, py::arg("length") = 1200,
             py::arg("tmin") = 40, py::arg("tmax") = 181, py::arg("making_level") = 100,
-            py::arg("processing_level") = 100, py::arg("subset") = py::none(), py::arg("subsets") = py::none(),
-            py::arg("subset_mode") = 4, py::arg("subset_position") = 1, py::arg("proceeding") = 1,
-            py::arg("pulses_from") = py::none(), py::arg("pulses_to") = py::none(), py::arg("pulses_step") = 1,
-            py::arg("noise_first") = 0, py::arg("noise_steps") = 29, py::arg("noise_step") = 5,
-            py::arg("repeats") = 100, py::arg("threads") = 0, py::arg("progress") = py::none(),
-            py::arg("csv") = py::none());
+            py::arg("processing_level") = 100, py::arg("subset") = py::none(),
+            py::arg("subsets") = py::none(), py::arg("subset_mode") = 4, py::arg("subset_position") = 1,
+            py::arg("proceeding") = 1, py::arg("pulses_from") = py::none(), py::arg("pulses_to") = py::none(),
+            py::arg("pulses_step") = 1, py::arg("noise_first") = 0, py::arg("noise_steps") = 29,
+            py::arg("noise_step") = 5, py::arg("repeats") = 100, py::arg("threads") = 0,
+            py::arg("progress") = py::none(), py::arg("csv") = py::none());
 
   m.attr("MAX_SERIES_SIZE") = kBatchMaxSeriesSize;
   py::list tasks;

@@ -72,7 +72,8 @@ py::array records(const OrderedJson& array) {
   cells.reserve(array.size() * width);
   for (const auto& item : array)
     for (const auto& [name, member] : item.items()) cells.push_back(member.get<int64_t>());
-  return py::array(type, {static_cast<py::ssize_t>(array.size())}, {}, reinterpret_cast<const void*>(cells.data()));
+  return py::array(type, {static_cast<py::ssize_t>(array.size())}, {},
+                   reinterpret_cast<const void*>(cells.data()));
 }
 
 std::string join(const std::vector<std::string>& parts, const char* separator) {
@@ -134,7 +135,8 @@ py::array_t<double, py::array::c_style> numericArray(py::handle value, const cha
   }
   if (array.ndim() != ndim) {
     throw py::value_error(std::string(name) + ": expected a " + std::to_string(ndim) +
-                          "-D array, got shape " + py::str(py::tuple(array.attr("shape"))).cast<std::string>());
+                          "-D array, got shape " +
+                          py::str(py::tuple(array.attr("shape"))).cast<std::string>());
   }
   // One conversion at most: nothing is copied for a contiguous float64 array.
   return numpy->ascontiguousarray(array, py::arg("dtype") = numpy->float64)

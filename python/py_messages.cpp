@@ -30,8 +30,8 @@ void warn(const MessageRecorder::Message& message) {
 
 py::handle newType(py::module_& module, const char* name, PyObject* base, const char* doc) {
   const std::string qualified = std::string("detection_workbench.") + name;
-  py::object type = py::reinterpret_steal<py::object>(
-      PyErr_NewExceptionWithDoc(qualified.c_str(), doc, base, nullptr));
+  py::object type =
+      py::reinterpret_steal<py::object>(PyErr_NewExceptionWithDoc(qualified.c_str(), doc, base, nullptr));
   if (!type) throw py::error_already_set();
   module.attr(name) = type;
   return type.release();

@@ -85,11 +85,11 @@ py::dict PyWorkbench::makeSeries(int64_t length, int64_t tmin, int64_t tmax, py:
   return run([&](WorkbenchStart& start, OrderedJson& doc) { return seriesRun(start, s, doc); });
 }
 
-py::dict PyWorkbench::process(const std::string& task, int64_t seriesType, py::object required, int64_t length,
-                              int64_t tmin, int64_t tmax, py::object pulses, bool unknown, py::object sequence,
-                              int64_t makingLevel, int64_t noise, int64_t processingLevel, py::object subset,
-                              py::object subsets, int64_t subsetMode, int64_t subsetPosition,
-                              int64_t proceeding) {
+py::dict PyWorkbench::process(const std::string& task, int64_t seriesType, py::object required,
+                              int64_t length, int64_t tmin, int64_t tmax, py::object pulses, bool unknown,
+                              py::object sequence, int64_t makingLevel, int64_t noise,
+                              int64_t processingLevel, py::object subset, py::object subsets,
+                              int64_t subsetMode, int64_t subsetPosition, int64_t proceeding) {
   ProcessOptions o;
   o.series = seriesOptions(length, tmin, tmax, makingLevel, noise, subset, subsetMode, subsetPosition);
   o.series.pulses = optionalInt(pulses, "pulses");
@@ -178,13 +178,13 @@ py::dict PyWorkbench::solve(const std::string& task, int64_t seriesType, py::obj
   return result;
 }
 
-py::dict PyWorkbench::simulate(const std::string& task, int64_t seriesType, py::object required, int64_t length,
-                               int64_t tmin, int64_t tmax, int64_t makingLevel, int64_t processingLevel,
-                               py::object subset, py::object subsets, int64_t subsetMode,
-                               int64_t subsetPosition, int64_t proceeding, py::object pulsesFrom,
-                               py::object pulsesTo, int64_t pulsesStep, int64_t noiseFirst, int64_t noiseSteps,
-                               int64_t noiseStep, int64_t repeats, int64_t threads, py::object progress,
-                               py::object csv) {
+py::dict PyWorkbench::simulate(const std::string& task, int64_t seriesType, py::object required,
+                               int64_t length, int64_t tmin, int64_t tmax, int64_t makingLevel,
+                               int64_t processingLevel, py::object subset, py::object subsets,
+                               int64_t subsetMode, int64_t subsetPosition, int64_t proceeding,
+                               py::object pulsesFrom, py::object pulsesTo, int64_t pulsesStep,
+                               int64_t noiseFirst, int64_t noiseSteps, int64_t noiseStep, int64_t repeats,
+                               int64_t threads, py::object progress, py::object csv) {
   SimulateOptions o;
   o.process.series = seriesOptions(length, tmin, tmax, makingLevel, 0, subset, subsetMode, subsetPosition);
   o.process.task = task;

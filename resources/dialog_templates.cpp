@@ -118,17 +118,18 @@ std::vector<DialogTemplate> makeTemplates() {
                   group(" Upper bound case ", 7, 62, 172, 28), check(1032, "fixed upper bound", 13, 75, 84),
                   label("upper bound", 99, 76, 48), edit(1033, 148, 74, 29), ok(35, 98), cancel(100, 98)}});
   // Options of a series or etalon file chosen by "Open series..." or "Open etalons...".
-  all.push_back({130,
-                 "File Options",
-                 200,
-                 126,
-                 8,
-                 {group(" Which values ", 7, 7, 186, 76), label("Column (number or header name)", 15, 20, 120),
-                  edit(1101, 140, 18, 45), label("Channel of a sound file", 15, 34, 120), edit(1102, 140, 32, 45),
-                  label("Skip samples at the start", 15, 48, 120), edit(1103, 140, 46, 45),
-                  label("Number of samples (empty: all)", 15, 62, 120), edit(1104, 140, 60, 45),
-                  label("Scale factor (empty: peak to amplitude)", 7, 90, 130), edit(1105, 140, 88, 45),
-                  ok(40, 106), cancel(110, 106)}});
+  all.push_back(
+      {130,
+       "File Options",
+       200,
+       126,
+       8,
+       {group(" Which values ", 7, 7, 186, 76), label("Column (number or header name)", 15, 20, 120),
+        edit(1101, 140, 18, 45), label("Channel of a sound file", 15, 34, 120), edit(1102, 140, 32, 45),
+        label("Skip samples at the start", 15, 48, 120), edit(1103, 140, 46, 45),
+        label("Number of samples (empty: all)", 15, 62, 120), edit(1104, 140, 60, 45),
+        label("Scale factor (empty: peak to amplitude)", 7, 90, 130), edit(1105, 140, 88, 45), ok(40, 106),
+        cancel(110, 106)}});
   return all;
 }
 

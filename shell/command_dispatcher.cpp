@@ -3,14 +3,15 @@
 #include "display/app_state.h"
 #include "platform/window.h"
 #include "shell/command_ids.h"
-#include "shell/file_commands.h"
 #include "shell/dialog_commands.h"
-#include "signal/pulse_bounds.h"
+#include "shell/file_commands.h"
 #include "shell/repaint_areas.h"
+#include "signal/pulse_bounds.h"
 
 namespace {
 
-constexpr uint16_t kTaskItems[4] = {kMenuDetection, kMenuRecognition, kMenuJointDetection, kMenuSeriesProcessing};
+constexpr uint16_t kTaskItems[4] = {kMenuDetection, kMenuRecognition, kMenuJointDetection,
+                                    kMenuSeriesProcessing};
 constexpr uint16_t kSeriesItems[6] = {kMenuFixedWhole,    kMenuUnfixedWhole, kMenuFixedCutOff,
                                       kMenuUnfixedCutOff, kMenuFixedTuples,  kMenuUnfixedTuples};
 
@@ -172,12 +173,24 @@ void dispatchCommand(Window& window, AppState& state, uint16_t id) {
       taskTypeCommand(window, state, id);
       return;
 
-    case kMenuFixedWhole: seriesTypeCommand(window, state, id, 1); return;
-    case kMenuUnfixedWhole: seriesTypeCommand(window, state, id, 4); return;
-    case kMenuFixedCutOff: seriesTypeCommand(window, state, id, 2); return;
-    case kMenuUnfixedCutOff: seriesTypeCommand(window, state, id, 8); return;
-    case kMenuFixedTuples: seriesTypeCommand(window, state, id, 36); return;
-    case kMenuUnfixedTuples: seriesTypeCommand(window, state, id, 40); return;
+    case kMenuFixedWhole:
+      seriesTypeCommand(window, state, id, 1);
+      return;
+    case kMenuUnfixedWhole:
+      seriesTypeCommand(window, state, id, 4);
+      return;
+    case kMenuFixedCutOff:
+      seriesTypeCommand(window, state, id, 2);
+      return;
+    case kMenuUnfixedCutOff:
+      seriesTypeCommand(window, state, id, 8);
+      return;
+    case kMenuFixedTuples:
+      seriesTypeCommand(window, state, id, 36);
+      return;
+    case kMenuUnfixedTuples:
+      seriesTypeCommand(window, state, id, 40);
+      return;
 
     case kMenuExit:
     case CM_EXIT:

@@ -9,13 +9,13 @@
 #include "processing/chains_header.h"
 #include "shell/command_ids.h"
 #include "shell/parameter_dialogs.h"
+#include "shell/repaint_areas.h"
 #include "shell/sequence_growth.h"
 #include "shell/snapshot.h"
 #include "signal/pulse_bounds.h"
 #include "signal/required_list.h"
 #include "signal/selected_subsets.h"
 #include "signal/series_header.h"
-#include "shell/repaint_areas.h"
 
 namespace {
 
@@ -88,12 +88,13 @@ void commandCreateSeries(Window& window, AppState& state) {
   state.wMinPulses = state.dialogMinPulses;
   state.wMaxPulses = state.dialogMaxPulses;
   for (uint16_t k = 0; k < state.etalonSequenceCapacity; ++k)
-    state.etalonSequence[k] =
-        k < state.etalonSequenceEditCapacity ? state.etalonSequenceEdit[k] : static_cast<uint16_t>(state.detectionEtalon);
+    state.etalonSequence[k] = k < state.etalonSequenceEditCapacity
+                                  ? state.etalonSequenceEdit[k]
+                                  : static_cast<uint16_t>(state.detectionEtalon);
 
   state.wChainsMaxPulses = state.dialogMaxPulses;
-  state.lpChainsHeader = getChainsHeader(window, static_cast<uint16_t>(state.chainsCapacity), state.wChainsMaxPulses,
-                                         state.lpChainsHeader);
+  state.lpChainsHeader = getChainsHeader(window, static_cast<uint16_t>(state.chainsCapacity),
+                                         state.wChainsMaxPulses, state.lpChainsHeader);
   if (state.lpChainsHeader == nullptr) return;  // the builder has shown its message
   state.repaintSeriesSizePanel = 1;
   state.repaintNoisePanel = 1;
@@ -133,7 +134,8 @@ void commandSelectSetOfPulses(Window& window, AppState& state) {
 
 void commandSaveImage(Window& window, AppState& state) {
   (void)state;
-  if (MakeSnapshot(window) == 0) window.messageBox("Проблемы при выполнении MakeSnapshot", "Open File Name", kMbOk);
+  if (MakeSnapshot(window) == 0)
+    window.messageBox("Проблемы при выполнении MakeSnapshot", "Open File Name", kMbOk);
 }
 
 void commandSubsetSettings(Window& window, AppState& state) {
@@ -145,8 +147,9 @@ void commandSubsetSettings(Window& window, AppState& state) {
   } else {
     addSomeSelectedSubsetToSeriesHeader(window, state.selectedSubsetArraySize, state.reservedSubsetList,
                                         state.reservedSubsetList != nullptr ? state.reservedSubsetCount : 0,
-                                        state.reservedSubsetCapacity, state.subsetCapacity, state.selectedSubsetRow,
-                                        state.subsetEmployment, state.subsetInitPosition, state.lpCutOffSeriesHeader);
+                                        state.reservedSubsetCapacity, state.subsetCapacity,
+                                        state.selectedSubsetRow, state.subsetEmployment,
+                                        state.subsetInitPosition, state.lpCutOffSeriesHeader);
   }
   // The series now holds other subsets, which the result view shows.
   window.invalidate(raisedWorkArea(state), true);

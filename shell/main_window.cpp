@@ -86,8 +86,8 @@ bool MainWindow::onCreate(Window& window) {
   s.requiredList = getRequiredList(window, s.requiredCount, s.requiredList);
   if (s.requiredList == nullptr) s.requiredCount = s.requiredCapacity = 0;
 
-  for (uint16_t id : {kMenuUnfixedCutOff, kMenuUnfixedWhole, kMenuFixedWhole, kMenuFixedCutOff, kMenuFixedTuples,
-                      kMenuUnfixedTuples})
+  for (uint16_t id : {kMenuUnfixedCutOff, kMenuUnfixedWhole, kMenuFixedWhole, kMenuFixedCutOff,
+                      kMenuFixedTuples, kMenuUnfixedTuples})
     window.checkMenuItem(id, false);
   s.seriesType = 1;
   window.checkMenuItem(kMenuFixedWhole, true);
@@ -110,7 +110,8 @@ bool MainWindow::onCreate(Window& window) {
   requiredListFromState(s);
 
   s.seriesSizeChoice.selected = s.seriesSizeChoice.count;
-  s.dwSeriesSize = s.dwSeriesSizeUsed = static_cast<uint32_t>(s.seriesSizeChoice.values[s.seriesSizeChoice.count - 1]);
+  s.dwSeriesSize = s.dwSeriesSizeUsed =
+      static_cast<uint32_t>(s.seriesSizeChoice.values[s.seriesSizeChoice.count - 1]);
   s.wMinPulses = minPulsesFor(s.dwSeriesSizeUsed, s.wImpulseSize, s.wTmax);
   s.wMaxPulses = maxPulsesFor(s.dwSeriesSizeUsed, s.wImpulseSize, s.wTmin);
   s.wPulsesRequested = s.wPulsesUsed = midpointPulses(s.wMinPulses, s.wMaxPulses);
@@ -125,8 +126,8 @@ bool MainWindow::onCreate(Window& window) {
 
   s.chainsCapacity = 10;
   s.wChainsMaxPulses = s.wMaxPulses;
-  s.lpChainsHeader = getChainsHeader(window, static_cast<uint16_t>(s.chainsCapacity), s.wChainsMaxPulses,
-                                     s.lpChainsHeader);
+  s.lpChainsHeader =
+      getChainsHeader(window, static_cast<uint16_t>(s.chainsCapacity), s.wChainsMaxPulses, s.lpChainsHeader);
 
   s.lostLevelChoice.selected = 2;
   s.lostLevel = static_cast<int16_t>(s.lostLevelChoice.values[1]);
@@ -143,10 +144,10 @@ bool MainWindow::onCreate(Window& window) {
   if (s.etalonSequence == nullptr) {
     window.messageBox("Нет памяти для etalonSequence!", "CM_INFO", kMbOk);
   } else if (isUnknownNumberSeries(s.seriesType)) {
-    s.lpCutOffSeriesHeader = getRandomCountSeries(window, s.wEtalonsQuantity, s.etalonAlphabet, s.wImpulseSize,
-                                                  s.wTmin, s.wTmax, s.dwSeriesSizeUsed, s.etalonSequence,
-                                                  s.wAmplitude, static_cast<uint16_t>(s.makingLevelUsed),
-                                                  s.lpCutOffSeriesHeader, s.seeds);
+    s.lpCutOffSeriesHeader =
+        getRandomCountSeries(window, s.wEtalonsQuantity, s.etalonAlphabet, s.wImpulseSize, s.wTmin, s.wTmax,
+                             s.dwSeriesSizeUsed, s.etalonSequence, s.wAmplitude,
+                             static_cast<uint16_t>(s.makingLevelUsed), s.lpCutOffSeriesHeader, s.seeds);
     if (s.lpCutOffSeriesHeader != nullptr) s.wPulsesUsed = s.lpCutOffSeriesHeader->wImpulseQuantity;
   } else {
     s.lpCutOffSeriesHeader =

@@ -178,7 +178,8 @@ class RequiredEtalonsProcedure : public AcceptingProcedure {
 
   bool onInit(Dialog& dialog) override {
     writeInt(dialog, 1014, state_.requiredCount);
-    dialog.setItemText(1012, "List of Required Etalons (from 1 to " + std::to_string(state_.wEtalonsQuantity) + ")");
+    dialog.setItemText(
+        1012, "List of Required Etalons (from 1 to " + std::to_string(state_.wEtalonsQuantity) + ")");
     const uint16_t shown = std::min(state_.requiredCount, state_.requiredCapacity);
     dialog.setItemText(1013, formatDialogList(state_.requiredList, shown));
     return true;
@@ -193,7 +194,6 @@ class RequiredEtalonsProcedure : public AcceptingProcedure {
     dialog.endDialog(1);
     return true;
   }
-
 };
 
 // ---- 110: simulation parameters ---------------------------------------------------------

@@ -1,18 +1,18 @@
 #include <new>
 
 #include "display/app_state.h"
+#include "platform/window.h"
 #include "processing/chains_header.h"
 #include "processing/solver_choice.h"
 #include "shell/command_dispatcher.h"
 #include "shell/command_ids.h"
 #include "shell/file_commands.h"
-#include "signal/sequence_random.h"
+#include "shell/repaint_areas.h"
 #include "signal/pulse_bounds.h"
+#include "signal/sequence_random.h"
 #include "signal/series_header.h"
 #include "signal/task_codes.h"
 #include "simulation/solver_call.h"
-#include "platform/window.h"
-#include "shell/repaint_areas.h"
 
 namespace {
 
@@ -75,14 +75,16 @@ bool makeSeries(Window& window, AppState& state) {
   state.noiseLevelUsed = state.noiseLevel;
   // The makers read as many sequence entries as the series can hold pulses.
   const uint16_t needed = maxPulsesFor(state.dwSeriesSizeUsed, state.wImpulseSize, state.wTmin);
-  if (!extendEtalonSequence(window, state, needed > state.wPulsesUsed ? needed : state.wPulsesUsed)) return false;
+  if (!extendEtalonSequence(window, state, needed > state.wPulsesUsed ? needed : state.wPulsesUsed))
+    return false;
   const uint16_t level = static_cast<uint16_t>(state.makingLevelUsed);
   if (isUnknownNumberSeries(state.seriesType)) {
     state.lpCutOffSeriesHeader =
-        getRandomCountSeries(window, state.wEtalonsQuantity, state.etalonAlphabet, state.wImpulseSize, state.wTmin,
-                             state.wTmax, state.dwSeriesSizeUsed, state.etalonSequence, state.wAmplitude, level,
-                             state.lpCutOffSeriesHeader, state.seeds);
-    if (state.lpCutOffSeriesHeader != nullptr) state.wPulsesUsed = state.lpCutOffSeriesHeader->wImpulseQuantity;
+        getRandomCountSeries(window, state.wEtalonsQuantity, state.etalonAlphabet, state.wImpulseSize,
+                             state.wTmin, state.wTmax, state.dwSeriesSizeUsed, state.etalonSequence,
+                             state.wAmplitude, level, state.lpCutOffSeriesHeader, state.seeds);
+    if (state.lpCutOffSeriesHeader != nullptr)
+      state.wPulsesUsed = state.lpCutOffSeriesHeader->wImpulseQuantity;
   } else {
     state.lpCutOffSeriesHeader =
         getCutOffSeries(window, state.wEtalonsQuantity, state.etalonAlphabet, state.wImpulseSize, state.wTmin,
@@ -172,7 +174,8 @@ void runProcessingFrom(Window& window, AppState& state, uint16_t id) {
       [[fallthrough]];
     case CM_ADD_NOISE:
       if (state.lpCutOffSeriesHeader == nullptr) return;
-      addNoise(window, state.noiseLevelUsed, state.wAmplitude, state.lpCutOffSeriesHeader, state.seeds.seedNoise);
+      addNoise(window, state.noiseLevelUsed, state.wAmplitude, state.lpCutOffSeriesHeader,
+               state.seeds.seedNoise);
       [[fallthrough]];
     case CM_PROCESS:
       if (!process(window, state)) return;

@@ -166,8 +166,9 @@ class ChartSettingsProcedure : public DialogProcedure {
       state_.viewCase = viewCase_;
       state_.fixedUpperBound = fixed_;
       if (recognition_) state_.boundsIncluded = bounds_;
-      state_.upperBound = fixed_ != 0 ? parseDialogReal(limitDialogText(dialog.itemText(1033, kDialogReadLimit + 1)))
-                                      : savedUpperBound_;
+      state_.upperBound = fixed_ != 0
+                              ? parseDialogReal(limitDialogText(dialog.itemText(1033, kDialogReadLimit + 1)))
+                              : savedUpperBound_;
       dialog.endDialog(1);
       return true;
     }
@@ -187,7 +188,8 @@ class ChartSettingsProcedure : public DialogProcedure {
   void checkHandling(Dialog& dialog, uint16_t button) {
     if (recognition_) {
       // 1034 does not follow 1029, so the group is checked button by button.
-      for (uint16_t id : {uint16_t{1028}, uint16_t{1029}, uint16_t{1034}}) dialog.checkButton(id, id == button);
+      for (uint16_t id : {uint16_t{1028}, uint16_t{1029}, uint16_t{1034}})
+        dialog.checkButton(id, id == button);
     } else {
       dialog.checkRadioButton(1028, 1029, button);
     }

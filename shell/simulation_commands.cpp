@@ -77,16 +77,17 @@ void commandStatisticalSimulation(Window& window, AppState& state) {
   const std::string caption = " Statistical Simulation";
   window.showProgress(caption, "Statistical simulation: 0 cells done");
   settings.progress = [&](uint32_t done, uint32_t total) {
-    if (!window.showProgress(caption, formatText("Statistical simulation: %u of %u cells done", done, total), done,
-                             total))
+    if (!window.showProgress(caption, formatText("Statistical simulation: %u of %u cells done", done, total),
+                             done, total))
       cancelled = true;
   };
   settings.stopRequested = [&] { return cancelled; };
   SimulationTimes times;
   statCutoffTrawling(window, run, state.wEtalonsQuantity, state.etalonAlphabet, state.requiredCount,
                      state.requiredList, state.seriesType, state.effectiveTaskType,
-                     static_cast<uint16_t>(state.makingLevelUsed), static_cast<uint16_t>(state.processingLevelUsed),
-                     state.lpCutOffSeriesHeader, state.seeds, times, settings);
+                     static_cast<uint16_t>(state.makingLevelUsed),
+                     static_cast<uint16_t>(state.processingLevelUsed), state.lpCutOffSeriesHeader,
+                     state.seeds, times, settings);
   window.endProgress();
   if (run->ifComplete == 0) {
     freeRestErrHeader(window, run);

@@ -146,10 +146,11 @@ int MakeSnapshot(Window& window) {
     if (writePcxFile(window, *name, window.clientImage(), kWhite) == 0)
       window.messageBox("PCX file is not created", "About Bitmap", kMbOk);
   } else if (longEnough && endsWithNoCase(*name, ".bmp")) {
-    if (writeBmpFile(window, *name, copy) == 0) window.messageBox("Bitmap file is not created", "About Bitmap", kMbOk);
+    if (writeBmpFile(window, *name, copy) == 0)
+      window.messageBox("Bitmap file is not created", "About Bitmap", kMbOk);
   } else {
-    window.messageBox("Only .bmp and .pcx files can be written: \"" + *name + "\" is not saved.", "About Bitmap",
-                      kMbOk | kMbIconWarning);
+    window.messageBox("Only .bmp and .pcx files can be written: \"" + *name + "\" is not saved.",
+                      "About Bitmap", kMbOk | kMbIconWarning);
   }
   return 1;
 }

@@ -274,9 +274,11 @@ int setGivenSeries(Window& window, const int16_t* samples, uint32_t seriesSize, 
     h.lpRestoredPositions[k] = -1;
     h.lpEtalonNumbers[k] = 0;
     h.lpRestoredEtalons[k] = 0;
-    h.lpLowBounds[k] = counted ? static_cast<int16_t>(pulseLowBound(k, seriesSize, tmin, tmax, q)) : int16_t{0};
-    h.lpHighBounds[k] =
-        counted ? static_cast<int16_t>(pulseHighBound(k, seriesSize, impulseSize, tmin, tmax, q)) : int16_t{0};
+    h.lpLowBounds[k] =
+        counted ? static_cast<int16_t>(pulseLowBound(k, seriesSize, tmin, tmax, q)) : int16_t{0};
+    h.lpHighBounds[k] = counted
+                            ? static_cast<int16_t>(pulseHighBound(k, seriesSize, impulseSize, tmin, tmax, q))
+                            : int16_t{0};
     h.lpCutBegin[k] = 0;
     h.lpCutEnd[k] = static_cast<int16_t>(impulseSize - 1);
     h.lpRestoredCutBegin[k] = 0;

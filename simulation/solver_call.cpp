@@ -5,8 +5,8 @@ int32_t callSolver(Window& window, SolverRole role, const SolverCall& c, const S
   int32_t& verbose = c.verboseTuples != nullptr ? *c.verboseTuples : unusedVerbose;
   switch (role) {
     case SolverRole::kDetectFixedPulses:
-      return s.detectFixedPulses(window, c.alphabet, c.etalonCount, c.etalons, c.tmin, c.tmax, c.level, c.chains,
-                                 c.series);
+      return s.detectFixedPulses(window, c.alphabet, c.etalonCount, c.etalons, c.tmin, c.tmax, c.level,
+                                 c.chains, c.series);
     case SolverRole::kDetectUnfixedPulses:
       return s.detectUnfixedPulses(window, c.alphabet, c.etalonCount, c.etalons, c.tmin, c.tmax, c.level,
                                    c.chains, c.series);
@@ -17,14 +17,14 @@ int32_t callSolver(Window& window, SolverRole role, const SolverCall& c, const S
       return s.recognizeUnfixedPulses(window, c.alphabet, c.etalonCount, c.etalons, c.tmin, c.tmax, c.level,
                                       c.chains, c.series);
     case SolverRole::kDetectFixedTuples:
-      return s.detectFixedTuples(window, c.alphabet, c.tupleSize, c.tuple, c.proceeding, c.tmin, c.tmax, c.level,
-                                 c.chains, c.series);
+      return s.detectFixedTuples(window, c.alphabet, c.tupleSize, c.tuple, c.proceeding, c.tmin, c.tmax,
+                                 c.level, c.chains, c.series);
     case SolverRole::kDetectUnfixedTuples:
       return s.detectUnfixedTuples(window, c.alphabet, c.tupleSize, c.tuple, c.proceeding, c.tmin, c.tmax,
                                    c.level, c.chains, c.series, verbose);
     case SolverRole::kRecognizeFixedTuples:
-      return s.recognizeFixedTuples(window, c.alphabet, c.subsetSizes, c.subsetRows, c.subsetCount, c.proceeding,
-                                    c.tmin, c.tmax, c.level, c.chains, c.series);
+      return s.recognizeFixedTuples(window, c.alphabet, c.subsetSizes, c.subsetRows, c.subsetCount,
+                                    c.proceeding, c.tmin, c.tmax, c.level, c.chains, c.series);
     case SolverRole::kRecognizeUnfixedTuples:
       return s.recognizeUnfixedTuples(window, c.alphabet, c.subsetSizes, c.subsetRows, c.subsetCount,
                                       c.proceeding, c.tmin, c.tmax, c.level, c.chains, c.series, verbose);

@@ -1,16 +1,13 @@
 #include "platform/qt/qt_window.h"
 
-#include <algorithm>
-#include <set>
-
 #include <QtGui/QCloseEvent>
-#include <QtGui/QIcon>
-#include <QtGui/QPixmap>
-#include <QtGui/QPolygonF>
 #include <QtGui/QGuiApplication>
+#include <QtGui/QIcon>
 #include <QtGui/QKeyEvent>
 #include <QtGui/QMouseEvent>
 #include <QtGui/QPainter>
+#include <QtGui/QPixmap>
+#include <QtGui/QPolygonF>
 #include <QtGui/QScreen>
 #include <QtGui/QShortcut>
 #include <QtWidgets/QApplication>
@@ -20,10 +17,11 @@
 #include <QtWidgets/QMenuBar>
 #include <QtWidgets/QMessageBox>
 #include <QtWidgets/QProgressDialog>
-
-#include "platform/progress_estimate.h"
+#include <algorithm>
+#include <set>
 
 #include "platform/bmp_decode.h"
+#include "platform/progress_estimate.h"
 #include "platform/qt/qt_dialog.h"
 #include "platform/resources.h"
 #include "platform/surface.h"
@@ -31,7 +29,9 @@
 
 namespace {
 
-int16_t low16(int32_t v) { return static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint32_t>(v) & 0xFFFFu)); }
+int16_t low16(int32_t v) {
+  return static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint32_t>(v) & 0xFFFFu));
+}
 
 uint32_t keyState(Qt::MouseButtons buttons, Qt::KeyboardModifiers mods) {
   uint32_t k = 0;
@@ -142,29 +142,48 @@ const QIcon& checkMarkIcon() {
 }  // namespace
 
 uint32_t virtualKeyOf(int key) {
-  if ((key >= Qt::Key_A && key <= Qt::Key_Z) || (key >= Qt::Key_0 && key <= Qt::Key_9) || key == Qt::Key_Space)
+  if ((key >= Qt::Key_A && key <= Qt::Key_Z) || (key >= Qt::Key_0 && key <= Qt::Key_9) ||
+      key == Qt::Key_Space)
     return static_cast<uint32_t>(key);
   if (key >= Qt::Key_F1 && key <= Qt::Key_F24) return 0x70u + static_cast<uint32_t>(key - Qt::Key_F1);
   switch (key) {
-    case Qt::Key_Backspace: return 0x08;
-    case Qt::Key_Tab: return 0x09;
+    case Qt::Key_Backspace:
+      return 0x08;
+    case Qt::Key_Tab:
+      return 0x09;
     case Qt::Key_Return:
-    case Qt::Key_Enter: return 0x0D;
-    case Qt::Key_Shift: return 0x10;
-    case Qt::Key_Control: return 0x11;
-    case Qt::Key_Alt: return 0x12;
-    case Qt::Key_Escape: return 0x1B;
-    case Qt::Key_PageUp: return 0x21;
-    case Qt::Key_PageDown: return 0x22;
-    case Qt::Key_End: return 0x23;
-    case Qt::Key_Home: return 0x24;
-    case Qt::Key_Left: return 0x25;
-    case Qt::Key_Up: return 0x26;
-    case Qt::Key_Right: return 0x27;
-    case Qt::Key_Down: return 0x28;
-    case Qt::Key_Insert: return 0x2D;
-    case Qt::Key_Delete: return 0x2E;
-    default: return 0xFF;
+    case Qt::Key_Enter:
+      return 0x0D;
+    case Qt::Key_Shift:
+      return 0x10;
+    case Qt::Key_Control:
+      return 0x11;
+    case Qt::Key_Alt:
+      return 0x12;
+    case Qt::Key_Escape:
+      return 0x1B;
+    case Qt::Key_PageUp:
+      return 0x21;
+    case Qt::Key_PageDown:
+      return 0x22;
+    case Qt::Key_End:
+      return 0x23;
+    case Qt::Key_Home:
+      return 0x24;
+    case Qt::Key_Left:
+      return 0x25;
+    case Qt::Key_Up:
+      return 0x26;
+    case Qt::Key_Right:
+      return 0x27;
+    case Qt::Key_Down:
+      return 0x28;
+    case Qt::Key_Insert:
+      return 0x2D;
+    case Qt::Key_Delete:
+      return 0x2E;
+    default:
+      return 0xFF;
   }
 }
 
@@ -232,11 +251,20 @@ void QtWindow::showMaximized() {
 int QtWindow::messageBox(const std::string& text, const std::string& caption, uint32_t style) {
   QMessageBox::Icon icon = QMessageBox::NoIcon;
   switch (style & kMbIconMask) {
-    case kMbIconStop: icon = QMessageBox::Critical; break;
-    case kMbIconQuestion: icon = QMessageBox::Question; break;
-    case kMbIconWarning: icon = QMessageBox::Warning; break;
-    case kMbIconInformation: icon = QMessageBox::Information; break;
-    default: break;
+    case kMbIconStop:
+      icon = QMessageBox::Critical;
+      break;
+    case kMbIconQuestion:
+      icon = QMessageBox::Question;
+      break;
+    case kMbIconWarning:
+      icon = QMessageBox::Warning;
+      break;
+    case kMbIconInformation:
+      icon = QMessageBox::Information;
+      break;
+    default:
+      break;
   }
   QMessageBox::StandardButtons buttons = QMessageBox::Ok;
   if ((style & kMbButtonMask) == kMbOkCancel) buttons = QMessageBox::Ok | QMessageBox::Cancel;
@@ -244,10 +272,14 @@ int QtWindow::messageBox(const std::string& text, const std::string& caption, ui
   QMessageBox box(icon, qs(caption), qs(text), buttons, main_.get());
   box.exec();
   switch (box.standardButton(box.clickedButton())) {
-    case QMessageBox::Yes: return kIdYes;
-    case QMessageBox::No: return kIdNo;
-    case QMessageBox::Cancel: return kIdCancel;
-    case QMessageBox::Ok: return kIdOk;
+    case QMessageBox::Yes:
+      return kIdYes;
+    case QMessageBox::No:
+      return kIdNo;
+    case QMessageBox::Cancel:
+      return kIdCancel;
+    case QMessageBox::Ok:
+      return kIdOk;
     default:
       // Closed without a button: a yes/no box cannot be, the others count as cancelled or OK.
       if ((style & kMbButtonMask) == kMbOkCancel) return kIdCancel;
@@ -330,7 +362,8 @@ std::optional<std::string> QtWindow::saveFileName(const SaveFileRequest& request
   QStringList filters;
   for (const auto& [description, pattern] : request.filters) {
     const QString d = qs(description);
-    filters << (d.contains(QLatin1Char('(')) ? d : d + QStringLiteral(" (") + qs(pattern) + QStringLiteral(")"));
+    filters << (d.contains(QLatin1Char('(')) ? d
+                                             : d + QStringLiteral(" (") + qs(pattern) + QStringLiteral(")"));
   }
   if (!filters.isEmpty()) dialog.setNameFilters(filters);
   if (!request.defaultExtension.empty()) dialog.setDefaultSuffix(qs(request.defaultExtension));
@@ -350,7 +383,8 @@ std::optional<std::string> QtWindow::openFileName(const OpenFileRequest& request
   QStringList filters;
   for (const auto& [description, pattern] : request.filters) {
     const QString d = qs(description);
-    filters << (d.contains(QLatin1Char('(')) ? d : d + QStringLiteral(" (") + qs(pattern) + QStringLiteral(")"));
+    filters << (d.contains(QLatin1Char('(')) ? d
+                                             : d + QStringLiteral(" (") + qs(pattern) + QStringLiteral(")"));
   }
   if (!filters.isEmpty()) dialog.setNameFilters(filters);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
@@ -371,9 +405,15 @@ void QtWindow::releaseCapture() {
 
 CursorShape QtWindow::setCursor(CursorShape shape) {
   switch (shape) {
-    case CursorShape::kArrow: client_->setCursor(Qt::ArrowCursor); break;
-    case CursorShape::kSizeNS: client_->setCursor(Qt::SizeVerCursor); break;
-    case CursorShape::kSizeNWSE: client_->setCursor(Qt::SizeFDiagCursor); break;
+    case CursorShape::kArrow:
+      client_->setCursor(Qt::ArrowCursor);
+      break;
+    case CursorShape::kSizeNS:
+      client_->setCursor(Qt::SizeVerCursor);
+      break;
+    case CursorShape::kSizeNWSE:
+      client_->setCursor(Qt::SizeFDiagCursor);
+      break;
   }
   return std::exchange(cursor_, shape);
 }
@@ -443,7 +483,8 @@ bool QtWindow::showProgress(const std::string& caption, const std::string& text,
     const int bar = static_cast<int>(std::min<uint32_t>(total, 1u << 30));
     progress_->setRange(0, bar);
     progress_->setValue(static_cast<int>(std::min<uint32_t>(done, static_cast<uint32_t>(bar))));
-    const std::string left = timeLeftText(static_cast<double>(progressClock_.elapsed()) / 1000.0, done, total);
+    const std::string left =
+        timeLeftText(static_cast<double>(progressClock_.elapsed()) / 1000.0, done, total);
     if (!left.empty()) label += "\n" + left;
   }
   progress_->setLabelText(qs(label));

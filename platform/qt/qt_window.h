@@ -1,12 +1,11 @@
 #pragma once
+#include <QtCore/QElapsedTimer>
 #include <map>
 #include <memory>
 
-#include <QtCore/QElapsedTimer>
-
 #include "platform/image.h"
-#include "platform/qt/qt_glyph_source.h"
 #include "platform/pending_paint.h"
+#include "platform/qt/qt_glyph_source.h"
 #include "platform/region.h"
 #include "platform/window.h"
 

@@ -25,8 +25,10 @@ TEST(ChoicePanel, DotShowsTheSelectionAndWhetherItIsInUse) {
   struct Case {
     int32_t selected, current, dotted;
     Color colour;
-  } cases[] = {{3, 1200, 2, kBlack},  {2, 1200, 1, rgb(163, 163, 163)},
-               {0, 200, 0, kBlack},   {7, 600, 0, rgb(163, 163, 163)}};
+  } cases[] = {{3, 1200, 2, kBlack},
+               {2, 1200, 1, rgb(163, 163, 163)},
+               {0, 200, 0, kBlack},
+               {7, 600, 0, rgb(163, 163, 163)}};
   for (const Case& c : cases) {
     Canvas canvas;
     Rect items[3];

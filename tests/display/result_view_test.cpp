@@ -75,8 +75,8 @@ struct KnownRun {
 
   KnownRun(uint32_t size, uint16_t pulses, uint16_t task, uint16_t seriesType = 1, uint16_t level = 100) {
     std::vector<uint16_t> sequence(30, 1);
-    series = getCutOffSeries(window, 20, alphabet.pulses, 20, 40, 181, size, pulses, sequence.data(), 128, level,
-                             nullptr, seeds);
+    series = getCutOffSeries(window, 20, alphabet.pulses, 20, 40, 181, size, pulses, sequence.data(), 128,
+                             level, nullptr, seeds);
     addNoise(window, 0, 128, series, seeds.seedNoise);
     chains = getChainsHeader(window, 10, 30, nullptr);
     const uint16_t list[2] = {1, 2};
@@ -128,7 +128,8 @@ TEST(ResultText, ChainTableOfAKnownDetection) {
   const std::vector<std::string> header = resultHeaderLines(run.chains, *run.series, 128);
   ASSERT_EQ(header.size(), 4u);
   EXPECT_EQ(header[0], " detection for series with known number of whole pulses ");
-  EXPECT_EQ(header[1], " series length 200, Tmin=40, Tmax=181,  amplitude 128, noise level 0, allN/S 0,  N/S 0");
+  EXPECT_EQ(header[1],
+            " series length 200, Tmin=40, Tmax=181,  amplitude 128, noise level 0, allN/S 0,  N/S 0");
   EXPECT_EQ(header[2], " pulses number 3 [1-5], length 20");
   EXPECT_EQ(header[3], " pulses:" + run.positions(" %d", 3));
 
@@ -163,7 +164,8 @@ TEST(ResultText, RecognitionShowsLettersAndCutOffShowsKeptParts) {
   const std::vector<std::string> header = resultHeaderLines(cut.chains, s, 128);
   EXPECT_EQ(header[2], " pulses number 3 [1-5], length 20, saved energy level for making/processing 75/75");
   char first[64];
-  std::snprintf(first, sizeof first, " pulses: %d[%d..%d] ", s.lpPositions[0], s.lpCutBegin[0], s.lpCutEnd[0]);
+  std::snprintf(first, sizeof first, " pulses: %d[%d..%d] ", s.lpPositions[0], s.lpCutBegin[0],
+                s.lpCutEnd[0]);
   EXPECT_EQ(header[3].substr(0, std::string(first).size()), first);
 }
 

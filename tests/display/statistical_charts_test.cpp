@@ -1,3 +1,5 @@
+#include "display/statistical_charts.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,7 +10,6 @@
 #include <vector>
 
 #include "display/chart_values.h"
-#include "display/statistical_charts.h"
 #include "platform/headless_window.h"
 #include "platform/surface.h"
 #include "signal/pulse_header.h"
@@ -135,7 +136,10 @@ TEST(ChartScale, ElapsedAndCalendarTexts) {
   tzset();
   EXPECT_EQ(calendarText(0), "Thu Jan  1 00:00:00 1970");
   EXPECT_EQ(calendarText(1700000000), "Tue Nov 14 22:13:20 2023");
-  if (oldTz != nullptr) setenv("TZ", saved.c_str(), 1); else unsetenv("TZ");
+  if (oldTz != nullptr)
+    setenv("TZ", saved.c_str(), 1);
+  else
+    unsetenv("TZ");
   tzset();
 }
 
@@ -154,7 +158,8 @@ TEST(ChartValues, EnergiesAndCrossCorrelation) {
   const ChartEnergies e = chartEnergies(*scene.errors, scene.series, scene.alphabet, 2, scene.required, 2);
   EXPECT_EQ(e.etEnergy, 2870);  // 1^2 + ... + 20^2
   int64_t lowest = 0;
-  for (int d = -20; d <= 20; ++d) lowest = std::min(lowest, etalonCrossCorrelation(scene.alphabet[0], scene.alphabet[1], d));
+  for (int d = -20; d <= 20; ++d)
+    lowest = std::min(lowest, etalonCrossCorrelation(scene.alphabet[0], scene.alphabet[1], d));
   EXPECT_EQ(e.rMin, lowest);
   EXPECT_LT(e.rMin, 0);
   EXPECT_EQ(e.rMax, 0);

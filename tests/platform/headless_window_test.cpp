@@ -240,13 +240,26 @@ struct DrawingLikeProcedure : DialogProcedure {
   }
   bool onCommand(Dialog& d, uint16_t id) override {
     switch (id) {
-      case 1025: mode = 1; return true;
-      case 1026: mode = 2; return true;
-      case 1027: mode = 0; return true;
-      case 1044: frame = d.isButtonChecked(1044) ? 1 : 0; return true;
-      case kIdOk: d.endDialog(1); return true;
-      case kIdCancel: d.endDialog(1); return true;
-      default: return false;
+      case 1025:
+        mode = 1;
+        return true;
+      case 1026:
+        mode = 2;
+        return true;
+      case 1027:
+        mode = 0;
+        return true;
+      case 1044:
+        frame = d.isButtonChecked(1044) ? 1 : 0;
+        return true;
+      case kIdOk:
+        d.endDialog(1);
+        return true;
+      case kIdCancel:
+        d.endDialog(1);
+        return true;
+      default:
+        return false;
     }
   }
 };

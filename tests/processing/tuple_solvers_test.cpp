@@ -181,7 +181,8 @@ TEST(FixedTuples, NoiselessSeriesIsRecoveredWithItsPhase) {
   EXPECT_EQ(c.h->pulsesList[0][2], 3);
   EXPECT_TRUE(w.messages().empty());
   t.series->wRestoredQuantity = 0;
-  ASSERT_EQ(detectFixedTuples(w, t.alphabet.pulses, 3, tuple.data(), 2, 40, 181, 100, nullptr, t.series.get()), 1);
+  ASSERT_EQ(
+      detectFixedTuples(w, t.alphabet.pulses, 3, tuple.data(), 2, 40, 181, 100, nullptr, t.series.get()), 1);
   t.expectRecovered();
 
   // "Complete" tries phase 0 only: one chain, and it cannot be the truth.
@@ -283,8 +284,8 @@ TEST(UnfixedTuples, NoiselessSeriesIsRecoveredFromTheFirstMember) {
 
   // Without a chains header the series still receives the chain.
   t.series->wRestoredQuantity = 0;
-  ASSERT_EQ(detectUnfixedTuples(w, t.alphabet.pulses, 3, tuple.data(), 2, 40, 181, 100, nullptr, t.series.get(),
-                                verbose),
+  ASSERT_EQ(detectUnfixedTuples(w, t.alphabet.pulses, 3, tuple.data(), 2, 40, 181, 100, nullptr,
+                                t.series.get(), verbose),
             1);
   t.expectRecovered();
 }

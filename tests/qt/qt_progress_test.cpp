@@ -40,7 +40,8 @@ TEST(QtProgress, ShowsUpdatesAndReportsCancel) {
   EXPECT_TRUE(window.showProgress(" Statistical Simulation", "Statistical simulation: 0 cells done"));
   box = shownProgressBox();
   ASSERT_NE(box, nullptr);
-  EXPECT_TRUE(window.showProgress(" Statistical Simulation", "Statistical simulation: 253 of 725 cells done", 253, 725));
+  EXPECT_TRUE(window.showProgress(" Statistical Simulation", "Statistical simulation: 253 of 725 cells done",
+                                  253, 725));
   EXPECT_EQ(box->maximum(), 725);
   EXPECT_EQ(box->value(), 253);
   const std::string label = box->labelText().toStdString();

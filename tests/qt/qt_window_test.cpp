@@ -2,11 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <QtGui/QShortcut>
-#include <map>
-
 #include <QtCore/QTimer>
 #include <QtGui/QMouseEvent>
+#include <QtGui/QShortcut>
 #include <QtWidgets/QAbstractButton>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QCheckBox>
@@ -21,6 +19,7 @@
 #include <QtWidgets/QRadioButton>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 

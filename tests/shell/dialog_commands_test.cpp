@@ -1,3 +1,5 @@
+#include "shell/dialog_commands.h"
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -10,7 +12,6 @@
 #include "display/statistical_charts.h"
 #include "platform/surface.h"
 #include "shell/command_ids.h"
-#include "shell/dialog_commands.h"
 #include "signal/series_header.h"
 #include "simulation/rest_err_header.h"
 #include "tests/shell/dialog_test_state.h"
@@ -37,8 +38,13 @@ std::string tempName(const std::string& suffix) {
 // Dialogs 105 (series 200 long) and 110 (pulses 2..3, three noise levels, 4 repeats).
 void queueSmallSimulation(HeadlessWindow& window) {
   window.queueDialog(DialogScript{105, {}}.type(1000, "200"));
-  window.queueDialog(DialogScript{110, {}}.type(1015, "2").type(1016, "3").type(1019, "0").type(1018, "3")
-                         .type(1020, "10").type(1021, "4"));
+  window.queueDialog(DialogScript{110, {}}
+                         .type(1015, "2")
+                         .type(1016, "3")
+                         .type(1019, "0")
+                         .type(1018, "3")
+                         .type(1020, "10")
+                         .type(1021, "4"));
 }
 
 }  // namespace
@@ -58,7 +64,8 @@ TEST(CreateSeriesCommand, AppliesBothDialogsAndMakesTheSeries) {
   std::string sequence = "2,3";
   for (int i = 2; i < 20; ++i) sequence += ",4";  // the shown count: midpoint of 6 and 40 is 23
   f.s.window.queueDialog(DialogScript{105, {}}.type(1001, "30").type(1004, "2").type(1005, "90"));
-  f.s.window.queueDialog(DialogScript{106, {}}.type(1007, "20").type(1010, sequence + ",5,5,5").type(1011, "35"));
+  f.s.window.queueDialog(
+      DialogScript{106, {}}.type(1007, "20").type(1010, sequence + ",5,5,5").type(1011, "35"));
   commandCreateSeries(f.s.window, st);
   ASSERT_EQ(st.dialogAccepted, 1);
   EXPECT_EQ(st.wTmin, 30);
@@ -252,8 +259,13 @@ TEST(StatisticalSimulationCommand, CancelledRunKeepsTheLastCompleteResult) {
 
   // The second run asks for 400 repeats and is cancelled at its second cell.
   f.s.window.queueDialog(DialogScript{105, {}}.type(1000, "200"));
-  f.s.window.queueDialog(DialogScript{110, {}}.type(1015, "2").type(1016, "3").type(1019, "0").type(1018, "3")
-                             .type(1020, "10").type(1021, "400"));
+  f.s.window.queueDialog(DialogScript{110, {}}
+                             .type(1015, "2")
+                             .type(1016, "3")
+                             .type(1019, "0")
+                             .type(1018, "3")
+                             .type(1020, "10")
+                             .type(1021, "400"));
   f.s.window.cancelProgressAt(f.s.window.progressTexts().size() + 2);
   const size_t dialogs = f.s.window.dialogs().size();
   f.s.window.sendCommand(kCmStatisticalSimulation);

@@ -1,9 +1,9 @@
+#include "shell/dialog_fields.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
-
-#include "shell/dialog_fields.h"
 
 TEST(DialogFields, IntegersReadLikeTheDialogsExpect) {
   EXPECT_EQ(parseDialogInt("1200"), 1200);

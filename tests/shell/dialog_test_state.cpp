@@ -21,7 +21,8 @@ StartedState::StartedState(int32_t width, int32_t height) : window(width, height
   state.etalonSequenceEdit = new uint16_t[30];
   std::fill_n(state.etalonSequenceEdit, 30, uint16_t{1});
   state.etalonSequenceEditCapacity = 30;
-  makePulses(window, state.wAmplitude, state.wEtalonsQuantity, state.wImpulseSize, state.etalonAlphabet, state.seeds);
+  makePulses(window, state.wAmplitude, state.wEtalonsQuantity, state.wImpulseSize, state.etalonAlphabet,
+             state.seeds);
   state.layout.workArea = Rect{10, 10, 800, 700};
   state.layout.lineHeight = 13;
 }

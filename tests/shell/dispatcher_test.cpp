@@ -149,17 +149,18 @@ TEST(ProcessingRun, SolverOfEveryTaskAndSeriesType) {
                            static_cast<uint16_t>(s.processingLevelUsed), c, x);
   };
   auto tuplesDetectFixed = [](Window& w, AppState& s, ChainsHeader* c, SeriesHeader* x) {
-    detectFixedTuples(w, s.etalonAlphabet, s.selectedSubsetCount, s.selectedSubset, s.subsetProceeding, s.wTmin,
-                      s.wTmax, static_cast<uint16_t>(s.processingLevelUsed), c, x);
+    detectFixedTuples(w, s.etalonAlphabet, s.selectedSubsetCount, s.selectedSubset, s.subsetProceeding,
+                      s.wTmin, s.wTmax, static_cast<uint16_t>(s.processingLevelUsed), c, x);
   };
   auto tuplesDetectUnfixed = [](Window& w, AppState& s, ChainsHeader* c, SeriesHeader* x) {
     int32_t verbose = 0;
-    detectUnfixedTuples(w, s.etalonAlphabet, s.selectedSubsetCount, s.selectedSubset, s.subsetProceeding, s.wTmin,
-                        s.wTmax, static_cast<uint16_t>(s.processingLevelUsed), c, x, verbose);
+    detectUnfixedTuples(w, s.etalonAlphabet, s.selectedSubsetCount, s.selectedSubset, s.subsetProceeding,
+                        s.wTmin, s.wTmax, static_cast<uint16_t>(s.processingLevelUsed), c, x, verbose);
   };
   auto tuplesRecognizeFixed = [](Window& w, AppState& s, ChainsHeader* c, SeriesHeader* x) {
-    recognizeFixedTuples(w, s.etalonAlphabet, s.selectedSubsetArraySize, s.reservedSubsetList, s.reservedSubsetCount,
-                         s.subsetProceeding, s.wTmin, s.wTmax, static_cast<uint16_t>(s.processingLevelUsed), c, x);
+    recognizeFixedTuples(w, s.etalonAlphabet, s.selectedSubsetArraySize, s.reservedSubsetList,
+                         s.reservedSubsetCount, s.subsetProceeding, s.wTmin, s.wTmax,
+                         static_cast<uint16_t>(s.processingLevelUsed), c, x);
   };
   auto tuplesRecognizeUnfixed = [](Window& w, AppState& s, ChainsHeader* c, SeriesHeader* x) {
     int32_t verbose = 0;
@@ -199,8 +200,8 @@ TEST(ProcessingRun, SolverOfEveryTaskAndSeriesType) {
     ASSERT_TRUE(wb.window.menuCommand(kMenuProcessingNextData));
     ASSERT_TRUE(wb.window.messages().empty()) << wb.window.messages()[0].text;
 
-    SeriesHeader* copy = getCutOffSeriesHeader(wb.window, s.wEtalonsQuantity, s.wImpulseSize, s.wTmin, s.wTmax,
-                                               s.dwSeriesSizeUsed, nullptr);
+    SeriesHeader* copy = getCutOffSeriesHeader(wb.window, s.wEtalonsQuantity, s.wImpulseSize, s.wTmin,
+                                               s.wTmax, s.dwSeriesSizeUsed, nullptr);
     ASSERT_NE(copy, nullptr);
     ASSERT_TRUE(copySeriesContents(*s.lpCutOffSeriesHeader, *copy));
     ChainsHeader* chains = getChainsHeader(wb.window, 10, s.wChainsMaxPulses, nullptr);

@@ -112,8 +112,10 @@ TEST(MainWindowStart, MissingBitmapIsFatal) {
   struct Case {
     uint16_t id;
     const char* text;
-  } cases[] = {{kBitmapRestart, "No Bitmap <ButtonStart>"}, {kBitmapExit, "No Bitmap <ButtonExit>"},
-               {kBitmapNext, "No Bitmap <IDB_BITMAP1>"},    {kBitmapSelectAll, "No Bitmap <IDB_BITMAP5>"},
+  } cases[] = {{kBitmapRestart, "No Bitmap <ButtonStart>"},
+               {kBitmapExit, "No Bitmap <ButtonExit>"},
+               {kBitmapNext, "No Bitmap <IDB_BITMAP1>"},
+               {kBitmapSelectAll, "No Bitmap <IDB_BITMAP5>"},
                {kBitmapUnselectAll, "No Bitmap <IDB_BITMAP4>"}};
   for (const Case& c : cases) {
     auto state = std::make_unique<AppState>();

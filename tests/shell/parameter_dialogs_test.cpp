@@ -1,9 +1,10 @@
+#include "shell/parameter_dialogs.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "shell/dialog_commands.h"
-#include "shell/parameter_dialogs.h"
 #include "tests/shell/dialog_test_state.h"
 
 namespace {
@@ -18,8 +19,13 @@ std::string ones(int count) {
 
 TEST(CreateSeriesDialog, ShowsStartValuesAndOkStoresTheTypedOnes) {
   StartedState s;
-  s.window.queueDialog(DialogScript{105, {}}.type(1000, "600").type(1001, " 30").type(1003, "90x").type(1004, "3")
-                           .type(1005, "80").type(1006, "70"));
+  s.window.queueDialog(DialogScript{105, {}}
+                           .type(1000, "600")
+                           .type(1001, " 30")
+                           .type(1003, "90x")
+                           .type(1004, "3")
+                           .type(1005, "80")
+                           .type(1006, "70"));
   runCreateSeriesDialog(s.window, s.state);
   ASSERT_EQ(s.window.dialogs().size(), 1u);
   const auto& shown = s.window.dialogs()[0].shownText;
@@ -177,8 +183,14 @@ TEST(RequiredEtalonsDialog, CountRulesListLimitAndRepair) {
 
 TEST(SimulationParametersDialog, StartValuesOkAndRefusals) {
   StartedState s;
-  s.window.queueDialog(DialogScript{110, {}}.type(1015, "8").type(1016, "12").type(1017, "2").type(1019, "5")
-                           .type(1018, "7").type(1020, "3").type(1021, "50"));
+  s.window.queueDialog(DialogScript{110, {}}
+                           .type(1015, "8")
+                           .type(1016, "12")
+                           .type(1017, "2")
+                           .type(1019, "5")
+                           .type(1018, "7")
+                           .type(1020, "3")
+                           .type(1021, "50"));
   runSimulationParametersDialog(s.window, s.state);
   const auto& shown = s.window.dialogs()[0].shownText;
   EXPECT_EQ(shown.at(1015), "6");

@@ -78,6 +78,7 @@ TEST(ResultPaint, TupleRunsShowThePatternTuples) {
     EXPECT_GE(row.left, s.layout.workArea.left);
     EXPECT_LE(row.bottom, s.layout.workArea.bottom);
   }
-  EXPECT_EQ(s.subsetRowRect[1].top - s.subsetRowRect[0].top, s.subsetRowRect[0].bottom - s.subsetRowRect[0].top);
+  EXPECT_EQ(s.subsetRowRect[1].top - s.subsetRowRect[0].top,
+            s.subsetRowRect[0].bottom - s.subsetRowRect[0].top);
   EXPECT_EQ(s.subsetRowRect[2], Rect{});
 }

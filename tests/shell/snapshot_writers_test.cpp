@@ -23,7 +23,8 @@ Image sampleImage(int32_t w, int32_t h) {
   resizeImage(image, w, h, kWhite);
   for (int32_t y = 0; y < h; ++y)
     for (int32_t x = 0; x < w; ++x)
-      if ((x * 7 + y * 3) % 5 == 0) image.at(x, y) = rgb(static_cast<uint8_t>(x * 9), static_cast<uint8_t>(y * 13), 77);
+      if ((x * 7 + y * 3) % 5 == 0)
+        image.at(x, y) = rgb(static_cast<uint8_t>(x * 9), static_cast<uint8_t>(y * 13), 77);
   image.at(0, 0) = rgb(255, 0, 0);
   image.at(w - 1, 0) = rgb(0, 255, 0);
   image.at(0, h - 1) = rgb(0, 0, 255);
@@ -230,6 +231,7 @@ TEST(PcxWriter, IndependentReaderSeesBackgroundAndInk) {
     ASSERT_EQ(back.height, image.height);
     for (int32_t y = 0; y < image.height; ++y)
       for (int32_t x = 0; x < image.width; ++x)
-        ASSERT_EQ(back.at(x, y), image.at(x, y) == kWhite ? kWhite : kBlack) << x << "," << y << " w " << width;
+        ASSERT_EQ(back.at(x, y), image.at(x, y) == kWhite ? kWhite : kBlack)
+            << x << "," << y << " w " << width;
   }
 }

@@ -26,7 +26,8 @@ struct Workbench {
 
 // Gives the state subset tables as the subset panel lays them out, holding one subset under
 // construction and the reserved subsets given.
-inline void setSubsets(AppState& s, const std::vector<int32_t>& subset, const std::vector<std::vector<int32_t>>& reserved) {
+inline void setSubsets(AppState& s, const std::vector<int32_t>& subset,
+                       const std::vector<std::vector<int32_t>>& reserved) {
   s.subsetCapacity = 10;
   s.selectedSubset = new int32_t[20]();
   s.selectedSubsetMarks = s.selectedSubset + 10;
@@ -50,4 +51,3 @@ inline void setSubsets(AppState& s, const std::vector<int32_t>& subset, const st
   }
   s.reservedSubsetCount = static_cast<int32_t>(reserved.size());
 }
-

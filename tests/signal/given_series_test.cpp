@@ -31,16 +31,19 @@ TEST(GivenSeries, KnownCountGetsTheMakersRangesAndTheSamples) {
     const auto tmax = static_cast<uint16_t>(tmin + rng() % 40);
     const auto size = static_cast<uint32_t>(200 + rng() % 600);
     Series made = header(window, 20, tmin, tmax, size);
-    const uint16_t q = static_cast<uint16_t>(made->wMinPulses + rng() % (made->wMaxPulses - made->wMinPulses + 1));
+    const uint16_t q =
+        static_cast<uint16_t>(made->wMinPulses + rng() % (made->wMaxPulses - made->wMinPulses + 1));
     std::vector<uint16_t> sequence(made->wMaxPulses + 1u, 1);
     RandomSeeds seeds;
     ASSERT_EQ(makeExtSeries(window, 20, alphabet.pulses, 20, tmin, tmax, size, q, sequence.data(), 128, 100,
-                            made.get(), seeds), 1);
+                            made.get(), seeds),
+              1);
 
     std::vector<int16_t> samples(size);
     for (auto& v : samples) v = static_cast<int16_t>(static_cast<int32_t>(rng() % 2001) - 1000);
     Series given = header(window, 20, tmin, tmax, size);
-    ASSERT_EQ(setGivenSeries(window, samples.data(), size, 20, alphabet.pulses, 20, tmin, tmax, q, given.get()), 1);
+    ASSERT_EQ(
+        setGivenSeries(window, samples.data(), size, 20, alphabet.pulses, 20, tmin, tmax, q, given.get()), 1);
     EXPECT_TRUE(window.messages().empty());
     EXPECT_EQ(given->wImpulseQuantity, q);
     EXPECT_EQ(given->wMinPulses, made->wMinPulses);
