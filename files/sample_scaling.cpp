@@ -125,6 +125,14 @@ bool checkEtalons(const ScalingRequest& r, std::string& error) {
   return true;
 }
 
+// round(v) with halves away from zero, for |v| within the 16-bit sample limit (checked
+// before): exact, and without a library call per sample.
+inline int16_t roundedSample(double v) {
+  const auto whole = static_cast<int32_t>(v);  // towards zero
+  const double rest = v - whole;                // exact for values this small
+  return static_cast<int16_t>(rest >= 0.5 ? whole + 1 : rest <= -0.5 ? whole - 1 : whole);
+}
+
 std::string withThousands(int64_t v) {
   const std::string digits = std::to_string(v < 0 ? -v : v);
   std::string text = v < 0 ? "-" : "";
@@ -173,24 +181,25 @@ bool scaleSamples(const ScalingRequest& r, ScaledSamples& out, std::string& erro
   limits.seriesSize = n;
 
   double factor = 1.0;
-  std::string which;
   if (r.scale) {
     factor = *r.scale;
     if (!std::isfinite(factor) || factor <= 0) {
       error = quoted(r.source) + "scale factor " + formatFactor(factor) + " is not a positive finite number";
       return false;
     }
-    which = "factor " + formatFactor(factor);
   } else {
     factor = limits.seriesPeak > 0 ? r.amplitude / limits.seriesPeak : 1.0;
     if (!(factor > 0) || !std::isfinite(factor)) factor = 1.0;
-    which = "the default factor " + formatFactor(factor) + " (amplitude " + std::to_string(r.amplitude) +
-            " over the series' peak " + formatFactor(limits.seriesPeak) + ")";
   }
 
   int64_t x = 0, s = 0;
   const Limits::Verdict verdict = limits.check(factor, &x, &s);
   if (verdict != Limits::Verdict::kFits) {
+    // The texts are made only for a refusal: formatting a factor costs more than scaling.
+    const std::string which =
+        r.scale ? "factor " + formatFactor(factor)
+                : "the default factor " + formatFactor(factor) + " (amplitude " + std::to_string(r.amplitude) +
+                      " over the series' peak " + formatFactor(limits.seriesPeak) + ")";
     const double fitting = limits.largestFitting(factor);
     const std::string fits = fitting > 0 ? "; a factor up to " + formatFactor(fitting) + " fits"
                                          : "; no factor fits beside the built-in etalons";
@@ -210,7 +219,7 @@ bool scaleSamples(const ScalingRequest& r, ScaledSamples& out, std::string& erro
   ScaledSamples result;
   result.factor = factor;
   result.series.resize(n);
-  for (size_t i = 0; i < n; ++i) result.series[i] = static_cast<int16_t>(std::round(r.series[i] * factor));
+  for (size_t i = 0; i < n; ++i) result.series[i] = roundedSample(r.series[i] * factor);
   result.seriesPeak = static_cast<int32_t>(x);
   if (limits.hasEtalons) {
     result.etalonCount = r.etalons.size();
@@ -218,7 +227,7 @@ bool scaleSamples(const ScalingRequest& r, ScaledSamples& out, std::string& erro
     result.etalons.resize(result.etalonCount * result.etalonLength);
     size_t j = 0;
     for (const auto& etalon : r.etalons) {
-      for (double v : etalon) result.etalons[j++] = static_cast<int16_t>(std::round(v * factor));
+      for (double v : etalon) result.etalons[j++] = roundedSample(v * factor);
     }
     result.etalonPeak = static_cast<int32_t>(Limits::scaledPeak(limits.etalonPeak, factor));
   }

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <map>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -76,6 +78,20 @@ py::array records(const OrderedJson& array) {
                    reinterpret_cast<const void*>(cells.data()));
 }
 
+// A member name as a Python str, made once per name for the life of the process (the
+// interpreter lock guards the table): the documents repeat the same few dozen names.
+PyObject* keyOf(const std::string& name) {
+  static auto* keys = new std::unordered_map<std::string, py::object>();
+  auto known = keys->find(name);
+  if (known == keys->end()) {
+    PyObject* text = PyUnicode_FromStringAndSize(name.data(), static_cast<py::ssize_t>(name.size()));
+    if (text == nullptr) throw py::error_already_set();
+    PyUnicode_InternInPlace(&text);
+    known = keys->emplace(name, py::reinterpret_steal<py::object>(text)).first;
+  }
+  return known->second.ptr();
+}
+
 std::string join(const std::vector<std::string>& parts, const char* separator) {
   std::string text;
   for (size_t i = 0; i < parts.size(); ++i) text += (i ? separator : "") + parts[i];
@@ -84,7 +100,7 @@ std::string join(const std::vector<std::string>& parts, const char* separator) {
 
 }  // namespace
 
-py::object toPython(const OrderedJson& value, const std::string& key) {
+py::object toPython(const OrderedJson& value, std::string_view key) {
   switch (value.type()) {
     case OrderedJson::value_t::null:
       return py::none();
@@ -100,12 +116,15 @@ py::object toPython(const OrderedJson& value, const std::string& key) {
       return py::str(value.get<std::string>());
     case OrderedJson::value_t::object: {
       py::dict dict;
-      for (const auto& [name, member] : value.items()) dict[py::str(name)] = toPython(member, name);
+      for (auto it = value.begin(); it != value.end(); ++it) {
+        const py::object member = toPython(it.value(), it.key());
+        if (PyDict_SetItem(dict.ptr(), keyOf(it.key()), member.ptr()) != 0) throw py::error_already_set();
+      }
       return std::move(dict);
     }
     case OrderedJson::value_t::array: {
       // The series header's tables are 16-bit; every other number table is widened.
-      const bool table16 = key.rfind("lp", 0) == 0 || key == "samples";
+      const bool table16 = key.starts_with("lp") || key == "samples";
       if (allNumbers(value)) return table16 ? numbers<int16_t>(value) : numbers<int64_t>(value);
       if (isMatrix(value)) return matrix(value);
       if (isRecordList(value)) return records(value);

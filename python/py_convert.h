@@ -4,6 +4,7 @@
 #include <pybind11/pybind11.h>
 
 #include <string>
+#include <string_view>
 
 #include "batch/json_output.h"
 
@@ -14,7 +15,7 @@ namespace py = pybind11;
 // arrays of numbers 2-D arrays, arrays of objects of the same integer members structured
 // arrays with those field names (a chain's pulses: chain["pulses"]["position"]), other
 // arrays lists.
-py::object toPython(const OrderedJson& value, const std::string& key = {});
+py::object toPython(const OrderedJson& value, std::string_view key = {});
 
 // The array argument `name` as a C-contiguous float64 array of ndim dimensions: any integer
 // or float dtype, any strides; copied at most once (not at all when it already is one).
