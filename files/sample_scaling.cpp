@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -26,10 +27,17 @@ size_t firstNonFinite(std::span<const double> values) {
 
 std::string describeBad(double v) { return std::isnan(v) ? "not a number" : "infinite"; }
 
+// The largest absolute value, or NaN when a value is NaN or infinite: one pass without
+// branches serves both the check and the factor.
 double peakOf(std::span<const double> values) {
   double peak = 0;
-  for (double v : values) peak = std::fabs(v) > peak ? std::fabs(v) : peak;
-  return peak;
+  bool finite = true;
+  for (double v : values) {
+    const double a = std::fabs(v);
+    finite &= a <= std::numeric_limits<double>::max();
+    peak = a > peak ? a : peak;
+  }
+  return finite ? peak : std::numeric_limits<double>::quiet_NaN();
 }
 
 // The limits a factor must respect, for the peaks of the given values.
@@ -163,15 +171,16 @@ bool scaleSamples(const ScalingRequest& r, ScaledSamples& out, std::string& erro
             withThousands(kMaxUserSeriesSize) + " the solvers take; choose a part with " + r.segmentHint;
     return false;
   }
-  const size_t bad = firstNonFinite(r.series);
-  if (bad < n) {
+  const double seriesPeak = peakOf(r.series);
+  if (std::isnan(seriesPeak)) {
+    const size_t bad = firstNonFinite(r.series);
     error = quoted(r.source) + seriesPlace(r, bad) + ": value is " + describeBad(r.series[bad]);
     return false;
   }
   if (!checkEtalons(r, error)) return false;
 
   Limits limits;
-  limits.seriesPeak = peakOf(r.series);
+  limits.seriesPeak = seriesPeak;
   limits.hasEtalons = !r.etalons.empty();
   for (const auto& etalon : r.etalons) {
     const double p = peakOf(etalon);

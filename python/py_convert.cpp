@@ -146,7 +146,9 @@ py::array_t<double, py::array::c_style> numericArray(py::handle value, const cha
     py::module_ np = py::module_::import("numpy");
     return new Numpy{np.attr("asarray"), np.attr("ascontiguousarray"), np.attr("float64")};
   }();
-  py::array array = numpy->asarray(value);
+  // A numpy array is taken as it is; anything else goes through numpy.asarray.
+  py::array array = py::isinstance<py::array>(value) ? py::reinterpret_borrow<py::array>(value)
+                                                     : py::array(numpy->asarray(value));
   const char kind = array.dtype().kind();
   if (kind != 'i' && kind != 'u' && kind != 'f') {
     throw py::type_error(std::string(name) + ": expected an array of integers or floats, got dtype " +
@@ -158,8 +160,9 @@ py::array_t<double, py::array::c_style> numericArray(py::handle value, const cha
                           py::str(py::tuple(array.attr("shape"))).cast<std::string>());
   }
   // One conversion at most: nothing is copied for a contiguous float64 array.
-  return numpy->ascontiguousarray(array, py::arg("dtype") = numpy->float64)
-      .cast<py::array_t<double, py::array::c_style>>();
+  using Doubles = py::array_t<double, py::array::c_style>;
+  if (py::isinstance<Doubles>(array)) return py::reinterpret_borrow<Doubles>(array);
+  return numpy->ascontiguousarray(array, py::arg("dtype") = numpy->float64).cast<Doubles>();
 }
 
 std::string listText(py::handle value, const char* name) {
