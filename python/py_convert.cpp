@@ -140,11 +140,11 @@ py::object toPython(const OrderedJson& value, std::string_view key) {
 py::array_t<double, py::array::c_style> numericArray(py::handle value, const char* name, int ndim) {
   // Looked up once: importing numpy on every call costs more than converting a short series.
   struct Numpy {
-    py::object asarray, ascontiguousarray, float64;
+    py::object asarray;
   };
   static const Numpy* numpy = [] {
     py::module_ np = py::module_::import("numpy");
-    return new Numpy{np.attr("asarray"), np.attr("ascontiguousarray"), np.attr("float64")};
+    return new Numpy{np.attr("asarray")};
   }();
   // A numpy array is taken as it is; anything else goes through numpy.asarray.
   py::array array = py::isinstance<py::array>(value) ? py::reinterpret_borrow<py::array>(value)
@@ -162,7 +162,10 @@ py::array_t<double, py::array::c_style> numericArray(py::handle value, const cha
   // One conversion at most: nothing is copied for a contiguous float64 array.
   using Doubles = py::array_t<double, py::array::c_style>;
   if (py::isinstance<Doubles>(array)) return py::reinterpret_borrow<Doubles>(array);
-  return numpy->ascontiguousarray(array, py::arg("dtype") = numpy->float64).cast<Doubles>();
+  // Converted in C (numpy's own casting), without a call through numpy's Python functions.
+  auto converted = py::array_t<double, py::array::c_style | py::array::forcecast>::ensure(array);
+  if (!converted) throw py::error_already_set();
+  return py::reinterpret_steal<Doubles>(converted.release());
 }
 
 std::string listText(py::handle value, const char* name) {
