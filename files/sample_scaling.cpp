@@ -137,7 +137,7 @@ bool checkEtalons(const ScalingRequest& r, std::string& error) {
 // before): exact, and without a library call per sample.
 inline int16_t roundedSample(double v) {
   const auto whole = static_cast<int32_t>(v);  // towards zero
-  const double rest = v - whole;                // exact for values this small
+  const double rest = v - whole;               // exact for values this small
   return static_cast<int16_t>(rest >= 0.5 ? whole + 1 : rest <= -0.5 ? whole - 1 : whole);
 }
 
@@ -205,10 +205,10 @@ bool scaleSamples(const ScalingRequest& r, ScaledSamples& out, std::string& erro
   const Limits::Verdict verdict = limits.check(factor, &x, &s);
   if (verdict != Limits::Verdict::kFits) {
     // The texts are made only for a refusal: formatting a factor costs more than scaling.
-    const std::string which =
-        r.scale ? "factor " + formatFactor(factor)
-                : "the default factor " + formatFactor(factor) + " (amplitude " + std::to_string(r.amplitude) +
-                      " over the series' peak " + formatFactor(limits.seriesPeak) + ")";
+    const std::string which = r.scale ? "factor " + formatFactor(factor)
+                                      : "the default factor " + formatFactor(factor) + " (amplitude " +
+                                            std::to_string(r.amplitude) + " over the series' peak " +
+                                            formatFactor(limits.seriesPeak) + ")";
     const double fitting = limits.largestFitting(factor);
     const std::string fits = fitting > 0 ? "; a factor up to " + formatFactor(fitting) + " fits"
                                          : "; no factor fits beside the built-in etalons";

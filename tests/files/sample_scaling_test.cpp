@@ -40,6 +40,28 @@ TEST(SampleScaling, DefaultFactorMapsPeakToAmplitudeAndRoundsHalvesAway) {
   EXPECT_EQ(out.series, (std::vector<int16_t>{-3, 3, -1}));
 }
 
+TEST(SampleScaling, RoundingMatchesRoundNextToHalvesAndAtTheSampleLimit) {
+  // Values one step either side of a half, and the extremes that still fit.
+  std::vector<double> values{32767.49999999999, -32767.49999999999, 0.49999999999999994,
+                             -0.49999999999999994};
+  for (double v : {0.5, 1.5, 2.5, 1234.5, 32766.5}) {
+    for (double x : {std::nextafter(v, 0.0), v, std::nextafter(v, 1e9)}) {
+      values.push_back(x);
+      values.push_back(-x);
+    }
+  }
+  for (double scale : {1.0, 0.999999, 0.3}) {
+    ScalingRequest r = request(values);
+    r.scale = scale;
+    ScaledSamples out;
+    std::string error;
+    ASSERT_TRUE(scaleSamples(r, out, error)) << error;
+    for (size_t i = 0; i < values.size(); ++i)
+      EXPECT_EQ(out.series[i], static_cast<int16_t>(std::round(values[i] * scale)))
+          << values[i] << " x " << scale;
+  }
+}
+
 TEST(SampleScaling, ZeroSeriesKeepsFactorOneAndIntegerSeriesWithScaleOneIsUnchanged) {
   const std::vector<double> zeros(5, 0.0);
   ScaledSamples out;
