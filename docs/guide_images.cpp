@@ -105,7 +105,9 @@ void smallSimulation(Session& s) {
 // A scratch folder for the files a scene writes and opens; removed afterwards.
 class ScratchFolder {
  public:
-  std::string file(const std::string& name) const { return dir_.filePath(QString::fromStdString(name)).toStdString(); }
+  std::string file(const std::string& name) const {
+    return dir_.filePath(QString::fromStdString(name)).toStdString();
+  }
 
  private:
   QTemporaryDir dir_;
