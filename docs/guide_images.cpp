@@ -10,10 +10,12 @@
 // A scene is a name and the user's steps from a fresh start. To add a picture, add a scene to
 // scenes() below, run --write, look at the picture, and show it in docs/guide.md.
 #include <QtCore/QDir>
+#include <QtCore/QTemporaryDir>
 #include <QtGui/QGuiApplication>
 #include <QtGui/QImage>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <set>
@@ -21,11 +23,16 @@
 #include <vector>
 
 #include "display/app_state.h"
+#include "display/opened_files.h"
+#include "files/simulation_result.h"
 #include "platform/headless_window.h"
 #include "platform/qt/qt_glyph_source.h"
 #include "shell/command_ids.h"
 #include "shell/dialog_commands.h"
 #include "shell/main_window.h"
+#include "shell/simulation_result_command.h"
+#include "signal/series_header.h"
+#include "simulation/rest_err_header.h"
 
 namespace {
 
@@ -38,8 +45,9 @@ struct Session {
   HeadlessWindow window;
   MainWindow procedure{*state};
   bool created = false;
+  const GlyphSource& glyphs;
 
-  explicit Session(const GlyphSource& glyphs) : window(kWidth, kHeight, glyphs) {
+  explicit Session(const GlyphSource& g) : window(kWidth, kHeight, g), glyphs(g) {
     created = window.create(procedure);
   }
   ~Session() { window.close(); }
@@ -92,6 +100,73 @@ void smallSimulation(Session& s) {
   s.state->simulationStartTime = 1796025600;  // Mon Nov 30 08:00:00 2026 UTC
   s.state->simulationEndTime = 1796025600 + 12;
   s.repaint();
+}
+
+// A scratch folder for the files a scene writes and opens; removed afterwards.
+class ScratchFolder {
+ public:
+  std::string file(const std::string& name) const {
+    return dir_.filePath(QString::fromStdString(name)).toStdString();
+  }
+
+ private:
+  QTemporaryDir dir_;
+};
+
+// A recording of the user's: the noisy samples of the series made by Processing Next Data, as
+// volts (a thousandth of a sample) in a CSV column with a header, opened with File > Open
+// series... and the options dialog left as it comes (the whole file, the scale that maps the
+// series' peak to the amplitude).
+void openRecording(Session& s) {
+  s.menu(kMenuProcessingNextData);
+  const SeriesHeader* made = s.state->lpCutOffSeriesHeader;
+  const ScratchFolder folder;
+  const std::string path = folder.file("recording.csv");
+  {
+    std::ofstream out(path);
+    out << "time,volts\n";
+    for (uint32_t i = 0; i < made->dwSeriesSize; ++i) {
+      out << i << "," << made->lpNoisyData[i] / 1000.0 << "\n";
+    }
+  }
+  s.window.queueOpenFileName(path);
+  s.window.queueDialog(DialogScript{130, {}}.type(1101, "volts"));
+  s.menu(kMenuOpenSeries);
+}
+
+// A whole simulation result as detection-batch simulate --json writes it: the small simulation
+// run in another workbench, written to a file and opened with File > Open simulation result...,
+// its detection error chosen in the chart dialog.
+void openSimulationResult(Session& s, const GlyphSource& glyphs) {
+  SimulationResult result;
+  {
+    Session other(glyphs);
+    smallSimulation(other);
+    const RestErrHeader& errors = *other.state->lpRestErrorHeader;
+    SimulationRun& r = result.run;
+    r.seriesSize = 300;
+    r.tmin = 40;
+    r.tmax = 181;
+    r.impulseSize = other.state->wImpulseSize;
+    r.etalons = other.state->wEtalonsQuantity;
+    r.amplitude = other.state->wAmplitude;
+    r.required = {1};
+    r.subsetMode = 4;
+    r.subsetPosition = 1;
+    r.pulseValues.assign(errors.wPulseValues, errors.wPulseValues + errors.wVariousPulses);
+    r.noiseLevels.assign(errors.lpNoiseLevel, errors.lpNoiseLevel + errors.wNoiseLevels);
+    r.repeats = errors.repeats;
+    result.cells = cellsOfErrors(errors);
+    result.startTime = other.state->simulationStartTime;
+    result.endTime = other.state->simulationEndTime;
+    result.firstPulseEtalon = 1;
+  }
+  const ScratchFolder folder;
+  const std::string path = folder.file("result.json");
+  std::ofstream(path, std::ios::binary) << simulationResultJson(result);
+  s.window.queueFileName(path);
+  s.window.queueDialog(DialogScript{113, {}}.click(1029));
+  s.menu(kCmOpenSimulationResult);
 }
 
 const std::vector<Scene>& scenes() {
@@ -150,6 +225,10 @@ const std::vector<Scene>& scenes() {
          s.menu(kCmShowStatisticalSimulation);
          s.repaint();
        }},
+      {"opened-series", "a recording opened with Open series... and processed: no true pulses",
+       openRecording},
+      {"opened-simulation", "a simulation result opened with Open simulation result...: detection error",
+       [](Session& s) { openSimulationResult(s, s.glyphs); }},
   };
   return list;
 }
