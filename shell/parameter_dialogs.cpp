@@ -158,9 +158,15 @@ class SeriesStructureProcedure : public AcceptingProcedure {
         return true;
       }
     }
+    // The noise level is a 16-bit setting: a larger or negative value would wrap silently.
+    const int32_t noiseLevel = readInt(dialog, 1011);
+    if (noiseLevel < 0 || noiseLevel > 32767) {
+      refuse(window_, "Уровень шума должен быть от 0 до 32767!", "Create Series");
+      return true;
+    }
     state_.dialogPulses = static_cast<uint16_t>(readInt(dialog, 1007));
     std::copy(sequence.begin(), sequence.end(), state_.etalonSequenceEdit);
-    state_.dialogNoiseLevel = static_cast<int16_t>(readInt(dialog, 1011));
+    state_.dialogNoiseLevel = static_cast<int16_t>(noiseLevel);
     state_.dialogAccepted = 1;
     dialog.endDialog(1);
     return true;

@@ -1,6 +1,7 @@
 // The open-file dialog of the Qt window, and a series opened from a file in the real window.
 #include <gtest/gtest.h>
 
+#include <QtCore/QElapsedTimer>
 #include <QtCore/QTimer>
 #include <QtWidgets/QAbstractButton>
 #include <QtWidgets/QApplication>
@@ -31,11 +32,31 @@ void ensureApplication() {
   }
 }
 
+// Runs action on the first modal dialog of type T that appears, polling every 10 ms, so that
+// a dialog slow to open is still answered. After 10 s it rejects whatever modal dialog is
+// open, so that a test fails instead of hanging.
+template <class T, class Action>
+void answerModal(Action action) {
+  auto* timer = new QTimer;
+  auto clock = std::make_shared<QElapsedTimer>();
+  clock->start();
+  QObject::connect(timer, &QTimer::timeout, [timer, clock, action] {
+    if (auto* d = dynamic_cast<T*>(QApplication::activeModalWidget())) {
+      timer->stop();
+      timer->deleteLater();
+      action(d);
+    } else if (clock->elapsed() > 10000) {
+      timer->stop();
+      timer->deleteLater();
+      if (auto* open = qobject_cast<QDialog*>(QApplication::activeModalWidget())) open->reject();
+    }
+  });
+  timer->start(10);
+}
+
 // Chooses `path` in the file dialog that opens next.
 void chooseFileSoon(const std::string& path, bool* seen) {
-  QTimer::singleShot(0, [path, seen] {
-    auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-    if (d == nullptr) return;
+  answerModal<QFileDialog>([path, seen](QFileDialog* d) {
     *seen = d->acceptMode() == QFileDialog::AcceptOpen && d->fileMode() == QFileDialog::ExistingFile;
     d->selectFile(QString::fromStdString(path));
     QMetaObject::invokeMethod(d, "accept");
@@ -53,9 +74,7 @@ TEST(QtOpenFile, AsksForAnExistingFileAndGivesNothingOnCancel) {
   EXPECT_TRUE(seen);
   ASSERT_TRUE(name.has_value());
   EXPECT_EQ(*name, dir.file("a.csv"));
-  QTimer::singleShot(0, [] {
-    if (auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) d->reject();
-  });
+  answerModal<QFileDialog>([](QFileDialog* d) { d->reject(); });
   EXPECT_FALSE(window.openFileName({"Open series", {}}).has_value());
 }
 
@@ -81,9 +100,7 @@ TEST(QtOpenFile, OpenedSeriesIsProcessedAndDrawnInTheRealWindow) {
   }
   bool seen = false;
   chooseFileSoon(dir.file("recording.csv"), &seen);
-  QTimer::singleShot(50, [] {
-    auto* d = dynamic_cast<QtDialog*>(QApplication::activeModalWidget());
-    if (d == nullptr) return;
+  answerModal<QtDialog>([](QtDialog* d) {
     d->setItemText(1101, "volts");
     qobject_cast<QAbstractButton*>(d->item(1))->click();
   });

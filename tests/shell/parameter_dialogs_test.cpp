@@ -135,6 +135,18 @@ TEST(SeriesStructureDialog, ReadsTheShownNumberOfEntriesAndRefusesBadEtalons) {
     EXPECT_EQ(t.window.messages()[0].text, "Номера эталонов в серии должны быть от 1 до 20!");
     EXPECT_EQ(t.state.etalonSequenceEdit[0], 1);
   }
+
+  // A noise level outside the 16-bit setting is refused rather than wrapped.
+  for (const char* text : {"32768", "-1", "70000"}) {
+    StartedState t;
+    t.state.wPulsesRequested = 4;
+    t.window.queueDialog(DialogScript{106, {}}.type(1011, text));
+    runSeriesStructureDialog(t.window, t.state);
+    EXPECT_EQ(t.state.dialogAccepted, 0) << text;
+    ASSERT_EQ(t.window.messages().size(), 1u);
+    EXPECT_EQ(t.window.messages()[0].text, "Уровень шума должен быть от 0 до 32767!");
+    EXPECT_EQ(t.state.etalonSequenceEdit[0], 1);
+  }
 }
 
 TEST(RequiredEtalonsDialog, CountRulesListLimitAndRepair) {
