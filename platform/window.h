@@ -39,8 +39,6 @@ struct SaveFileRequest {
   bool overwritePrompt = true;
   // Longest accepted name in characters including a terminator; longer names are refused.
   size_t capacity = 256;
-  // Asks for an existing file to open instead of a name to save under.
-  bool openExisting = false;
 };
 
 // What the open-file dialog asks for: an existing file to read.

@@ -117,13 +117,10 @@ bool takeSimulationResult(Window& window, AppState& state, const SimulationResul
 }
 
 void commandOpenSimulationResult(Window& window, AppState& state) {
-  SaveFileRequest request;
+  OpenFileRequest request;
   request.title = "Open simulation result";
   request.filters = {{"Simulation results (*.json)", "*.json"}, {"All files (*.*)", "*.*"}};
-  request.openExisting = true;
-  request.overwritePrompt = false;
-  request.capacity = 4096;
-  const std::optional<std::string> name = window.saveFileName(request);
+  const std::optional<std::string> name = window.openFileName(request);
   if (!name) return;
   SimulationResult result;
   std::string problem;

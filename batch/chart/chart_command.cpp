@@ -114,7 +114,7 @@ int runChart(const ChartOptions& o) {
     std::fputs("detection-batch: chart: the workbench could not start\n", stderr);
     return kExitFailed;
   }
-  window.queueFileName(o.input);
+  window.queueOpenFileName(o.input);
   DialogScript choice;
   choice.templateId = recognition ? 114 : 113;
   choice.click(handling).click(o.aggregate ? 1031 : 1030);

@@ -353,19 +353,29 @@ int QtWindow::runDialog(uint16_t templateId, DialogProcedure& procedure) {
   return dialog.run();
 }
 
-std::optional<std::string> QtWindow::saveFileName(const SaveFileRequest& request) {
-  QFileDialog dialog(main_.get(), qs(request.title));
-  dialog.setAcceptMode(request.openExisting ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
-  dialog.setFileMode(request.openExisting ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
-  dialog.setOption(QFileDialog::DontUseNativeDialog, true);
-  dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.overwritePrompt);
+namespace {
+
+// The filters of a file dialog: each description, with its pattern added in parentheses when
+// the description does not show one.
+void setNameFilters(QFileDialog& dialog, const std::vector<std::pair<std::string, std::string>>& pairs) {
   QStringList filters;
-  for (const auto& [description, pattern] : request.filters) {
+  for (const auto& [description, pattern] : pairs) {
     const QString d = qs(description);
     filters << (d.contains(QLatin1Char('(')) ? d
                                              : d + QStringLiteral(" (") + qs(pattern) + QStringLiteral(")"));
   }
   if (!filters.isEmpty()) dialog.setNameFilters(filters);
+}
+
+}  // namespace
+
+std::optional<std::string> QtWindow::saveFileName(const SaveFileRequest& request) {
+  QFileDialog dialog(main_.get(), qs(request.title));
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+  dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.overwritePrompt);
+  setNameFilters(dialog, request.filters);
   if (!request.defaultExtension.empty()) dialog.setDefaultSuffix(qs(request.defaultExtension));
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   const QByteArray bytes = dialog.selectedFiles().front().toUtf8();
@@ -380,13 +390,7 @@ std::optional<std::string> QtWindow::openFileName(const OpenFileRequest& request
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setFileMode(QFileDialog::ExistingFile);
   dialog.setOption(QFileDialog::DontUseNativeDialog, true);
-  QStringList filters;
-  for (const auto& [description, pattern] : request.filters) {
-    const QString d = qs(description);
-    filters << (d.contains(QLatin1Char('(')) ? d
-                                             : d + QStringLiteral(" (") + qs(pattern) + QStringLiteral(")"));
-  }
-  if (!filters.isEmpty()) dialog.setNameFilters(filters);
+  setNameFilters(dialog, request.filters);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   const QByteArray bytes = dialog.selectedFiles().front().toUtf8();
   if (bytes.isEmpty()) return std::nullopt;

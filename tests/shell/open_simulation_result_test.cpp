@@ -46,7 +46,7 @@ TEST(OpenSimulationResult, AWholeResultBecomesTheRecordAndIsShownAsAfterARun) {
   Workbench wb;
   ASSERT_TRUE(wb.created);
   const std::string path = written("whole-result.json", simulationResultJson(recognitionResult()));
-  wb.window.queueFileName(path);
+  wb.window.queueOpenFileName(path);
   wb.window.queueDialog(DialogScript{114, {}}.click(1029).click(1030));
   ASSERT_TRUE(wb.window.menuCommand(kCmOpenSimulationResult));
   ASSERT_EQ(wb.window.dialogs().size(), 1u);
@@ -97,7 +97,7 @@ TEST(OpenSimulationResult, WhatDoesNotFitIsRefusedAndTheRecordStays) {
     SeriesHeader* series = wb.state.lpCutOffSeriesHeader;
     const uint16_t required = wb.state.requiredCount;
     wb.window.clearMessages();
-    wb.window.queueFileName(c.path);
+    wb.window.queueOpenFileName(c.path);
     ASSERT_TRUE(wb.window.menuCommand(kCmOpenSimulationResult));
     ASSERT_EQ(wb.window.messages().size(), 1u);
     EXPECT_NE(wb.window.messages()[0].text.find(c.says), std::string::npos) << wb.window.messages()[0].text;
