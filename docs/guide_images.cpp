@@ -164,7 +164,7 @@ void openSimulationResult(Session& s, const GlyphSource& glyphs) {
   const ScratchFolder folder;
   const std::string path = folder.file("result.json");
   std::ofstream(path, std::ios::binary) << simulationResultJson(result);
-  s.window.queueFileName(path);
+  s.window.queueOpenFileName(path);
   s.window.queueDialog(DialogScript{113, {}}.click(1029));
   s.menu(kCmOpenSimulationResult);
 }

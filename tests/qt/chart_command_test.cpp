@@ -47,7 +47,7 @@ TEST(ChartCommand, ImageEqualsTheChartAreaOfTheHeadlessWindow) {
   HeadlessWindow window(width, height, glyphs);
   MainWindow procedure(*state);
   ASSERT_TRUE(window.create(procedure));
-  window.queueFileName(result);
+  window.queueOpenFileName(result);
   window.queueDialog(DialogScript{113, {}}.click(1029).click(1030));
   ASSERT_TRUE(window.menuCommand(kCmOpenSimulationResult));
   ASSERT_EQ(state->resultKind, 2);
