@@ -27,6 +27,7 @@
 #include "files/simulation_result.h"
 #include "platform/headless_window.h"
 #include "platform/qt/qt_glyph_source.h"
+#include "platform/qt/qt_image.h"
 #include "shell/command_ids.h"
 #include "shell/dialog_commands.h"
 #include "shell/main_window.h"
@@ -231,15 +232,6 @@ const std::vector<Scene>& scenes() {
        [](Session& s) { openSimulationResult(s, s.glyphs); }},
   };
   return list;
-}
-
-QImage toQImage(const Image& image) {
-  QImage out(image.width, image.height, QImage::Format_RGB32);
-  for (int32_t y = 0; y < image.height; ++y) {
-    auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
-    for (int32_t x = 0; x < image.width; ++x) line[x] = 0xFF000000u | image.at(x, y);
-  }
-  return out;
 }
 
 // Renders one scene; an empty image when the workbench did not start.

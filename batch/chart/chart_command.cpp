@@ -1,8 +1,5 @@
 #include "batch/chart/chart_command.h"
 
-#include <QtCore/QBuffer>
-#include <QtGui/QGuiApplication>
-#include <QtGui/QImage>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +11,7 @@
 #include "files/simulation_result.h"
 #include "platform/headless_window.h"
 #include "platform/qt/qt_glyph_source.h"
+#include "platform/qt/qt_image.h"
 #include "shell/bmp_writer.h"
 #include "shell/main_window.h"
 #include "shell/simulation_result_command.h"
@@ -44,22 +42,6 @@ Image cut(const Image& image, const Rect& r) {
     for (int32_t x = left; x <= right; ++x) out.at(x - left, y - top) = image.at(x, y);
   }
   return out;
-}
-
-std::string pngBytes(const Image& image) {
-  QImage q(image.width, image.height, QImage::Format_RGB32);
-  for (int32_t y = 0; y < image.height; ++y) {
-    auto* line = reinterpret_cast<QRgb*>(q.scanLine(y));
-    for (int32_t x = 0; x < image.width; ++x) {
-      const Color c = image.at(x, y);
-      line[x] = qRgb(redOf(c), greenOf(c), blueOf(c));
-    }
-  }
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  if (!q.save(&buffer, "PNG")) return {};
-  return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
 }
 
 std::string bmpBytes(const Image& image) {
@@ -100,11 +82,7 @@ int runChart(const ChartOptions& o) {
   if (o.bounds && !recognition) return badOption("--bounds", "the bounds belong to recognition charts");
 
   // Glyphs come from Qt's font engine; no display is needed.
-  if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  int argc = 1;
-  char name[] = "detection-batch";
-  char* argv[] = {name, nullptr};
-  QGuiApplication application(argc, argv);
+  const OffscreenApplication application("detection-batch");
   const QtGlyphSource glyphs;
 
   auto state = std::make_unique<AppState>();
