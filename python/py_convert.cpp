@@ -1,7 +1,8 @@
 #include "python/py_convert.h"
 
 #include <cstdint>
-#include <map>
+#include <initializer_list>
+#include <optional>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -10,72 +11,117 @@ namespace {
 
 bool isNumber(const OrderedJson& v) { return v.is_number_integer() || v.is_number_unsigned(); }
 
-bool allNumbers(const OrderedJson& array) {
-  for (const auto& v : array)
+bool allNumbers(const OrderedJson::array_t& items) {
+  for (const auto& v : items)
     if (!isNumber(v)) return false;
   return true;
 }
 
+// The dtypes of the tables, made once for the life of the process.
+const py::dtype& int16Type() {
+  static const auto* type = new py::dtype(py::dtype::of<int16_t>());
+  return *type;
+}
+const py::dtype& int64Type() {
+  static const auto* type = new py::dtype(py::dtype::of<int64_t>());
+  return *type;
+}
+
+// A fresh C-ordered array of the given dtype and shape, made by numpy's C interface at once:
+// a result holds several short tables, and pybind11's general constructor costs more than
+// filling them.
+py::array freshArray(const py::dtype& type, std::initializer_list<py::ssize_t> shape) {
+  auto& api = py::detail::npy_api::get();
+  Py_INCREF(type.ptr());  // numpy takes over this reference
+  PyObject* made =
+      api.PyArray_NewFromDescr_(api.PyArray_Type_, type.ptr(), static_cast<int>(shape.size()),
+                                const_cast<py::ssize_t*>(shape.begin()), nullptr, nullptr, 0, nullptr);
+  if (made == nullptr) throw py::error_already_set();
+  return py::reinterpret_steal<py::array>(made);
+}
+
 template <typename T>
-py::array numbers(const OrderedJson& array) {
-  py::array_t<T> out(static_cast<py::ssize_t>(array.size()));
-  T* data = out.mutable_data();
-  for (size_t i = 0; i < array.size(); ++i) data[i] = array[i].get<T>();
-  return std::move(out);
+T* cellsOf(py::array& array) {
+  return reinterpret_cast<T*>(py::detail::array_proxy(array.ptr())->data);
+}
+
+template <typename T>
+py::array numbers(const OrderedJson::array_t& items, const py::dtype& type) {
+  py::array out = freshArray(type, {static_cast<py::ssize_t>(items.size())});
+  T* data = cellsOf<T>(out);
+  for (const auto& item : items) *data++ = item.get<T>();
+  return out;
 }
 
 // Rows of numbers, all of one length.
-bool isMatrix(const OrderedJson& array) {
-  if (array.empty() || !array.front().is_array()) return false;
-  const size_t width = array.front().size();
-  for (const auto& row : array)
-    if (!row.is_array() || row.size() != width || !allNumbers(row)) return false;
+bool isMatrix(const OrderedJson::array_t& items) {
+  if (items.empty() || !items.front().is_array()) return false;
+  const size_t width = items.front().size();
+  for (const auto& row : items)
+    if (!row.is_array() || row.size() != width || !allNumbers(row.get_ref<const OrderedJson::array_t&>()))
+      return false;
   return true;
 }
 
-py::array matrix(const OrderedJson& array) {
-  const size_t width = array.front().size();
-  py::array_t<int64_t> out({static_cast<py::ssize_t>(array.size()), static_cast<py::ssize_t>(width)});
-  auto cells = out.mutable_unchecked<2>();
-  for (size_t i = 0; i < array.size(); ++i)
-    for (size_t j = 0; j < width; ++j) cells(i, j) = array[i][j].get<int64_t>();
-  return std::move(out);
+py::array matrix(const OrderedJson::array_t& items) {
+  const size_t width = items.front().size();
+  py::array out =
+      freshArray(int64Type(), {static_cast<py::ssize_t>(items.size()), static_cast<py::ssize_t>(width)});
+  auto* cells = cellsOf<int64_t>(out);
+  for (const auto& row : items)
+    for (const auto& cell : row.get_ref<const OrderedJson::array_t&>()) *cells++ = cell.get<int64_t>();
+  return out;
 }
 
-// Objects whose members are all integers, every one with the same names in the same order.
-bool isRecordList(const OrderedJson& array) {
-  if (array.empty() || !array.front().is_object() || array.front().empty()) return false;
-  const OrderedJson& first = array.front();
-  for (const auto& item : array) {
-    if (!item.is_object() || item.size() != first.size()) return false;
-    auto a = item.begin();
-    for (auto b = first.begin(); b != first.end(); ++a, ++b)
-      if (a.key() != b.key() || !isNumber(a.value())) return false;
+// The structured dtype with one int64 field per member name of the object, in order. Making
+// one costs more than filling the array, so each set of names gets one for the life of the
+// process (the interpreter lock guards the table).
+const py::dtype& recordType(const OrderedJson::object_t& first) {
+  struct Known {
+    std::vector<std::string> names;
+    py::dtype type;
+  };
+  static auto* known = new std::vector<Known>();
+  for (const Known& k : *known) {
+    if (k.names.size() != first.size()) continue;
+    bool same = true;
+    size_t i = 0;
+    for (const auto& member : first) same = same && member.first == k.names[i++];
+    if (same) return k.type;
   }
-  return true;
+  Known made;
+  py::list fields;
+  for (const auto& member : first) {
+    made.names.push_back(member.first);
+    fields.append(py::make_tuple(member.first, int64Type()));
+  }
+  made.type = py::dtype::from_args(fields);
+  known->push_back(std::move(made));
+  return known->back().type;
 }
 
-// A structured array with one int64 field per member name, one record per object.
-py::array records(const OrderedJson& array) {
-  // Making a structured dtype costs more than filling the array: one per set of member names,
-  // kept for the life of the process (the interpreter lock guards the table).
-  static auto* types = new std::map<std::string, py::dtype>();
-  std::string names;
-  for (const auto& [name, member] : array.front().items()) names += name + ",";
-  auto known = types->find(names);
-  if (known == types->end()) {
-    py::list fields;
-    for (const auto& [name, member] : array.front().items()) fields.append(py::make_tuple(name, "<i8"));
-    known = types->emplace(names, py::dtype::from_args(fields)).first;
+// Objects whose members are all integers, every one with the same names in the same order, as
+// a structured array with one int64 field per name, one record per object; nullopt for
+// anything else.
+std::optional<py::array> records(const OrderedJson::array_t& items) {
+  if (items.empty() || !items.front().is_object() || items.front().empty()) return std::nullopt;
+  const auto& first = items.front().get_ref<const OrderedJson::object_t&>();
+  for (const auto& item : items) {
+    if (!item.is_object() || item.size() != first.size()) return std::nullopt;
+    auto b = first.begin();
+    for (const auto& member : item.get_ref<const OrderedJson::object_t&>()) {
+      if (member.first != b->first || !isNumber(member.second)) return std::nullopt;
+      ++b;
+    }
   }
-  const py::dtype& type = known->second;
-  const size_t width = array.front().size();
-  std::vector<int64_t> cells;
-  cells.reserve(array.size() * width);
-  for (const auto& item : array)
-    for (const auto& [name, member] : item.items()) cells.push_back(member.get<int64_t>());
-  return py::array(type, {static_cast<py::ssize_t>(array.size())}, {},
-                   reinterpret_cast<const void*>(cells.data()));
+  // Filled in place: numpy's copy of a structured array sets up a transfer per field, which
+  // costs more than the rest of the conversion together.
+  py::array out = freshArray(recordType(first), {static_cast<py::ssize_t>(items.size())});
+  auto* cells = cellsOf<int64_t>(out);
+  for (const auto& item : items)
+    for (const auto& member : item.get_ref<const OrderedJson::object_t&>())
+      *cells++ = member.second.get<int64_t>();
+  return out;
 }
 
 // A member name as a Python str, made once per name for the life of the process (the
@@ -116,20 +162,23 @@ py::object toPython(const OrderedJson& value, std::string_view key) {
       return py::str(value.get<std::string>());
     case OrderedJson::value_t::object: {
       py::dict dict;
-      for (auto it = value.begin(); it != value.end(); ++it) {
-        const py::object member = toPython(it.value(), it.key());
-        if (PyDict_SetItem(dict.ptr(), keyOf(it.key()), member.ptr()) != 0) throw py::error_already_set();
+      for (const auto& [name, item] : value.get_ref<const OrderedJson::object_t&>()) {
+        const py::object member = toPython(item, name);
+        if (PyDict_SetItem(dict.ptr(), keyOf(name), member.ptr()) != 0) throw py::error_already_set();
       }
       return std::move(dict);
     }
     case OrderedJson::value_t::array: {
+      const auto& items = value.get_ref<const OrderedJson::array_t&>();
       // The series header's tables are 16-bit; every other number table is widened.
-      const bool table16 = key.starts_with("lp") || key == "samples";
-      if (allNumbers(value)) return table16 ? numbers<int16_t>(value) : numbers<int64_t>(value);
-      if (isMatrix(value)) return matrix(value);
-      if (isRecordList(value)) return records(value);
+      if (allNumbers(items)) {
+        const bool table16 = key.starts_with("lp") || key == "samples";
+        return table16 ? numbers<int16_t>(items, int16Type()) : numbers<int64_t>(items, int64Type());
+      }
+      if (isMatrix(items)) return matrix(items);
+      if (auto list = records(items)) return std::move(*list);
       py::list list;
-      for (const auto& item : value) list.append(toPython(item));
+      for (const auto& item : items) list.append(toPython(item));
       return std::move(list);
     }
     default:

@@ -45,14 +45,6 @@ auto checked(Check check, const Options& options) {
   }
 }
 
-// The collected outcome of a run done without the interpreter lock.
-struct Finished {
-  RunOutcome outcome;
-  OrderedJson doc;
-  std::string csv;
-  std::vector<MessageRecorder::Message> messages;
-};
-
 }  // namespace
 
 PyWorkbench::PyWorkbench() {
@@ -60,16 +52,19 @@ PyWorkbench::PyWorkbench() {
   if (!start_->ready) reportRun(start_->window.messages(), RunOutcome{});
 }
 
-py::dict PyWorkbench::run(const Body& body) {
+PyWorkbench::Finished PyWorkbench::runWithoutLock(const Body& body) {
   Finished finished;
-  {
-    py::gil_scoped_release release;
-    std::lock_guard<std::mutex> lock(mutex_);
-    const size_t before = start_->window.messages().size();
-    finished.outcome = body(*start_, finished.doc);
-    const auto& all = start_->window.messages();
-    finished.messages.assign(all.begin() + static_cast<std::ptrdiff_t>(before), all.end());
-  }
+  py::gil_scoped_release release;
+  std::lock_guard<std::mutex> lock(mutex_);
+  const size_t before = start_->window.messages().size();
+  finished.outcome = body(*start_, finished.doc);
+  const auto& all = start_->window.messages();
+  finished.messages.assign(all.begin() + static_cast<std::ptrdiff_t>(before), all.end());
+  return finished;
+}
+
+py::dict PyWorkbench::run(const Body& body) {
+  const Finished finished = runWithoutLock(body);
   reportRun(finished.messages, finished.outcome);
   return toPython(finished.doc);
 }
@@ -127,27 +122,14 @@ py::dict PyWorkbench::solve(const std::string& task, int64_t seriesType, py::obj
     request.scale = scale.cast<double>();
   }
   request.amplitude = kBatchAmplitude;
-  // The built-in etalons that stay in use beside the given ones enter the criterion check.
-  const bool builtInStays = count == 0 || (length == kBatchImpulseSize && count < kBatchEtalons);
-  request.otherEtalonPeak =
-      builtInStays ? alphabetPeak(start_->alphabet, static_cast<uint16_t>(count), kBatchEtalons) : 0;
   request.source = "array";
   request.seriesPosition = [](size_t i) { return "noisy[" + std::to_string(i) + "]"; };
   request.etalonPosition = [](size_t k, size_t i) {
     return "etalons[" + std::to_string(k) + ", " + std::to_string(i) + "]";
   };
   request.segmentHint = "a slice such as noisy[start:start + 32767]";
-  ScaledSamples scaled;
-  std::string error;
-  bool ok = false;
-  {
-    py::gil_scoped_release release;
-    ok = scaleSamples(request, scaled, error);
-  }
-  if (!ok) throw py::value_error(error);
 
   ProcessOptions o;
-  o.series.length = static_cast<int64_t>(scaled.series.size());
   o.series.tmin = tmin;
   o.series.tmax = tmax;
   o.series.pulses = optionalInt(pulses, "pulses");
@@ -160,21 +142,43 @@ py::dict PyWorkbench::solve(const std::string& task, int64_t seriesType, py::obj
   o.subsets = listsText(subsets, "subsets");
   o.proceeding = proceeding;
   o.givenSeries = true;
-  ProcessSettings p;
-  try {
-    p = checkProcess(o);
-    checkGivenEtalons(p, count, length);
-  } catch (const OptionError& e) {
-    raiseOptionError(e);
-  }
-  GivenData data;
-  data.series = std::move(scaled.series);
-  data.etalons = std::move(scaled.etalons);
-  data.etalonCount = scaled.etalonCount;
-  data.etalonLength = scaled.etalonLength;
-  py::dict result =
-      run([&](WorkbenchStart& start, OrderedJson& doc) { return givenDataRun(start, p, data, doc); });
-  result["factor"] = scaled.factor;
+
+  // The values are checked first, then the options; all of it, and the run, without the
+  // interpreter lock: letting it go and taking it back costs more than the checks.
+  bool scaledOk = false;
+  std::string scalingError;
+  std::optional<OptionError> refused;
+  double factor = 0;
+  const Finished finished = runWithoutLock([&](WorkbenchStart& start, OrderedJson& doc) -> RunOutcome {
+    // The built-in etalons that stay in use beside the given ones enter the criterion check.
+    const bool builtInStays = count == 0 || (length == kBatchImpulseSize && count < kBatchEtalons);
+    request.otherEtalonPeak =
+        builtInStays ? alphabetPeak(start.alphabet, static_cast<uint16_t>(count), kBatchEtalons) : 0;
+    ScaledSamples scaled;
+    scaledOk = scaleSamples(request, scaled, scalingError);
+    if (!scaledOk) return {};
+    o.series.length = static_cast<int64_t>(scaled.series.size());
+    ProcessSettings p;
+    try {
+      p = checkProcess(o);
+      checkGivenEtalons(p, count, length);
+    } catch (const OptionError& e) {
+      refused = e;
+      return {};
+    }
+    factor = scaled.factor;
+    GivenData data;
+    data.series = std::move(scaled.series);
+    data.etalons = std::move(scaled.etalons);
+    data.etalonCount = scaled.etalonCount;
+    data.etalonLength = scaled.etalonLength;
+    return givenDataRun(start, p, data, doc);
+  });
+  if (!scaledOk) throw py::value_error(scalingError);
+  if (refused) raiseOptionError(*refused);
+  reportRun(finished.messages, finished.outcome);
+  py::dict result = toPython(finished.doc);
+  result["factor"] = factor;
   return result;
 }
 
@@ -231,6 +235,7 @@ py::dict PyWorkbench::simulate(const std::string& task, int64_t seriesType, py::
     return stop;
   };
   Finished finished;
+  std::string csvText;
   {
     py::gil_scoped_release release;
     std::lock_guard<std::mutex> lock(mutex_);
@@ -242,7 +247,7 @@ py::dict PyWorkbench::simulate(const std::string& task, int64_t seriesType, py::
       SimulationResult table;
       table.run = simulationRunOf(m, *start_->errors);
       table.cells = cellsOfErrors(*start_->errors);
-      if (!csvPath.empty()) finished.csv = simulationCsv(table);
+      if (!csvPath.empty()) csvText = simulationCsv(table);
     }
     const auto& all = start_->window.messages();
     finished.messages.assign(all.begin() + static_cast<std::ptrdiff_t>(before), all.end());
@@ -255,7 +260,7 @@ py::dict PyWorkbench::simulate(const std::string& task, int64_t seriesType, py::
   reportRun(finished.messages, finished.outcome);
   if (!csvPath.empty()) {
     std::string error;
-    if (!writeFileAtomically(csvPath, finished.csv, error)) {
+    if (!writeFileAtomically(csvPath, csvText, error)) {
       PyErr_SetString(PyExc_OSError, ("csv: " + error).c_str());
       throw py::error_already_set();
     }

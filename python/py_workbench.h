@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 #include "batch/workbench_runs.h"
 #include "batch/workbench_start.h"
@@ -40,7 +41,15 @@ class PyWorkbench {
 
  private:
   using Body = std::function<RunOutcome(WorkbenchStart&, OrderedJson&)>;
-  // Runs body on the workbench without the interpreter lock and hands on its messages.
+  // The collected outcome of a run done without the interpreter lock.
+  struct Finished {
+    RunOutcome outcome;
+    OrderedJson doc;
+    std::vector<MessageRecorder::Message> messages;
+  };
+  // Runs body on the workbench without the interpreter lock, taking turns with other threads.
+  Finished runWithoutLock(const Body& body);
+  // The same, then hands on its messages and returns its document.
   py::dict run(const Body& body);
 
   std::unique_ptr<WorkbenchStart> start_;
