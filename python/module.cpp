@@ -39,7 +39,10 @@ The options of `detection-batch process`; the result has its JSON fields: solver
 solverResult, the series, the answer (wRestoredQuantity, lpRestored..., tuples,
 wRecognizedSubset) and the ranked chains.)";
 
-const char* const kSolveDoc = R"(Runs the solver of (task, series_type) on the caller's own series.
+const char* const kSolveDoc =
+    R"(solve(task, series_type, noisy, *, etalons=None, required=1, tmin=40, tmax=181, processing_level=100, pulses=None, subset=None, subsets=None, proceeding=1, scale=1.0) -> dict
+
+Runs the solver of (task, series_type) on the caller's own series.
 
 noisy: 1-D array of any integer or float dtype (any strides), at most 32,767 samples.
 etalons: None for the built-in alphabet, or a 2-D array, one etalon per row (1..20 rows of
@@ -96,11 +99,13 @@ PYBIND11_MODULE(detection_workbench, m) {
             py::arg("subsets") = py::none(), py::arg("subset_mode") = 4, py::arg("subset_position") = 1,
             py::arg("proceeding") = 1);
 
-  bindTwice(m, cls, "solve", &PyWorkbench::solve, kSolveDoc, py::arg("task"), py::arg("series_type"),
-            py::arg("noisy"), py::kw_only(), py::arg("etalons") = py::none(), py::arg("required") = 1,
-            py::arg("tmin") = 40, py::arg("tmax") = 181, py::arg("processing_level") = 100,
-            py::arg("pulses") = py::none(), py::arg("subset") = py::none(), py::arg("subsets") = py::none(),
-            py::arg("proceeding") = 1, py::arg("scale") = 1.0);
+  {
+    // The signature is written out in the text: the keyword options are read by the module.
+    py::options written;
+    written.disable_function_signatures();
+    bindTwice(m, cls, "solve", &PyWorkbench::solveWithOptions, kSolveDoc, py::arg("task"),
+              py::arg("series_type"), py::arg("noisy"));
+  }
 
   bindTwice(m, cls, "simulate", &PyWorkbench::simulate, kSimulateDoc, py::arg("task") = "detection",
             py::arg("series_type") = 1, py::kw_only(), py::arg("required") = 1, py::arg("length") = 1200,

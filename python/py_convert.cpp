@@ -1,15 +1,21 @@
 #include "python/py_convert.h"
 
+#include <bit>
 #include <cstdint>
 #include <initializer_list>
 #include <optional>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace {
 
 bool isNumber(const OrderedJson& v) { return v.is_number_integer() || v.is_number_unsigned(); }
+
+// An integer member's value; the caller has checked that it is one.
+int64_t integerOf(const OrderedJson& v) {
+  return v.is_number_unsigned() ? static_cast<int64_t>(*v.get_ptr<const uint64_t*>())
+                                : *v.get_ptr<const int64_t*>();
+}
 
 bool allNumbers(const OrderedJson::array_t& items) {
   for (const auto& v : items)
@@ -49,7 +55,7 @@ template <typename T>
 py::array numbers(const OrderedJson::array_t& items, const py::dtype& type) {
   py::array out = freshArray(type, {static_cast<py::ssize_t>(items.size())});
   T* data = cellsOf<T>(out);
-  for (const auto& item : items) *data++ = item.get<T>();
+  for (const auto& item : items) *data++ = static_cast<T>(integerOf(item));
   return out;
 }
 
@@ -69,7 +75,7 @@ py::array matrix(const OrderedJson::array_t& items) {
       freshArray(int64Type(), {static_cast<py::ssize_t>(items.size()), static_cast<py::ssize_t>(width)});
   auto* cells = cellsOf<int64_t>(out);
   for (const auto& row : items)
-    for (const auto& cell : row.get_ref<const OrderedJson::array_t&>()) *cells++ = cell.get<int64_t>();
+    for (const auto& cell : row.get_ref<const OrderedJson::array_t&>()) *cells++ = integerOf(cell);
   return out;
 }
 
@@ -120,22 +126,35 @@ std::optional<py::array> records(const OrderedJson::array_t& items) {
   auto* cells = cellsOf<int64_t>(out);
   for (const auto& item : items)
     for (const auto& member : item.get_ref<const OrderedJson::object_t&>())
-      *cells++ = member.second.get<int64_t>();
+      *cells++ = integerOf(member.second);
   return out;
 }
 
 // A member name as a Python str, made once per name for the life of the process (the
-// interpreter lock guards the table): the documents repeat the same few dozen names.
-PyObject* keyOf(const std::string& name) {
-  static auto* keys = new std::unordered_map<std::string, py::object>();
-  auto known = keys->find(name);
-  if (known == keys->end()) {
+// interpreter lock guards the table): the documents repeat the same few dozen names. The table
+// is open-addressed by a cheap hash of the name's bytes; it holds at most kSlots names, and a
+// name beyond them gets a fresh str on every call.
+py::object keyOf(const std::string& name) {
+  constexpr size_t kSlots = 256;
+  struct Slot {
+    std::string name;
+    PyObject* text = nullptr;
+  };
+  static auto* slots = new Slot[kSlots];
+  size_t hash = name.size();
+  for (const char c : name) hash = hash * 31 + static_cast<unsigned char>(c);
+  for (size_t probe = 0; probe < kSlots; ++probe) {
+    Slot& slot = slots[(hash + probe) % kSlots];
+    if (slot.text != nullptr && slot.name == name) return py::reinterpret_borrow<py::object>(slot.text);
+    if (slot.text != nullptr) continue;
     PyObject* text = PyUnicode_FromStringAndSize(name.data(), static_cast<py::ssize_t>(name.size()));
     if (text == nullptr) throw py::error_already_set();
     PyUnicode_InternInPlace(&text);
-    known = keys->emplace(name, py::reinterpret_steal<py::object>(text)).first;
+    slot.name = name;
+    slot.text = text;  // kept for the life of the process
+    return py::reinterpret_borrow<py::object>(text);
   }
-  return known->second.ptr();
+  return py::str(name);
 }
 
 std::string join(const std::vector<std::string>& parts, const char* separator) {
@@ -164,9 +183,9 @@ py::object toPython(const OrderedJson& value, std::string_view key) {
       py::dict dict;
       for (const auto& [name, item] : value.get_ref<const OrderedJson::object_t&>()) {
         const py::object member = toPython(item, name);
-        if (PyDict_SetItem(dict.ptr(), keyOf(name), member.ptr()) != 0) throw py::error_already_set();
+        if (PyDict_SetItem(dict.ptr(), keyOf(name).ptr(), member.ptr()) != 0) throw py::error_already_set();
       }
-      return std::move(dict);
+      return dict;
     }
     case OrderedJson::value_t::array: {
       const auto& items = value.get_ref<const OrderedJson::array_t&>();
@@ -179,25 +198,75 @@ py::object toPython(const OrderedJson& value, std::string_view key) {
       if (auto list = records(items)) return std::move(*list);
       py::list list;
       for (const auto& item : items) list.append(toPython(item));
-      return std::move(list);
+      return list;
     }
     default:
       return py::none();
   }
 }
 
-py::array_t<double, py::array::c_style> numericArray(py::handle value, const char* name, int ndim) {
+namespace {
+
+template <typename T>
+void widen(const void* data, size_t count, std::vector<double>& out) {
+  const T* values = static_cast<const T*>(data);
+  out.assign(values, values + count);  // converting, without filling the vector first
+}
+
+// The values of a C-contiguous, aligned array of native byte order as float64, converted by a
+// plain loop, which costs less than numpy's casting set-up on a short series; false for a
+// layout or dtype numpy must convert.
+bool widenInPlace(const py::array& array, std::vector<double>& out) {
+  using Api = py::detail::npy_api;
+  const int needed = Api::NPY_ARRAY_C_CONTIGUOUS_ | Api::NPY_ARRAY_ALIGNED_;
+  if ((array.flags() & needed) != needed) return false;
+  const py::dtype type = array.dtype();
+  const char order = type.byteorder();
+  const bool native =
+      order == '=' || order == '|' || (order == '<') == (std::endian::native == std::endian::little);
+  if (!native) return false;
+  const size_t count = static_cast<size_t>(array.size());
+  const void* data = array.data();
+  switch (type.kind()) {
+    case 'i':
+      switch (type.itemsize()) {
+        case 1:
+          return widen<int8_t>(data, count, out), true;
+        case 2:
+          return widen<int16_t>(data, count, out), true;
+        case 4:
+          return widen<int32_t>(data, count, out), true;
+        case 8:
+          return widen<int64_t>(data, count, out), true;
+      }
+      return false;
+    case 'u':
+      switch (type.itemsize()) {
+        case 1:
+          return widen<uint8_t>(data, count, out), true;
+        case 2:
+          return widen<uint16_t>(data, count, out), true;
+        case 4:
+          return widen<uint32_t>(data, count, out), true;
+        case 8:
+          return widen<uint64_t>(data, count, out), true;
+      }
+      return false;
+    case 'f':
+      if (type.itemsize() == 4) return widen<float>(data, count, out), true;
+      return false;
+  }
+  return false;
+}
+
+}  // namespace
+
+DoubleValues numericArray(py::handle value, const char* name, int ndim) {
   // Looked up once: importing numpy on every call costs more than converting a short series.
-  struct Numpy {
-    py::object asarray;
-  };
-  static const Numpy* numpy = [] {
-    py::module_ np = py::module_::import("numpy");
-    return new Numpy{np.attr("asarray")};
-  }();
+  static const auto* asarray = new py::object(py::module_::import("numpy").attr("asarray"));
   // A numpy array is taken as it is; anything else goes through numpy.asarray.
   py::array array = py::isinstance<py::array>(value) ? py::reinterpret_borrow<py::array>(value)
-                                                     : py::array(numpy->asarray(value));
+                                                     : py::array((*asarray)(value));
   const char kind = array.dtype().kind();
   if (kind != 'i' && kind != 'u' && kind != 'f') {
     throw py::type_error(std::string(name) + ": expected an array of integers or floats, got dtype " +
@@ -208,13 +277,25 @@ py::array_t<double, py::array::c_style> numericArray(py::handle value, const cha
                           "-D array, got shape " +
                           py::str(py::tuple(array.attr("shape"))).cast<std::string>());
   }
-  // One conversion at most: nothing is copied for a contiguous float64 array.
+  DoubleValues out;
+  out.rows = static_cast<size_t>(array.shape(0));
+  out.columns = ndim == 2 ? static_cast<size_t>(array.shape(1)) : 1;
+  out.count = static_cast<size_t>(array.size());
+  // One conversion at most: nothing is copied for a contiguous float64 array, a contiguous
+  // array of another number type is widened by a loop, anything else by numpy's own casting.
   using Doubles = py::array_t<double, py::array::c_style>;
-  if (py::isinstance<Doubles>(array)) return py::reinterpret_borrow<Doubles>(array);
-  // Converted in C (numpy's own casting), without a call through numpy's Python functions.
-  auto converted = py::array_t<double, py::array::c_style | py::array::forcecast>::ensure(array);
-  if (!converted) throw py::error_already_set();
-  return py::reinterpret_steal<Doubles>(converted.release());
+  if (py::isinstance<Doubles>(array)) {
+    out.values = static_cast<const double*>(array.data());
+    out.owner = std::move(array);
+  } else if (widenInPlace(array, out.copy)) {
+    out.values = out.copy.data();
+  } else {
+    auto converted = py::array_t<double, py::array::c_style | py::array::forcecast>::ensure(array);
+    if (!converted) throw py::error_already_set();
+    out.values = converted.data();
+    out.owner = std::move(converted);
+  }
+  return out;
 }
 
 std::string listText(py::handle value, const char* name) {

@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "batch/json_output.h"
 
@@ -17,10 +18,20 @@ namespace py = pybind11;
 // arrays lists.
 py::object toPython(const OrderedJson& value, std::string_view key = {});
 
-// The array argument `name` as a C-contiguous float64 array of ndim dimensions: any integer
-// or float dtype, any strides; copied at most once (not at all when it already is one).
+// The values of an array argument as float64 in C order, with its shape.
+struct DoubleValues {
+  py::object owner;          // the array the values are read from, kept alive
+  std::vector<double> copy;  // the values, when they had to be widened
+  const double* values = nullptr;
+  size_t rows = 0;     // the length of a 1-D array
+  size_t columns = 1;  // the row length of a 2-D array
+  size_t count = 0;
+};
+
+// The array argument `name` of ndim dimensions as float64: any integer or float dtype, any
+// strides; copied at most once (not at all when it already is C-contiguous float64).
 // Raises TypeError for a non-numeric dtype and ValueError for another number of dimensions.
-py::array_t<double, py::array::c_style> numericArray(py::handle value, const char* name, int ndim);
+DoubleValues numericArray(py::handle value, const char* name, int ndim);
 
 // An etalon-number list as the companion's options take it ("1,2,3"): None gives an empty
 // text, an int its digits, a str itself, an iterable of ints the comma-separated numbers.

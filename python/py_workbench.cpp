@@ -1,5 +1,6 @@
 #include "python/py_workbench.h"
 
+#include <iterator>
 #include <optional>
 #include <span>
 
@@ -43,6 +44,90 @@ auto checked(Check check, const Options& options) {
   } catch (const OptionError& error) {
     raiseOptionError(error);
   }
+}
+
+// solve's keyword options with their defaults.
+struct SolveOptions {
+  py::object etalons = py::none();
+  py::object required = py::int_(1);
+  int64_t tmin = 40;
+  int64_t tmax = 181;
+  int64_t processingLevel = 100;
+  py::object pulses = py::none();
+  py::object subset = py::none();
+  py::object subsets = py::none();
+  int64_t proceeding = 1;
+  py::object scale = py::float_(1.0);
+};
+
+int64_t integerOption(py::handle value, const char* name) {
+  py::detail::make_caster<int64_t> caster;
+  if (!caster.load(value, true)) {
+    throw py::type_error(std::string("solve(): ") + name + ": expected an integer, got " +
+                         Py_TYPE(value.ptr())->tp_name);
+  }
+  return py::detail::cast_op<int64_t>(caster);
+}
+
+// The options given as keywords, matched by their interned names: pybind11's own matching
+// makes a Python string for every declared option on every call, which costs more than a
+// short solve's whole argument handling.
+SolveOptions solveOptions(const py::kwargs& given) {
+  static const char* const kNames[] = {"etalons", "required", "tmin",    "tmax",       "processing_level",
+                                       "pulses",  "subset",   "subsets", "proceeding", "scale"};
+  constexpr size_t kCount = std::size(kNames);
+  static PyObject** names = [] {
+    auto** made = new PyObject*[kCount];
+    for (size_t i = 0; i < kCount; ++i) made[i] = PyUnicode_InternFromString(kNames[i]);
+    return made;
+  }();
+  SolveOptions o;
+  PyObject* key = nullptr;
+  PyObject* value = nullptr;
+  Py_ssize_t position = 0;
+  while (PyDict_Next(given.ptr(), &position, &key, &value)) {
+    size_t index = 0;
+    while (index < kCount && key != names[index]) ++index;
+    for (size_t i = 0; index == kCount && i < kCount; ++i)
+      if (PyUnicode_Check(key) && PyUnicode_Compare(key, names[i]) == 0) index = i;
+    const auto object = py::reinterpret_borrow<py::object>(value);
+    switch (index) {
+      case 0:
+        o.etalons = object;
+        break;
+      case 1:
+        o.required = object;
+        break;
+      case 2:
+        o.tmin = integerOption(value, "tmin");
+        break;
+      case 3:
+        o.tmax = integerOption(value, "tmax");
+        break;
+      case 4:
+        o.processingLevel = integerOption(value, "processing_level");
+        break;
+      case 5:
+        o.pulses = object;
+        break;
+      case 6:
+        o.subset = object;
+        break;
+      case 7:
+        o.subsets = object;
+        break;
+      case 8:
+        o.proceeding = integerOption(value, "proceeding");
+        break;
+      case 9:
+        o.scale = object;
+        break;
+      default:
+        throw py::type_error("solve() got an unexpected keyword argument " +
+                             py::repr(py::handle(key)).cast<std::string>());
+    }
+  }
+  return o;
 }
 
 }  // namespace
@@ -105,17 +190,17 @@ py::dict PyWorkbench::solve(const std::string& task, int64_t seriesType, py::obj
                             py::object pulses, py::object subset, py::object subsets, int64_t proceeding,
                             py::object scale) {
   const auto series = numericArray(noisy, "noisy", 1);
-  std::optional<py::array_t<double, py::array::c_style>> rows;
+  std::optional<DoubleValues> rows;
   if (!etalons.is_none()) rows = numericArray(etalons, "etalons", 2);
   // No rows would read as "no etalons given" below; given etalons are 1..20 rows.
-  if (rows && rows->shape(0) == 0)
+  if (rows && rows->rows == 0)
     throw py::value_error("etalons: 0 etalons; 1 to 20 are allowed (None for the built-in alphabet)");
-  const size_t count = rows ? static_cast<size_t>(rows->shape(0)) : 0;
-  const size_t length = rows ? static_cast<size_t>(rows->shape(1)) : 0;
+  const size_t count = rows ? rows->rows : 0;
+  const size_t length = rows ? rows->columns : 0;
 
   ScalingRequest request;
-  request.series = std::span<const double>(series.data(), static_cast<size_t>(series.size()));
-  for (size_t k = 0; k < count; ++k) request.etalons.emplace_back(rows->data() + k * length, length);
+  request.series = std::span<const double>(series.values, series.count);
+  for (size_t k = 0; k < count; ++k) request.etalons.emplace_back(rows->values + k * length, length);
   if (!scale.is_none()) {
     if (!py::isinstance<py::float_>(scale) && !py::isinstance<py::int_>(scale))
       throw py::type_error("scale: expected a number or None");
@@ -180,6 +265,13 @@ py::dict PyWorkbench::solve(const std::string& task, int64_t seriesType, py::obj
   py::dict result = toPython(finished.doc);
   result["factor"] = factor;
   return result;
+}
+
+py::dict PyWorkbench::solveWithOptions(const std::string& task, int64_t seriesType, py::object noisy,
+                                       const py::kwargs& options) {
+  const SolveOptions o = solveOptions(options);
+  return solve(task, seriesType, std::move(noisy), o.etalons, o.required, o.tmin, o.tmax, o.processingLevel,
+               o.pulses, o.subset, o.subsets, o.proceeding, o.scale);
 }
 
 py::dict PyWorkbench::simulate(const std::string& task, int64_t seriesType, py::object required,
@@ -289,5 +381,5 @@ py::object alphabetArray(int64_t amplitude, int64_t count, int64_t length) {
     const OrderedJson& row = etalons[i].at("samples");
     for (size_t j = 0; j < row.size(); ++j) cells(i, j) = row[j].get<int16_t>();
   }
-  return std::move(samples);
+  return samples;
 }

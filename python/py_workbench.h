@@ -32,6 +32,10 @@ class PyWorkbench {
                  py::object required, int64_t tmin, int64_t tmax, int64_t processingLevel, py::object pulses,
                  py::object subset, py::object subsets, int64_t proceeding, py::object scale);
 
+  // solve with its keyword options read from the call's keywords (see solveOptions).
+  py::dict solveWithOptions(const std::string& task, int64_t seriesType, py::object noisy,
+                            const py::kwargs& options);
+
   py::dict simulate(const std::string& task, int64_t seriesType, py::object required, int64_t length,
                     int64_t tmin, int64_t tmax, int64_t makingLevel, int64_t processingLevel,
                     py::object subset, py::object subsets, int64_t subsetMode, int64_t subsetPosition,

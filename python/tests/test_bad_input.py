@@ -92,3 +92,9 @@ def test_wrong_argument_kinds_raise_type_errors():
         dw.make_series(pulses="many")
     with pytest.raises(TypeError):
         dw.simulate(progress=5)
+    with pytest.raises(TypeError, match="tmin: expected an integer, got float"):
+        dw.solve("detection", 1, SERIES, tmin=40.5)
+    with pytest.raises(TypeError, match="unexpected keyword argument 'pulse'"):
+        dw.Workbench().solve("detection", 1, SERIES, pulse=18)
+    with pytest.raises(TypeError):
+        dw.solve("detection", 1, SERIES, 18)  # the options are keywords only

@@ -115,8 +115,8 @@ def reference(request):
     return noisy, etalons, made["wImpulseQuantity"], answer
 
 
-@pytest.mark.parametrize("dtype", [np.int8, np.int16, np.int32, np.int64, np.uint8, np.uint16, np.float32,
-                                   np.float64])
+@pytest.mark.parametrize("dtype", [np.int8, np.int16, np.int32, np.int64, np.uint8, np.uint16, np.uint32,
+                                   np.uint64, np.float16, np.float32, np.float64, ">i2", ">u4", ">f8"])
 def test_other_dtypes_give_the_answer_of_int16(module, reference, dtype):
     noisy, etalons, q, _ = reference
     series = np.clip(noisy, -100, 100) + (100 if np.issubdtype(dtype, np.unsignedinteger) else 0)
@@ -132,7 +132,9 @@ def test_views_and_lists_give_the_answer_of_a_contiguous_array(module, reference
     doubled = np.repeat(noisy, 2)[::2]                     # a strided view
     reversed_twice = noisy[::-1].copy()[::-1]              # negative strides
     fortran = np.asfortranarray(etalons)                    # column-major etalons
-    for series, rows in [(doubled, etalons), (reversed_twice, fortran), (noisy.tolist(), etalons.tolist())]:
+    unaligned = np.frombuffer(b"\0" + noisy.astype("<i2").tobytes(), dtype="<i2", offset=1)
+    for series, rows in [(doubled, etalons), (reversed_twice, fortran), (noisy.tolist(), etalons.tolist()),
+                         (unaligned, etalons)]:
         answer = module.solve("joint", 1, series, etalons=rows, required=[1, 2], pulses=q)
         assert chains_equal(answer["chains"], expected["chains"])
 
