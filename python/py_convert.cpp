@@ -180,8 +180,16 @@ py::object toPython(const OrderedJson& value, std::string_view key) {
     case OrderedJson::value_t::string:
       return py::str(value.get<std::string>());
     case OrderedJson::value_t::object: {
+      const auto& members = value.get_ref<const OrderedJson::object_t&>();
+#if defined(PYPY_VERSION) || defined(Py_LIMITED_API)
       py::dict dict;
-      for (const auto& [name, item] : value.get_ref<const OrderedJson::object_t&>()) {
+#else
+      // Sized once for all its members, instead of growing as they are added.
+      auto dict =
+          py::reinterpret_steal<py::dict>(_PyDict_NewPresized(static_cast<Py_ssize_t>(members.size())));
+      if (!dict) throw py::error_already_set();
+#endif
+      for (const auto& [name, item] : members) {
         const py::object member = toPython(item, name);
         if (PyDict_SetItem(dict.ptr(), keyOf(name).ptr(), member.ptr()) != 0) throw py::error_already_set();
       }
@@ -301,7 +309,13 @@ DoubleValues numericArray(py::handle value, const char* name, int ndim) {
 std::string listText(py::handle value, const char* name) {
   if (value.is_none()) return {};
   if (py::isinstance<py::str>(value)) return value.cast<std::string>();
-  if (py::isinstance<py::int_>(value)) return py::str(value).cast<std::string>();
+  if (py::isinstance<py::int_>(value)) {
+    int overflow = 0;
+    const long long number = PyLong_AsLongLongAndOverflow(value.ptr(), &overflow);
+    // Beyond 64 bits the digits, and a bool its name, go to the option check, which refuses them.
+    return overflow == 0 && !PyBool_Check(value.ptr()) ? std::to_string(number)
+                                                       : py::str(value).cast<std::string>();
+  }
   std::vector<std::string> parts;
   try {
     for (py::handle item : py::iter(value)) {
