@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """The module's overhead over a direct C++ call on the default detection.
 
-    PYTHONPATH=build/py/python python3 python/overhead.py build/py/python/detection_direct_timing [REPEATS]
+    PYTHONPATH=build/test/python /usr/bin/python3 python/overhead.py \
+        build/test/python/detection_direct_timing [REPEATS [ROUNDS]]
 
 Both sides solve the workbench's first series (1200 samples, 18 pulses of etalon 1, noise 20)
 with detectFixedPulses: the C++ program calls the run the module calls, the script calls
@@ -23,22 +24,16 @@ def main():
     made = dw.make_series()
     noisy, pulses = made["lpNoisyData"], made["wImpulseQuantity"]
     workbench = dw.Workbench()
-    # The calls are made in the timed loops themselves, as a user's loop makes them.
-    def module_solve(count):
-        solve = dw.solve
-        start = time.perf_counter()
-        for _ in range(count):
-            solve("detection", 1, noisy, pulses=pulses)
-        return time.perf_counter() - start
+    # The calls are made in the timed loop itself, as a user's loop makes them.
+    def timed(solve):
+        def run(count):
+            start = time.perf_counter()
+            for _ in range(count):
+                solve("detection", 1, noisy, pulses=pulses)
+            return time.perf_counter() - start
+        return run
 
-    def workbench_solve(count):
-        solve = workbench.solve
-        start = time.perf_counter()
-        for _ in range(count):
-            solve("detection", 1, noisy, pulses=pulses)
-        return time.perf_counter() - start
-
-    calls = {"solve": module_solve, "Workbench.solve": workbench_solve}
+    calls = {"solve": timed(dw.solve), "Workbench.solve": timed(workbench.solve)}
     # The same work on both sides: the direct program scales float64 values and checks the
     # options too ("checks"), and for the module-level solve() starts a fresh workbench per
     # call as solve() does ("fresh").
@@ -49,8 +44,8 @@ def main():
         for name, command in directs.items():
             out = subprocess.run(command, capture_output=True, text=True, check=True).stdout
             best["direct " + name] = min(best["direct " + name], float(out.split()[0]))
-        for name, timed in calls.items():
-            best[name] = min(best[name], timed(repeats) / repeats)
+        for name, run in calls.items():
+            best[name] = min(best[name], run(repeats) / repeats)
     for name in calls:
         cpp = best["direct " + name]
         print(f"direct C++ call like {name}: {cpp * 1e6:.1f} us per call")
