@@ -29,4 +29,14 @@ def test_the_script_reports_both_calls():
     lines = done.stdout.splitlines()
     assert len(lines) == 4
     for line in lines[1::2]:
-        assert "us per call, overhead" in line and line.rstrip().endswith("%")
+        assert "us per call, overhead" in line and line.rstrip().endswith("% over the loop in this process")
+
+
+@pytest.mark.parametrize("fresh", [False, True])
+def test_the_loop_inside_this_process_finds_what_the_module_finds(fresh):
+    import detection_direct_timing
+    made = dw.make_series()
+    answer = dw.solve("detection", 1, made["lpNoisyData"], pulses=made["wImpulseQuantity"])
+    seconds, restored = detection_direct_timing.time_direct_runs(3, True, fresh)
+    assert seconds > 0
+    assert restored == 3 * answer["wRestoredQuantity"]
