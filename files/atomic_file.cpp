@@ -4,7 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -29,6 +31,36 @@ mode_t modeFor(const std::string& target) {
   const mode_t mask = ::umask(022);
   ::umask(mask);
   return 0666 & ~mask;
+}
+
+// The file a chain of symbolic links ends in, for a link whose final target may not exist yet:
+// each relative link is taken from the folder of the link. Gives `path` itself when it is no
+// link, and an empty string for a loop or an unreadable link.
+std::string finalTarget(const std::string& path) {
+  std::string current = path;
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat st {};
+    if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return current;
+    std::vector<char> buffer(PATH_MAX + 1);
+    const ssize_t n = ::readlink(current.c_str(), buffer.data(), PATH_MAX);
+    if (n <= 0) return {};
+    std::string next(buffer.data(), static_cast<size_t>(n));
+    current = next.front() == '/' ? next : folderOf(current) + "/" + next;
+  }
+  return {};
+}
+
+// The name of the temporary file beside `target`: the target's name with a marker and a random
+// part, shortened where that would exceed the longest name the folder allows.
+std::string temporaryPattern(const std::string& target) {
+  const std::string folder = folderOf(target);
+  std::string base = baseOf(target);
+  long longest = ::pathconf(folder.c_str(), _PC_NAME_MAX);
+  if (longest <= 0) longest = 255;
+  const std::string suffix = ".tmp.XXXXXX";
+  const size_t room = static_cast<size_t>(longest) - 1 - suffix.size();
+  if (base.size() > room) base.resize(room);
+  return folder + "/." + base + suffix;
 }
 
 }  // namespace
@@ -58,14 +90,22 @@ bool AtomicFile::open() {
     return false;
   }
   struct stat st {};
-  if (::stat(target_.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return fail("cannot write", EISDIR);
-  std::string pattern = folderOf(target_) + "/." + base + ".tmp.XXXXXX";
+  if (::stat(target_.c_str(), &st) == 0) {
+    if (S_ISDIR(st.st_mode)) return fail("cannot write", EISDIR);
+    // A device, a pipe or a socket (also behind a link such as /proc/self/fd/1) is written
+    // through: replacing it would put a regular file where the system expects the device.
+    if (!S_ISREG(st.st_mode)) return openDirect();
+  }
+  // A link to a regular file keeps being a link: the file it points to is replaced.
+  replaced_ = finalTarget(target_);
+  if (replaced_.empty()) return fail("cannot write", ELOOP);
+  std::string pattern = temporaryPattern(replaced_);
   std::vector<char> name(pattern.begin(), pattern.end());
   name.push_back('\0');
   const int fd = ::mkostemp(name.data(), O_CLOEXEC);
   if (fd < 0) return fail("cannot write", errno);
   temporary_.assign(name.data());
-  ::fchmod(fd, modeFor(target_));
+  ::fchmod(fd, modeFor(replaced_));
   file_ = ::fdopen(fd, "wb");
   if (file_ == nullptr) {
     const int code = errno;
@@ -74,6 +114,19 @@ bool AtomicFile::open() {
     temporary_.clear();
     return fail("cannot write", code);
   }
+  return true;
+}
+
+bool AtomicFile::openDirect() {
+  const int fd = ::open(target_.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) return fail("cannot write", errno);
+  file_ = ::fdopen(fd, "wb");
+  if (file_ == nullptr) {
+    const int code = errno;
+    ::close(fd);
+    return fail("cannot write", code);
+  }
+  direct_ = true;
   return true;
 }
 
@@ -95,6 +148,13 @@ bool AtomicFile::commit() {
     discard();
     return fail("cannot write", code);
   }
+  if (direct_) {
+    std::FILE* f = file_;
+    file_ = nullptr;
+    direct_ = false;
+    if (std::fclose(f) != 0) return fail("cannot write", errno);
+    return true;
+  }
   if (::fsync(::fileno(file_)) != 0 && errno != EINVAL && errno != EROFS) {
     const int code = errno;
     discard();
@@ -107,14 +167,14 @@ bool AtomicFile::commit() {
     discard();
     return fail("cannot write", code);
   }
-  if (::rename(temporary_.c_str(), target_.c_str()) != 0) {
+  if (::rename(temporary_.c_str(), replaced_.c_str()) != 0) {
     const int code = errno;
     discard();
     return fail("cannot replace", code);
   }
   temporary_.clear();
   // Make the rename itself durable; a failure here does not lose data already in place.
-  const int dir = ::open(folderOf(target_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const int dir = ::open(folderOf(replaced_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dir >= 0) {
     ::fsync(dir);
     ::close(dir);
@@ -127,6 +187,7 @@ void AtomicFile::discard() {
     std::fclose(file_);
     file_ = nullptr;
   }
+  direct_ = false;
   if (!temporary_.empty()) {
     ::unlink(temporary_.c_str());
     temporary_.clear();

@@ -3,6 +3,10 @@
 // target's folder; commit() flushes and syncs it and renames it over the target. A file that is
 // never committed (a failed write, an exception, a stopped run) is removed by the destructor,
 // and whatever the target held before stays untouched.
+//
+// A target that is not a regular file (a device such as /dev/null, a FIFO, a terminal, also behind
+// a link like /proc/self/fd/1) is written through directly and never replaced. A symbolic link to
+// a regular file stays a link: the file it points to is replaced.
 
 #include <cstddef>
 #include <cstdio>
@@ -30,7 +34,7 @@ class AtomicFile {
 
   bool isOpen() const { return file_ != nullptr; }
   const std::string& target() const { return target_; }
-  // The path of the temporary file while it exists.
+  // The path of the temporary file while it exists; empty while writing straight into a device.
   const std::string& temporaryPath() const { return temporary_; }
   // One line saying what failed and why, naming the target: "cannot write \"a.csv\": No space
   // left on device".
@@ -38,12 +42,17 @@ class AtomicFile {
 
  private:
   bool fail(const char* what, int code);
+  bool openDirect();
 
   std::string target_;
   std::string temporary_;
+  // The regular file that commit() replaces: the target, or the end of its chain of links.
+  std::string replaced_;
   std::string error_;
   std::FILE* file_ = nullptr;
   bool failed_ = false;
+  // Writing straight into a device or pipe: no temporary file, nothing to rename.
+  bool direct_ = false;
 };
 
 // Writes contents to target through an AtomicFile; false with a one-line reason in error.

@@ -108,3 +108,132 @@ TEST_F(AtomicFileTest, WriteBeyondFileSizeLimitFailsWithoutTouchingAnything) {
 }
 
 }  // namespace
+
+namespace {
+
+class OutputTargetTest : public AtomicFileTest {};
+
+// A character device made in the test folder; skipped where making device nodes is not allowed.
+bool makeNullDevice(const fs::path& path) {
+  struct stat null {};
+  if (::stat("/dev/null", &null) != 0) return false;
+  return ::mknod(path.c_str(), S_IFCHR | 0666, null.st_rdev) == 0;
+}
+
+TEST_F(OutputTargetTest, DeviceIsWrittenThroughNeverReplaced) {
+  const fs::path device = dir_ / "null";
+  if (!makeNullDevice(device)) GTEST_SKIP() << "device nodes cannot be made here";
+  const fs::path link = dir_ / "link-to-null";
+  fs::create_symlink(device, link);
+  for (const fs::path& target : {device, link}) {
+    AtomicFile file(target.string());
+    ASSERT_TRUE(file.open()) << file.error();
+    EXPECT_TRUE(file.temporaryPath().empty());
+    EXPECT_TRUE(file.write("discarded\n"));
+    ASSERT_TRUE(file.commit()) << file.error();
+  }
+  struct stat st {};
+  ASSERT_EQ(::stat(device.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISCHR(st.st_mode)) << "the device was replaced by a file";
+  ASSERT_EQ(::lstat(link.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
+  EXPECT_EQ(entries(), 2u);
+}
+
+TEST_F(OutputTargetTest, FullDeviceReportsTheWriteError) {
+  if (::access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full";
+  AtomicFile file("/dev/full");
+  ASSERT_TRUE(file.open()) << file.error();
+  file.write(std::string(1 << 16, 'x'));
+  EXPECT_FALSE(file.commit());
+  EXPECT_NE(file.error().find("No space left on device"), std::string::npos) << file.error();
+}
+
+TEST_F(OutputTargetTest, FifoAndProcFdLinkAreWrittenThrough) {
+  const fs::path fifo = dir_ / "pipe";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  int ends[2];
+  ASSERT_EQ(::pipe(ends), 0);
+  const pid_t reader = ::fork();
+  ASSERT_GE(reader, 0);
+  if (reader == 0) {
+    // Copies what arrives through the FIFO into the pipe of the parent.
+    ::close(ends[0]);
+    std::ifstream in(fifo);
+    std::string text((std::istreambuf_iterator<char>(in)), {});
+    const ssize_t n = ::write(ends[1], text.data(), text.size());
+    ::_exit(n == static_cast<ssize_t>(text.size()) ? 0 : 1);
+  }
+  ::close(ends[1]);
+  {
+    AtomicFile file(fifo.string());
+    ASSERT_TRUE(file.open()) << file.error();
+    EXPECT_TRUE(file.write("through the pipe\n"));
+    ASSERT_TRUE(file.commit()) << file.error();
+  }
+  std::string arrived(64, '\0');
+  const ssize_t n = ::read(ends[0], arrived.data(), arrived.size());
+  ::close(ends[0]);
+  int status = 0;
+  ::waitpid(reader, &status, 0);
+  EXPECT_EQ(arrived.substr(0, n > 0 ? static_cast<size_t>(n) : 0), "through the pipe\n");
+  struct stat st {};
+  ASSERT_EQ(::lstat(fifo.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
+
+  // /proc/self/fd/N of a pipe is a link to no file at all; it is written through too.
+  int out[2];
+  ASSERT_EQ(::pipe(out), 0);
+  {
+    AtomicFile file("/proc/self/fd/" + std::to_string(out[1]));
+    ASSERT_TRUE(file.open()) << file.error();
+    EXPECT_TRUE(file.write("fd\n"));
+    ASSERT_TRUE(file.commit()) << file.error();
+  }
+  ::close(out[1]);
+  char got[8] = {};
+  EXPECT_EQ(::read(out[0], got, sizeof got), 3);
+  EXPECT_STREQ(got, "fd\n");
+  ::close(out[0]);
+}
+
+TEST_F(OutputTargetTest, LinkToRegularFileStaysALinkAndItsTargetIsReplaced) {
+  fs::create_directories(dir_ / "real");
+  const fs::path real = dir_ / "real" / "out.csv";
+  put(real, "old\n");
+  const fs::path link = dir_ / "out.csv";
+  fs::create_symlink("real/out.csv", link);
+  const fs::path dangling = dir_ / "new.csv";
+  fs::create_symlink("real/new.csv", dangling);
+  for (const fs::path& target : {link, dangling}) {
+    AtomicFile file(target.string());
+    ASSERT_TRUE(file.open()) << file.error();
+    EXPECT_EQ(fs::path(file.temporaryPath()).parent_path(), dir_ / "real");
+    EXPECT_TRUE(file.write("new\n"));
+    ASSERT_TRUE(file.commit()) << file.error();
+    EXPECT_TRUE(fs::is_symlink(target));
+  }
+  EXPECT_EQ(read(real), "new\n");
+  EXPECT_EQ(read(dir_ / "real" / "new.csv"), "new\n");
+
+  const fs::path loop = dir_ / "loop";
+  fs::create_symlink("loop", loop);
+  AtomicFile file(loop.string());
+  EXPECT_FALSE(file.open());
+}
+
+TEST_F(OutputTargetTest, LongestLegalNameGetsAShortenedTemporary) {
+  const long longest = ::pathconf(dir_.c_str(), _PC_NAME_MAX);
+  for (const size_t length : {size_t{244}, static_cast<size_t>(longest)}) {
+    const fs::path target = dir_ / std::string(length, 'n');
+    AtomicFile file(target.string());
+    ASSERT_TRUE(file.open()) << file.error();
+    EXPECT_LE(fs::path(file.temporaryPath()).filename().string().size(), static_cast<size_t>(longest));
+    EXPECT_TRUE(file.write("x"));
+    ASSERT_TRUE(file.commit()) << file.error();
+    EXPECT_EQ(read(target), "x");
+  }
+  EXPECT_EQ(entries(), 2u);
+}
+
+}  // namespace
