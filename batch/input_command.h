@@ -17,6 +17,7 @@ struct InputOptions {
   std::optional<int64_t> count;
   std::optional<double> scale;
   std::string etalons;
+  bool acceptShort = false;  // --accept-short: a sound file cut short gives the frames it holds
 };
 
 // Splits the text of --column into a 1-based number or a header name.

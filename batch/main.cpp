@@ -146,6 +146,10 @@ int runCommandLine(int argc, char** argv) {
           ->needs(inputOption);
   processCommand->add_option("--etalons", input.etalons, "etalons 1..K from this file, one per row")
       ->needs(inputOption);
+  processCommand
+      ->add_flag("--accept-short", input.acceptShort,
+                 "read a sound file that holds fewer frames than its header declares (refused otherwise)")
+      ->needs(inputOption);
 
   SimulateOptions simulate;
   int64_t unusedPulses = 0;

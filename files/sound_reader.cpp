@@ -2,42 +2,107 @@
 
 #include <sndfile.h>
 
+#include <cstdint>
 #include <cstring>
+#include <string_view>
 #include <vector>
 
 namespace {
 
 std::string name(const std::string& source) { return "\"" + source + "\": "; }
 
-// A memory buffer as libsndfile's virtual file.
-struct MemoryFile {
-  std::string_view bytes;
+// A ByteSource as libsndfile's virtual file. A failed read keeps its message for the reader.
+struct VirtualFile {
+  ByteSource* bytes = nullptr;
   sf_count_t at = 0;
+  std::string error;
 };
 
-sf_count_t memLength(void* user) {
-  return static_cast<sf_count_t>(static_cast<MemoryFile*>(user)->bytes.size());
+sf_count_t fileLength(void* user) {
+  const uint64_t size = static_cast<VirtualFile*>(user)->bytes->size();
+  return size > static_cast<uint64_t>(INT64_MAX) ? INT64_MAX : static_cast<sf_count_t>(size);
 }
-sf_count_t memSeek(sf_count_t offset, int whence, void* user) {
-  auto* m = static_cast<MemoryFile*>(user);
-  const auto size = static_cast<sf_count_t>(m->bytes.size());
-  sf_count_t to = whence == SEEK_SET ? offset : whence == SEEK_CUR ? m->at + offset : size + offset;
-  if (to < 0) to = 0;
-  if (to > size) to = size;
-  m->at = to;
-  return to;
+// Offsets come from the file's own headers, so any sum may overflow: it is computed with a
+// check and clamped to 0..size.
+sf_count_t fileSeek(sf_count_t offset, int whence, void* user) {
+  auto* v = static_cast<VirtualFile*>(user);
+  const sf_count_t size = fileLength(user);
+  const sf_count_t base = whence == SEEK_SET ? 0 : whence == SEEK_CUR ? v->at : size;
+  sf_count_t to = 0;
+  if (__builtin_add_overflow(base, offset, &to)) to = offset < 0 ? 0 : size;
+  v->at = to < 0 ? 0 : to > size ? size : to;
+  return v->at;
 }
-sf_count_t memRead(void* ptr, sf_count_t count, void* user) {
-  auto* m = static_cast<MemoryFile*>(user);
-  const auto size = static_cast<sf_count_t>(m->bytes.size());
-  if (count < 0) return 0;
-  const sf_count_t n = count < size - m->at ? count : size - m->at;
-  if (n > 0) std::memcpy(ptr, m->bytes.data() + m->at, static_cast<size_t>(n));
-  m->at += n;
-  return n;
+sf_count_t fileRead(void* ptr, sf_count_t count, void* user) {
+  auto* v = static_cast<VirtualFile*>(user);
+  const sf_count_t size = fileLength(user);
+  if (count <= 0 || v->at >= size) return 0;
+  const sf_count_t n = count < size - v->at ? count : size - v->at;
+  std::string_view piece;
+  if (!v->bytes->read(static_cast<uint64_t>(v->at), static_cast<size_t>(n), piece, v->error)) return 0;
+  std::memcpy(ptr, piece.data(), piece.size());
+  v->at += static_cast<sf_count_t>(piece.size());
+  return static_cast<sf_count_t>(piece.size());
 }
-sf_count_t memWrite(const void*, sf_count_t, void*) { return 0; }
-sf_count_t memTell(void* user) { return static_cast<MemoryFile*>(user)->at; }
+sf_count_t fileWrite(const void*, sf_count_t, void*) { return 0; }
+sf_count_t fileTell(void* user) { return static_cast<VirtualFile*>(user)->at; }
+
+// Bytes per frame of uncompressed PCM and float data; 0 for compressed ones.
+size_t frameBytes(const SF_INFO& info) {
+  size_t sample = 0;
+  switch (info.format & SF_FORMAT_SUBMASK) {
+    case SF_FORMAT_PCM_S8:
+    case SF_FORMAT_PCM_U8:
+      sample = 1;
+      break;
+    case SF_FORMAT_PCM_16:
+      sample = 2;
+      break;
+    case SF_FORMAT_PCM_24:
+      sample = 3;
+      break;
+    case SF_FORMAT_PCM_32:
+    case SF_FORMAT_FLOAT:
+      sample = 4;
+      break;
+    case SF_FORMAT_DOUBLE:
+      sample = 8;
+      break;
+    default:
+      return 0;
+  }
+  return sample * static_cast<size_t>(info.channels);
+}
+
+// The frames the header declares when it declares more data than the file holds: the library
+// then reads the data there are and notes the declared length in its log as "data : 8000
+// (should be 956)" (the "SSND" chunk in AIFF files). 0 when nothing is missing, when the length
+// is the placeholder of a stream written without seeking back (0xFFFFFFFF or 0x7FFFF000), or
+// for compressed data.
+uint64_t declaredFrames(SNDFILE* file, const SF_INFO& info) {
+  const size_t bytesPerFrame = frameBytes(info);
+  if (bytesPerFrame == 0) return 0;
+  char log[8192] = {};
+  sf_command(file, SFC_GET_LOG_INFO, log, sizeof log - 1);
+  const std::string_view text(log);
+  for (std::string_view chunk : {"data : ", "SSND : "}) {
+    for (size_t at = text.find(chunk); at != std::string_view::npos; at = text.find(chunk, at + 1)) {
+      if (at != 0 && text[at - 1] != '\n') continue;
+      const size_t end = text.find('\n', at);
+      const std::string_view line = text.substr(at, end == std::string_view::npos ? end : end - at);
+      if (line.find("(should be") == std::string_view::npos) continue;
+      uint64_t declared = 0;
+      size_t k = chunk.size();
+      for (; k < line.size() && line[k] >= '0' && line[k] <= '9' && declared < (uint64_t{1} << 60); ++k)
+        declared = declared * 10 + static_cast<uint64_t>(line[k] - '0');
+      // Lengths that writers to a pipe put in place of the unknown one.
+      if (declared == 0xFFFFFFFFu || declared == 0x7FFFF000u || declared == 0xFFFFFFFFFFFFFFFFu) return 0;
+      const uint64_t frames = declared / bytesPerFrame;
+      return frames > static_cast<uint64_t>(info.frames) ? frames : 0;
+    }
+  }
+  return 0;
+}
 
 bool readOpened(SNDFILE* file, const SF_INFO& info, const std::string& source,
                 const SeriesReadOptions& options, SeriesValues& out, std::string& error) {
@@ -49,6 +114,13 @@ bool readOpened(SNDFILE* file, const SF_INFO& info, const std::string& source,
   }
   const auto channels = static_cast<size_t>(info.channels);
   const auto frames = static_cast<size_t>(info.frames);
+  // A file cut short is not read as if it were whole, unless the caller accepts what is there.
+  if (const uint64_t declared = declaredFrames(file, info); declared != 0 && !options.acceptShort) {
+    error = name(source) + "the header declares " + std::to_string(declared) + " frames, the file holds " +
+            std::to_string(frames) + " (cut short?)" + options.acceptShortHint;
+    close();
+    return false;
+  }
   if (options.column || !options.columnName.empty()) {
     error = name(source) + "a sound file has channels, not columns; choose a channel";
     close();
@@ -122,15 +194,24 @@ bool readOpened(SNDFILE* file, const SF_INFO& info, const std::string& source,
 
 bool parseSoundSeries(std::string_view bytes, const std::string& source, const SeriesReadOptions& options,
                       SeriesValues& out, std::string& error) {
-  SF_VIRTUAL_IO io{memLength, memSeek, memRead, memWrite, memTell};
-  MemoryFile memory{bytes, 0};
+  MemoryBytes memory(bytes);
+  return parseSoundSeries(memory, source, options, out, error);
+}
+
+bool parseSoundSeries(ByteSource& bytes, const std::string& source, const SeriesReadOptions& options,
+                      SeriesValues& out, std::string& error) {
+  SF_VIRTUAL_IO io{fileLength, fileSeek, fileRead, fileWrite, fileTell};
+  VirtualFile virtualFile{&bytes, 0, {}};
   SF_INFO info{};
-  SNDFILE* file = sf_open_virtual(&io, SFM_READ, &info, &memory);
+  SNDFILE* file = sf_open_virtual(&io, SFM_READ, &info, &virtualFile);
   if (file == nullptr) {
-    error = name(source) + "not a sound file that can be read: " + sf_strerror(nullptr);
+    error = virtualFile.error.empty() ? name(source) + "not a sound file that can be read: " + sf_strerror(nullptr)
+                                      : virtualFile.error;
     return false;
   }
-  return readOpened(file, info, source, options, out, error);
+  const bool ok = readOpened(file, info, source, options, out, error);
+  if (!ok && !virtualFile.error.empty()) error = virtualFile.error;
+  return ok;
 }
 
 bool looksLikeSound(std::string_view b) {
