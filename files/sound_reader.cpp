@@ -74,34 +74,53 @@ size_t frameBytes(const SF_INFO& info) {
   return sample * static_cast<size_t>(info.channels);
 }
 
-// The frames the header declares when it declares more data than the file holds: the library
-// then reads the data there are and notes the declared length in its log as "data : 8000
-// (should be 956)" (the "SSND" chunk in AIFF files). 0 when nothing is missing, when the length
-// is the placeholder of a stream written without seeking back (0xFFFFFFFF or 0x7FFFF000), or
-// for compressed data.
+// The first whole number in text (0 when there is none, capped far above any real length).
+uint64_t firstNumber(std::string_view text) {
+  size_t k = text.find_first_of("0123456789");
+  uint64_t value = 0;
+  for (; k < text.size() && text[k] >= '0' && text[k] <= '9' && value < (uint64_t{1} << 60); ++k)
+    value = value * 10 + static_cast<uint64_t>(text[k] - '0');
+  return value;
+}
+
+// The frames the header declares when it declares more than the file holds, read from the
+// library's log: it reads the data there are and notes the declared length as "data : 8000
+// (should be 956)" (WAV), "data : 2024" beyond the file's end (Wave64, the chunk's size with
+// its 24-byte header), "... value from 'ds64' chunk of 1000." (RF64) or "Frame count read from
+// 'COMM' chunk (5000) ..." (AIFF). 0 when nothing is missing, when the length is the
+// placeholder of a stream written without seeking back (0xFFFFFFFF or 0x7FFFF000), or for
+// compressed data.
 uint64_t declaredFrames(SNDFILE* file, const SF_INFO& info) {
   const size_t bytesPerFrame = frameBytes(info);
-  if (bytesPerFrame == 0) return 0;
-  char log[8192] = {};
+  if (bytesPerFrame == 0 || info.frames < 0) return 0;
+  char log[16384] = {};
   sf_command(file, SFC_GET_LOG_INFO, log, sizeof log - 1);
-  const std::string_view text(log);
-  for (std::string_view chunk : {"data : ", "SSND : "}) {
-    for (size_t at = text.find(chunk); at != std::string_view::npos; at = text.find(chunk, at + 1)) {
-      if (at != 0 && text[at - 1] != '\n') continue;
-      const size_t end = text.find('\n', at);
-      const std::string_view line = text.substr(at, end == std::string_view::npos ? end : end - at);
-      if (line.find("(should be") == std::string_view::npos) continue;
-      uint64_t declared = 0;
-      size_t k = chunk.size();
-      for (; k < line.size() && line[k] >= '0' && line[k] <= '9' && declared < (uint64_t{1} << 60); ++k)
-        declared = declared * 10 + static_cast<uint64_t>(line[k] - '0');
+  const bool wave64 = (info.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_W64;
+  uint64_t declared = 0;
+  std::string_view text(log);
+  while (!text.empty()) {
+    const size_t end = text.find('\n');
+    std::string_view line = text.substr(0, end);
+    text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+    while (!line.empty() && line.front() == ' ') line.remove_prefix(1);
+    uint64_t frames = 0;
+    if (line.rfind("data : ", 0) == 0 && line.find("0x") == std::string_view::npos) {
+      uint64_t bytes = firstNumber(line);
       // Lengths that writers to a pipe put in place of the unknown one.
-      if (declared == 0xFFFFFFFFu || declared == 0x7FFFF000u || declared == 0xFFFFFFFFFFFFFFFFu) return 0;
-      const uint64_t frames = declared / bytesPerFrame;
-      return frames > static_cast<uint64_t>(info.frames) ? frames : 0;
+      if (bytes == 0xFFFFFFFFu || bytes == 0x7FFFF000u) continue;
+      if (line.find("(should be") != std::string_view::npos) {
+        frames = bytes / bytesPerFrame;
+      } else if (wave64 && bytes >= 24) {
+        frames = (bytes - 24) / bytesPerFrame;
+      }
+    } else if (const size_t at = line.find("value from 'ds64' chunk of "); at != std::string_view::npos) {
+      frames = firstNumber(line.substr(at));
+    } else if (const size_t at = line.find("Frame count read from 'COMM' chunk ("); at != std::string_view::npos) {
+      frames = firstNumber(line.substr(at));
     }
+    if (frames > declared) declared = frames;
   }
-  return 0;
+  return declared > static_cast<uint64_t>(info.frames) ? declared : 0;
 }
 
 bool readOpened(SNDFILE* file, const SF_INFO& info, const std::string& source,
@@ -215,8 +234,10 @@ bool parseSoundSeries(ByteSource& bytes, const std::string& source, const Series
 }
 
 bool looksLikeSound(std::string_view b) {
-  static constexpr std::string_view kStarts[] = {"RIFF", "RIFX", "RF64", "FORM", ".snd",  "dns.", "fLaC",
-                                                 "OggS", "caff", "wvpk", "MThd", "#!AMR", "Crea"};
+  // Sony Wave64 starts with the GUID of its "riff" chunk.
+  static constexpr std::string_view kStarts[] = {
+      "RIFF", "RIFX", "RF64", "BW64", "FORM", ".snd", "dns.", "fLaC", "OggS", "caff", "wvpk", "MThd", "#!AMR",
+      "Crea", std::string_view("riff\x2E\x91\xCF\x11\xA5\xD6\x28\xDB\x04\xC1\x00\x00", 16)};
   for (std::string_view s : kStarts) {
     if (b.substr(0, s.size()) == s) return true;
   }

@@ -19,5 +19,5 @@ bool parseSoundSeries(ByteSource& bytes, const std::string& source, const Series
                       SeriesValues& out, std::string& error);
 
 // True when the bytes start like a sound file libsndfile reads (RIFF/RIFX/RF64/FORM/.snd/
-// fLaC/OggS/...).
+// fLaC/OggS/..., and the GUID of a Wave64 file).
 bool looksLikeSound(std::string_view bytes);
