@@ -86,7 +86,7 @@ uint64_t firstNumber(std::string_view text) {
 // The frames the header declares when it declares more than the file holds, read from the
 // library's log: it reads the data there are and notes the declared length as "data : 8000
 // (should be 956)" (WAV), "data : 2024" beyond the file's end (Wave64, the chunk's size with
-// its 24-byte header), "... value from 'ds64' chunk of 1000." (RF64) or "Frame count read from
+// its 24-byte header and up to 7 bytes of padding), "... value from 'ds64' chunk of 1000." (RF64) or "Frame count read from
 // 'COMM' chunk (5000) ..." (AIFF). 0 when nothing is missing, when the length is the
 // placeholder of a stream written without seeking back (0xFFFFFFFF or 0x7FFFF000), or for
 // compressed data.
@@ -111,12 +111,15 @@ uint64_t declaredFrames(SNDFILE* file, const SF_INFO& info) {
       if (line.find("(should be") != std::string_view::npos) {
         frames = bytes / bytesPerFrame;
       } else if (wave64 && bytes >= 24) {
-        frames = (bytes - 24) / bytesPerFrame;
+        // Wave64 pads its chunks to 8 bytes and counts the padding in the size.
+        const uint64_t held = static_cast<uint64_t>(info.frames) * bytesPerFrame;
+        if (bytes - 24 > held + 7) frames = (bytes - 24) / bytesPerFrame;
       }
-    } else if (const size_t at = line.find("value from 'ds64' chunk of "); at != std::string_view::npos) {
-      frames = firstNumber(line.substr(at));
-    } else if (const size_t at = line.find("Frame count read from 'COMM' chunk ("); at != std::string_view::npos) {
-      frames = firstNumber(line.substr(at));
+    } else {
+      for (std::string_view phrase : {"value from 'ds64' chunk of ", "Frame count read from 'COMM' chunk ("}) {
+        if (const size_t at = line.find(phrase); at != std::string_view::npos)
+          frames = firstNumber(line.substr(at + phrase.size()));
+      }
     }
     if (frames > declared) declared = frames;
   }

@@ -94,7 +94,7 @@ TEST(HostileInputs, AFileCutShortWhileReadIsAMessageNeverACrash) {
   const std::string array = scratch("cut.npy");
   writeBytes(array, npy("{'descr': '<f8', 'fortran_order': False, 'shape': (20000,), }", std::string(160000, '\0')));
   const std::string npyError = readAfterCut(array, 5000);
-  EXPECT_NE(npyError.find("\"" + array + "\": the file ends at byte 5000 though it held 160064 bytes"),
+  EXPECT_NE(npyError.find("\"" + array + "\": the file ends at byte 5000 though it held 160128 bytes"),
             std::string::npos)
       << npyError;
 
@@ -132,7 +132,7 @@ TEST(HostileInputs, AFirstLineIsAHeaderOnlyWhenNoFieldStartsLikeANumber) {
   for (const char* first : {"0x1F", "1,5", "-.5e", "12abc", "+7;"}) {
     const std::string bytes = std::string(first) + "\n1\n2\n";
     EXPECT_FALSE(parseSeriesBytes(bytes, "f", {}, values, error)) << first;
-    EXPECT_EQ(error.rfind("\"f\": line 1, ", 0), 0u) << first << ": " << error;
+    EXPECT_EQ(error.rfind("\"f\": line 1", 0), 0u) << first << ": " << error;
   }
   EXPECT_FALSE(parseEtalonBytes("0x1F 2 3\n4 5 6\n", "f", etalons, error));
   EXPECT_EQ(error.rfind("\"f\": line 1, column 1: \"0x1F\" is not a number", 0), 0u) << error;
@@ -245,7 +245,9 @@ TEST(HostileInputs, ForgedRf64SizesNeitherOverflowNorCrash) {
       std::string error;
       SeriesReadOptions options;
       options.acceptShort = true;
-      if (!parseSeriesBytes(file, "f", options, values, error)) EXPECT_FALSE(error.empty());
+      if (!parseSeriesBytes(file, "f", options, values, error)) {
+        EXPECT_FALSE(error.empty());
+      }
     }
   }
 }
@@ -275,8 +277,8 @@ TEST(HostileInputs, FifosFoldersAndDevicesGetTheirOwnAnswers) {
   SimulationResult result;
   EXPECT_FALSE(readSimulationResult(folder, result, error));
   EXPECT_EQ(error, "\"" + folder + "\": a folder, not a file");
-  EXPECT_FALSE(readSeriesFile("/dev/null", {}, values, error));  // an empty stream
-  EXPECT_FALSE(error.empty());
+  ASSERT_TRUE(readSeriesFile("/dev/null", {}, values, error)) << error;  // an empty stream
+  EXPECT_TRUE(values.values.empty());
 }
 
 TEST(HostileInputs, SameFileComparesIdentityAndResolvedNames) {
