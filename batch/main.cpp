@@ -263,7 +263,8 @@ int runCommandLine(int argc, char** argv) {
     if (toOption->count() > 0) simulate.pulsesTo = pulsesTo;
     simulate.csvGiven = csvOption->count() > 0;
     SimulateSettings settings = checkSimulate(simulate);
-    checkDistinctFiles({{"--csv", simulate.csv}, {"--json", simulate.json}, {"--output", simulate.output}}, {});
+    checkDistinctFiles({{"--csv", simulate.csv}, {"--json", simulate.json}, {"--output", simulate.output}},
+                       {});
     checkShard(simulate, settings, [](const char* name) -> const char* { return std::getenv(name); });
     return runSimulate(settings);
   } catch (const OptionError& e) {

@@ -1,16 +1,16 @@
 #include "files/atomic_file.h"
 
-#include "files/stop_signals.h"
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <climits>
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
+
+#include "files/stop_signals.h"
 
 namespace {
 

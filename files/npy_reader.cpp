@@ -178,7 +178,8 @@ bool parseNpyHeader(ByteSource& file, const std::string& source, NpyHeader& head
     ok = lit.string(key) && lit.eat(':');
     if (!ok) break;
     // A key given twice would leave the reader to choose one of two shapes or types.
-    if ((key == "descr" && haveDescr) || (key == "fortran_order" && haveOrder) || (key == "shape" && haveShape)) {
+    if ((key == "descr" && haveDescr) || (key == "fortran_order" && haveOrder) ||
+        (key == "shape" && haveShape)) {
       error = name(source) + "the .npy header gives '" + key + "' twice";
       return false;
     }

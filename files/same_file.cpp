@@ -9,7 +9,8 @@ namespace {
 
 std::string resolved(const std::string& path) {
   std::error_code error;
-  const std::filesystem::path full = std::filesystem::weakly_canonical(std::filesystem::absolute(path), error);
+  const std::filesystem::path full =
+      std::filesystem::weakly_canonical(std::filesystem::absolute(path), error);
   return error ? path : full.lexically_normal().string();
 }
 

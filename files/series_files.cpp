@@ -1,7 +1,7 @@
 #include "files/series_files.h"
 
-#include "files/json_series_reader.h"
 #include "files/input_file.h"
+#include "files/json_series_reader.h"
 #include "files/npy_reader.h"
 #include "files/sound_reader.h"
 #include "files/text_reader.h"

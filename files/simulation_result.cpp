@@ -1,7 +1,5 @@
 #include "files/simulation_result.h"
 
-#include "files/input_file.h"
-
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
@@ -10,6 +8,7 @@
 #include <set>
 #include <sstream>
 
+#include "files/input_file.h"
 #include "platform/window.h"
 #include "simulation/rest_err_header.h"
 

@@ -86,8 +86,8 @@ uint64_t firstNumber(std::string_view text) {
 // The frames the header declares when it declares more than the file holds, read from the
 // library's log: it reads the data there are and notes the declared length as "data : 8000
 // (should be 956)" (WAV), "data : 2024" beyond the file's end (Wave64, the chunk's size with
-// its 24-byte header and up to 7 bytes of padding), "... value from 'ds64' chunk of 1000." (RF64) or "Frame count read from
-// 'COMM' chunk (5000) ..." (AIFF). 0 when nothing is missing, when the length is the
+// its 24-byte header and up to 7 bytes of padding), "... value from 'ds64' chunk of 1000." (RF64) or "Frame
+// count read from 'COMM' chunk (5000) ..." (AIFF). 0 when nothing is missing, when the length is the
 // placeholder of a stream written without seeking back (0xFFFFFFFF or 0x7FFFF000), or for
 // compressed data.
 uint64_t declaredFrames(SNDFILE* file, const SF_INFO& info) {
@@ -116,7 +116,8 @@ uint64_t declaredFrames(SNDFILE* file, const SF_INFO& info) {
         if (bytes - 24 > held + 7) frames = (bytes - 24) / bytesPerFrame;
       }
     } else {
-      for (std::string_view phrase : {"value from 'ds64' chunk of ", "Frame count read from 'COMM' chunk ("}) {
+      for (std::string_view phrase :
+           {"value from 'ds64' chunk of ", "Frame count read from 'COMM' chunk ("}) {
         if (const size_t at = line.find(phrase); at != std::string_view::npos)
           frames = firstNumber(line.substr(at + phrase.size()));
       }
@@ -227,8 +228,9 @@ bool parseSoundSeries(ByteSource& bytes, const std::string& source, const Series
   SF_INFO info{};
   SNDFILE* file = sf_open_virtual(&io, SFM_READ, &info, &virtualFile);
   if (file == nullptr) {
-    error = virtualFile.error.empty() ? name(source) + "not a sound file that can be read: " + sf_strerror(nullptr)
-                                      : virtualFile.error;
+    error = virtualFile.error.empty()
+                ? name(source) + "not a sound file that can be read: " + sf_strerror(nullptr)
+                : virtualFile.error;
     return false;
   }
   const bool ok = readOpened(file, info, source, options, out, error);
@@ -239,8 +241,11 @@ bool parseSoundSeries(ByteSource& bytes, const std::string& source, const Series
 bool looksLikeSound(std::string_view b) {
   // Sony Wave64 starts with the GUID of its "riff" chunk.
   static constexpr std::string_view kStarts[] = {
-      "RIFF", "RIFX", "RF64", "BW64", "FORM", ".snd", "dns.", "fLaC", "OggS", "caff", "wvpk", "MThd", "#!AMR",
-      "Crea", std::string_view("riff\x2E\x91\xCF\x11\xA5\xD6\x28\xDB\x04\xC1\x00\x00", 16)};
+      "RIFF",  "RIFX", "RF64",
+      "BW64",  "FORM", ".snd",
+      "dns.",  "fLaC", "OggS",
+      "caff",  "wvpk", "MThd",
+      "#!AMR", "Crea", std::string_view("riff\x2E\x91\xCF\x11\xA5\xD6\x28\xDB\x04\xC1\x00\x00", 16)};
   for (std::string_view s : kStarts) {
     if (b.substr(0, s.size()) == s) return true;
   }

@@ -115,8 +115,9 @@ constexpr size_t kTextPiece = size_t{1} << 20;
 
 // Walks the content lines of the text, reading the source piece by piece: comment removed,
 // blank lines skipped. For each it calls visit(line, number); stops, reading no further, and
-// returns false when visit returns false (with error set, or empty when the walk is done). Refuses NUL bytes, bytes that are not UTF-8 and lines longer than
-// kMaxLineBytes (a file of zeros or of binary data ends there, not at its end).
+// returns false when visit returns false (with error set, or empty when the walk is done). Refuses NUL bytes,
+// bytes that are not UTF-8 and lines longer than kMaxLineBytes (a file of zeros or of binary data ends there,
+// not at its end).
 template <typename Visit>
 bool forEachLine(ByteSource& bytes, const std::string& source, std::string& error, Visit visit) {
   uint32_t number = 0;
@@ -310,8 +311,7 @@ bool parseTextSeries(ByteSource& bytes, const std::string& source, const SeriesR
   return true;
 }
 
-bool parseTextEtalons(ByteSource& bytes, const std::string& source, EtalonValues& out,
-                      std::string& error) {
+bool parseTextEtalons(ByteSource& bytes, const std::string& source, EtalonValues& out, std::string& error) {
   EtalonValues result;
   result.source = source;
   Separator sep = Separator::kBlanks;

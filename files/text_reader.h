@@ -26,5 +26,4 @@ bool parseTextEtalons(std::string_view bytes, const std::string& source, EtalonV
 // The same, reading the source only as far as the segment (from, count) needs.
 bool parseTextSeries(ByteSource& bytes, const std::string& source, const SeriesReadOptions& options,
                      SeriesValues& out, std::string& error);
-bool parseTextEtalons(ByteSource& bytes, const std::string& source, EtalonValues& out,
-                      std::string& error);
+bool parseTextEtalons(ByteSource& bytes, const std::string& source, EtalonValues& out, std::string& error);

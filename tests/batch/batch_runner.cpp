@@ -78,7 +78,8 @@ BatchResult runBatch(const std::vector<std::string>& arguments, const BatchCondi
     if (out < 0 || err < 0 || dup2(out, STDOUT_FILENO) < 0) _exit(126);
     if (dup2(errPipe[1] >= 0 ? errPipe[1] : err, STDERR_FILENO) < 0) _exit(126);
     if (errPipe[0] >= 0) close(errPipe[0]);
-    const int in = open(conditions.standardInput.empty() ? "/dev/null" : conditions.standardInput.c_str(), O_RDONLY);
+    const int in =
+        open(conditions.standardInput.empty() ? "/dev/null" : conditions.standardInput.c_str(), O_RDONLY);
     if (in < 0 || dup2(in, STDIN_FILENO) < 0) _exit(126);
     if (conditions.fileSizeLimit != 0) {
       // An ignored SIGXFSZ stays ignored across exec: writes beyond the limit fail with EFBIG.

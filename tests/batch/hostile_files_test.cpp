@@ -3,30 +3,29 @@
 // at its default, stop signals while a writer holds its temporary file, and recordings given
 // through a pipe.
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <csignal>
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include <gtest/gtest.h>
-
 #include "batch_runner.h"
 
 namespace {
 
-const std::vector<std::string> kTinySimulation = {"simulate",    "--length",    "300", "--pulses-from",
-                                                  "2",           "--pulses-to", "2",   "--noise-steps",
-                                                  "1",           "--repeats",   "1"};
+const std::vector<std::string> kTinySimulation = {"simulate", "--length",    "300", "--pulses-from",
+                                                  "2",        "--pulses-to", "2",   "--noise-steps",
+                                                  "1",        "--repeats",   "1"};
 
 std::vector<std::string> with(std::vector<std::string> args, const std::vector<std::string>& more) {
   args.insert(args.end(), more.begin(), more.end());
@@ -55,7 +54,9 @@ std::string wavBytes(const std::vector<int16_t>& samples, uint32_t declared) {
     return std::string{static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF),
                        static_cast<char>((v >> 16) & 0xFF), static_cast<char>(v >> 24)};
   };
-  const auto le16 = [](uint16_t v) { return std::string{static_cast<char>(v & 0xFF), static_cast<char>(v >> 8)}; };
+  const auto le16 = [](uint16_t v) {
+    return std::string{static_cast<char>(v & 0xFF), static_cast<char>(v >> 8)};
+  };
   std::string data;
   for (int16_t s : samples) data += le16(static_cast<uint16_t>(s));
   return "RIFF" + le32(36 + declared * 2) + "WAVEfmt " + le32(16) + le16(1) + le16(1) + le32(8000) +
@@ -64,7 +65,8 @@ std::string wavBytes(const std::vector<int16_t>& samples, uint32_t declared) {
 
 std::vector<int16_t> pulses(size_t n) {
   std::vector<int16_t> s(n);
-  for (size_t i = 0; i < n; ++i) s[i] = static_cast<int16_t>((i % 97) < 20 ? 90 - 4 * (i % 97) : (i * 7) % 11);
+  for (size_t i = 0; i < n; ++i)
+    s[i] = static_cast<int16_t>((i % 97) < 20 ? 90 - 4 * (i % 97) : (i * 7) % 11);
   return s;
 }
 
@@ -77,7 +79,7 @@ std::vector<std::string> strayEntries(const std::string& folder, const std::vect
   return stray;
 }
 
-TEST(HostileOutputs, OneFileForTwoOutputsOrForAnOutputAndAnInputIsRefusedBeforeTheRun) {
+TEST(BatchHostileOutputs, OneFileForTwoOutputsOrForAnOutputAndAnInputIsRefusedBeforeTheRun) {
   const std::string folder = freshFolder("same-file");
   const std::string x = folder + "/x";
   // The same name, the same name spelt another way, and a link to the same file.
@@ -107,7 +109,8 @@ TEST(HostileOutputs, OneFileForTwoOutputsOrForAnOutputAndAnInputIsRefusedBeforeT
     std::filesystem::copy_file(shard, picture);
     r = runBatch({"chart", "--input", picture, "--output", picture});
     EXPECT_EQ(r.status, 2);
-    EXPECT_NE(r.err.find("--output: \"" + picture + "\" is also the input --input"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("--output: \"" + picture + "\" is also the input --input"), std::string::npos)
+        << r.err;
   }
 
   // Distinct files, and two outputs onto one device, are fine.
@@ -115,7 +118,7 @@ TEST(HostileOutputs, OneFileForTwoOutputsOrForAnOutputAndAnInputIsRefusedBeforeT
   EXPECT_EQ(runBatch(with(kTinySimulation, {"--csv", "/dev/null", "--json", "/dev/null"})).status, 0);
 }
 
-TEST(HostileOutputs, DevicesStayDevicesWhetherNamedOrBehindALink) {
+TEST(BatchHostileOutputs, DevicesStayDevicesWhetherNamedOrBehindALink) {
   BatchResult r = runBatch(with(kTinySimulation, {"--csv", "/dev/null"}));
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_TRUE(isCharacterDevice("/dev/null"));
@@ -132,7 +135,7 @@ TEST(HostileOutputs, DevicesStayDevicesWhetherNamedOrBehindALink) {
   EXPECT_EQ(strayEntries(folder, {"link", "null"}), std::vector<std::string>{});
 }
 
-TEST(HostileOutputs, AFileSizeLimitIsOneLineAndStatusOneWithTheOldFileKept) {
+TEST(BatchHostileOutputs, AFileSizeLimitIsOneLineAndStatusOneWithTheOldFileKept) {
   const std::string folder = freshFolder("size-limit");
   const std::string shard = folder + "/shard.json";
   ASSERT_EQ(runBatch(with(kTinySimulation, {"--shard", "1/1", "--output", shard})).status, 0);
@@ -152,7 +155,7 @@ TEST(HostileOutputs, AFileSizeLimitIsOneLineAndStatusOneWithTheOldFileKept) {
 
 // merge and chart open their outputs before they read their input; an input that is a FIFO
 // nobody writes holds them there, with the temporary file made, until the signal comes.
-TEST(HostileOutputs, StopSignalsRemoveTheTemporaryFilesOfEveryWriter) {
+TEST(BatchHostileOutputs, StopSignalsRemoveTheTemporaryFilesOfEveryWriter) {
   int round = 0;
   for (const int signal : {SIGINT, SIGTERM}) {
     for (const bool chart : {false, true}) {
@@ -171,13 +174,14 @@ TEST(HostileOutputs, StopSignalsRemoveTheTemporaryFilesOfEveryWriter) {
       const BatchResult r = runBatch(args, stop);
       EXPECT_EQ(r.status, -1) << "ended by the signal";
       EXPECT_EQ(fileContents(target), "old");
-      EXPECT_EQ(strayEntries(folder, {"input", chart ? "chart.png" : "table.csv"}), std::vector<std::string>{})
+      EXPECT_EQ(strayEntries(folder, {"input", chart ? "chart.png" : "table.csv"}),
+                std::vector<std::string>{})
           << args[0] << " with signal " << signal;
     }
   }
 }
 
-TEST(HostileInputs, RecordingsComeThroughAPipeOrStandardInput) {
+TEST(BatchHostileInputs, RecordingsComeThroughAPipeOrStandardInput) {
   const std::string folder = freshFolder("streams");
   const std::string wav = wavBytes(pulses(3000), 3000);
   const std::string file = folder + "/rec.wav";
@@ -213,7 +217,7 @@ TEST(HostileInputs, RecordingsComeThroughAPipeOrStandardInput) {
   EXPECT_EQ(parseOutput(fromFifo)["input"]["count"], 2000);
 }
 
-TEST(HostileInputs, ASoundFileShorterThanItsHeaderIsRefusedUnlessAccepted) {
+TEST(BatchHostileInputs, ASoundFileShorterThanItsHeaderIsRefusedUnlessAccepted) {
   const std::string folder = freshFolder("short");
   const std::string file = folder + "/short.wav";
   writeBytes(file, wavBytes(pulses(478), 4000));

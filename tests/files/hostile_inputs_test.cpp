@@ -2,6 +2,7 @@
 // while read, sparse files, FIFOs, forged headers, formats told by content, the temporary files
 // removed on SIGINT and SIGTERM, and a file-size limit.
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sndfile.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -17,8 +18,6 @@
 #include <string>
 #include <thread>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "files/atomic_file.h"
 #include "files/input_file.h"
@@ -65,8 +64,8 @@ std::string npy(const std::string& dict, const std::string& data) {
 std::string wav(size_t frames, uint32_t declaredFrames) {
   std::string data;
   for (size_t i = 0; i < frames; ++i) data += le(static_cast<uint16_t>((i * 37) % 200), 2);
-  return "RIFF" + le(36 + declaredFrames * 2, 4) + "WAVEfmt " + le(16, 4) + le(1, 2) + le(1, 2) + le(8000, 4) +
-         le(16000, 4) + le(2, 2) + le(16, 2) + "data" + le(declaredFrames * 2, 4) + data;
+  return "RIFF" + le(36 + declaredFrames * 2, 4) + "WAVEfmt " + le(16, 4) + le(1, 2) + le(1, 2) +
+         le(8000, 4) + le(16000, 4) + le(2, 2) + le(16, 2) + "data" + le(declaredFrames * 2, 4) + data;
 }
 
 std::string numberLines(size_t n) {
@@ -92,7 +91,8 @@ TEST(HostileInputs, AFileCutShortWhileReadIsAMessageNeverACrash) {
   EXPECT_NE(readAfterCut(text, 1000).find("it was cut short while being read"), std::string::npos);
 
   const std::string array = scratch("cut.npy");
-  writeBytes(array, npy("{'descr': '<f8', 'fortran_order': False, 'shape': (20000,), }", std::string(160000, '\0')));
+  writeBytes(array,
+             npy("{'descr': '<f8', 'fortran_order': False, 'shape': (20000,), }", std::string(160000, '\0')));
   const std::string npyError = readAfterCut(array, 5000);
   EXPECT_NE(npyError.find("\"" + array + "\": the file ends at byte 5000 though it held 160128 bytes"),
             std::string::npos)
@@ -147,14 +147,16 @@ TEST(HostileInputs, ForgedNpyHeadersAreRefused) {
   SeriesValues values;
   std::string error;
   const std::string data = le(5, 2) + le(6, 2);
-  EXPECT_FALSE(parseSeriesBytes(npy("{'descr': '<i2', 'fortran_order': False, 'shape': (2,), 'shape': (1,), }", data),
-                                "f", {}, values, error));
+  EXPECT_FALSE(
+      parseSeriesBytes(npy("{'descr': '<i2', 'fortran_order': False, 'shape': (2,), 'shape': (1,), }", data),
+                       "f", {}, values, error));
   EXPECT_EQ(error, "\"f\": the .npy header gives 'shape' twice");
-  EXPECT_FALSE(parseSeriesBytes(npy("{'descr': '<i2', 'descr': '<f8', 'fortran_order': False, 'shape': (2,), }", data),
-                                "f", {}, values, error));
+  EXPECT_FALSE(
+      parseSeriesBytes(npy("{'descr': '<i2', 'descr': '<f8', 'fortran_order': False, 'shape': (2,), }", data),
+                       "f", {}, values, error));
   EXPECT_EQ(error, "\"f\": the .npy header gives 'descr' twice");
-  ASSERT_TRUE(parseSeriesBytes(npy("{'descr': '<i2', 'fortran_order': False, 'shape': (2,), }", data), "f", {}, values,
-                               error))
+  ASSERT_TRUE(parseSeriesBytes(npy("{'descr': '<i2', 'fortran_order': False, 'shape': (2,), }", data), "f",
+                               {}, values, error))
       << error;
   EXPECT_EQ(values.values, (std::vector<double>{5, 6}));
   // A column of a wide array is read value by value, not as one span of every column.
@@ -162,8 +164,9 @@ TEST(HostileInputs, ForgedNpyHeadersAreRefused) {
   const size_t columns = 300000;
   std::string cells(3 * columns * 2, '\0');
   cells[(columns + 7) * 2] = 9;  // row 2, column 8
-  writeBytes(wide, npy("{'descr': '<i2', 'fortran_order': False, 'shape': (3, " + std::to_string(columns) + "), }",
-                       cells));
+  writeBytes(wide,
+             npy("{'descr': '<i2', 'fortran_order': False, 'shape': (3, " + std::to_string(columns) + "), }",
+                 cells));
   SeriesReadOptions column;
   column.column = 8;
   ASSERT_TRUE(readSeriesFile(wide, column, values, error)) << error;
@@ -233,13 +236,15 @@ TEST(HostileInputs, ASoundFileShorterThanItsHeaderNamesBothLengths) {
 // RF64 files whose 64-bit sizes are forged to the largest values: the reader's seeks must not
 // overflow (the sanitizer build catches it), and each file ends in values or a message.
 TEST(HostileInputs, ForgedRf64SizesNeitherOverflowNorCrash) {
-  const std::string fmt = "fmt " + le(16, 4) + le(1, 2) + le(1, 2) + le(8000, 4) + le(16000, 4) + le(2, 2) + le(16, 2);
+  const std::string fmt =
+      "fmt " + le(16, 4) + le(1, 2) + le(1, 2) + le(8000, 4) + le(16000, 4) + le(2, 2) + le(16, 2);
   const std::string samples = le(1, 2) + le(2, 2) + le(3, 2);
-  for (const uint64_t size : {uint64_t{0x7FFFFFFFFFFFFFFF}, uint64_t{0xFFFFFFFFFFFFFFFF}, uint64_t{0x8000000000000000}}) {
+  for (const uint64_t size :
+       {uint64_t{0x7FFFFFFFFFFFFFFF}, uint64_t{0xFFFFFFFFFFFFFFFF}, uint64_t{0x8000000000000000}}) {
     const std::string ds64 = "ds64" + le(28, 4) + le(size, 8) + le(size, 8) + le(size, 8) + le(0, 4);
     for (const std::string& body : {ds64 + fmt + "data" + le(0xFFFFFFFF, 4) + samples,
-                                     ds64 + "data" + le(0xFFFFFFFF, 4) + samples + fmt,
-                                     ds64 + fmt + "junk" + le(0xFFFFFFFF, 4) + "data" + le(6, 4) + samples}) {
+                                    ds64 + "data" + le(0xFFFFFFFF, 4) + samples + fmt,
+                                    ds64 + fmt + "junk" + le(0xFFFFFFFF, 4) + "data" + le(6, 4) + samples}) {
       const std::string file = "RF64" + le(0xFFFFFFFF, 4) + "WAVE" + body;
       SeriesValues values;
       std::string error;
@@ -289,7 +294,9 @@ TEST(HostileInputs, SameFileComparesIdentityAndResolvedNames) {
   EXPECT_TRUE(sameFile(a, scratch("same-hard")));
   EXPECT_TRUE(sameFile(a, scratch("same-soft")));
   EXPECT_TRUE(sameFile(scratch("new"), scratch("./new")));
-  EXPECT_TRUE(sameFile(scratch("new"), scratch("../") + std::filesystem::path(scratch("")).parent_path().filename().string() + "/new"));
+  EXPECT_TRUE(sameFile(
+      scratch("new"),
+      scratch("../") + std::filesystem::path(scratch("")).parent_path().filename().string() + "/new"));
   EXPECT_FALSE(sameFile(a, scratch("new")));
   EXPECT_FALSE(sameFile(scratch("new"), scratch("other")));
   EXPECT_TRUE(isDeviceOrPipe("/dev/null"));

@@ -99,7 +99,9 @@ TEST(FileCommands, FilesThatCannotBeUsedLeaveSeriesAndAlphabetAsTheyWere) {
   writeText(dir.file("etalons.txt"), "1 2 3\n4 5\n");
   writeText(dir.file("hex.txt"), "0x1F\n1\n2\n");
   // A WAV whose header declares 4000 frames of 16-bit mono and holds 478.
-  std::string wav = std::string("RIFF\x44\x1F\0\0WAVEfmt \x10\0\0\0\x01\0\x01\0\x40\x1F\0\0\x80\x3E\0\0\x02\0\x10\0data\x40\x1F\0\0", 44);
+  std::string wav = std::string(
+      "RIFF\x44\x1F\0\0WAVEfmt \x10\0\0\0\x01\0\x01\0\x40\x1F\0\0\x80\x3E\0\0\x02\0\x10\0data\x40\x1F\0\0",
+      44);
   wav += std::string(478 * 2, '\x05');
   writeBytes(dir.file("short.wav"), wav);
   const std::vector<std::pair<std::string, std::string>> cases = {
