@@ -1,0 +1,52 @@
+#pragma once
+// Working storage and walking order of the long-recording solvers (processing/long_recording.h).
+#include <cstdint>
+#include <vector>
+
+#include "processing/chain_kernel.h"
+#include "processing/long_position_sets.h"
+
+// Correlation rows of one thread of the matching step.
+struct CorrelationScratch {
+  std::vector<uint32_t> narrow;
+  std::vector<int64_t> wide;
+};
+
+struct ScoreScratch {
+  CorrelationScratch main;
+  std::vector<CorrelationScratch> helpers;
+};
+
+// Values and links of every start position, and the scores of one chunk.
+struct ChainWork {
+  std::vector<int64_t> value;
+  std::vector<int32_t> link;
+  std::vector<int64_t> score;
+  ScoreScratch scratch;
+
+  // May throw std::bad_alloc.
+  void prepare(int64_t positions, int64_t chunk) {
+    value.resize(static_cast<size_t>(positions));
+    link.resize(static_cast<size_t>(positions));
+    score.resize(static_cast<size_t>(chunk));
+  }
+};
+
+// How the positions of a piece take their value.
+enum class PieceRole : uint8_t {
+  kStartsOnly,         // the score: a chain starts here
+  kStartsOrContinues,  // the smallest of `start` and the window (and breaks), plus the score
+  kContinuesOnly,      // the window only (from "no value yet")
+};
+
+struct Piece {
+  PositionRange range;
+  PieceRole role = PieceRole::kStartsOnly;
+  int64_t start = 0;
+};
+
+// The pieces of a forward pass in ascending position. Without breaks (breakCost < 0) the three
+// roles of the sets; with breaks every position starts or continues a chain, a start after
+// the first pulses' positions (beyond tmax - n) costing breakCost.
+std::vector<Piece> forwardPieces(const LongPositionSets& sets, int64_t top, int64_t tmax, int64_t n,
+                                 int64_t breakCost);
