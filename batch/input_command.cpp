@@ -84,7 +84,7 @@ int runProcessInput(ProcessOptions o, const InputOptions& in) {
           ? alphabetPeak(start.alphabet, given ? static_cast<uint16_t>(scaled.etalonCount) : uint16_t{0},
                          kBatchEtalons)
           : 0;
-  const bool longPath = longPathNeeded(o, user, in.recording, builtInPeak);
+  const bool longPath = longPathNeeded(o, user.scaled, in.recording, builtInPeak);
   if (!longPath && (in.recording.breakPenalty || in.recording.pulsesCsvGiven)) {
     throw OptionError(in.recording.breakPenalty ? "--break-penalty" : "--pulses-csv",
                       "is answered for detection, joint detection and recognition of series type 4 only");

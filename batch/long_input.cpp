@@ -42,10 +42,9 @@ bool longPathTask(const ProcessOptions& o) {
   return o.seriesType == 4 && (o.task == "detection" || o.task == "joint" || o.task == "recognition");
 }
 
-bool longPathNeeded(const ProcessOptions& o, const UserData& user, const LongInputOptions& lo,
+bool longPathNeeded(const ProcessOptions& o, const ScaledSamples& s, const LongInputOptions& lo,
                     int32_t builtInPeak) {
   if (!longPathTask(o)) return false;
-  const ScaledSamples& s = user.scaled;
   if (s.series.size() > kBatchMaxSeriesSize || lo.breakPenalty || lo.pulsesCsvGiven) return true;
   // The workbench's criteria: a chain sums s (s - 2x) over at most N samples in 32 bits.
   const int64_t peakS = std::max<int64_t>(s.etalonPeak, builtInPeak);
@@ -63,9 +62,9 @@ std::string pulsesCsvText(const std::vector<int64_t>& positions, const std::vect
   return text;
 }
 
-int runLongInput(const ProcessOptions& options, const UserData& user, WorkbenchStart& start,
-                 const LongInputOptions& lo, OrderedJson input) {
-  const ScaledSamples& scaled = user.scaled;
+RunOutcome longRecordingRun(const ProcessOptions& options, const ScaledSamples& scaled,
+                            const PulseHeader* alphabet, const LongInputOptions& lo, OrderedJson& doc,
+                            LongAnswer& answer) {
   // The settings are checked as for a series the workbench could hold (its length clipped):
   // task, series type, distances, required etalons and level.
   ProcessOptions o = options;
@@ -94,15 +93,12 @@ int runLongInput(const ProcessOptions& options, const UserData& user, WorkbenchS
   for (uint16_t number : required) {
     const bool given = number <= scaled.etalonCount;
     r.etalons.push_back(given ? scaled.etalons.data() + (number - 1u) * scaled.etalonLength
-                              : start.alphabet[number - 1].lpData);
+                              : alphabet[number - 1].lpData);
     r.etalonNumbers.push_back(number);
   }
-  LongAnswer answer;
   std::string error;
-  if (!solveLongRecording(r, answer, error)) return failed(error);
+  if (!solveLongRecording(r, answer, error)) return {false, error};
 
-  OrderedJson doc;
-  doc["input"] = std::move(input);
   doc["solver"] = r.task == LongTask::kRecognize ? "recognizeLongRecording" : "detectLongRecording";
   doc["dwSeriesSize"] = r.size;
   doc["wTmin"] = r.tmin;
@@ -130,7 +126,16 @@ int runLongInput(const ProcessOptions& options, const UserData& user, WorkbenchS
   // JSON has no infinity: a pulse no admissible answer can do without has margin null.
   for (double m : answer.margins) margins.push_back(std::isinf(m) ? OrderedJson(nullptr) : OrderedJson(m));
   doc["lpMargins"] = std::move(margins);
+  return {true, {}};
+}
 
+int runLongInput(const ProcessOptions& options, const UserData& user, WorkbenchStart& start,
+                 const LongInputOptions& lo, OrderedJson input) {
+  OrderedJson doc;
+  doc["input"] = std::move(input);
+  LongAnswer answer;
+  const RunOutcome outcome = longRecordingRun(options, user.scaled, start.alphabet, lo, doc, answer);
+  if (!outcome.ok) return failed(outcome.failure);
   if (lo.pulsesCsvGiven && !writeOutputFile("--pulses-csv", lo.pulsesCsv,
                                             pulsesCsvText(answer.positions, answer.etalons, answer.margins)))
     return kExitFailed;

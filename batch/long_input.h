@@ -8,7 +8,11 @@
 
 #include "batch/json_output.h"
 #include "batch/options.h"
+#include "batch/workbench_runs.h"
+#include "files/sample_scaling.h"
+#include "processing/long_recording.h"
 
+struct PulseHeader;
 struct UserData;
 struct WorkbenchStart;
 
@@ -28,8 +32,15 @@ bool longPathTask(const ProcessOptions& options);
 
 // True when the run goes the long path: a task it answers, and a recording longer than the
 // workbench's 32,767 samples, criteria beyond its 32 bits, breaks or a pulses file.
-bool longPathNeeded(const ProcessOptions& options, const UserData& user, const LongInputOptions& longOptions,
-                    int32_t builtInPeak);
+bool longPathNeeded(const ProcessOptions& options, const ScaledSamples& scaled,
+                    const LongInputOptions& longOptions, int32_t builtInPeak);
+
+// Checks the options against the scaled data (throws OptionError naming the option), runs the
+// long path and puts the answer into doc (solver, sizes, criterion, the pulses, lpMargins);
+// answer keeps it for the caller. A failure of the run is the outcome's failure.
+RunOutcome longRecordingRun(const ProcessOptions& options, const ScaledSamples& scaled,
+                            const PulseHeader* alphabet, const LongInputOptions& longOptions,
+                            OrderedJson& doc, LongAnswer& answer);
 
 // Runs the long path on the user's data and prints the JSON answer (the "input" part given).
 // Exit status as the other commands.
