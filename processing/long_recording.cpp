@@ -156,11 +156,12 @@ void forwardPass(const Run& run, const std::vector<size_t>& which, Value breakCo
   }
   Value* value = work.value.data();
   int32_t* link = work.link.data();
-  std::fill(work.value.begin(), work.value.end(), C::kInfinity);
-  std::fill(work.link.begin(), work.link.end(), kOutsideMark);
   size_t next = 0;
   for (int64_t c0 = 0; c0 <= top; c0 += kChunk) {
     const int64_t c1 = std::min(top, c0 + kChunk - 1);
+    // Positions outside every piece keep "no value yet" and no link.
+    std::fill(value + c0, value + c1 + 1, C::kInfinity);
+    std::fill(link + c0, link + c1 + 1, kOutsideMark);
     run.scores(which, c0, c1 - c0 + 1, work.score.data(), nullptr, work.scratch);
     while (next < pieces.size() && pieces[next].range.first <= c1) {
       Piece& piece = pieces[next];
@@ -198,8 +199,7 @@ bool chooseEnd(const Run& run, const ChainWork& work, Value breakCost, int64_t& 
   end = -1;
   const int64_t lastFrom = run.r.size - run.r.tmax;
   for (int64_t p = 0; p <= run.top; ++p) {
-    const Value v = p >= lastFrom ? work.value[static_cast<size_t>(p)]
-                                  : C::add(work.value[static_cast<size_t>(p)], breakCost);
+    const Value v = p >= lastFrom ? work.value[p] : C::add(work.value[p], breakCost);
     if (v < best) {
       best = v;
       end = p;
@@ -298,7 +298,7 @@ bool solveLongRecording(const LongRequest& r, LongAnswer& answer, std::string& e
       answer.etalons[k] = r.etalonNumbers[static_cast<size_t>(t)];
     }
     if (r.margins) {
-      std::vector<int32_t>().swap(work.link);  // the links make room for the backward values
+      work.link.release();  // the links make room for the backward values
       MarginInput m;
       m.sets = run.breaks ? nullptr : &run.sets;
       m.size = r.size;
@@ -313,7 +313,7 @@ bool solveLongRecording(const LongRequest& r, LongAnswer& answer, std::string& e
       auto scoresOf = [&](int64_t first, int64_t count, Value* out) {
         run.scores(chosen, first, count, out, nullptr, work.scratch);
       };
-      answer.margins = pulseMargins(m, work.value, answer.positions, scoresOf);
+      answer.margins = pulseMargins(m, work.value.data(), answer.positions, scoresOf);
     }
     return true;
   } catch (const std::bad_alloc&) {

@@ -1,10 +1,36 @@
 #pragma once
 // Working storage and walking order of the long-recording solvers (processing/long_recording.h).
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "processing/chain_kernel.h"
 #include "processing/long_position_sets.h"
+
+// An array of trivial values left uninitialised: every pass writes each entry before it reads
+// it, and a first write is the page's only touch (no clearing pass over gigabytes).
+template <class T>
+class UninitializedArray {
+ public:
+  // May throw std::bad_alloc.
+  void resize(int64_t count) {
+    data_.reset(new T[static_cast<size_t>(count)]);
+    size_ = count;
+  }
+  void release() {
+    data_.reset();
+    size_ = 0;
+  }
+  T* data() { return data_.get(); }
+  const T* data() const { return data_.get(); }
+  T& operator[](int64_t i) { return data_[static_cast<size_t>(i)]; }
+  const T& operator[](int64_t i) const { return data_[static_cast<size_t>(i)]; }
+  int64_t size() const { return size_; }
+
+ private:
+  std::unique_ptr<T[]> data_;
+  int64_t size_ = 0;
+};
 
 // Correlation rows of one thread of the matching step.
 struct CorrelationScratch {
@@ -19,15 +45,15 @@ struct ScoreScratch {
 
 // Values and links of every start position, and the scores of one chunk.
 struct ChainWork {
-  std::vector<int64_t> value;
-  std::vector<int32_t> link;
+  UninitializedArray<int64_t> value;
+  UninitializedArray<int32_t> link;
   std::vector<int64_t> score;
   ScoreScratch scratch;
 
   // May throw std::bad_alloc.
   void prepare(int64_t positions, int64_t chunk) {
-    value.resize(static_cast<size_t>(positions));
-    link.resize(static_cast<size_t>(positions));
+    value.resize(positions);
+    link.resize(positions);
     score.resize(static_cast<size_t>(chunk));
   }
 };

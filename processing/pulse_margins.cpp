@@ -26,9 +26,10 @@ Value sum(Value a, Value b) { return a >= C::kAccepted || b >= C::kAccepted ? C:
 
 // The backward values, mirrored: back[top - p] is the best chain that continues from a pulse at
 // p to the end, p's score included.
-std::vector<Value> backwardValues(const MarginInput& in, const MarginScores& scores) {
+UninitializedArray<Value> backwardValues(const MarginInput& in, const MarginScores& scores) {
   const int64_t top = in.size - in.n;
-  std::vector<Value> back(static_cast<size_t>(top + 1), C::kInfinity);
+  UninitializedArray<Value> back;
+  back.resize(top + 1);
   std::vector<Piece> pieces;
   if (in.breakCost >= 0) {
     // Mirrored, ending late enough is starting early enough.
@@ -61,6 +62,7 @@ std::vector<Value> backwardValues(const MarginInput& in, const MarginScores& sco
   for (int64_t c0 = 0; c0 <= top; c0 += kChunk) {
     const int64_t c1 = std::min(top, c0 + kChunk - 1);
     const int64_t count = c1 - c0 + 1;
+    std::fill(back.data() + c0, back.data() + c1 + 1, C::kInfinity);
     scores(top - c1, count, forwardOrder.data());
     for (int64_t i = 0; i < count; ++i)
       mirroredOrder[static_cast<size_t>(i)] = forwardOrder[static_cast<size_t>(count - 1 - i)];
@@ -90,23 +92,26 @@ bool inRanges(const std::vector<PositionRange>& ranges, int64_t p) {
 
 }  // namespace
 
-std::vector<double> pulseMargins(const MarginInput& in, const std::vector<Value>& forward,
+std::vector<double> pulseMargins(const MarginInput& in, const Value* forward,
                                  const std::vector<int64_t>& positions, const MarginScores& scores) {
   const size_t count = positions.size();
   std::vector<double> margins(count, 0.0);
   if (count == 0) return margins;
   const int64_t top = in.size - in.n;
   const bool breaks = in.breakCost >= 0;
-  const std::vector<Value> back = backwardValues(in, scores);
-  auto F = [&](int64_t m) { return forward[static_cast<size_t>(m)]; };
-  auto G = [&](int64_t q) { return back[static_cast<size_t>(top - q)]; };
+  const UninitializedArray<Value> back = backwardValues(in, scores);
+  auto F = [&](int64_t m) { return forward[m]; };
+  auto G = [&](int64_t q) { return back[top - q]; };
+  // The last set lies within the last tmax positions: a range test there, none below.
+  const int64_t lastFloor = in.size - in.tmax;
   auto endCost = [&](int64_t m) -> Value {
-    if (breaks) return m >= in.size - in.tmax ? 0 : in.breakCost;
-    return inRanges(in.sets->last, m) ? 0 : C::kInfinity;
+    if (breaks) return m >= lastFloor ? 0 : in.breakCost;
+    return m >= lastFloor && inRanges(in.sets->last, m) ? 0 : C::kInfinity;
   };
+  // The first set lies within the first tmax - n + 1 positions.
   auto startCost = [&](int64_t q) -> Value {
     if (breaks) return q <= in.tmax - in.n ? 0 : in.breakCost;
-    return inRanges(in.sets->first, q) ? 0 : C::kInfinity;
+    return q <= in.tmax - in.n && inRanges(in.sets->first, q) ? 0 : C::kInfinity;
   };
   auto continues = [&](int64_t q) { return breaks || inRanges(in.sets->later, q); };
   const int64_t h = in.n / 2;

@@ -31,5 +31,5 @@ using MarginScores = std::function<void(int64_t first, int64_t count, int64_t* o
 
 // The margin of every pulse at positions (ascending) given the forward values (one per start
 // position). May throw std::bad_alloc (8 bytes a start position for the backward values).
-std::vector<double> pulseMargins(const MarginInput& input, const std::vector<int64_t>& forward,
+std::vector<double> pulseMargins(const MarginInput& input, const int64_t* forward,
                                  const std::vector<int64_t>& positions, const MarginScores& scores);
