@@ -124,9 +124,10 @@ int main(int argc, char** argv) {
         if (threads == 2) std::snprintf(speedup, sizeof speedup, "%.2f", one / s);
         char tm[16];
         std::snprintf(tm, sizeof tm, "%d/%d", shape.tmin, shape.tmax);
-        std::printf("%11lld %3d %8s %3d %12.2f %14.3e %12.1f %14zu %8s\n", static_cast<long long>(size),
-                    shape.n, tm, threads, perSample, static_cast<double>(size) / s, bytes,
-                    answer.positions.size(), speedup);
+        std::printf("%11lld %3d %8s %3d %12.2f %14.3e %12.1f %14zu %8s %12.2f\n",
+                    static_cast<long long>(size), shape.n, tm, threads, perSample,
+                    static_cast<double>(size) / s, bytes, answer.positions.size(), speedup,
+                    cpu * 1e9 / static_cast<double>(size));
         std::fflush(stdout);
       }
       if (numpy) {
