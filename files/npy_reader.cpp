@@ -292,26 +292,27 @@ bool parseNpySeries(ByteSource& file, const std::string& source, const SeriesRea
   result.unit = h.shape.size() == 2 ? "row" : "sample";
   const size_t end =
       options.count && *options.count < rows - options.from ? options.from + *options.count : rows;
-  // Only the rows kept are read: in one piece when it is small, else value by value.
-  const size_t kept = std::min(end - options.from, kMaxUserSeriesSize + 1);
+  // Only the rows kept are read, in pieces of rows of at most kNpyPieceBytes (one row at a time
+  // where a row is longer), so that neither a long column nor a wide array fills the memory.
   const size_t stride = columns * h.itemSize;
   const uint64_t first = h.dataOffset + uint64_t{options.from} * stride + column * h.itemSize;
-  const size_t span = kept == 0 ? 0 : (kept - 1) * stride + h.itemSize;
-  const bool onePiece = span <= kNpyPieceBytes;
+  const size_t rowsPerPiece = stride >= kNpyPieceBytes ? 1 : kNpyPieceBytes / stride;
   std::string_view piece;
-  if (onePiece && !file.read(first, span, piece, error)) return false;
+  size_t pieceStart = 0;  // the row (counted from options.from) the piece starts at
+  size_t pieceRows = 0;
   for (size_t r = options.from; r < end; ++r) {
     if (!takeSegmentValue(options, r, result)) {
       result.totalSize += end - r - 1;  // the rest of the segment, counted without reading
       break;
     }
     const size_t k = r - options.from;
-    std::string_view value;
-    if (onePiece) {
-      value = piece.substr(k * stride, h.itemSize);
-    } else if (!file.read(first + uint64_t{k} * stride, h.itemSize, value, error)) {
-      return false;
+    if (k >= pieceStart + pieceRows) {
+      pieceStart = k;
+      pieceRows = std::min(rowsPerPiece, end - r);
+      if (!file.read(first + uint64_t{k} * stride, (pieceRows - 1) * stride + h.itemSize, piece, error))
+        return false;
     }
+    const std::string_view value = piece.substr((k - pieceStart) * stride, h.itemSize);
     result.values.push_back(valueAt(h, value.data()));
   }
   out = std::move(result);

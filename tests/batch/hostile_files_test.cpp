@@ -113,6 +113,13 @@ TEST(BatchHostileOutputs, OneFileForTwoOutputsOrForAnOutputAndAnInputIsRefusedBe
         << r.err;
   }
 
+  // The pulses file of a recording onto the recording itself.
+  r = runBatch({"process", "--input", x, "--series-type", "4", "--pulses-csv", folder + "/link"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("--pulses-csv: \"" + folder + "/link\" is also the input --input"), std::string::npos)
+      << r.err;
+  EXPECT_EQ(fileContents(x), "old");
+
   // Distinct files, and two outputs onto one device, are fine.
   EXPECT_EQ(runBatch({"merge", shard, "--csv", folder + "/a.csv", "--json", folder + "/a.json"}).status, 0);
   EXPECT_EQ(runBatch(with(kTinySimulation, {"--csv", "/dev/null", "--json", "/dev/null"})).status, 0);
