@@ -13,6 +13,7 @@
 #include "files/user_data.h"
 #include "python/py_convert.h"
 #include "python/py_messages.h"
+#include "settings/start_values.h"
 
 namespace {
 
@@ -49,14 +50,14 @@ auto checked(Check check, const Options& options) {
 // solve's keyword options with their defaults.
 struct SolveOptions {
   py::object etalons = py::none();
-  py::object required = py::int_(1);
-  int64_t tmin = 40;
-  int64_t tmax = 181;
-  int64_t processingLevel = 100;
+  py::object required = py::int_(start_values::kDetectionEtalon);
+  int64_t tmin = start_values::kTmin;
+  int64_t tmax = start_values::kTmax;
+  int64_t processingLevel = start_values::kSavedLevel;
   py::object pulses = py::none();
   py::object subset = py::none();
   py::object subsets = py::none();
-  int64_t proceeding = 1;
+  int64_t proceeding = start_values::kSubsetProceeding;
   py::object scale = py::float_(1.0);
 };
 

@@ -2,6 +2,7 @@
 
 #include "display/app_state.h"
 #include "platform/window.h"
+#include "settings/setting_rules.h"
 #include "shell/command_ids.h"
 #include "shell/dialog_commands.h"
 #include "shell/file_commands.h"

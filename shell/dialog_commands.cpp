@@ -7,6 +7,7 @@
 #include "display/params_header.h"
 #include "platform/window.h"
 #include "processing/chains_header.h"
+#include "settings/setting_rules.h"
 #include "shell/command_ids.h"
 #include "shell/parameter_dialogs.h"
 #include "shell/repaint_areas.h"

@@ -15,6 +15,7 @@
 #include "files/user_data.h"
 #include "platform/dialog.h"
 #include "platform/window.h"
+#include "settings/setting_rules.h"
 #include "shell/command_dispatcher.h"
 #include "shell/command_ids.h"
 #include "shell/dialog_fields.h"

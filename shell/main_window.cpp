@@ -9,6 +9,7 @@
 #include "platform/resources.h"
 #include "platform/window.h"
 #include "processing/chains_header.h"
+#include "settings/setting_rules.h"
 #include "shell/command_dispatcher.h"
 #include "shell/command_ids.h"
 #include "shell/shown_screen.h"

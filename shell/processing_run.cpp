@@ -4,6 +4,7 @@
 #include "platform/window.h"
 #include "processing/chains_header.h"
 #include "processing/solver_choice.h"
+#include "settings/setting_rules.h"
 #include "shell/command_dispatcher.h"
 #include "shell/command_ids.h"
 #include "shell/file_commands.h"

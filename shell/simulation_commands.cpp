@@ -4,6 +4,7 @@
 #include "display/app_state.h"
 #include "display/text_format.h"
 #include "platform/window.h"
+#include "settings/setting_rules.h"
 #include "shell/command_ids.h"
 #include "shell/dialog_commands.h"
 #include "shell/parameter_dialogs.h"

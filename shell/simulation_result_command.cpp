@@ -8,6 +8,7 @@
 #include "display/text_format.h"
 #include "files/simulation_result.h"
 #include "platform/window.h"
+#include "settings/setting_rules.h"
 #include "shell/dialog_commands.h"
 #include "signal/required_list.h"
 #include "signal/selected_subsets.h"

@@ -1,3 +1,4 @@
+#include "settings/setting_rules.h"
 #include "shell/parameter_dialogs.h"
 
 #include <gtest/gtest.h>
