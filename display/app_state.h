@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <vector>
 
 #include "display/layout.h"
 #include "display/opened_files.h"
@@ -47,6 +48,7 @@ struct AppState : Settings {
   int32_t repaintNoisePanel = 0;
   int32_t repaintLostPanel = 0;
   int32_t repaintButtonColumn = 0;
+  int32_t etalonDragFrom = -1;  // x where a drag for "Use as etalon" began; -1: none
 
   // Records of the current run (owned; released at window destruction).
   PulseHeader etalonAlphabet[kAlphabetRecords];
@@ -54,6 +56,12 @@ struct AppState : Settings {
   ChainsHeader* lpChainsHeader = nullptr;
   RestErrHeader* lpRestErrorHeader = nullptr;
   ParamsHeader* lpParamsHeader = nullptr;
+  // The series the chart of lpRestErrorHeader describes (length, distances, pulse range, the
+  // last trial's noise and subsets), kept apart from the current series, which later runs,
+  // cancelled ones included, replace. Null: the chart reads the current series.
+  SeriesHeader* lpSimulationSeries = nullptr;
+  // The required etalons the last processing run looked for (the list may change since).
+  std::vector<uint16_t> requiredListUsed;
   // The user's series and etalons opened from files.
   OpenedFiles opened;
 

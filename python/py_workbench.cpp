@@ -214,6 +214,7 @@ py::dict PyWorkbench::solve(const std::string& task, int64_t seriesType, py::obj
     return "etalons[" + std::to_string(k) + ", " + std::to_string(i) + "]";
   };
   request.segmentHint = "a slice such as noisy[start:start + 32767]";
+  request.scaleHint = "scale=";
 
   ProcessOptions o;
   o.series.tmin = tmin;

@@ -28,6 +28,11 @@ void resetLevelsForWholePulses(Settings& state) {
   state.processingLevel = state.processingLevelUsed = state.dialogProcessingLevel = 100;
 }
 
+void markChoice(ChoiceTable& table, int32_t value) {
+  for (int32_t k = 0; k < table.count && k < 3; ++k)
+    if (table.values[k] == value) table.selected = k + 1;
+}
+
 void updateEffectiveTaskType(Settings& state) {
   state.effectiveTaskType = effectiveTaskTypeFor(state.taskType, state.seriesType);
 }

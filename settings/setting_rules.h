@@ -17,6 +17,9 @@ void setLostLevel(Settings& state, int16_t lostLevel);
 // (choice index 1), every saved energy level 100.
 void resetLevelsForWholePulses(Settings& state);
 
+// Marks the entry of the choice table equal to value; leaves the mark when no entry is.
+void markChoice(ChoiceTable& table, int32_t value);
+
 // effectiveTaskType from taskType and seriesType.
 void updateEffectiveTaskType(Settings& state);
 

@@ -3,6 +3,7 @@
 #include <new>
 
 #include "display/app_state.h"
+#include "display/internal_commands.h"
 #include "display/mouse_press.h"
 #include "display/params_header.h"
 #include "display/subset_tables.h"
@@ -12,6 +13,7 @@
 #include "settings/setting_rules.h"
 #include "shell/command_dispatcher.h"
 #include "shell/command_ids.h"
+#include "shell/etalon_from_series.h"
 #include "shell/shown_screen.h"
 #include "signal/pulse_bounds.h"
 #include "signal/required_list.h"
@@ -37,11 +39,18 @@ class MainWindow::EventScope {
     if (owner_.eventDepth_++ == 0 && window_.clientRect().right > 0) {
       outermost_ = true;
       before_ = shownScreen(window_, owner_.state_);
+      parameterView_ = owner_.state_.viewState == 10;
     }
   }
   ~EventScope() {
     --owner_.eventDepth_;
     if (outermost_ && !owner_.destroyed_) {
+      // The Tmin field belongs to the parameter view: whatever left the view (a menu command
+      // as well as a click) takes the field and the panel's pointer with it.
+      if (parameterView_ && owner_.state_.viewState != 10) {
+        window_.moveEditControl(kTminEditId, 0, 0, 0, 0);
+        releaseParameterPointer(window_, owner_.state_);
+      }
       invalidateChangedParts(window_, owner_.state_, before_, shownScreen(window_, owner_.state_));
       checkMenuItemsOfState(window_, owner_.state_);
     }
@@ -53,6 +62,7 @@ class MainWindow::EventScope {
   MainWindow& owner_;
   Window& window_;
   bool outermost_ = false;
+  bool parameterView_ = false;
   ShownScreen before_;
 };
 
@@ -180,6 +190,8 @@ void MainWindow::onDestroy(Window& window) {
   freeChainsHeader(window, s.lpChainsHeader);
   s.lpChainsHeader = nullptr;
   freeRestErrHeader(window, s.lpRestErrorHeader);
+  freeSeriesHeader(window, s.lpSimulationSeries);
+  s.lpSimulationSeries = nullptr;
   s.lpRestErrorHeader = nullptr;
   freeSubsetTables(s);
   freeParamsHeader(window, s.lpParamsHeader);
@@ -206,12 +218,13 @@ void MainWindow::onMouseMove(Window& window, int16_t x, int16_t y, uint32_t keys
 }
 
 void MainWindow::onLButtonDown(Window& window, bool doubleClick, int16_t x, int16_t y, uint32_t keys) {
-  (void)keys;
   EventScope scope(*this, window);
+  if (beginEtalonDrag(state_, x, y, keys)) return;
   mousePress(window, state_, doubleClick ? 1 : 0, x, y);
 }
 
 void MainWindow::onLButtonUp(Window& window, int16_t x, int16_t y, uint32_t keys) {
   EventScope scope(*this, window);
+  if (endEtalonDrag(window, state_, x)) return;
   mouseRelease(window, state_, x, y, keys);
 }

@@ -112,6 +112,7 @@ bool takeSimulationResult(Window& window, AppState& state, const SimulationResul
   state.lpCutOffSeriesHeader = series;
   freeRestErrHeader(window, state.lpRestErrorHeader);
   state.lpRestErrorHeader = errors;
+  keepSimulationSeries(window, state, *series);
   state.simulationStartTime = result.startTime;
   state.simulationEndTime = result.endTime;
   return true;
