@@ -39,18 +39,11 @@ class MainWindow::EventScope {
     if (owner_.eventDepth_++ == 0 && window_.clientRect().right > 0) {
       outermost_ = true;
       before_ = shownScreen(window_, owner_.state_);
-      parameterView_ = owner_.state_.viewState == 10;
     }
   }
   ~EventScope() {
     --owner_.eventDepth_;
     if (outermost_ && !owner_.destroyed_) {
-      // The Tmin field belongs to the parameter view: whatever left the view (a menu command
-      // as well as a click) takes the field and the panel's pointer with it.
-      if (parameterView_ && owner_.state_.viewState != 10) {
-        window_.moveEditControl(kTminEditId, 0, 0, 0, 0);
-        releaseParameterPointer(window_, owner_.state_);
-      }
       invalidateChangedParts(window_, owner_.state_, before_, shownScreen(window_, owner_.state_));
       checkMenuItemsOfState(window_, owner_.state_);
     }
@@ -62,7 +55,6 @@ class MainWindow::EventScope {
   MainWindow& owner_;
   Window& window_;
   bool outermost_ = false;
-  bool parameterView_ = false;
   ShownScreen before_;
 };
 
@@ -204,8 +196,15 @@ void MainWindow::onPaint(Window& window, Surface& surface, const Region& invalid
 }
 
 void MainWindow::onCommand(Window& window, uint16_t id) {
+  const bool fromParameterView = eventDepth_ == 0 && state_.viewState == 10;
   EventScope scope(*this, window);
   dispatchCommand(window, state_, id);
+  // The Tmin field belongs to the parameter view: a menu command that leaves the view takes the
+  // field and the panel's pointer with it, as a click elsewhere does.
+  if (fromParameterView && !destroyed_ && state_.viewState != 10) {
+    window.moveEditControl(kTminEditId, 0, 0, 0, 0);
+    releaseParameterPointer(window, state_);
+  }
 }
 
 void MainWindow::onKeyDown(Window& window, uint32_t key) {
