@@ -6,38 +6,40 @@
 #include <utility>
 #include <vector>
 
+#include "settings/start_values.h"
+
 // The options of the subcommands as typed, before they are checked. Defaults are the
 // workbench's start values.
 struct AlphabetOptions {
-  int64_t amplitude = 128;
-  int64_t count = 20;
-  int64_t length = 20;
+  int64_t amplitude = start_values::kAmplitude;
+  int64_t count = start_values::kEtalons;
+  int64_t length = start_values::kImpulseSize;
 };
 
 struct SeriesOptions {
-  int64_t length = 1200;
-  int64_t tmin = 40;
-  int64_t tmax = 181;
+  int64_t length = start_values::kSeriesSize;
+  int64_t tmin = start_values::kTmin;
+  int64_t tmax = start_values::kTmax;
   std::optional<int64_t> pulses;  // absent: the midpoint of the admissible range
   bool unknown = false;           // draw the number of pulses
   std::string sequence;           // "e1,e2,..."; empty: the command's default sequence
-  int64_t makingLevel = 100;
-  int64_t noise = 20;
+  int64_t makingLevel = start_values::kSavedLevel;
+  int64_t noise = start_values::kNoiseLevel;
   std::string subset;  // "e1,e2,..."; empty: no subset
-  int64_t subsetMode = 4;
-  int64_t subsetPosition = 1;
+  int64_t subsetMode = start_values::kSubsetEmployment;
+  int64_t subsetPosition = start_values::kSubsetInitPosition;
   // Length of the etalons the run uses: the alphabet's 20, or that of the user's own etalons.
-  int64_t impulseSize = 20;
+  int64_t impulseSize = start_values::kImpulseSize;
 };
 
 struct ProcessOptions {
   SeriesOptions series;
   std::string task = "detection";
-  int64_t seriesType = 1;
+  int64_t seriesType = start_values::kSeriesType;
   std::string required = "1";
-  int64_t processingLevel = 100;
+  int64_t processingLevel = start_values::kSavedLevel;
   std::string subsets;  // "a,b,c;d,e"
-  int64_t proceeding = 1;
+  int64_t proceeding = start_values::kSubsetProceeding;
   // The series is the user's, not made: its number of pulses is not drawn whatever the series
   // type; --pulses gives it to the solvers that need it (default: the midpoint).
   bool givenSeries = false;
@@ -47,11 +49,11 @@ struct SimulateOptions {
   ProcessOptions process;
   std::optional<int64_t> pulsesFrom;  // absent: fewest admissible pulses
   std::optional<int64_t> pulsesTo;    // absent: most admissible pulses
-  int64_t pulsesStep = 1;
-  int64_t noiseFirst = 0;
-  int64_t noiseSteps = 29;
-  int64_t noiseStep = 5;
-  int64_t repeats = 100;
+  int64_t pulsesStep = start_values::kPulsesIncrement;
+  int64_t noiseFirst = start_values::kNoiseInitialLevel;
+  int64_t noiseSteps = start_values::kNoiseSteps;
+  int64_t noiseStep = start_values::kNoiseIncrement;
+  int64_t repeats = start_values::kRepeats;
   int64_t threads = 0;    // 0: all cores
   std::string csv;        // empty: standard output
   bool csvGiven = false;  // --csv was typed (an empty name is then refused)
@@ -123,11 +125,11 @@ struct SimulateSettings {
 };
 
 // Number of etalons of the alphabet the series and solvers use, and their length.
-constexpr uint16_t kBatchEtalons = 20;
-constexpr uint16_t kBatchImpulseSize = 20;
-constexpr int16_t kBatchAmplitude = 128;
+constexpr uint16_t kBatchEtalons = start_values::kEtalons;
+constexpr uint16_t kBatchImpulseSize = start_values::kImpulseSize;
+constexpr int16_t kBatchAmplitude = start_values::kAmplitude;
 // Number of chains a result keeps.
-constexpr uint16_t kBatchChainsCapacity = 10;
+constexpr uint16_t kBatchChainsCapacity = start_values::kChainsCapacity;
 
 // Longest series the companion makes: pulse origins are kept as signed 16-bit values.
 constexpr uint32_t kBatchMaxSeriesSize = 32767;

@@ -5,30 +5,18 @@
 
 #include "batch/options.h"
 #include "processing/chains_header.h"
+#include "settings/start_values.h"
 #include "signal/series_header.h"
 #include "simulation/rest_err_header.h"
-
-namespace {
-
-// The start values with which the workbench makes its first series.
-constexpr uint32_t kStartSeriesSize = 1200;
-constexpr uint16_t kStartTmin = 40;
-constexpr uint16_t kStartTmax = 181;
-constexpr uint16_t kStartPulses = 18;
-constexpr uint16_t kStartSequenceCapacity = 30;
-constexpr uint16_t kStartDetectionEtalon = 1;
-constexpr uint16_t kStartSavedLevel = 100;
-
-}  // namespace
 
 WorkbenchStart::WorkbenchStart(std::FILE* messages) : window(messages) {
   ready = makePulses(window, kBatchAmplitude, kBatchEtalons, kBatchImpulseSize, alphabet, seeds) == 1;
   if (!ready) return;
   // The workbench makes a first series at start (no noise, no solver); it advances the
   // placement and cut-off seeds, so later series start from where the workbench's do.
-  std::vector<uint16_t> sequence(kStartSequenceCapacity, kStartDetectionEtalon);
-  series = getCutOffSeries(window, kBatchEtalons, alphabet, kBatchImpulseSize, kStartTmin, kStartTmax,
-                           kStartSeriesSize, kStartPulses, sequence.data(), kBatchAmplitude, kStartSavedLevel,
+  std::vector<uint16_t> sequence(start_values::kSequenceCapacity, start_values::kDetectionEtalon);
+  series = getCutOffSeries(window, kBatchEtalons, alphabet, kBatchImpulseSize, start_values::kTmin, start_values::kTmax,
+                           start_values::kSeriesSize, start_values::kPulses, sequence.data(), kBatchAmplitude, start_values::kSavedLevel,
                            series, seeds);
 }
 

@@ -6,6 +6,7 @@
 #include "display/internal_commands.h"
 #include "display/subset_panel.h"
 #include "platform/window.h"
+#include "settings/setting_rules.h"
 #include "signal/selected_subsets.h"
 
 namespace {

@@ -13,6 +13,7 @@
 #include "platform/surface.h"
 #include "processing/chains_header.h"
 #include "signal/series_header.h"
+#include "signal/task_codes.h"
 
 namespace {
 
@@ -110,12 +111,28 @@ bool resultShowsLetters(const ChainsHeader* chains, const SeriesHeader& series) 
          series.lpRestoredEtalons[0] != 0;
 }
 
+const char* shownTaskName(const ChainsHeader& chains) {
+  if (chains.taskName != nullptr) return chains.taskName;
+  // Series processing has no task name of its own in the record; it runs the detectors.
+  if (chains.wTaskType == kTaskSeriesProcessing) return "series processing";
+  return nullptr;
+}
+
+const char* shownSeriesTypeName(const ChainsHeader& chains) {
+  if (chains.seriesTypeName != nullptr) return chains.seriesTypeName;
+  // A series made from an edited sequence has no name of its own; it is made and processed as
+  // a known number of whole pulses.
+  if (chains.wSeriesType == kSeriesEditedFixed || chains.wSeriesType == kSeriesEditedUnfixed)
+    return seriesTypeText(kSeriesFixedWhole);
+  return nullptr;
+}
+
 std::vector<std::string> resultHeaderLines(const ChainsHeader* chains, const SeriesHeader& series,
                                            int16_t amplitude) {
   std::vector<std::string> lines;
   if (stamped(chains))
-    lines.push_back(formatText(" %s for series with %s ", orNothing(chains->taskName),
-                               orNothing(chains->seriesTypeName)));
+    lines.push_back(formatText(" %s for series with %s ", orNothing(shownTaskName(*chains)),
+                               orNothing(shownSeriesTypeName(*chains))));
 
   double pureEnergy = 0, noiseEnergy = 0, pulseNoiseEnergy = 0;
   if (series.lpPureData != nullptr && series.lpNoisyData != nullptr) {

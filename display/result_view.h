@@ -58,6 +58,14 @@ std::vector<ResultTextLine> resultTextLines(Window& window, const ChainsHeader* 
 // The header line of a series from a file: " Series from NAME, samples A..B, factor F ".
 std::string openedSeriesTitle(const OpenedFiles& opened, uint32_t samples);
 
+// The task name the run description shows: the record's, or for series processing its menu's
+// name in lower case; null when there is none.
+const char* shownTaskName(const ChainsHeader& chains);
+
+// The series-type name the run description shows: the record's, or for a series made from an
+// edited sequence the name of the kind it was processed as; null when there is none.
+const char* shownSeriesTypeName(const ChainsHeader& chains);
+
 // The header lines above the strips: run description (when stamped), series parameters,
 // pulse count with bounds, and the true pulse list.
 std::vector<std::string> resultHeaderLines(const ChainsHeader* chains, const SeriesHeader& series,

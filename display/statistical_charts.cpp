@@ -444,7 +444,8 @@ int drawStatisticalChart(Window& window, Surface& surface, const AppState& state
   request.alphabet = state.etalonAlphabet;
   request.alphabetSize = std::min<uint16_t>(state.wEtalonsQuantity, kAlphabetRecords);
   request.errors = state.lpRestErrorHeader;
-  request.series = state.lpCutOffSeriesHeader;
+  request.series =
+      state.lpSimulationSeries != nullptr ? state.lpSimulationSeries : state.lpCutOffSeriesHeader;
   request.chartRect = state.layout.workArea;
   request.lineHeight = state.layout.lineHeight;
   request.fixedUpperBound = state.fixedUpperBound;

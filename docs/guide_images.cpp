@@ -24,10 +24,13 @@
 
 #include "display/app_state.h"
 #include "display/opened_files.h"
+#include "display/result_view.h"
 #include "files/simulation_result.h"
 #include "platform/headless_window.h"
+#include "platform/message_sink.h"
 #include "platform/qt/qt_glyph_source.h"
 #include "platform/qt/qt_image.h"
+#include "platform/window_procedure.h"
 #include "shell/command_ids.h"
 #include "shell/dialog_commands.h"
 #include "shell/main_window.h"
@@ -117,7 +120,7 @@ class ScratchFolder {
 // A recording of the user's: the noisy samples of the series made by Processing Next Data, as
 // volts (a thousandth of a sample) in a CSV column with a header, opened with File > Open
 // series... and the options dialog left as it comes (the whole file, the scale that maps the
-// series' peak to the amplitude).
+// series' peak to the amplitude, the current Tmin and Tmax) but for a known number of pulses.
 void openRecording(Session& s) {
   s.menu(kMenuProcessingNextData);
   const SeriesHeader* made = s.state->lpCutOffSeriesHeader;
@@ -131,8 +134,41 @@ void openRecording(Session& s) {
     }
   }
   s.window.queueOpenFileName(path);
-  s.window.queueDialog(DialogScript{130, {}}.type(1101, "volts"));
+  s.window.queueDialog(DialogScript{130, {}}.type(1101, "volts").click(1108));
   s.menu(kMenuOpenSeries);
+}
+
+// A recording with clicks: 3,000 samples of light noise with a 20-sample click every 150
+// samples from sample 100 on, opened with Tmin 100 and Tmax 200 and an unknown number of
+// pulses (the dialog's default); with `ownEtalon`, the first click is then dragged over with
+// Shift on the noisy strip and taken as etalon 1 ("Use as etalon", Yes).
+void openClicks(Session& s, bool ownEtalon) {
+  const ScratchFolder folder;
+  const std::string path = folder.file("clicks.csv");
+  {
+    std::ofstream out(path);
+    out << "volts\n";
+    uint32_t noise = 12345;
+    for (int i = 0; i < 3000; ++i) {
+      noise = noise * 1103515245u + 12345u;
+      double v = (static_cast<int>((noise >> 16) & 0x7FFF) - 16384) / 16384.0 * 0.04;
+      const int k = (i - 100) % 150;
+      if (i >= 100 && k < 20) v += (k % 4 < 2 ? 1.0 : -0.8) * (1.0 - k / 25.0);
+      out << v << "\n";
+    }
+  }
+  s.window.queueOpenFileName(path);
+  s.window.queueDialog(DialogScript{130, {}}.type(1106, "100").type(1107, "200"));
+  s.menu(kMenuOpenSeries);
+  if (!ownEtalon) return;
+  s.repaint();
+  const Rect strip = resultGeometry(s.state->layout.workArea, s.state->layout.lineHeight,
+                                    s.state->wEtalonsQuantity, s.state->drawSpecialGraphSize != 0)
+                         .strip(1);
+  const int32_t width = strip.right - strip.left, y = (strip.top + strip.bottom) / 2;
+  s.window.queueAnswer(kIdYes);
+  s.window.mouseDown(strip.left + (100 * width + 2998) / 2999, y, kMkShift);
+  s.window.mouseUp(strip.left + (119 * width + 2998) / 2999, y, kMkShift);
 }
 
 // A whole simulation result as detection-batch simulate --json writes it: the small simulation
@@ -228,6 +264,10 @@ const std::vector<Scene>& scenes() {
        }},
       {"opened-series", "a recording opened with Open series... and processed: no true pulses",
        openRecording},
+      {"recording-unknown", "a recording with clicks opened with Tmin 100, Tmax 200 and an unknown number",
+       [](Session& s) { openClicks(s, false); }},
+      {"recording-own-etalon", "the same recording after its first click was taken with Use as etalon",
+       [](Session& s) { openClicks(s, true); }},
       {"opened-simulation", "a simulation result opened with Open simulation result...: detection error",
        [](Session& s) { openSimulationResult(s, s.glyphs); }},
   };

@@ -193,6 +193,32 @@ std::string formatFactor(double value) {
   return std::string(text, result.ptr);
 }
 
+// Why etalon k, scaled by factor, is refused: it rounds to fewer than two non-zero samples, and a
+// pulse shape needs at least two. Names the smallest factor that keeps its two largest values
+// (when the etalon has two non-zero values at all).
+static std::string etalonTooFlat(const ScalingRequest& r, size_t k, size_t nonZero, double factor) {
+  double first = 0, second = 0;
+  for (double v : r.etalons[k]) {
+    const double a = std::fabs(v);
+    if (a > first) {
+      second = first;
+      first = a;
+    } else if (a > second) {
+      second = a;
+    }
+  }
+  const std::string name = r.etalonSource.empty() ? r.source : r.etalonSource;
+  std::string text = quoted(name) + "etalon " + std::to_string(k + 1) + " rounds to " +
+                     std::to_string(nonZero) + (nonZero == 1 ? " non-zero sample" : " non-zero samples") +
+                     " with factor " + formatFactor(factor) + "; a pulse shape needs at least 2";
+  if (second > 0 && std::isfinite(0.5 / second))
+    text += ": give " + r.scaleHint + " of at least " + formatFactor(0.5 / second) +
+            ", or an etalon cut from the series at its own scale";
+  else
+    text += ": give an etalon with at least 2 non-zero values";
+  return text;
+}
+
 bool scaleSamples(const ScalingRequest& r, ScaledSamples& out, std::string& error) {
   const size_t n = r.series.size();
   const size_t full = n > r.declaredSeriesSize ? n : r.declaredSeriesSize;
@@ -277,6 +303,14 @@ bool scaleSamples(const ScalingRequest& r, ScaledSamples& out, std::string& erro
     size_t j = 0;
     for (const auto& etalon : r.etalons) {
       for (double v : etalon) result.etalons[j++] = roundedSample(v * factor);
+    }
+    for (size_t k = 0; k < result.etalonCount; ++k) {
+      const int16_t* row = result.etalons.data() + k * result.etalonLength;
+      const auto nonZero = std::count_if(row, row + result.etalonLength, [](int16_t v) { return v != 0; });
+      if (nonZero < 2) {
+        error = etalonTooFlat(r, k, static_cast<size_t>(nonZero), factor);
+        return false;
+      }
     }
     result.etalonPeak = static_cast<int32_t>(Limits::scaledPeak(limits.etalonPeak, factor));
   }

@@ -39,6 +39,8 @@
 //   - etalon count outside 1..20, etalons of unequal lengths, shorter than 2 samples, longer
 //     than kMaxUserEtalonLength or than the series;
 //   - a user factor that is not a finite positive number;
+//   - an etalon that rounds to fewer than 2 non-zero samples (all zeros, or one spike): names
+//     the factor, and scaleHint with the smallest factor that keeps its two largest values;
 //   - a factor that would take a scaled value beyond +-32,767 (the 16-bit sample limit), or
 //     a solver criterion beyond 2,147,483,647: a chain's criterion sums s x (s - 2x) over the
 //     samples its pulses cover, at most N x S x (S + 2X) for a series of N samples with peak X
@@ -78,6 +80,9 @@ struct ScalingRequest {
   std::function<std::string(size_t index)> seriesPosition;
   std::function<std::string(size_t etalon, size_t index)> etalonPosition;
   std::string segmentHint = "--from N --count M";
+  // How the caller lets the user give a factor; it ends the message about an etalon that
+  // rounds to fewer than two non-zero samples.
+  std::string scaleHint = "--scale";
   // Readers stop storing values beyond the limits; when they do, these give the full sizes
   // (0: the sizes of series and etalons are the full sizes).
   size_t declaredSeriesSize = 0;

@@ -270,8 +270,8 @@ bool HeadlessWindow::menuCommand(uint16_t id) {
   return true;
 }
 
-void HeadlessWindow::mouseDown(int32_t x, int32_t y) {
-  if (created()) procedure_->onLButtonDown(*this, false, low16(x), low16(y), kMkLButton);
+void HeadlessWindow::mouseDown(int32_t x, int32_t y, uint32_t keys) {
+  if (created()) procedure_->onLButtonDown(*this, false, low16(x), low16(y), kMkLButton | keys);
   pump();
 }
 
@@ -280,8 +280,8 @@ void HeadlessWindow::mouseMove(int32_t x, int32_t y, uint32_t keys) {
   pump();
 }
 
-void HeadlessWindow::mouseUp(int32_t x, int32_t y) {
-  if (created()) procedure_->onLButtonUp(*this, low16(x), low16(y), 0);
+void HeadlessWindow::mouseUp(int32_t x, int32_t y, uint32_t keys) {
+  if (created()) procedure_->onLButtonUp(*this, low16(x), low16(y), keys);
   pump();
 }
 

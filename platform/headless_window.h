@@ -143,9 +143,10 @@ class HeadlessWindow : public Window {
   bool pump();
   // A menu item chosen; false (and nothing done) when `id` is not an item of menu 104.
   bool menuCommand(uint16_t id);
-  void mouseDown(int32_t x, int32_t y);
+  // keys: modifier flags held (kMkShift, kMkControl) besides the left button.
+  void mouseDown(int32_t x, int32_t y, uint32_t keys = 0);
   void mouseMove(int32_t x, int32_t y, uint32_t keys = 0);
-  void mouseUp(int32_t x, int32_t y);
+  void mouseUp(int32_t x, int32_t y, uint32_t keys = 0);
   // Press and release at (x, y).
   void click(int32_t x, int32_t y);
   // Two clicks in quick succession, delivered as the platform does without double-click messages.

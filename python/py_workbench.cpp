@@ -15,6 +15,7 @@
 #include "files/user_data.h"
 #include "python/py_convert.h"
 #include "python/py_messages.h"
+#include "settings/start_values.h"
 
 namespace {
 
@@ -51,14 +52,14 @@ auto checked(Check check, const Options& options) {
 // solve's keyword options with their defaults.
 struct SolveOptions {
   py::object etalons = py::none();
-  py::object required = py::int_(1);
-  int64_t tmin = 40;
-  int64_t tmax = 181;
-  int64_t processingLevel = 100;
+  py::object required = py::int_(start_values::kDetectionEtalon);
+  int64_t tmin = start_values::kTmin;
+  int64_t tmax = start_values::kTmax;
+  int64_t processingLevel = start_values::kSavedLevel;
   py::object pulses = py::none();
   py::object subset = py::none();
   py::object subsets = py::none();
-  int64_t proceeding = 1;
+  int64_t proceeding = start_values::kSubsetProceeding;
   py::object scale = py::float_(1.0);
   py::object breakPenalty = py::none();
 };
@@ -220,6 +221,7 @@ py::dict PyWorkbench::solve(const std::string& task, int64_t seriesType, py::obj
     return "etalons[" + std::to_string(k) + ", " + std::to_string(i) + "]";
   };
   request.segmentHint = "a slice such as noisy[start:start + 32767]";
+  request.scaleHint = "scale=";
 
   ProcessOptions o;
   o.series.tmin = tmin;

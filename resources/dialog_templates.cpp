@@ -117,19 +117,35 @@ std::vector<DialogTemplate> makeTemplates() {
                   radio(1031, "summary view", 102, 30, 75), check(1042, "bounds incl.", 102, 47, 75),
                   group(" Upper bound case ", 7, 62, 172, 28), check(1032, "fixed upper bound", 13, 75, 84),
                   label("upper bound", 99, 76, 48), edit(1033, 148, 74, 29), ok(35, 98), cancel(100, 98)}});
-  // Options of a series or etalon file chosen by "Open series..." or "Open etalons...".
-  all.push_back(
-      {130,
-       "File Options",
-       200,
-       126,
-       8,
-       {group(" Which values ", 7, 7, 186, 76), label("Column (number or header name)", 15, 20, 120),
-        edit(1101, 140, 18, 45), label("Channel of a sound file", 15, 34, 120), edit(1102, 140, 32, 45),
-        label("Skip samples at the start", 15, 48, 120), edit(1103, 140, 46, 45),
-        label("Number of samples (empty: all)", 15, 62, 120), edit(1104, 140, 60, 45),
-        label("Scale factor (empty: peak to amplitude)", 7, 90, 130), edit(1105, 140, 88, 45), ok(40, 106),
-        cancel(110, 106)}});
+  // Options of a series or etalon file chosen by "Open series..." or "Open etalons...". The
+  // processing group applies to a series: the run it starts at once (disabled for etalons).
+  all.push_back({130,
+                 "File Options",
+                 250,
+                 196,
+                 8,
+                 {group(" Which values ", 7, 7, 236, 76),
+                  label("Column (number or header name)", 15, 20, 165),
+                  edit(1101, 185, 18, 50),
+                  label("Channel of a sound file", 15, 34, 165),
+                  edit(1102, 185, 32, 50),
+                  label("Skip samples at the start", 15, 48, 165),
+                  edit(1103, 185, 46, 50),
+                  label("Number of samples (empty: all)", 15, 62, 165),
+                  edit(1104, 185, 60, 50),
+                  label("Scale factor (empty: peak to amplitude)", 7, 90, 175),
+                  edit(1105, 185, 88, 50),
+                  group(" Processing of the series ", 7, 104, 236, 70),
+                  label("Tmin", 15, 118, 25),
+                  edit(1106, 42, 116, 40),
+                  label("Tmax", 100, 118, 25),
+                  edit(1107, 127, 116, 40),
+                  radio(1108, "known number of pulses", 15, 133, 105),
+                  radio(1109, "unknown number of pulses", 125, 133, 110),
+                  label("Etalon (number; empty: the opened etalons)", 15, 152, 165),
+                  edit(1110, 185, 150, 50),
+                  ok(70, 178),
+                  cancel(140, 178)}});
   return all;
 }
 

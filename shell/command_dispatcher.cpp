@@ -2,6 +2,7 @@
 
 #include "display/app_state.h"
 #include "platform/window.h"
+#include "settings/setting_rules.h"
 #include "shell/command_ids.h"
 #include "shell/dialog_commands.h"
 #include "shell/file_commands.h"
@@ -58,6 +59,15 @@ void seriesTypeCommand(Window& window, AppState& state, uint16_t id, uint16_t se
   checkOneOf(window, kSeriesItems, id);
   state.seriesType = seriesType;
   if (seriesType != 2 && seriesType != 8) resetLevelsForWholePulses(state);
+}
+
+// An opened recording is processed again with the new task or series type: it stays on
+// screen instead of waiting for a run that would replace it with a made series.
+void reprocessOpenedSeries(Window& window, AppState& state) {
+  if (state.opened.seriesFile.empty() || state.lpCutOffSeriesHeader == nullptr) return;
+  updateEffectiveTaskType(state);
+  state.resultKind = 1;
+  runProcessingFrom(window, state, CM_PROCESS);
 }
 
 // The value of a choice table's selected entry; an index outside the table takes the first.
@@ -153,6 +163,7 @@ void dispatchCommand(Window& window, AppState& state, uint16_t id) {
     case kMenuUnfixedCase:
       state.seriesType = id == kMenuFixedCase ? 1 : 4;
       state.resultKind = 1;
+      if (!state.opened.seriesFile.empty()) return reprocessOpenedSeries(window, state);
       runProcessingFrom(window, state, CM_NEXT_DATA);
       return;
     case kMenuRepeatDetection:
@@ -171,26 +182,23 @@ void dispatchCommand(Window& window, AppState& state, uint16_t id) {
     case kMenuJointDetection:
     case kMenuSeriesProcessing:
       taskTypeCommand(window, state, id);
+      reprocessOpenedSeries(window, state);
       return;
 
     case kMenuFixedWhole:
-      seriesTypeCommand(window, state, id, 1);
-      return;
     case kMenuUnfixedWhole:
-      seriesTypeCommand(window, state, id, 4);
-      return;
     case kMenuFixedCutOff:
-      seriesTypeCommand(window, state, id, 2);
-      return;
     case kMenuUnfixedCutOff:
-      seriesTypeCommand(window, state, id, 8);
-      return;
     case kMenuFixedTuples:
-      seriesTypeCommand(window, state, id, 36);
+    case kMenuUnfixedTuples: {
+      static constexpr uint16_t kTypes[] = {1, 4, 2, 8};
+      const uint16_t type = id == kMenuFixedTuples     ? 36
+                            : id == kMenuUnfixedTuples ? 40
+                                                       : kTypes[id - kMenuFixedWhole];
+      seriesTypeCommand(window, state, id, type);
+      reprocessOpenedSeries(window, state);
       return;
-    case kMenuUnfixedTuples:
-      seriesTypeCommand(window, state, id, 40);
-      return;
+    }
 
     case kMenuExit:
     case CM_EXIT:

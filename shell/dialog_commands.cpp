@@ -7,6 +7,7 @@
 #include "display/params_header.h"
 #include "platform/window.h"
 #include "processing/chains_header.h"
+#include "settings/setting_rules.h"
 #include "shell/command_ids.h"
 #include "shell/parameter_dialogs.h"
 #include "shell/repaint_areas.h"
@@ -92,6 +93,16 @@ void commandCreateSeries(Window& window, AppState& state) {
                                   ? state.etalonSequenceEdit[k]
                                   : static_cast<uint16_t>(state.detectionEtalon);
 
+  // The choice panels mark what the new series is made with, and the next run makes the same:
+  // the requested levels follow the dialog, and an entry equal to the new length or lost level
+  // becomes the marked one.
+  state.makingLevel = state.dialogMakingLevel;
+  state.processingLevel = state.dialogProcessingLevel;
+  state.lostLevel = static_cast<int16_t>(100 - state.dialogMakingLevel);
+  markChoice(state.seriesSizeChoice, static_cast<int32_t>(state.dwSeriesSize));
+  markChoice(state.lostLevelChoice, state.lostLevel);
+  markChoice(state.noiseLevelChoice, state.noiseLevel);
+
   state.wChainsMaxPulses = state.dialogMaxPulses;
   state.lpChainsHeader = getChainsHeader(window, static_cast<uint16_t>(state.chainsCapacity),
                                          state.wChainsMaxPulses, state.lpChainsHeader);
@@ -100,8 +111,10 @@ void commandCreateSeries(Window& window, AppState& state) {
   state.repaintNoisePanel = 1;
   state.repaintLostPanel = 1;
   state.viewState = 6;
+  // A known-number series made from the edited sequence is marked as such. An unknown-number
+  // series stays one: its number is drawn and found by the unknown-number solvers, as the
+  // ticked menu item says.
   if (state.seriesType == 1) state.seriesType = 16;
-  if (state.seriesType == 4) state.seriesType = 32;
   window.sendCommand(CM_MAKE_SERIES_KEEP_SEQUENCE);
 }
 
@@ -116,8 +129,11 @@ void commandNewPulses(Window& window, AppState& state) {
     }
   }
   runRequiredEtalonsDialog(window, state);
+  // A number that names no etalon (above the alphabet, or 0 for an entry that was not a number)
+  // becomes its place in the list.
   for (uint16_t k = 0; k < state.requiredCount && k < state.requiredCapacity; ++k)
-    if (state.requiredList[k] > state.wEtalonsQuantity) state.requiredList[k] = static_cast<uint16_t>(k + 1);
+    if (state.requiredList[k] == 0 || state.requiredList[k] > state.wEtalonsQuantity)
+      state.requiredList[k] = static_cast<uint16_t>(k + 1);
   requiredFlagsFromState(state);
 }
 

@@ -3,6 +3,7 @@
 
 class Window;
 struct AppState;
+struct SeriesHeader;
 
 // The commands that open the parameter dialogs, switch to the parameter or subset view,
 // save the window image, and set up, run and show a statistical simulation. Each takes the
@@ -58,3 +59,8 @@ void commandShowStatisticalSimulation(Window& window, AppState& state);
 // Shows the chart of the simulation record as after a run: the chart settings dialog (114 for
 // recognition, 113 otherwise), then the chart in the result view.
 void showStatisticalChart(Window& window, AppState& state, bool recognition);
+
+// Keeps a copy of the series a finished simulation's chart describes (lpSimulationSeries), so
+// that the chart stays that run's whatever later runs do to the current series. When no copy
+// can be had (a message has been shown) the chart reads the current series.
+void keepSimulationSeries(Window& window, AppState& state, const SeriesHeader& series);

@@ -15,6 +15,7 @@
 #include "files/user_data.h"
 #include "platform/dialog.h"
 #include "platform/window.h"
+#include "settings/setting_rules.h"
 #include "shell/command_dispatcher.h"
 #include "shell/command_ids.h"
 #include "shell/dialog_fields.h"
@@ -27,10 +28,17 @@ namespace {
 constexpr uint16_t kFileOptionsDialog = 130;
 constexpr uint32_t kWarning = kMbOk | kMbIconWarning;
 
-// What the options dialog gave.
+// What the options dialog gave. For a series it also gives the run that follows: the
+// distances, a known or unknown number of pulses, and the etalon (0: the opened etalons).
 struct FileOptions {
   SeriesReadOptions read;
   std::optional<double> scale;
+  bool forSeries = false;
+  uint16_t tmin = 0;
+  uint16_t tmax = 0;
+  bool unknown = true;
+  uint16_t etalon = 0;
+  uint16_t etalons = 0;  // etalons of the alphabet, the largest etalon number
 };
 
 class FileOptionsProcedure : public DialogProcedure {
@@ -38,6 +46,14 @@ class FileOptionsProcedure : public DialogProcedure {
   explicit FileOptionsProcedure(FileOptions& options) : options_(options) {}
   bool onInit(Dialog& dialog) override {
     dialog.setItemText(1103, "0");
+    if (options_.forSeries) {
+      dialog.setItemText(1106, std::to_string(options_.tmin));
+      dialog.setItemText(1107, std::to_string(options_.tmax));
+      dialog.checkRadioButton(1108, 1109, options_.unknown ? 1109 : 1108);
+      dialog.setItemText(1110, options_.etalon == 0 ? std::string() : std::to_string(options_.etalon));
+    } else {
+      for (uint16_t id = 1106; id <= 1110; ++id) dialog.enableItem(id, false);
+    }
     return true;
   }
   bool onCommand(Dialog& dialog, uint16_t id) override {
@@ -63,6 +79,7 @@ class FileOptionsProcedure : public DialogProcedure {
         else
           options_.scale = v;
       }
+      if (options_.forSeries) readProcessing(dialog);
       dialog.endDialog(problem_.empty() ? 1 : 0);
       return true;
     }
@@ -91,6 +108,26 @@ class FileOptionsProcedure : public DialogProcedure {
     const int64_t n = number(t);
     if (n < 0 && problem_.empty()) problem_ = std::string(field) + " \"" + t + "\" is not a whole number";
     return n < 0 ? std::nullopt : std::optional<size_t>(static_cast<size_t>(n));
+  }
+
+  // Tmin, Tmax, the kind of number and the etalon of the run on the series.
+  void readProcessing(Dialog& dialog) {
+    const int64_t tmin = number(trimmed(dialog.itemText(1106))),
+                  tmax = number(trimmed(dialog.itemText(1107)));
+    if (problem_.empty() && (tmin < 1 || tmin > 65535))
+      problem_ = "Tmin \"" + trimmed(dialog.itemText(1106)) + "\" is not a whole number from 1 to 65535";
+    if (problem_.empty() && (tmax < tmin || tmax > 65535))
+      problem_ = "Tmax \"" + trimmed(dialog.itemText(1107)) + "\" is not a whole number from Tmin to 65535";
+    const std::string etalon = trimmed(dialog.itemText(1110));
+    const int64_t e = etalon.empty() ? 0 : number(etalon);
+    if (problem_.empty() && (e < 0 || e > options_.etalons || (!etalon.empty() && e == 0)))
+      problem_ =
+          "Etalon \"" + etalon + "\" is not an etalon number from 1 to " + std::to_string(options_.etalons);
+    if (!problem_.empty()) return;
+    options_.tmin = static_cast<uint16_t>(tmin);
+    options_.tmax = static_cast<uint16_t>(tmax);
+    options_.unknown = !dialog.isButtonChecked(1108);
+    options_.etalon = static_cast<uint16_t>(e);
   }
 
   FileOptions& options_;
@@ -218,6 +255,7 @@ bool scaleOpened(AppState& state, const std::vector<double>& series, const std::
         builtIn.empty() ? alphabetPeak(state.etalonAlphabet, kept, state.wEtalonsQuantity) : peak;
   }
   r.segmentHint = "\"Skip samples\" and \"Number of samples\"";
+  r.scaleHint = "a \"Scale factor\"";
   return scaleSamples(r, out, error);
 }
 
@@ -245,6 +283,37 @@ bool installSeries(Window& window, AppState& state, const std::vector<int16_t>& 
                         state.wImpulseSize, state.wTmin, state.wTmax, q, header) == 1;
 }
 
+// The series type of the same family (whole pulses, cut-off pulses, tuples) with a known or an
+// unknown number of pulses.
+uint16_t seriesTypeOfKind(uint16_t type, bool unknown) {
+  if (isCutOffSeries(type)) return unknown ? kSeriesUnfixedCutOff : kSeriesFixedCutOff;
+  if (isTupleSeries(type)) return unknown ? kSeriesUnfixedTuples : kSeriesFixedTuples;
+  return unknown ? kSeriesUnfixedWhole : kSeriesFixedWhole;
+}
+
+// The run the options dialog asked for: distances and series type.
+void applyProcessingOptions(AppState& state, const FileOptions& options) {
+  state.wTmin = options.tmin;
+  state.wTmax = options.tmax;
+  state.seriesType = seriesTypeOfKind(state.seriesType, options.unknown);
+  updateEffectiveTaskType(state);
+}
+
+// The required etalons the options dialog asked for: the etalon given, or every opened etalon;
+// else the list as it was.
+void applyRequiredOption(AppState& state, const FileOptions& options) {
+  const uint16_t opened = options.etalon == 0 ? state.opened.etalonCount : 0;
+  if (options.etalon == 0 && opened == 0) return;
+  std::fill(std::begin(state.etalonSelected), std::end(state.etalonSelected), uint16_t{0});
+  if (options.etalon != 0) {
+    state.etalonSelected[options.etalon - 1] = 1;
+    state.detectionEtalon = state.detectionEtalonUsed = options.etalon;
+  } else {
+    for (uint16_t k = 0; k < opened && k < kAlphabetRecords; ++k) state.etalonSelected[k] = 1;
+  }
+  requiredListFromState(state);
+}
+
 void showResult(Window& window, AppState& state) {
   state.resultKind = 1;
   state.repaintButtonColumn = 1;
@@ -256,6 +325,11 @@ void openSeries(Window& window, AppState& state) {
   const std::optional<std::string> name = window.openFileName(request);
   if (!name) return;
   FileOptions options;
+  options.forSeries = true;
+  options.tmin = state.wTmin;
+  options.tmax = state.wTmax;
+  options.etalon = state.opened.etalonCount > 0 ? uint16_t{0} : static_cast<uint16_t>(state.detectionEtalon);
+  options.etalons = std::min<uint16_t>(state.wEtalonsQuantity, kAlphabetRecords);
   if (!askOptions(window, options)) return;
   SeriesValues values;
   std::string error;
@@ -272,7 +346,20 @@ void openSeries(Window& window, AppState& state) {
                        static_cast<uint16_t>(scaled.etalonLength))) {
     return;
   }
-  if (!installSeries(window, state, scaled.series)) return;
+  // The run the dialog asked for. A new recording starts from its own admissible range, never
+  // from the count of the series shown before it: a known number is the midpoint of that
+  // range, as in the companion.
+  const Settings before = state;
+  applyProcessingOptions(state, options);
+  const auto n = static_cast<uint32_t>(scaled.series.size());
+  state.wPulsesUsed = midpointPulses(seriesMinPulses(n, state.wImpulseSize, state.wTmax),
+                                     maxPulsesFor(n, state.wImpulseSize, state.wTmin));
+  if (!installSeries(window, state, scaled.series)) {
+    static_cast<Settings&>(state) = before;
+    return;
+  }
+  applyRequiredOption(state, options);
+  state.dwSeriesSizeUsed = n;
   OpenedFiles& o = state.opened;
   o.seriesFile = *name;
   o.samples = scaled.series;
@@ -348,7 +435,11 @@ void saveSeries(Window& window, AppState& state) {
   if (!name) return;
   const size_t n = std::min(series->dwSeriesSize, series->dwReservedSize);
   SampleTable table;
-  table.columns.emplace_back("lpPureData", std::vector<int16_t>(series->lpPureData, series->lpPureData + n));
+  // A recording has no pure series: the header holds its noisy samples there too, which a
+  // reader would take for a truth. Only a made series writes that column.
+  if (state.opened.seriesFile.empty())
+    table.columns.emplace_back("lpPureData",
+                               std::vector<int16_t>(series->lpPureData, series->lpPureData + n));
   table.columns.emplace_back("lpNoisyData",
                              std::vector<int16_t>(series->lpNoisyData, series->lpNoisyData + n));
   if (!state.opened.seriesFile.empty()) table.notes.emplace_back("file", state.opened.seriesFile);
@@ -360,6 +451,37 @@ void saveSeries(Window& window, AppState& state) {
 }
 
 }  // namespace
+
+bool useStretchAsEtalon(Window& window, AppState& state, size_t first, size_t last) {
+  OpenedFiles& o = state.opened;
+  if (o.seriesFile.empty() || last >= o.values.size() || last <= first) return false;
+  const std::vector<std::vector<double>> rows{
+      std::vector<double>(o.values.begin() + static_cast<std::ptrdiff_t>(first),
+                          o.values.begin() + static_cast<std::ptrdiff_t>(last) + 1)};
+  const size_t slash = o.seriesFile.find_last_of('/');
+  const std::string name = (slash == std::string::npos ? o.seriesFile : o.seriesFile.substr(slash + 1)) +
+                           ", samples " + std::to_string(first) + ".." + std::to_string(last);
+  keepBuiltIn(state);
+  // At the series' own scale: the factor the series was scaled with.
+  ScaledSamples scaled;
+  std::string error;
+  if (!scaleOpened(state, o.values, o.seriesFile, rows, name, o.factor, scaled, error)) {
+    window.messageBox(error, " Use as etalon ", kWarning);
+    return false;
+  }
+  const auto length = static_cast<uint16_t>(scaled.etalonLength);
+  if (!installAlphabet(window, state, scaled.etalons, 1, length)) return false;
+  o.etalonsFile = name;
+  o.etalonValues = rows;
+  o.etalonCount = 1;
+  o.etalonLength = length;
+  o.samples = scaled.series;
+  FileOptions only;
+  only.etalon = 1;
+  applyRequiredOption(state, only);
+  showResult(window, state);
+  return true;
+}
 
 bool prepareOpenedSeries(Window& window, AppState& state) {
   const SeriesHeader* before = state.lpCutOffSeriesHeader;

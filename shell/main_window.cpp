@@ -3,14 +3,17 @@
 #include <new>
 
 #include "display/app_state.h"
+#include "display/internal_commands.h"
 #include "display/mouse_press.h"
 #include "display/params_header.h"
 #include "display/subset_tables.h"
 #include "platform/resources.h"
 #include "platform/window.h"
 #include "processing/chains_header.h"
+#include "settings/setting_rules.h"
 #include "shell/command_dispatcher.h"
 #include "shell/command_ids.h"
+#include "shell/etalon_from_series.h"
 #include "shell/shown_screen.h"
 #include "signal/pulse_bounds.h"
 #include "signal/required_list.h"
@@ -179,6 +182,8 @@ void MainWindow::onDestroy(Window& window) {
   freeChainsHeader(window, s.lpChainsHeader);
   s.lpChainsHeader = nullptr;
   freeRestErrHeader(window, s.lpRestErrorHeader);
+  freeSeriesHeader(window, s.lpSimulationSeries);
+  s.lpSimulationSeries = nullptr;
   s.lpRestErrorHeader = nullptr;
   freeSubsetTables(s);
   freeParamsHeader(window, s.lpParamsHeader);
@@ -191,8 +196,15 @@ void MainWindow::onPaint(Window& window, Surface& surface, const Region& invalid
 }
 
 void MainWindow::onCommand(Window& window, uint16_t id) {
+  const bool fromParameterView = eventDepth_ == 0 && state_.viewState == 10;
   EventScope scope(*this, window);
   dispatchCommand(window, state_, id);
+  // The Tmin field belongs to the parameter view: a menu command that leaves the view takes the
+  // field and the panel's pointer with it, as a click elsewhere does.
+  if (fromParameterView && !destroyed_ && state_.viewState != 10) {
+    window.moveEditControl(kTminEditId, 0, 0, 0, 0);
+    releaseParameterPointer(window, state_);
+  }
 }
 
 void MainWindow::onKeyDown(Window& window, uint32_t key) {
@@ -205,12 +217,13 @@ void MainWindow::onMouseMove(Window& window, int16_t x, int16_t y, uint32_t keys
 }
 
 void MainWindow::onLButtonDown(Window& window, bool doubleClick, int16_t x, int16_t y, uint32_t keys) {
-  (void)keys;
   EventScope scope(*this, window);
+  if (beginEtalonDrag(state_, x, y, keys)) return;
   mousePress(window, state_, doubleClick ? 1 : 0, x, y);
 }
 
 void MainWindow::onLButtonUp(Window& window, int16_t x, int16_t y, uint32_t keys) {
   EventScope scope(*this, window);
+  if (endEtalonDrag(window, state_, x)) return;
   mouseRelease(window, state_, x, y, keys);
 }

@@ -1,9 +1,11 @@
+#include <algorithm>
 #include <new>
 
 #include "display/app_state.h"
 #include "platform/window.h"
 #include "processing/chains_header.h"
 #include "processing/solver_choice.h"
+#include "settings/setting_rules.h"
 #include "shell/command_dispatcher.h"
 #include "shell/command_ids.h"
 #include "shell/file_commands.h"
@@ -103,16 +105,29 @@ bool process(Window& window, AppState& state) {
   if (!state.opened.seriesFile.empty() && !prepareOpenedSeries(window, state)) return false;
   SeriesHeader* series = state.lpCutOffSeriesHeader;
   if (series == nullptr) return false;  // no series since a failed build: nothing to process
+  // The chains must hold as many pulses as the series admits: an opened recording may admit
+  // more than any series the window made.
+  if (state.lpChainsHeader != nullptr && state.lpChainsHeader->wMaxPulses < series->wMaxPulses) {
+    state.wChainsMaxPulses = std::max(state.wChainsMaxPulses, series->wMaxPulses);
+    state.lpChainsHeader = getChainsHeader(window, static_cast<uint16_t>(state.chainsCapacity),
+                                           state.wChainsMaxPulses, state.lpChainsHeader);
+    if (state.lpChainsHeader == nullptr) return false;  // the builder has shown its message
+  }
   ChainsHeader* chains = state.lpChainsHeader;
   const uint16_t level = static_cast<uint16_t>(state.processingLevelUsed);
   const uint16_t task = state.effectiveTaskType;
   if (task == 36 && state.selectedSubsetCount == 0) window.sendCommand(kMenuSelectSetOfPulses);
   if (task == 40 && (state.selectedSubsetCount == 0 || state.reservedSubsetCount == 0))
     window.sendCommand(kMenuSelectSetOfPulses);
-  const bool tupleTask = task == 36 || task == 40;
-  if (!tupleTask || state.selectedSubsetCount != 0) {
-    const bool reserved = state.selectedSubsetArraySize != nullptr && state.reservedSubsetList != nullptr;
-    const int32_t reservedCount = reserved ? state.reservedSubsetCount : 0;
+  const bool reserved = state.selectedSubsetArraySize != nullptr && state.reservedSubsetList != nullptr;
+  const int32_t reservedCount = reserved ? state.reservedSubsetCount : 0;
+  // A tuple task with nothing to look for stops with the subset view open: a result drawn now
+  // would show the chains of an earlier series under this one.
+  if (task == 36 && state.selectedSubsetCount == 0) return false;
+  if (task == 40 && (state.selectedSubsetCount == 0 || reservedCount == 0)) return false;
+  {
+    state.requiredListUsed.assign(
+        state.requiredList, state.requiredList + (state.requiredList != nullptr ? state.requiredCount : 0));
     SolverCall call;
     call.alphabet = state.etalonAlphabet;
     call.etalonCount = state.requiredCount;
@@ -131,7 +146,6 @@ bool process(Window& window, AppState& state) {
     call.verboseTuples = &state.verboseTuples;
     callSolver(window, solverFor(task, state.seriesType), call);
   }
-  if (task == 36 && state.selectedSubsetCount == 0) return false;
   if (addToChainsHeader(window, state.seriesType, task, static_cast<uint16_t>(state.makingLevelUsed), level,
                         chains) == 0) {
     window.messageBox("Ошибка addToChainsHeader!", " About ChainsHeader ", kMbOk);

@@ -4,6 +4,7 @@
 #include "display/app_state.h"
 #include "display/text_format.h"
 #include "platform/window.h"
+#include "settings/setting_rules.h"
 #include "shell/command_ids.h"
 #include "shell/dialog_commands.h"
 #include "shell/parameter_dialogs.h"
@@ -11,6 +12,7 @@
 #include "shell/simulation_result_command.h"
 #include "signal/series_header.h"
 #include "simulation/rest_err_header.h"
+#include "simulation/series_copy.h"
 #include "simulation/simulation_driver.h"
 
 namespace {
@@ -105,9 +107,15 @@ void commandStatisticalSimulation(Window& window, AppState& state) {
   }
   freeRestErrHeader(window, state.lpRestErrorHeader);
   state.lpRestErrorHeader = run;
+  keepSimulationSeries(window, state, *state.lpCutOffSeriesHeader);
   state.simulationStartTime = static_cast<int64_t>(times.simulationStartTime);
   state.simulationEndTime = static_cast<int64_t>(times.simulationEndTime);
   commandShowStatisticalSimulation(window, state);
+}
+
+void keepSimulationSeries(Window& window, AppState& state, const SeriesHeader& series) {
+  freeSeriesHeader(window, state.lpSimulationSeries);
+  state.lpSimulationSeries = duplicateSeries(window, series);
 }
 
 void commandShowStatisticalSimulation(Window& window, AppState& state) {

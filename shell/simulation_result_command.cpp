@@ -8,6 +8,7 @@
 #include "display/text_format.h"
 #include "files/simulation_result.h"
 #include "platform/window.h"
+#include "settings/setting_rules.h"
 #include "shell/dialog_commands.h"
 #include "signal/required_list.h"
 #include "signal/selected_subsets.h"
@@ -111,6 +112,7 @@ bool takeSimulationResult(Window& window, AppState& state, const SimulationResul
   state.lpCutOffSeriesHeader = series;
   freeRestErrHeader(window, state.lpRestErrorHeader);
   state.lpRestErrorHeader = errors;
+  keepSimulationSeries(window, state, *series);
   state.simulationStartTime = result.startTime;
   state.simulationEndTime = result.endTime;
   return true;

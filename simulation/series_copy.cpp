@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
+#include "signal/selected_subsets.h"
 #include "signal/series_header.h"
 
 static void copyTable(const int16_t* from, int16_t* to, size_t count) {
@@ -50,4 +52,32 @@ bool copySeriesContents(const SeriesHeader& s, SeriesHeader& t) {
   copyTable(s.lpRestoredTupleFirst, t.lpRestoredTupleFirst, entries);
   copyTable(s.lpRestoredTupleLast, t.lpRestoredTupleLast, entries);
   return true;
+}
+
+SeriesHeader* duplicateSeries(Window& window, const SeriesHeader& s) {
+  SeriesHeader* t = getCutOffSeriesHeader(window, s.wEtalonsQuantity, s.wImpulseSize, s.wTmin, s.wTmax,
+                                          s.dwSeriesSize, nullptr);
+  if (t == nullptr) return nullptr;
+  bool stored = true;
+  if (s.wSelectedSubsets > 0 && s.selectedSubsetList != nullptr && s.selectedSubsetSize != nullptr) {
+    std::vector<std::vector<int32_t>> rows(s.wSelectedSubsets);
+    std::vector<int32_t> sizes(s.wSelectedSubsets);
+    std::vector<const int32_t*> rowStarts(s.wSelectedSubsets);
+    int32_t longest = 1;
+    for (uint16_t i = 0; i < s.wSelectedSubsets; ++i) {
+      const int32_t size = std::max<int32_t>(s.selectedSubsetSize[i], 0);
+      rows[i].assign(s.selectedSubsetList[i], s.selectedSubsetList[i] + size);
+      sizes[i] = size;
+      rowStarts[i] = rows[i].data();
+      longest = std::max(longest, size);
+    }
+    const auto count = static_cast<int32_t>(s.wSelectedSubsets);
+    stored = addSomeSelectedSubsetToSeriesHeader(window, sizes.data(), rowStarts.data(), count, count,
+                                                 longest, 1, s.wSubsetMode, s.wSubsetPosition, t) == 1;
+  }
+  if (!stored || !copySeriesContents(s, *t)) {
+    freeSeriesHeader(window, t);
+    return nullptr;
+  }
+  return t;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+class Window;
 struct SeriesHeader;
 
 // Copies one series into another header with storage of its own: the scalars, the pure and
@@ -8,3 +9,8 @@ struct SeriesHeader;
 // the target stay as they are. Lets a series be solved on a private copy. Returns false,
 // copying nothing, when the target's sample storage or etalon list is too small.
 bool copySeriesContents(const SeriesHeader& source, SeriesHeader& target);
+
+// A new header holding a copy of the series, its selected subsets included, for a record
+// that must outlive later runs (the series a simulation's chart describes). Null after a
+// message when storage cannot be had.
+SeriesHeader* duplicateSeries(Window& window, const SeriesHeader& series);

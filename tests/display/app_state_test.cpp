@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/headless_window.h"
+#include "settings/setting_rules.h"
 #include "signal/required_list.h"
 
 TEST(AppState, StartValues) {

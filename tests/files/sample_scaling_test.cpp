@@ -141,6 +141,34 @@ TEST(SampleScaling, SizesOfSeriesAndEtalonsAreChecked) {
   EXPECT_EQ(error, "\"rec.csv\": etalons of 31 samples are longer than the series of 30 samples");
 }
 
+TEST(SampleScaling, AnEtalonThatRoundsToFewerThanTwoNonZeroSamplesIsRefusedWithAFactorThatKeepsIt) {
+  // A pulse cut in volts beside a series in thousands: the series' factor rounds it away.
+  const std::vector<double> series(40, 10.0), cut{0.001, 0.003, -0.002, 0.0004};
+  ScalingRequest r = request(series);
+  r.etalons = {cut};
+  ScaledSamples out;
+  std::string error;
+  EXPECT_FALSE(scaleSamples(r, out, error));
+  EXPECT_EQ(error,
+            "\"rec.csv\": etalon 1 rounds to 0 non-zero samples with factor 12.8; a pulse shape needs at "
+            "least 2: give --scale of at least 250, or an etalon cut from the series at its own scale");
+  EXPECT_TRUE(out.etalons.empty());
+
+  // The factor named keeps the two largest values; a given factor is named as given.
+  r.scale = 250.0;
+  r.etalonSource = "pulse.csv";
+  r.scaleHint = "scale=";
+  ASSERT_TRUE(scaleSamples(r, out, error)) << error;
+  EXPECT_EQ(out.etalons, (std::vector<int16_t>{0, 1, -1, 0}));
+  r.scale = 300.0;
+  const std::vector<double> spike{0.0, 0.003, 0.0, 0.0};
+  r.etalons = {spike, cut};
+  EXPECT_FALSE(scaleSamples(r, out, error));
+  EXPECT_EQ(error,
+            "\"pulse.csv\": etalon 1 rounds to 1 non-zero sample with factor 300; a pulse shape needs at "
+            "least 2: give an etalon with at least 2 non-zero values");
+}
+
 TEST(SampleScaling, FactorsBeyondTheSampleLimitAreRefusedWithAFittingFactor) {
   const std::vector<double> series{1000.0, -3.0};
   ScalingRequest r = request(series);

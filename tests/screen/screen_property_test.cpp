@@ -2,11 +2,14 @@
 // the screen must be what a full repaint of the same state draws, and the buttons on the
 // screen must do what their images say.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <optional>
 #include <random>
 #include <sstream>
 #include <string>
@@ -15,10 +18,13 @@
 #include "display/app_state.h"
 #include "display/internal_commands.h"
 #include "display/layout.h"
+#include "display/opened_files.h"
 #include "display/params_header.h"
 #include "platform/headless_window.h"
 #include "shell/command_ids.h"
 #include "shell/main_window.h"
+#include "simulation/rest_err_header.h"
+#include "tests/screen/window_answers.h"
 #include "tests/support/test_scale.h"
 
 namespace {
@@ -46,6 +52,36 @@ void writePpm(const std::string& path, const Image& image) {
   out << "P6\n" << image.width << " " << image.height << "\n255\n";
   for (Color c : image.pixels)
     out << static_cast<char>(redOf(c)) << static_cast<char>(greenOf(c)) << static_cast<char>(blueOf(c));
+}
+
+// A recording as a user brings one: 6,000 samples of noise with 18 clicks of one shape planted
+// 250 to 400 samples apart; written once, a CSV file the sessions open.
+struct RemovedAtExit {
+  std::string path;
+  ~RemovedAtExit() {
+    std::error_code ignored;
+    std::filesystem::remove(path, ignored);
+  }
+};
+
+const std::string& recordingFile() {
+  static const RemovedAtExit file{[] {
+    const std::string name = (std::filesystem::temp_directory_path() /
+                              ("detection-screen-recording-" + std::to_string(::getpid()) + ".csv"))
+                                 .string();
+    std::mt19937 rng(7);
+    std::normal_distribution<double> noise(0.0, 0.05);
+    std::vector<double> samples(6000);
+    for (double& v : samples) v = noise(rng);
+    size_t at = 200;
+    for (int click = 0; click < 18 && at + 20 < samples.size(); ++click, at += 250 + rng() % 150)
+      for (size_t k = 0; k < 20; ++k) samples[at + k] += (k % 4 < 2 ? 1.0 : -0.8) * (1.0 - k / 25.0);
+    std::ofstream out(name);
+    out << "volts\n";
+    for (double v : samples) out << v << "\n";
+    return name;
+  }()};
+  return file.path;
 }
 
 // The near-white pen the parameter panel erases moved lines with.
@@ -109,7 +145,8 @@ class Session {
       keyStep();
     if (!failure_.empty()) return false;
     if (window_.destroyed()) return false;
-    return screenMatchesRepaint(inParameterView && state_.viewState == 10);
+    if (!screenMatchesRepaint(inParameterView && state_.viewState == 10)) return false;
+    return windowComputesWhatItShows();
   }
 
  private:
@@ -164,6 +201,18 @@ class Session {
         << "x" << after.height;
     fail(out.str());
     return false;
+  }
+
+  // The answer on screen is the shared run's on the same series with the settings its header
+  // shows, the header names its task and series type, and a chart shown after a cancelled or
+  // any later step is the chart of the last complete run.
+  bool windowComputesWhatItShows() {
+    if (std::string p = headerProblem(state_); !p.empty()) fail(p);
+    if (std::string p = answerProblem(state_); failure_.empty() && !p.empty()) fail(p);
+    if (failure_.empty() && lastRun_) {
+      if (std::string p = chartProblem(window_, state_, *lastRun_); !p.empty()) fail(p);
+    }
+    return failure_.empty();
   }
 
   // The buttons the screen shows: a button image found pixel for pixel at a place of the
@@ -252,10 +301,12 @@ class Session {
 
   void menuStep() {
     static const std::vector<uint16_t> kItems = {
-        40002, 40001, 40031, 40016, 40017, 40018, 40018, 40018, 40019, 40020, 40021,
-        40022, 40012, 40015, 40023, 40024, 40025, 40026, 40005, 40006, 40007, 40027,
-        40008, 40009, 40010, 40011, 40028, 40032, 40029, 40030, 40014, 40033, 40003};
+        40002, 40001, 40031, 40016, 40017, 40018, 40018, 40018, 40019, 40020,          40021, 40022,
+        40012, 40015, 40023, 40024, 40025, 40026, 40005, 40006, 40007, 40027,          40008, 40009,
+        40010, 40011, 40028, 40032, 40029, 40030, 40014, 40033, 40003, kMenuOpenSeries};
     const uint16_t id = oneOf(kItems);
+    const RestErrHeader* errorsBefore = state_.lpRestErrorHeader;
+    bool cancelQueued = false;
     switch (id) {
       case 40001:
         queueSeriesDialogs(false);
@@ -275,7 +326,10 @@ class Session {
             {1021, number({"1", "2"})}};
         window_.queueDialog(script(110, typing));
         queueChartDialog();
-        if (chance(40)) window_.cancelProgressAt(window_.progressTexts().size() + 2);
+        if (chance(40)) {
+          window_.cancelProgressAt(window_.progressTexts().size() + 2);
+          cancelQueued = true;
+        }
         break;
       }
       case 40015:
@@ -299,12 +353,24 @@ class Session {
         window_.queueDialog(s);
         break;
       }
+      case kMenuOpenSeries: {
+        window_.queueOpenFileName(recordingFile());
+        DialogScript s;
+        s.templateId = 130;
+        if (chance(10)) s.click(kIdCancel);
+        window_.queueDialog(s);
+        break;
+      }
       default:
         break;
     }
-    note("menu " + std::to_string(id));
+    note("menu " + std::to_string(id) + (cancelQueued ? " (Cancel in the progress box)" : ""));
     window_.menuCommand(id);
     window_.cancelProgressAt(0);
+    // A simulation that ran to its end: its result, as a fresh window would open it.
+    if (id == 40012 && !cancelQueued && state_.lpRestErrorHeader != errorsBefore &&
+        state_.lpRestErrorHeader != nullptr && state_.lpRestErrorHeader->ifComplete != 0)
+      lastRun_ = resultOfRun(state_);
   }
 
   // A click at the centre of a button on the screen does what its image says.
@@ -492,6 +558,7 @@ class Session {
   bool created_ = false;
   std::vector<std::string> log_;
   std::string failure_;
+  std::optional<SimulationResult> lastRun_;  // of the last complete statistical simulation
 };
 
 // Sequences per run: 2,000 in the normal build, dealt to ten test cases so that ctest runs

@@ -111,7 +111,7 @@ TEST(CreateSeriesCommand, BoundsAndCancelOfTheSecondDialog) {
   commandCreateSeries(f.s.window, st);
   EXPECT_EQ(st.wPulsesRequested, 4);
   EXPECT_EQ(st.wMinPulses, 1);
-  EXPECT_EQ(st.seriesType, 32);
+  EXPECT_EQ(st.seriesType, 4);  // an unknown number stays one
 }
 
 TEST(SeriesDialogCommand, RepairsRequiredListAndDetectionEtalon) {

@@ -8,6 +8,7 @@
 #include "processing/recognition.h"
 #include "processing/unfixed_detection.h"
 #include "processing/unfixed_tuples.h"
+#include "settings/setting_rules.h"
 #include "shell/command_dispatcher.h"
 #include "shell/command_ids.h"
 #include "signal/sequence_random.h"

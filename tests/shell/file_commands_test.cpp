@@ -41,6 +41,8 @@ void open(Workbench& w, uint16_t command, const std::string& path, const std::st
   DialogScript options;
   options.templateId = kOptionsDialog;
   if (!scale.empty()) options.type(1105, scale);
+  // The run on an opened series is given its number of pulses, as the made series had it.
+  if (command == kMenuOpenSeries) options.click(1108);
   w.window.queueDialog(options);
   ASSERT_TRUE(w.window.menuCommand(command));
 }

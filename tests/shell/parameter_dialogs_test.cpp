@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "settings/setting_rules.h"
 #include "shell/dialog_commands.h"
 #include "tests/shell/dialog_test_state.h"
 
@@ -160,13 +161,14 @@ TEST(RequiredEtalonsDialog, CountRulesListLimitAndRepair) {
   EXPECT_EQ(shown.at(1012), "List of Required Etalons (from 1 to 20)");
   EXPECT_EQ(shown.at(1013), "1");
   ASSERT_EQ(s.state.requiredCount, 4);
-  // 25 at position 1 becomes 2; the missing fourth entry reads 0 and selects nothing.
+  // 25 at position 1 becomes 2; the missing fourth entry reads 0, which names no etalon: it
+  // becomes 4 as well.
   EXPECT_EQ(s.state.requiredList[0], 3);
   EXPECT_EQ(s.state.requiredList[1], 2);
   EXPECT_EQ(s.state.requiredList[2], 7);
-  EXPECT_EQ(s.state.requiredList[3], 0);
+  EXPECT_EQ(s.state.requiredList[3], 4);
   for (int n = 1; n <= 20; ++n)
-    EXPECT_EQ(s.state.etalonSelected[n - 1], (n == 2 || n == 3 || n == 7) ? 1 : 0) << n;
+    EXPECT_EQ(s.state.etalonSelected[n - 1], (n == 2 || n == 3 || n == 4 || n == 7) ? 1 : 0) << n;
 
   // A count of 0 or above the capacity keeps the old count; the list is still read.
   for (const char* count : {"0", "21", "x"}) {
@@ -183,7 +185,7 @@ TEST(RequiredEtalonsDialog, CountRulesListLimitAndRepair) {
   commandNewPulses(s.window, s.state);
   EXPECT_EQ(s.state.requiredList[0], 1);
   EXPECT_EQ(s.state.requiredList[1], 2);
-  EXPECT_EQ(s.state.requiredList[2], 0);
+  EXPECT_EQ(s.state.requiredList[2], 3);  // the entry cut off names no etalon: its place
 
   // Cancel keeps count and list.
   s.window.queueDialog(DialogScript{107, {}}.type(1014, "2").type(1013, "4,4").click(2));

@@ -2,6 +2,7 @@
 
 #include "display/result_view.h"
 #include "processing/chains_header.h"
+#include "settings/setting_rules.h"
 #include "shell/command_ids.h"
 #include "signal/selected_subsets.h"
 #include "signal/series_header.h"

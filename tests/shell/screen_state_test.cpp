@@ -66,13 +66,15 @@ TEST(ScreenState, LostDataLevelPanelFollowsTheSeriesType) {
   EXPECT_TRUE(screenIsFullRepaint(wb));
 }
 
+// Series processing and a series made from an edited sequence have no names in the record; the
+// description names them by their menu and by the kind they are processed as.
 TEST(ScreenState, MissingDescriptionsPrintAsNothing) {
   Workbench wb;
   AppState& s = wb.state;
   ASSERT_TRUE(wb.window.menuCommand(kMenuRepeatSeriesProcessing));
   std::vector<std::string> lines = resultHeaderLines(s.lpChainsHeader, *s.lpCutOffSeriesHeader, s.wAmplitude);
   ASSERT_FALSE(lines.empty());
-  EXPECT_EQ(lines[0], "  for series with known number of whole pulses ");
+  EXPECT_EQ(lines[0], " series processing for series with known number of whole pulses ");
 
   ASSERT_TRUE(wb.window.menuCommand(kMenuRepeatDetection));
   wb.window.queueDialog(DialogScript{105, {}});
@@ -81,7 +83,7 @@ TEST(ScreenState, MissingDescriptionsPrintAsNothing) {
   ASSERT_EQ(s.seriesType, 16);
   lines = resultHeaderLines(s.lpChainsHeader, *s.lpCutOffSeriesHeader, s.wAmplitude);
   ASSERT_FALSE(lines.empty());
-  EXPECT_EQ(lines[0], " detection for series with  ");
+  EXPECT_EQ(lines[0], " detection for series with known number of whole pulses ");
   for (const std::string& line : lines) EXPECT_EQ(line.find("(null)"), std::string::npos) << line;
 }
 
