@@ -49,7 +49,9 @@ void setColumn(InputOptions& options, const std::string& text) {
   }
 }
 
-int runProcessInput(ProcessOptions o, const InputOptions& in) {
+int runProcessInput(ProcessOptions o, const InputOptions& in, const PlotRequest& plot) {
+  PlotOutput picture(plot);
+  if (!picture.ready()) return kExitFailed;
   WorkbenchStart start;
   if (!start.ready) return kExitFailed;
   UserDataRequest request;
@@ -75,6 +77,7 @@ int runProcessInput(ProcessOptions o, const InputOptions& in) {
       scaled.etalonCount > 0 ? static_cast<int64_t>(scaled.etalonLength) : kBatchImpulseSize;
   const ProcessSettings settings = checkProcess(o);
   checkGivenEtalons(settings, scaled.etalonCount, scaled.etalonLength);
+  const PlotStretch stretch = plotStretch(plot.range, scaled.series.size());
 
   GivenData data;
   data.series = scaled.series;
@@ -98,6 +101,14 @@ int runProcessInput(ProcessOptions o, const InputOptions& in) {
   doc["input"] = input;
   const RunOutcome outcome = givenDataRun(start, settings, data, doc);
   if (!outcome.ok) return outcome.failure.empty() ? kExitFailed : failed(outcome.failure);
+  if (plot.wanted()) {
+    AnswerPlot answer;
+    answer.samples = scaled.series;
+    answer.from = stretch.from;
+    answer.to = stretch.to;
+    describeAnswer(answer, doc, false, user.seriesPath);
+    if (!picture.write(answer)) return kExitFailed;
+  }
   const std::string text = formatDocument(doc);
   std::fwrite(text.data(), 1, text.size(), stdout);
   std::fflush(stdout);

@@ -4,15 +4,13 @@
 #include <cstdlib>
 #include <string>
 
+#include "batch/chart_command.h"
 #include "batch/checked_output.h"
 #include "batch/commands.h"
 #include "batch/failure_boundary.h"
 #include "batch/input_command.h"
 #include "batch/options.h"
 #include "platform/build_info.h"
-#ifdef DETECTION_BATCH_CHART
-#include "batch/chart/chart_command.h"
-#endif
 
 namespace {
 
@@ -145,6 +143,8 @@ int runCommandLine(int argc, char** argv) {
           ->needs(inputOption);
   processCommand->add_option("--etalons", input.etalons, "etalons 1..K from this file, one per row")
       ->needs(inputOption);
+  PlotRequest plot;
+  addPlotOptions(*processCommand, plot);
 
   SimulateOptions simulate;
   int64_t unusedPulses = 0;
@@ -188,17 +188,7 @@ int runCommandLine(int argc, char** argv) {
 
 #ifdef DETECTION_BATCH_CHART
   ChartOptions chart;
-  CLI::App* chartCommand = app.add_subcommand("chart", "draw the chart of a simulation result as PNG or BMP");
-  chartCommand->add_option("--input", chart.input, "the whole result (simulate --json, merge --json)")
-      ->required();
-  chartCommand->add_option("--errors", chart.errors, "restoring | detection | recognition")
-      ->capture_default_str();
-  chartCommand->add_flag("--aggregate", chart.aggregate, "one curve over the pulse counts");
-  chartCommand->add_flag("--bounds", chart.bounds, "recognition: the two theoretical bound curves");
-  chartCommand->add_option("--output", chart.output, "FILE.png or FILE.bmp")->required();
-  chartCommand->add_option("--width", chart.width, "width of the window the chart is laid out in")
-      ->capture_default_str();
-  chartCommand->add_option("--height", chart.height, "height of that window")->capture_default_str();
+  CLI::App* chartCommand = addChartCommand(app, chart);
 #endif
 
   checkWholeNumbers(app);
@@ -238,9 +228,9 @@ int runCommandLine(int argc, char** argv) {
         if (fromOption->count() > 0) input.from = inputFrom;
         if (countOption->count() > 0) input.count = inputCount;
         if (scaleOption->count() > 0) input.scale = inputScale;
-        return runProcessInput(process, input);
+        return runProcessInput(process, input, plot);
       }
-      return runProcess(checkProcess(process));
+      return runProcess(checkProcess(process), plot);
     }
     if (mergeCommand->parsed()) return runMerge(merge);
 #ifdef DETECTION_BATCH_CHART

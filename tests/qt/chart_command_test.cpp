@@ -1,5 +1,6 @@
-// detection-batch chart writes, pixel for pixel, the chart area the headless window draws for
-// the same result with the same glyphs; both files are read back by Qt's own image readers.
+// detection-batch chart writes, pixel for pixel, the view the headless window draws for the
+// same result with the same glyphs (the chart with its frame and the caption above it); both
+// files are read back by Qt's own image readers.
 #include <gtest/gtest.h>
 
 #include <QtGui/QImage>
@@ -9,6 +10,7 @@
 #include <string>
 
 #include "display/app_state.h"
+#include "display/layout.h"
 #include "platform/headless_window.h"
 #include "platform/qt/qt_glyph_source.h"
 #include "shell/main_window.h"
@@ -51,14 +53,17 @@ TEST(ChartCommand, ImageEqualsTheChartAreaOfTheHeadlessWindow) {
   window.queueDialog(DialogScript{113, {}}.click(1029).click(1030));
   ASSERT_TRUE(window.menuCommand(kCmOpenSimulationResult));
   ASSERT_EQ(state->resultKind, 2);
-  const Rect area = state->layout.workArea;
+  // The view: the work area with the caption of its frame above it and its outline right of and
+  // below it (exclusive right and bottom edges).
+  const Rect area = viewArea(state->layout);
+  ASSERT_LT(area.top, state->layout.workArea.top);
 
   for (const std::string& file : {png, bmp}) {
     SCOPED_TRACE(file);
     const QImage image(QString::fromStdString(file));
     ASSERT_FALSE(image.isNull());
-    ASSERT_EQ(image.width(), area.right - area.left + 1);
-    ASSERT_EQ(image.height(), area.bottom - area.top + 1);
+    ASSERT_EQ(image.width(), area.right - area.left);
+    ASSERT_EQ(image.height(), area.bottom - area.top);
     int differences = 0;
     for (int32_t y = 0; y < image.height(); ++y) {
       for (int32_t x = 0; x < image.width(); ++x) {
