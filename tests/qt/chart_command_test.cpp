@@ -5,6 +5,7 @@
 
 #include <QtGui/QImage>
 #include <QtWidgets/QApplication>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -74,8 +75,35 @@ TEST(ChartCommand, ImageEqualsTheChartAreaOfTheHeadlessWindow) {
       }
     }
     EXPECT_EQ(differences, 0);
+    // The caption of the frame stands whole in the picture: the top row is blank and the text
+    // reaches above the frame's top line.
+    int topRow = 0, caption = 0;
+    for (int32_t x = 0; x < image.width(); ++x) {
+      topRow += image.pixel(x, 0) != qRgb(255, 255, 255);
+      for (int32_t y = 1; y < state->layout.workArea.top - area.top; ++y)
+        caption += image.pixel(x, y) != qRgb(255, 255, 255);
+    }
+    EXPECT_EQ(topRow, 0);
+    EXPECT_GT(caption, 20);
   }
   window.close();
+}
+
+TEST(ChartCommand, SaysNothingOnStandardErrorWithoutASession) {
+  const std::string exe = DETECTION_BATCH_EXE;
+  const std::string dir = ::testing::TempDir();
+  const std::string result = dir + "chart-quiet.json", err = dir + "chart-quiet.err";
+  ASSERT_EQ(run(exe + " simulate --length 300 --noise-steps 2 --repeats 2 --json " + result + " >/dev/null"), 0);
+  ASSERT_EQ(std::system(("env -u XDG_RUNTIME_DIR " + exe + " chart --input " + result + " --output " + dir +
+                         "chart-quiet.png 2>" + err)
+                            .c_str()),
+            0);
+  std::FILE* f = std::fopen(err.c_str(), "rb");
+  ASSERT_NE(f, nullptr);
+  std::string text;
+  for (int c = std::fgetc(f); c != EOF; c = std::fgetc(f)) text += static_cast<char>(c);
+  std::fclose(f);
+  EXPECT_EQ(text, "");
 }
 
 TEST(ChartCommand, RefusesWhatItCannotDraw) {
