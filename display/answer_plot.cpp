@@ -130,8 +130,8 @@ void drawAnswerPlot(Surface& surface, const AnswerPlot& plot) {
     if (!cutToStretch(pulse, map, first, last)) continue;
     dottedBox(surface, 0, map.x(first), map.x(last), ym, h / 3);
     const std::string label = formatText("%lld", static_cast<long long>(pulse.position));
-    const int32_t x = map.x(first) - 5, y = map.strip.bottom + 3;
     const Size size = surface.textExtent(label);
+    const int32_t x = std::min(map.x(first) - 5, image.width - size.cx - 2), y = map.strip.bottom + 3;
     // A gap of a few pixels keeps neighbouring numbers apart.
     if (labels.place(Rect{x, y, x + size.cx + 5, y + size.cy - 1})) surface.textOut(x, y, label);
   }
