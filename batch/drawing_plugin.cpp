@@ -8,6 +8,9 @@
 #ifndef DETECTION_DRAWING_PLUGIN_DIR
 #define DETECTION_DRAWING_PLUGIN_DIR "../lib/detection-workbench"
 #endif
+#ifndef DETECTION_DRAWING_PLUGIN_INSTALLED
+#define DETECTION_DRAWING_PLUGIN_INSTALLED "/usr/lib/detection-workbench"
+#endif
 
 namespace {
 
@@ -26,14 +29,10 @@ bool isFile(const std::string& path) {
   return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-const DrawingPlugin* load(std::string& problem) {
-  const std::string folder = programFolder();
-  if (folder.empty()) {
-    problem = "the drawing plug-in " + std::string(kDrawingPluginFile) +
-              " cannot be found: the program's own path is unknown (/proc/self/exe)";
-    return nullptr;
-  }
-  const std::vector<std::string> candidates = drawingPluginCandidates(folder);
+}  // namespace
+
+const DrawingPlugin* drawingPluginAt(const std::vector<std::string>& candidates, std::string& problem) {
+  // A second dlopen of a loaded plug-in only counts a reference: no state of our own is kept.
   for (const std::string& path : candidates) {
     if (!isFile(path)) continue;
     void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
@@ -59,14 +58,19 @@ const DrawingPlugin* load(std::string& problem) {
   return nullptr;
 }
 
-}  // namespace
-
 std::vector<std::string> drawingPluginCandidates(const std::string& folder) {
   const std::string file = kDrawingPluginFile;
   return {folder + "/" + file, folder + "/" DETECTION_DRAWING_PLUGIN_DIR "/" + file};
 }
 
+std::string installedDrawingPlugin() { return DETECTION_DRAWING_PLUGIN_INSTALLED "/" + std::string(kDrawingPluginFile); }
+
 const DrawingPlugin* drawingPlugin(std::string& problem) {
-  // A second dlopen of a loaded plug-in only counts a reference: no state of our own is kept.
-  return load(problem);
+  const std::string folder = programFolder();
+  if (folder.empty()) {
+    problem = "the drawing plug-in " + std::string(kDrawingPluginFile) +
+              " cannot be found: the program's own path is unknown (/proc/self/exe)";
+    return nullptr;
+  }
+  return drawingPluginAt(drawingPluginCandidates(folder), problem);
 }

@@ -43,6 +43,13 @@ constexpr const char* kDrawingPluginEntry = "detectionDrawingPlugin";
 // library folder of the installed package, reached from the program's folder.
 std::vector<std::string> drawingPluginCandidates(const std::string& programFolder);
 
-// Loads the plug-in (it stays loaded) and gives its table; null with the reason in problem
-// (which names the places looked in).
+// Loads the plug-in (it stays loaded) from the first candidate path that is a file and gives
+// its table; null with the reason in problem (which names the places looked in).
+const DrawingPlugin* drawingPluginAt(const std::vector<std::string>& candidates, std::string& problem);
+
+// The plug-in of the running program: drawingPluginAt(drawingPluginCandidates(its folder)).
 const DrawingPlugin* drawingPlugin(std::string& problem);
+
+// The absolute path the package installs the plug-in at (for callers that are not the program,
+// such as the Python module).
+std::string installedDrawingPlugin();
