@@ -34,8 +34,9 @@ void addPlotOptions(CLI::App& command, PlotRequest& request) {
       "--plot", request.file,
       "also draw the series with the pulses found (and the true ones of a made series) into this PNG file");
   command
-      .add_option("--plot-range", request.range,
-                  "draw only samples FROM..TO-1 of the series, counted from 0 (FROM:TO, either may be left out)")
+      .add_option(
+          "--plot-range", request.range,
+          "draw only samples FROM..TO-1 of the series, counted from 0 (FROM:TO, either may be left out)")
       ->needs(plot);
 }
 
@@ -76,10 +77,11 @@ void describeAnswer(AnswerPlot& plot, const OrderedJson& doc, bool truth, const 
     plot.hasTruth = true;
   }
   const auto solver = doc.find("solver");
-  plot.title = "detection-batch process: " +
-               (solver != doc.end() && solver->is_string() ? solver->get<std::string>() : std::string("solver")) +
-               " on " + source + ", " + std::to_string(plot.samples.size()) + " samples, " +
-               std::to_string(plot.found.size()) + " pulses found";
+  plot.title =
+      "detection-batch process: " +
+      (solver != doc.end() && solver->is_string() ? solver->get<std::string>() : std::string("solver")) +
+      " on " + source + ", " + std::to_string(plot.samples.size()) + " samples, " +
+      std::to_string(plot.found.size()) + " pulses found";
   if (truth) plot.title += ", " + std::to_string(plot.truth.size()) + " true";
 }
 

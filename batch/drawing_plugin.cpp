@@ -63,7 +63,9 @@ std::vector<std::string> drawingPluginCandidates(const std::string& folder) {
   return {folder + "/" + file, folder + "/" DETECTION_DRAWING_PLUGIN_DIR "/" + file};
 }
 
-std::string installedDrawingPlugin() { return DETECTION_DRAWING_PLUGIN_INSTALLED "/" + std::string(kDrawingPluginFile); }
+std::string installedDrawingPlugin() {
+  return DETECTION_DRAWING_PLUGIN_INSTALLED "/" + std::string(kDrawingPluginFile);
+}
 
 const DrawingPlugin* drawingPlugin(std::string& problem) {
   const std::string folder = programFolder();

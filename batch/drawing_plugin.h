@@ -16,10 +16,10 @@ struct ChartDrawing {
   uint16_t errorsChoice = 0;  // the chart dialog's control for the errors charted
   bool aggregate = false;
   bool bounds = false;
-  bool recognition = false;   // the result is of a recognition run (chart dialog 114, not 113)
-  int32_t width = 0;          // client size of the window the chart is laid out in
+  bool recognition = false;  // the result is of a recognition run (chart dialog 114, not 113)
+  int32_t width = 0;         // client size of the window the chart is laid out in
   int32_t height = 0;
-  bool png = true;            // PNG, else BMP
+  bool png = true;  // PNG, else BMP
 };
 
 // Raised whenever the table below changes, so that a program never calls a plug-in of another

@@ -24,7 +24,8 @@ struct StretchMap {
   int32_t x(uint64_t i) const {
     const uint64_t k = i - from;
     if (decimated()) return strip.left + static_cast<int32_t>(columnOfSample(k, count, columns));
-    return strip.left + spreadX(static_cast<int64_t>(k), strip.right - strip.left, static_cast<int64_t>(count));
+    return strip.left +
+           spreadX(static_cast<int64_t>(k), strip.right - strip.left, static_cast<int64_t>(count));
   }
   int32_t y(int32_t v) const { return strip.top + valueY(v, scale, strip.bottom - strip.top); }
   int32_t mid() const { return strip.top + (strip.bottom - strip.top) / 2; }
@@ -94,10 +95,10 @@ void drawAnswerPlot(Surface& surface, const AnswerPlot& plot) {
   const uint64_t from = std::min(plot.from, to);
 
   surface.textOut(8, 6, plot.title);
-  std::string legend = formatText("samples %llu..%llu of %llu: the series in blue, the pulses found in dotted boxes",
-                                  static_cast<unsigned long long>(from),
-                                  static_cast<unsigned long long>(to == 0 ? 0 : to - 1),
-                                  static_cast<unsigned long long>(n));
+  std::string legend =
+      formatText("samples %llu..%llu of %llu: the series in blue, the pulses found in dotted boxes",
+                 static_cast<unsigned long long>(from), static_cast<unsigned long long>(to == 0 ? 0 : to - 1),
+                 static_cast<unsigned long long>(n));
   if (plot.hasTruth) legend += ", the true pulses shaded";
   surface.textOut(8, 6 + lh + 1, legend);
   if (from >= to) return;

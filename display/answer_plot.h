@@ -22,7 +22,7 @@ struct AnswerPlot {
   std::vector<PulseSpan> found;      // the pulses found
   std::vector<PulseSpan> truth;      // the true pulses, when hasTruth
   bool hasTruth = false;
-  std::string title;                 // the first line of text
+  std::string title;  // the first line of text
   // The stretch drawn: samples from..to-1. to == 0 means up to the end.
   uint64_t from = 0;
   uint64_t to = 0;

@@ -20,7 +20,8 @@ namespace {
 // The folder of this module's shared object.
 std::string moduleFolder() {
   Dl_info info{};
-  if (::dladdr(reinterpret_cast<void*>(&addPlotFunction), &info) == 0 || info.dli_fname == nullptr) return ".";
+  if (::dladdr(reinterpret_cast<void*>(&addPlotFunction), &info) == 0 || info.dli_fname == nullptr)
+    return ".";
   const std::string path = info.dli_fname;
   const size_t slash = path.rfind('/');
   return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
@@ -36,7 +37,8 @@ std::vector<int16_t> sampleValues(const py::object& samples) {
   for (py::ssize_t i = 0; i < array.size(); ++i) {
     const double v = values[i];
     if (!(v >= -32768.0 && v <= 32767.0) || v != std::floor(v)) {
-      throw py::value_error("plot(): samples: sample " + std::to_string(i) + " is " + py::repr(py::float_(v)).cast<std::string>() +
+      throw py::value_error("plot(): samples: sample " + std::to_string(i) + " is " +
+                            py::repr(py::float_(v)).cast<std::string>() +
                             ", not a whole number of -32768..32767 (plot the series the solver worked on, "
                             "the values times the answer's factor)");
     }
@@ -52,10 +54,11 @@ std::vector<PulseSpan> spans(const std::vector<int64_t>& positions, int64_t leng
   return out;
 }
 
-void plot(const std::string& path, const py::object& samples, const std::vector<int64_t>& found, int64_t length,
-          const std::optional<std::vector<int64_t>>& truth,
+void plot(const std::string& path, const py::object& samples, const std::vector<int64_t>& found,
+          int64_t length, const std::optional<std::vector<int64_t>>& truth,
           const std::optional<std::pair<int64_t, int64_t>>& plotRange, const std::string& title) {
-  if (length < 1) throw py::value_error("plot(): length: " + std::to_string(length) + " is not a pulse length");
+  if (length < 1)
+    throw py::value_error("plot(): length: " + std::to_string(length) + " is not a pulse length");
   const std::vector<int16_t> values = sampleValues(samples);
   AnswerPlot answer;
   answer.samples = values;
@@ -66,8 +69,9 @@ void plot(const std::string& path, const py::object& samples, const std::vector<
   }
   answer.title = title;
   try {
-    const std::string range =
-        plotRange ? std::to_string(plotRange->first) + ":" + std::to_string(plotRange->second) : std::string();
+    const std::string range = plotRange
+                                  ? std::to_string(plotRange->first) + ":" + std::to_string(plotRange->second)
+                                  : std::string();
     const PlotStretch stretch = plotStretch(range, values.size());
     answer.from = stretch.from;
     answer.to = stretch.to;
@@ -79,9 +83,10 @@ void plot(const std::string& path, const py::object& samples, const std::vector<
 
   std::string problem, bytes;
   const std::string folder = moduleFolder();
-  const DrawingPlugin* drawing = drawingPluginAt(
-      {folder + "/" + kDrawingPluginFile, folder + "/../batch/" + kDrawingPluginFile, installedDrawingPlugin()},
-      problem);
+  const DrawingPlugin* drawing =
+      drawingPluginAt({folder + "/" + kDrawingPluginFile, folder + "/../batch/" + kDrawingPluginFile,
+                       installedDrawingPlugin()},
+                      problem);
   if (drawing == nullptr) throw std::runtime_error("plot(): " + problem);
   {
     const py::gil_scoped_release unlocked;

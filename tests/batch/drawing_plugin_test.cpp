@@ -1,6 +1,8 @@
 // The companion links no window system: its pictures come from the drawing plug-in, found
 // beside the program. Without the plug-in every other subcommand still works, and a picture
 // asked for fails with one line that names the places looked in, before any work is done.
+#include "batch/drawing_plugin.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,7 +10,6 @@
 #include <filesystem>
 #include <string>
 
-#include "batch/drawing_plugin.h"
 #include "batch_runner.h"
 
 namespace {
@@ -53,12 +54,15 @@ TEST(DrawingPlugin, WithoutThePluginPicturesFailWithTheirPlacesAndTheRestWorks) 
   const std::filesystem::path copy = folder / "detection-batch";
   std::filesystem::copy_file(DETECTION_BATCH_EXE, copy, std::filesystem::copy_options::overwrite_existing);
   const std::string result = temporaryPath("lonely-result.json");
-  ASSERT_EQ(runBatch({"simulate", "--length", "300", "--noise-steps", "2", "--repeats", "2", "--json", result})
-                .status,
-            0);
+  ASSERT_EQ(
+      runBatch({"simulate", "--length", "300", "--noise-steps", "2", "--repeats", "2", "--json", result})
+          .status,
+      0);
   const std::string err = temporaryPath("lonely.err");
   const auto run = [&](const std::string& args) {
-    return std::system((copy.string() + " " + args + " >" + temporaryPath("lonely.out") + " 2>" + err).c_str()) >> 8;
+    return std::system(
+               (copy.string() + " " + args + " >" + temporaryPath("lonely.out") + " 2>" + err).c_str()) >>
+           8;
   };
 
   EXPECT_EQ(run("alphabet --count 1"), 0);
@@ -67,8 +71,9 @@ TEST(DrawingPlugin, WithoutThePluginPicturesFailWithTheirPlacesAndTheRestWorks) 
   const std::string png = temporaryPath("lonely.png");
   EXPECT_EQ(run("chart --input " + result + " --output " + png), 1);
   const std::string message = fileContents(err);
-  EXPECT_EQ(message.rfind("detection-batch: chart: the drawing plug-in detection-batch-drawing.so is missing", 0),
-            0u)
+  EXPECT_EQ(
+      message.rfind("detection-batch: chart: the drawing plug-in detection-batch-drawing.so is missing", 0),
+      0u)
       << message;
   EXPECT_NE(message.find((folder / "detection-batch-drawing.so").string()), std::string::npos) << message;
   EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1) << message;

@@ -132,7 +132,8 @@ void expectMarksAtPlantedPositions(const Drawn& drawn, uint64_t from, uint64_t t
     const int64_t last = p + length - 1;
     if (last < static_cast<int64_t>(from) || p >= static_cast<int64_t>(to)) continue;
     ++inside;
-    const double x1 = left + map(std::max<int64_t>(p, from)), x2 = left + map(std::min<int64_t>(last, to - 1));
+    const double x1 = left + map(std::max<int64_t>(p, from)),
+                 x2 = left + map(std::min<int64_t>(last, to - 1));
     SCOPED_TRACE("pulse at " + std::to_string(p));
     EXPECT_TRUE(near(boxes, x1)) << "no box edge near x " << x1;
     EXPECT_TRUE(near(boxes, x2)) << "no box edge near x " << x2;

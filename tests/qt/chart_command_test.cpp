@@ -93,7 +93,8 @@ TEST(ChartCommand, SaysNothingOnStandardErrorWithoutASession) {
   const std::string exe = DETECTION_BATCH_EXE;
   const std::string dir = ::testing::TempDir();
   const std::string result = dir + "chart-quiet.json", err = dir + "chart-quiet.err";
-  ASSERT_EQ(run(exe + " simulate --length 300 --noise-steps 2 --repeats 2 --json " + result + " >/dev/null"), 0);
+  ASSERT_EQ(run(exe + " simulate --length 300 --noise-steps 2 --repeats 2 --json " + result + " >/dev/null"),
+            0);
   ASSERT_EQ(std::system(("env -u XDG_RUNTIME_DIR " + exe + " chart --input " + result + " --output " + dir +
                          "chart-quiet.png 2>" + err)
                             .c_str()),
