@@ -2,7 +2,8 @@
 
 pyproject.toml holds the metadata; this file only tells setuptools how to make the
 extension: configure the project for the interpreter that runs the build, build the one
-target, and copy the module where setuptools expects it.
+target, and copy the module (with the drawing plug-in its plot() uses) where setuptools
+expects it.
 """
 import os
 import pathlib
@@ -31,6 +32,10 @@ class CMakeBuild(build_ext):
         target = pathlib.Path(self.get_ext_fullpath(ext.name))
         target.parent.mkdir(parents=True, exist_ok=True)
         shutil.copy2(built, target)
+        # plot() draws through the companion's drawing plug-in, looked for beside the module.
+        plugin = build / "batch" / "detection-batch-drawing.so"
+        if plugin.exists():
+            shutil.copy2(plugin, target.parent / plugin.name)
 
 
 setup(ext_modules=[Extension("detection_workbench", sources=[])], cmdclass={"build_ext": CMakeBuild})

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "batch/checked_output.h"
 #include "batch/failure_boundary.h"
@@ -44,9 +45,23 @@ int runSeries(const SeriesSettings& settings) {
   return finished(outcome, doc);
 }
 
-int runProcess(const ProcessSettings& p) {
+int runProcess(const ProcessSettings& p, const PlotRequest& plot) {
+  const PlotStretch stretch = plotStretch(plot.range, p.series.length);
+  PlotOutput picture(plot);
+  if (!picture.ready()) return kExitFailed;
   WorkbenchStart start;
   OrderedJson doc;
   const RunOutcome outcome = processRun(start, p, doc);
+  if (outcome.ok && plot.wanted()) {
+    const Making making("the picture");
+    std::vector<int16_t> samples;
+    for (const auto& v : doc["lpNoisyData"]) samples.push_back(v.get<int16_t>());
+    AnswerPlot answer;
+    answer.samples = samples;
+    answer.from = stretch.from;
+    answer.to = stretch.to;
+    describeAnswer(answer, doc, true, "a made series");
+    if (!picture.write(answer)) return kExitFailed;
+  }
   return finished(outcome, doc);
 }

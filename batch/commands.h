@@ -1,4 +1,5 @@
 #pragma once
+#include "batch/answer_plot_output.h"
 #include "batch/options.h"
 
 // Exit statuses of the companion.
@@ -15,8 +16,9 @@ int runAlphabet(const AlphabetOptions& options);
 int runSeries(const SeriesSettings& settings);
 
 // Makes a series as runSeries does, runs the solver the workbench chooses for the task and
-// series type, and prints the series, the answer and the ranked chains.
-int runProcess(const ProcessSettings& settings);
+// series type, and prints the series, the answer and the ranked chains; with plot.file it also
+// draws the series, the pulses found and the true ones into that picture.
+int runProcess(const ProcessSettings& settings, const PlotRequest& plot = {});
 
 // Runs a statistical simulation over the grid and writes its CSV table (and its whole result
 // as JSON), or computes one shard of the grid and writes its shard file.

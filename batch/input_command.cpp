@@ -50,9 +50,11 @@ void setColumn(InputOptions& options, const std::string& text) {
   }
 }
 
-int runProcessInput(ProcessOptions o, const InputOptions& in) {
+int runProcessInput(ProcessOptions o, const InputOptions& in, const PlotRequest& plot) {
   WorkbenchStart start;
   if (!start.ready) return kExitFailed;
+  PlotOutput picture(plot);
+  if (!picture.ready()) return kExitFailed;
   UserDataRequest request;
   request.seriesPath = in.input;
   request.etalonsPath = in.etalons;
@@ -104,12 +106,15 @@ int runProcessInput(ProcessOptions o, const InputOptions& in) {
     input["etalonCount"] = scaled.etalonCount;
     input["etalonLength"] = scaled.etalonLength;
   }
+  if (longPath && plot.wanted())
+    throw OptionError("--plot", "the long-recording path draws no picture yet; plot a stretch of at most 32767 samples");
   if (longPath) return runLongInput(o, user, start, in.recording, std::move(input));
   o.series.length = static_cast<int64_t>(scaled.series.size());
   o.series.impulseSize =
       scaled.etalonCount > 0 ? static_cast<int64_t>(scaled.etalonLength) : kBatchImpulseSize;
   const ProcessSettings settings = checkProcess(o);
   checkGivenEtalons(settings, scaled.etalonCount, scaled.etalonLength);
+  const PlotStretch stretch = plotStretch(plot.range, scaled.series.size());
 
   GivenData data;
   data.series = scaled.series;
@@ -120,6 +125,14 @@ int runProcessInput(ProcessOptions o, const InputOptions& in) {
   doc["input"] = input;
   const RunOutcome outcome = givenDataRun(start, settings, data, doc);
   if (!outcome.ok) return outcome.failure.empty() ? kExitFailed : failed(outcome.failure);
+  if (plot.wanted()) {
+    AnswerPlot answer;
+    answer.samples = scaled.series;
+    answer.from = stretch.from;
+    answer.to = stretch.to;
+    describeAnswer(answer, doc, false, user.seriesPath);
+    if (!picture.write(answer)) return kExitFailed;
+  }
   const std::string text = formatDocument(doc);
   std::fwrite(text.data(), 1, text.size(), stdout);
   std::fflush(stdout);

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "batch/answer_plot_output.h"
 #include "batch/options.h"
 
 // Where the series (and etalons) of `process --input` come from.
@@ -27,8 +28,9 @@ void setColumn(InputOptions& options, const std::string& text);
 
 // Reads and scales the file's series and etalons, checks the process options against them,
 // runs the solver of the task and series type and prints the answer and the chains, with
-// "input" recording file, segment and factor. Exit status as the other commands.
-int runProcessInput(ProcessOptions options, const InputOptions& input);
+// "input" recording file, segment and factor; with plot.file it also draws the series and the
+// pulses found into that picture. Exit status as the other commands.
+int runProcessInput(ProcessOptions options, const InputOptions& input, const PlotRequest& plot = {});
 
 // Makes one series as `series` does and writes it to output as json (the document `series`
 // prints), csv (columns lpPureData and lpNoisyData, the per-pulse tables as comment lines) or

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "batch/chart_command.h"
 #include "batch/checked_output.h"
 #include "batch/commands.h"
 #include "batch/failure_boundary.h"
@@ -11,9 +12,6 @@
 #include "batch/options.h"
 #include "files/stop_signals.h"
 #include "platform/build_info.h"
-#ifdef DETECTION_BATCH_CHART
-#include "batch/chart/chart_command.h"
-#endif
 
 namespace {
 
@@ -151,6 +149,8 @@ int runCommandLine(int argc, char** argv) {
       ->add_flag("--accept-short", input.acceptShort,
                  "read a sound file that holds fewer frames than its header declares (refused otherwise)")
       ->needs(inputOption);
+  PlotRequest plot;
+  addPlotOptions(*processCommand, plot);
   std::string breakPenalty;
   CLI::Option* breakOption =
       processCommand
@@ -208,17 +208,7 @@ int runCommandLine(int argc, char** argv) {
 
 #ifdef DETECTION_BATCH_CHART
   ChartOptions chart;
-  CLI::App* chartCommand = app.add_subcommand("chart", "draw the chart of a simulation result as PNG or BMP");
-  chartCommand->add_option("--input", chart.input, "the whole result (simulate --json, merge --json)")
-      ->required();
-  chartCommand->add_option("--errors", chart.errors, "restoring | detection | recognition")
-      ->capture_default_str();
-  chartCommand->add_flag("--aggregate", chart.aggregate, "one curve over the pulse counts");
-  chartCommand->add_flag("--bounds", chart.bounds, "recognition: the two theoretical bound curves");
-  chartCommand->add_option("--output", chart.output, "FILE.png or FILE.bmp")->required();
-  chartCommand->add_option("--width", chart.width, "width of the window the chart is laid out in")
-      ->capture_default_str();
-  chartCommand->add_option("--height", chart.height, "height of that window")->capture_default_str();
+  CLI::App* chartCommand = addChartCommand(app, chart);
 #endif
 
   checkWholeNumbers(app);
@@ -265,9 +255,9 @@ int runCommandLine(int argc, char** argv) {
           checkDistinctFiles({{"--pulses-csv", input.recording.pulsesCsv}},
                              {{"--input", input.input}, {"--etalons", input.etalons}});
         }
-        return runProcessInput(process, input);
+        return runProcessInput(process, input, plot);
       }
-      return runProcess(checkProcess(process));
+      return runProcess(checkProcess(process), plot);
     }
     if (mergeCommand->parsed()) {
       std::vector<NamedFile> shards;

@@ -36,26 +36,6 @@ void etalonPolyline(Surface& surface, const StripMap& map, const PulseHeader& et
   surface.lineTo(map.x(int64_t{p} + last), map.mid());
 }
 
-// Dotted vertical pixels at column x, every second row from the middle outward while k < half.
-int32_t dottedMark(Surface& surface, int32_t x, int32_t ym, int32_t half) {
-  int32_t k = 0;
-  for (; k < half; k += 2) {
-    surface.setPixel(x, ym - k, kBlack);
-    surface.setPixel(x, ym + k, kBlack);
-  }
-  return k;
-}
-
-// A dotted box from column x1 to x2 (relative to l) of half-height `half`.
-void dottedBox(Surface& surface, int32_t l, int32_t x1, int32_t x2, int32_t ym, int32_t half) {
-  dottedMark(surface, l + x1, ym, half);
-  const int32_t k = dottedMark(surface, l + x2, ym, half);
-  for (int32_t x = x1; x <= x2; x += 2) {
-    surface.setPixel(l + x, ym - k, kBlack);
-    surface.setPixel(l + x, ym + k, kBlack);
-  }
-}
-
 // The detected tuple's span widened by up to two pixels each way; false for a tuple whose
 // pulse indices do not lie among the detected pulses.
 bool tupleSpan(const SeriesHeader& series, int32_t tuple, const Rect& strip, int32_t& x1, int32_t& x2) {
@@ -89,6 +69,24 @@ int32_t trueCount(const SeriesHeader& series) {
 }
 
 }  // namespace
+
+int32_t dottedMark(Surface& surface, int32_t x, int32_t ym, int32_t half) {
+  int32_t k = 0;
+  for (; k < half; k += 2) {
+    surface.setPixel(x, ym - k, kBlack);
+    surface.setPixel(x, ym + k, kBlack);
+  }
+  return k;
+}
+
+void dottedBox(Surface& surface, int32_t l, int32_t x1, int32_t x2, int32_t ym, int32_t half) {
+  dottedMark(surface, l + x1, ym, half);
+  const int32_t k = dottedMark(surface, l + x2, ym, half);
+  for (int32_t x = x1; x <= x2; x += 2) {
+    surface.setPixel(l + x, ym - k, kBlack);
+    surface.setPixel(l + x, ym + k, kBlack);
+  }
+}
 
 int drawPulseLabels(Window& window, Surface& surface, const Rect& strip, uint16_t seriesType, int32_t kind,
                     bool letters, const SeriesHeader& series) {
@@ -232,7 +230,7 @@ int frameDetectedTuples(Window& window, Surface& surface, const SeriesHeader& se
 int fillDetectedTuples(Window& window, Surface& surface, const SeriesHeader& series, const Rect& strip) {
   (void)window;
   const int32_t h = strip.bottom - strip.top, ym = strip.top + h / 2;
-  const Color colour = rgb(192, 190, 178);
+  const Color colour = kDetectedTupleBackground;
   const Pen oldPen = surface.selectPen(Pen{colour});
   const Brush oldBrush = surface.selectBrush(Brush{colour});
   for (int32_t i = 0; i < tupleCount(series); ++i) {

@@ -2,6 +2,7 @@
 #include <cstdint>
 
 #include "platform/geometry.h"
+#include "platform/image.h"
 
 class Window;
 class Surface;
@@ -52,5 +53,16 @@ int markDetectedPulses(Window& window, Surface& surface, const SeriesHeader& ser
 // A dotted frame (three quarters of the strip high) around every detected tuple.
 int frameDetectedTuples(Window& window, Surface& surface, const SeriesHeader& series, const Rect& strip);
 
-// A coloured background (192, 190, 178) behind every detected tuple.
+// The background of a detected tuple.
+constexpr Color kDetectedTupleBackground = rgb(192, 190, 178);
+
+// Dotted black pixels in column x, every second row from the middle row ym outward while
+// k < half; returns the first k left out (the rows of a box's top and bottom edges).
+int32_t dottedMark(Surface& surface, int32_t x, int32_t ym, int32_t half);
+
+// A dotted box from column l + x1 to l + x2 whose vertical edges are dottedMark(half) and whose
+// horizontal edges are dotted every second column, as detected pulses are marked.
+void dottedBox(Surface& surface, int32_t l, int32_t x1, int32_t x2, int32_t ym, int32_t half);
+
+// A coloured background (kDetectedTupleBackground) behind every detected tuple.
 int fillDetectedTuples(Window& window, Surface& surface, const SeriesHeader& series, const Rect& strip);

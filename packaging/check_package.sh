@@ -71,6 +71,25 @@ for exe in detection-batch detection-workbench; do
   if file "$root/usr/bin/$exe" | grep -q "not stripped"; then fail "$exe is not stripped"; fi
 done
 out="$("$root/usr/bin/detection-batch" alphabet --count 1 --length 4)" || fail "detection-batch alphabet exited with $?"
+# The companion loads no window system; its pictures come from the drawing plug-in the package
+# ships, found from the installed program's folder.
+if ldd "$root/usr/bin/detection-batch" | grep -q "libQt6"; then fail "detection-batch links Qt"; fi
+plugins=("$root"/usr/lib/detection-workbench/detection-batch-drawing.so "$root"/usr/lib/*/detection-workbench/detection-batch-drawing.so)
+plugin=""
+for candidate in "${plugins[@]}"; do [ -f "$candidate" ] && plugin="$candidate"; done
+if [ -z "$plugin" ]; then
+  fail "the drawing plug-in detection-batch-drawing.so is not in the package"
+else
+  if ldd "$plugin" | grep -q "not found"; then fail "the drawing plug-in: $(ldd "$plugin" | grep 'not found')"; fi
+  "$root/usr/bin/detection-batch" process --length 600 --plot "$scratch/answer.png" >/dev/null 2>"$scratch/plot.err" \
+    || fail "detection-batch process --plot: $(cat "$scratch/plot.err")"
+  file "$scratch/answer.png" | grep -q "PNG image data, 1280 x 400" || fail "process --plot wrote no 1280 x 400 PNG"
+  "$root/usr/bin/detection-batch" simulate --length 300 --noise-steps 2 --repeats 2 --json "$scratch/result.json" \
+    >/dev/null 2>&1 || fail "detection-batch simulate --json"
+  "$root/usr/bin/detection-batch" chart --input "$scratch/result.json" --output "$scratch/chart.png" \
+    2>"$scratch/chart.err" || fail "detection-batch chart: $(cat "$scratch/chart.err")"
+  [ -s "$scratch/chart.err" ] && fail "detection-batch chart wrote on standard error: $(cat "$scratch/chart.err")"
+fi
 grep -q '"wNumber": 1' <<<"$out" || fail "detection-batch alphabet printed: $out"
 "$root/usr/bin/detection-batch" --version | grep -q "^detection-batch $version" || fail "detection-batch --version"
 env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$root/usr/bin/detection-workbench" --version \

@@ -4,6 +4,7 @@
 
 #include "batch/options.h"
 #include "python/py_messages.h"
+#include "python/py_plot.h"
 #include "python/py_workbench.h"
 #include "settings/start_values.h"
 
@@ -81,6 +82,7 @@ PYBIND11_MODULE(detection_workbench, m) {
       "The module functions start from a fresh workbench on every call, as detection-batch does; "
       "a Workbench keeps its random sources from call to call.";
   addExceptionTypes(m);
+  addPlotFunction(m);
 
   m.def("alphabet", &alphabetArray,
         "The etalons built with the given amplitude, count and length: an "

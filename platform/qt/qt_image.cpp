@@ -2,6 +2,7 @@
 
 #include <QtCore/QBuffer>
 #include <QtGui/QGuiApplication>
+#include <cstdio>
 #include <cstdlib>
 
 QImage toQImage(const Image& image) {
@@ -21,10 +22,34 @@ std::string pngBytes(const Image& image) {
   return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
 }
 
+namespace {
+
+QtMessageHandler previousHandler = nullptr;
+
+// A program without a session has no XDG_RUNTIME_DIR; Qt then notes on standard error that it
+// uses a folder of its own, which is no concern of a program that only draws pictures. Every
+// other message goes where it went before.
+void withoutRuntimeFolderNote(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+  if (type == QtWarningMsg && message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set")))
+    return;
+  if (previousHandler != nullptr) {
+    previousHandler(type, context, message);
+  } else {
+    std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
+  }
+}
+
+}  // namespace
+
 OffscreenApplication::OffscreenApplication(const char* programName) : name_(programName) {
   if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
   argv_[0] = name_.data();
+  previousHandler_ = qInstallMessageHandler(withoutRuntimeFolderNote);
+  previousHandler = previousHandler_;
   application_ = std::make_unique<QGuiApplication>(argc_, argv_);
 }
 
-OffscreenApplication::~OffscreenApplication() = default;
+OffscreenApplication::~OffscreenApplication() {
+  application_.reset();
+  qInstallMessageHandler(previousHandler_);
+}

@@ -1,6 +1,7 @@
 #pragma once
 // The workbench's images in Qt's terms, for programs that draw without a window: the chart
 // command of detection-batch and the guide's picture tool.
+#include <QtCore/QtMessageHandler>
 #include <QtGui/QImage>
 #include <memory>
 #include <string>
@@ -16,7 +17,8 @@ QImage toQImage(const Image& image);
 std::string pngBytes(const Image& image);
 
 // The Qt application a program needs for glyphs without a display: the offscreen platform is
-// chosen unless QT_QPA_PLATFORM names another. Keep it alive while glyphs are drawn.
+// chosen unless QT_QPA_PLATFORM names another, and Qt's note about a missing XDG_RUNTIME_DIR is
+// kept off standard error while it lives. Keep it alive while glyphs are drawn.
 class OffscreenApplication {
  public:
   explicit OffscreenApplication(const char* programName);
@@ -29,4 +31,5 @@ class OffscreenApplication {
   std::string name_;
   char* argv_[2] = {nullptr, nullptr};
   std::unique_ptr<QGuiApplication> application_;
+  QtMessageHandler previousHandler_ = nullptr;
 };

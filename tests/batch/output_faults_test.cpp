@@ -147,7 +147,7 @@ TEST(BatchOutputFaults, MemoryLimitsEndWithStatusOneAndAMessage) {
       {"series", "--length", "32767", "--tmin", "1", "--tmax", "20"},
       {"process", "--length", "32767", "--tmin", "20", "--tmax", "40"},
   };
-  // The libraries the program loads (the chart subcommand brings the window system's) take
+  // The libraries the program loads take
   // address space before main runs: find the smallest limit at which it starts at all.
   uint64_t start = 4;
   for (;; start += 4) {

@@ -1,14 +1,17 @@
-// detection-batch chart writes, pixel for pixel, the chart area the headless window draws for
-// the same result with the same glyphs; both files are read back by Qt's own image readers.
+// detection-batch chart writes, pixel for pixel, the view the headless window draws for the
+// same result with the same glyphs (the chart with its frame and the caption above it); both
+// files are read back by Qt's own image readers.
 #include <gtest/gtest.h>
 
 #include <QtGui/QImage>
 #include <QtWidgets/QApplication>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
 
 #include "display/app_state.h"
+#include "display/layout.h"
 #include "platform/headless_window.h"
 #include "platform/qt/qt_glyph_source.h"
 #include "shell/main_window.h"
@@ -51,14 +54,17 @@ TEST(ChartCommand, ImageEqualsTheChartAreaOfTheHeadlessWindow) {
   window.queueDialog(DialogScript{113, {}}.click(1029).click(1030));
   ASSERT_TRUE(window.menuCommand(kCmOpenSimulationResult));
   ASSERT_EQ(state->resultKind, 2);
-  const Rect area = state->layout.workArea;
+  // The view: the work area with the caption of its frame above it and its outline right of and
+  // below it (exclusive right and bottom edges).
+  const Rect area = viewArea(state->layout);
+  ASSERT_LT(area.top, state->layout.workArea.top);
 
   for (const std::string& file : {png, bmp}) {
     SCOPED_TRACE(file);
     const QImage image(QString::fromStdString(file));
     ASSERT_FALSE(image.isNull());
-    ASSERT_EQ(image.width(), area.right - area.left + 1);
-    ASSERT_EQ(image.height(), area.bottom - area.top + 1);
+    ASSERT_EQ(image.width(), area.right - area.left);
+    ASSERT_EQ(image.height(), area.bottom - area.top);
     int differences = 0;
     for (int32_t y = 0; y < image.height(); ++y) {
       for (int32_t x = 0; x < image.width(); ++x) {
@@ -69,8 +75,36 @@ TEST(ChartCommand, ImageEqualsTheChartAreaOfTheHeadlessWindow) {
       }
     }
     EXPECT_EQ(differences, 0);
+    // The caption of the frame stands whole in the picture: the top row is blank and the text
+    // reaches above the frame's top line.
+    int topRow = 0, caption = 0;
+    for (int32_t x = 0; x < image.width(); ++x) {
+      topRow += image.pixel(x, 0) != qRgb(255, 255, 255);
+      for (int32_t y = 1; y < state->layout.workArea.top - area.top; ++y)
+        caption += image.pixel(x, y) != qRgb(255, 255, 255);
+    }
+    EXPECT_EQ(topRow, 0);
+    EXPECT_GT(caption, 20);
   }
   window.close();
+}
+
+TEST(ChartCommand, SaysNothingOnStandardErrorWithoutASession) {
+  const std::string exe = DETECTION_BATCH_EXE;
+  const std::string dir = ::testing::TempDir();
+  const std::string result = dir + "chart-quiet.json", err = dir + "chart-quiet.err";
+  ASSERT_EQ(run(exe + " simulate --length 300 --noise-steps 2 --repeats 2 --json " + result + " >/dev/null"),
+            0);
+  ASSERT_EQ(std::system(("env -u XDG_RUNTIME_DIR " + exe + " chart --input " + result + " --output " + dir +
+                         "chart-quiet.png 2>" + err)
+                            .c_str()),
+            0);
+  std::FILE* f = std::fopen(err.c_str(), "rb");
+  ASSERT_NE(f, nullptr);
+  std::string text;
+  for (int c = std::fgetc(f); c != EOF; c = std::fgetc(f)) text += static_cast<char>(c);
+  std::fclose(f);
+  EXPECT_EQ(text, "");
 }
 
 TEST(ChartCommand, RefusesWhatItCannotDraw) {

@@ -1,9 +1,13 @@
 #pragma once
 // detection-batch chart: the workbench's chart of a simulation result, drawn without a display
-// and written as PNG or BMP. The only piece of the companion that uses Qt (for the glyphs of the
-// window's fonts and for the PNG writer); the rest of the companion stays free of it.
+// and written as PNG or BMP. The options are checked here; the drawing is done by the drawing
+// plug-in (drawing_plugin.h), the only piece of the companion that uses the window system.
 #include <cstdint>
 #include <string>
+
+namespace CLI {
+class App;
+}
 
 struct ChartOptions {
   std::string input;                 // a whole result (simulate --json, or merge --json)
@@ -15,7 +19,11 @@ struct ChartOptions {
   int64_t height = 1000;
 };
 
-// Draws the chart area of a headless workbench window of width x height that opened the result
-// through File > "Open simulation result..." and chose the errors in the chart dialog, and
-// writes it to the output. Returns the exit status (0, 1 after a message, 2 for a bad option).
+// Adds the subcommand chart and its options, read into `options`.
+CLI::App* addChartCommand(CLI::App& app, ChartOptions& options);
+
+// Draws the view of a headless workbench window of width x height that opened the result
+// through File > "Open simulation result..." and chose the errors in the chart dialog (the
+// chart with its frame and caption), and writes it to the output. Returns the exit status
+// (0, 1 after a message, 2 for a bad option).
 int runChart(const ChartOptions& options);
