@@ -168,6 +168,31 @@ with open('etalons.txt', 'w') as f:
   EXPECT_EQ(bad.status, 2);
 }
 
+TEST(ProcessInput, ACountPastTheEndOfTheFileIsRefusedNamingBothNumbers) {
+  ScratchFolder dir;
+  ASSERT_TRUE(dir.python("open('rec.txt', 'w').write(''.join('%d\\n' % (i % 7) for i in range(3000)))\n"))
+      << dir.pythonErrors();
+  const std::string file = dir.file("rec.txt");
+  BatchResult bad = runBatch({"process", "--input", file, "--count", "3001"});
+  EXPECT_EQ(bad.status, 1);
+  EXPECT_EQ(bad.err, "detection-batch: \"" + file +
+                         "\": --count 3001 reaches past the end of the file, which holds 3000 samples\n");
+  EXPECT_EQ(bad.out, "");
+  bad = runBatch({"process", "--input", file, "--from", "2000", "--count", "1500"});
+  EXPECT_EQ(bad.status, 1);
+  EXPECT_EQ(bad.err, "detection-batch: \"" + file +
+                         "\": --count 1500 reaches past the end of the file, which holds 1000 samples after "
+                         "the 2000 skipped\n");
+  // Up to the last sample, and without --count the rest of the file: accepted.
+  for (const std::vector<std::string>& segment :
+       {std::vector<std::string>{"--from", "2000", "--count", "1000"},
+        std::vector<std::string>{"--from", "2000"}}) {
+    const BatchResult run = runBatch(joined({"process", "--input", file}, segment));
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(parseOutput(run)["input"]["count"], 1000);
+  }
+}
+
 TEST(ProcessInput, LongRecordingIsRefusedNamingTheLimitAndTheSegmentOptions) {
   ScratchFolder dir;
   ASSERT_TRUE(dir.python("open('long.txt', 'w').write('1\\n' * 40000)\n")) << dir.pythonErrors();
