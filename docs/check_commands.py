@@ -135,10 +135,11 @@ def run_transcript(block, folder, env):
     steps = transcript(block.text)
     if not steps:
         return [f"{block.where()}: a console block without a command"]
-    script = ""
+    # Each command sees the exit status of the one before it, so `echo $?` shows it.
+    script = "__status=0\n"
     for k, (command, _) in enumerate(steps):
-        script += f"echo '@@docs-test step {k}@@'\n{command}\n__status=$?\necho \"@@docs-test status $__status@@\"\n"
-        script += "(exit $__status)\n"
+        script += f"echo '@@docs-test step {k}@@'\n(exit $__status)\n{command}\n__status=$?\n"
+        script += 'echo "@@docs-test status $__status@@"\n'
     done = run_script(script, folder, env)
     parts = re.split(r"@@docs-test step (\d+)@@\n", done.stdout)
     printed = {}
