@@ -182,9 +182,7 @@ void differential(uint32_t seed, int series, uint32_t maxSize, int verboseEvery)
 
 }  // namespace
 
-TEST(TupleSolversDifferential, SmallSeriesMatchTheReference) {
-  differential(2024, scaledCount(120), 300, 5);
-}
+TEST(TupleSolversDifferential, SmallSeriesMatchTheReference) { differential(2024, scaledCount(120), 300, 5); }
 
 TEST(TupleSolversDifferential, DefaultSizeSeriesMatchTheReference) {
   differential(77, scaledCount(16), 1200, 0);
