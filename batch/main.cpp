@@ -9,6 +9,7 @@
 #include "batch/failure_boundary.h"
 #include "batch/input_command.h"
 #include "batch/options.h"
+#include "files/stop_signals.h"
 #include "platform/build_info.h"
 #ifdef DETECTION_BATCH_CHART
 #include "batch/chart/chart_command.h"
@@ -147,10 +148,29 @@ int runCommandLine(int argc, char** argv) {
       processCommand
           ->add_option("--scale", inputScale,
                        "factor applied to the file's values (default: the one mapping the "
-                       "series' peak to the amplitude 128)")
+                       "series' peak to the amplitude 128; series type 4 with --etalons keeps the "
+                       "recording's resolution)")
           ->needs(inputOption);
   processCommand->add_option("--etalons", input.etalons, "etalons 1..K from this file, one per row")
       ->needs(inputOption);
+  processCommand
+      ->add_flag("--accept-short", input.acceptShort,
+                 "read a sound file that holds fewer frames than its header declares (refused otherwise)")
+      ->needs(inputOption);
+  std::string breakPenalty;
+  CLI::Option* breakOption =
+      processCommand
+          ->add_option("--break-penalty", breakPenalty,
+                       "series type 4: a gap longer than Tmax (or a late first or early last pulse) costs P "
+                       "times the etalon's energy instead of being forbidden; 0: the criterion alone decides "
+                       "(default inf)")
+          ->needs(inputOption);
+  CLI::Option* pulsesCsvOption =
+      processCommand
+          ->add_option(
+              "--pulses-csv", input.recording.pulsesCsv,
+              "series type 4: write one line per found pulse (position, etalon, margin) to this file")
+          ->needs(inputOption);
 
   SimulateOptions simulate;
   int64_t unusedPulses = 0;
@@ -244,18 +264,35 @@ int runCommandLine(int argc, char** argv) {
         if (fromOption->count() > 0) input.from = inputFrom;
         if (countOption->count() > 0) input.count = inputCount;
         if (scaleOption->count() > 0) input.scale = inputScale;
+        if (breakOption->count() > 0) input.recording.breakPenalty = parseBreakPenalty(breakPenalty);
+        if (pulsesCsvOption->count() > 0) {
+          checkFileName("--pulses-csv", input.recording.pulsesCsv);
+          input.recording.pulsesCsvGiven = true;
+          checkDistinctFiles({{"--pulses-csv", input.recording.pulsesCsv}},
+                             {{"--input", input.input}, {"--etalons", input.etalons}});
+        }
         return runProcessInput(process, input);
       }
       return runProcess(checkProcess(process));
     }
-    if (mergeCommand->parsed()) return runMerge(merge);
+    if (mergeCommand->parsed()) {
+      std::vector<NamedFile> shards;
+      for (const std::string& part : merge.parts) shards.emplace_back("(a shard file)", part);
+      checkDistinctFiles({{"--csv", merge.csv}, {"--json", merge.json}}, shards);
+      return runMerge(merge);
+    }
 #ifdef DETECTION_BATCH_CHART
-    if (chartCommand->parsed()) return runChart(chart);
+    if (chartCommand->parsed()) {
+      checkDistinctFiles({{"--output", chart.output}}, {{"--input", chart.input}});
+      return runChart(chart);
+    }
 #endif
     if (pulsesFromOption->count() > 0) simulate.pulsesFrom = pulsesFrom;
     if (toOption->count() > 0) simulate.pulsesTo = pulsesTo;
     simulate.csvGiven = csvOption->count() > 0;
     SimulateSettings settings = checkSimulate(simulate);
+    checkDistinctFiles({{"--csv", simulate.csv}, {"--json", simulate.json}, {"--output", simulate.output}},
+                       {});
     checkShard(simulate, settings, [](const char* name) -> const char* { return std::getenv(name); });
     return runSimulate(settings);
   } catch (const OptionError& e) {
@@ -267,6 +304,8 @@ int runCommandLine(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Temporary files are removed on SIGINT and SIGTERM; a file-size limit is a write error.
+  installStopSignals();
   const int status = runGuarded([&] { return runCommandLine(argc, argv); });
   // Whatever went to standard output must have arrived: a failed write or flush fails the run.
   if (!finishStandardOutput()) return status != kExitOk ? status : kExitFailed;

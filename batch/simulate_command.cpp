@@ -3,8 +3,6 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
-#include <cstring>
-#include <initializer_list>
 #include <string>
 
 #include "batch/checked_output.h"
@@ -14,62 +12,12 @@
 #include "batch/workbench_runs.h"
 #include "batch/workbench_start.h"
 #include "files/atomic_file.h"
+#include "files/stop_signals.h"
 #include "signal/series_header.h"
 #include "simulation/rest_err_header.h"
 #include "simulation/simulation_driver.h"
 
 namespace {
-
-// SIGINT and SIGTERM during a run: the first asks the run to stop between cells (the
-// temporary file is then removed and the target left as it was); a second one removes the
-// temporary file itself and ends the program at once.
-volatile std::sig_atomic_t stopSignal = 0;
-constexpr int kStopFiles = 3;
-char temporaryToRemove[kStopFiles][4096] = {};
-
-extern "C" void onStopSignal(int signal) {
-  if (stopSignal == 0) {
-    stopSignal = signal;
-    return;
-  }
-  for (int i = 0; i < kStopFiles; ++i) {
-    if (temporaryToRemove[i][0] != '\0') ::unlink(temporaryToRemove[i]);
-  }
-  std::signal(signal, SIG_DFL);
-  std::raise(signal);
-}
-
-class StopSignals {
- public:
-  explicit StopSignals(std::initializer_list<const AtomicFile*> files) {
-    stopSignal = 0;
-    int slot = 0;
-    for (const AtomicFile* file : files) {
-      const std::string& path = file->temporaryPath();
-      if (slot < kStopFiles && path.size() < sizeof temporaryToRemove[slot]) {
-        std::memcpy(temporaryToRemove[slot++], path.c_str(), path.size() + 1);
-      }
-    }
-    struct sigaction action {};
-    action.sa_handler = onStopSignal;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, &previousInt_);
-    sigaction(SIGTERM, &action, &previousTerm_);
-  }
-  ~StopSignals() {
-    sigaction(SIGINT, &previousInt_, nullptr);
-    sigaction(SIGTERM, &previousTerm_, nullptr);
-    for (int i = 0; i < kStopFiles; ++i) temporaryToRemove[i][0] = '\0';
-  }
-  StopSignals(const StopSignals&) = delete;
-  StopSignals& operator=(const StopSignals&) = delete;
-
-  bool stopped() const { return stopSignal != 0; }
-
- private:
-  struct sigaction previousInt_ {};
-  struct sigaction previousTerm_ {};
-};
 
 // Progress on standard error: one line per finished cell, or one line rewritten in place
 // when standard error is a terminal.
@@ -104,7 +52,10 @@ int runSimulate(const SimulateSettings& m) {
   WorkbenchStart start;
   SimulationSettings how;
   how.progress = ProgressLine();
-  const StopSignals signals({&csv, &json, &output});
+  // SIGINT and SIGTERM: the first asks the run to stop between cells (the temporary files are
+  // then removed and the targets left as they were); a second one ends the program at once,
+  // removing them too.
+  const StopRequest signals;
   how.stopRequested = [&signals] { return signals.stopped(); };
   const uint32_t shard = m.shard;
   const uint32_t shards = m.shards;
@@ -113,7 +64,7 @@ int runSimulate(const SimulateSettings& m) {
   const RunOutcome outcome = simulationRun(start, m, how, &times);
   if (signals.stopped()) {
     std::fprintf(stderr, "detection-batch: the simulation was stopped by %s; no table was written\n",
-                 stopSignal == SIGTERM ? "SIGTERM" : "SIGINT");
+                 signals.signal() == SIGTERM ? "SIGTERM" : "SIGINT");
     return kExitFailed;
   }
   if (!outcome.ok) {

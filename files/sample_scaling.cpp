@@ -1,7 +1,9 @@
 #include "files/sample_scaling.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 namespace {
@@ -75,12 +77,19 @@ struct Limits {
   // that still fits; 0 when none does.
   double largestFitting(double factor) const {
     if (check(0) != Verdict::kFits) return 0;
-    double lo = 0, hi = factor;
-    for (int i = 0; i < 200 && lo < hi; ++i) {
-      const double mid = lo + (hi - lo) / 2;
-      if (mid <= lo || mid >= hi) break;
-      (check(mid) == Verdict::kFits ? lo : hi) = mid;
+    // Positive doubles are ordered as their bit patterns: a search over the patterns finds the
+    // largest fitting factor in at most 64 steps, whatever the size of `factor` (1e308 too).
+    uint64_t loBits = 0;
+    uint64_t hiBits = 0;
+    std::memcpy(&hiBits, &factor, sizeof factor);
+    while (hiBits - loBits > 1) {
+      const uint64_t midBits = loBits + (hiBits - loBits) / 2;
+      double mid = 0;
+      std::memcpy(&mid, &midBits, sizeof mid);
+      (check(mid) == Verdict::kFits ? loBits : hiBits) = midBits;
     }
+    double lo = 0;
+    std::memcpy(&lo, &loBits, sizeof lo);
     if (lo <= 0) return lo;
     const int digits = static_cast<int>(std::floor(std::log10(lo)));
     double shortened = lo;
@@ -94,6 +103,31 @@ struct Limits {
     return shortened > 0 && check(shortened) == Verdict::kFits ? shortened : lo;
   }
 };
+
+// Whether every value is an integer within the 16-bit sample limit.
+bool integerSamples(std::span<const double> values) {
+  bool all = true;
+  for (double v : values) all &= std::nearbyint(v) == v && std::fabs(v) <= kMaxScaledSample;
+  return all;
+}
+
+// The factor that keeps a recording's resolution: 1 for integer samples within 16 bits (a
+// 16-bit recording is never scaled), else the one that takes the largest magnitude of series
+// and etalons to the 16-bit limit (finer samples, or 24- and 32-bit ones scaled down only as
+// far as 16 bits need).
+double ownResolutionFactor(std::span<const double> series,
+                           const std::vector<std::span<const double>>& etalons, const Limits& limits) {
+  bool integers = integerSamples(series);
+  for (const auto& e : etalons) integers = integers && integerSamples(e);
+  if (integers) return 1.0;
+  const double peak = std::max(limits.seriesPeak, limits.etalonPeak);
+  if (!(peak > 0)) return 1.0;
+  // Just below the limit, so that rounding the peak stays within it.
+  double factor = kMaxScaledSample / peak;
+  while (factor > 0 && limits.check(factor) == Limits::Verdict::kSampleLimit)
+    factor = std::nextafter(factor, 0.0);
+  return factor;
+}
 
 bool checkEtalons(const ScalingRequest& r, std::string& error) {
   const std::string etalonName = quoted(r.etalonSource.empty() ? r.source : r.etalonSource);
@@ -166,9 +200,11 @@ bool scaleSamples(const ScalingRequest& r, ScaledSamples& out, std::string& erro
     error = quoted(r.source) + "no samples";
     return false;
   }
-  if (full > kMaxUserSeriesSize) {
+  if (full > r.seriesLimit) {
     error = quoted(r.source) + std::to_string(full) + " samples, more than the " +
-            withThousands(kMaxUserSeriesSize) + " the solvers take; choose a part with " + r.segmentHint;
+            withThousands(r.seriesLimit) +
+            (r.seriesLimit > kMaxUserSeriesSize ? " a recording may have" : " the solvers take") +
+            "; choose a part with " + r.segmentHint;
     return false;
   }
   const double seriesPeak = peakOf(r.series);
@@ -196,13 +232,17 @@ bool scaleSamples(const ScalingRequest& r, ScaledSamples& out, std::string& erro
       error = quoted(r.source) + "scale factor " + formatFactor(factor) + " is not a positive finite number";
       return false;
     }
+  } else if (r.wideCriteria && limits.hasEtalons) {
+    factor = ownResolutionFactor(r.series, r.etalons, limits);
   } else {
     factor = limits.seriesPeak > 0 ? r.amplitude / limits.seriesPeak : 1.0;
     if (!(factor > 0) || !std::isfinite(factor)) factor = 1.0;
   }
 
   int64_t x = 0, s = 0;
-  const Limits::Verdict verdict = limits.check(factor, &x, &s);
+  Limits::Verdict verdict = limits.check(factor, &x, &s);
+  // 64-bit criteria hold every chain of 16-bit samples; the solver checks its own bound.
+  if (r.wideCriteria && verdict == Limits::Verdict::kCriterionLimit) verdict = Limits::Verdict::kFits;
   if (verdict != Limits::Verdict::kFits) {
     // The texts are made only for a refusal: formatting a factor costs more than scaling.
     const std::string which = r.scale ? "factor " + formatFactor(factor)
