@@ -211,17 +211,19 @@ TEST(ProcessInput, LongRecordingIsRefusedNamingTheLimitAndTheSegmentOptions) {
 // a negative penalty or an empty pulses file name are refused naming what to do.
 TEST(ProcessInput, LongRecordingOfSeriesType4GoesTheLongPath) {
   ScratchFolder dir;
-  ASSERT_TRUE(dir.python("import math\n"
-                         "e = [round(2000 * math.sin(math.pi * (i + 0.5) / 20)) for i in range(20)]\n"
-                         "x = [0] * 40000\n"
-                         "for p in range(30, 40000 - 20, 100):\n"
-                         "    for i in range(20): x[p + i] = e[i]\n"
-                         "open('long.txt', 'w').write('\\n'.join(map(str, x)))\n"
-                         "open('e.txt', 'w').write(' '.join(map(str, e)))\n"))
+  ASSERT_TRUE(
+      dir.python("import math\n"
+                 "e = [round(2000 * math.sin(math.pi * (i + 0.5) / 20)) for i in range(20)]\n"
+                 "x = [0] * 40000\n"
+                 "for p in range(30, 40000 - 20, 100):\n"
+                 "    for i in range(20): x[p + i] = e[i]\n"
+                 "open('long.txt', 'w').write('\\n'.join(map(str, x)))\n"
+                 "open('e.txt', 'w').write(' '.join(map(str, e)))\n"))
       << dir.pythonErrors();
   const std::string pulses = dir.file("p.csv");
-  const BatchResult run = runBatch({"process", "--input", dir.file("long.txt"), "--etalons", dir.file("e.txt"),
-                                    "--series-type", "4", "--tmin", "80", "--tmax", "120", "--pulses-csv", pulses});
+  const BatchResult run =
+      runBatch({"process", "--input", dir.file("long.txt"), "--etalons", dir.file("e.txt"), "--series-type",
+                "4", "--tmin", "80", "--tmax", "120", "--pulses-csv", pulses});
   ASSERT_EQ(run.status, 0) << run.err;
   const json doc = parseOutput(run);
   EXPECT_EQ(doc["solver"], "detectLongRecording");
@@ -237,8 +239,8 @@ TEST(ProcessInput, LongRecordingOfSeriesType4GoesTheLongPath) {
                               "--series-type", "1", "--tmin", "80", "--tmax", "120"});
   EXPECT_EQ(bad.status, 1);
   EXPECT_NE(bad.err.find("32,767"), std::string::npos) << bad.err;
-  bad = runBatch({"process", "--input", dir.file("long.txt"), "--etalons", dir.file("e.txt"), "--series-type", "4",
-                  "--processing-level", "80"});
+  bad = runBatch({"process", "--input", dir.file("long.txt"), "--etalons", dir.file("e.txt"), "--series-type",
+                  "4", "--processing-level", "80"});
   EXPECT_EQ(bad.status, 2);
   EXPECT_NE(bad.err.find("32,767"), std::string::npos) << bad.err;
   EXPECT_NE(bad.err.find("--processing-level 100"), std::string::npos) << bad.err;
