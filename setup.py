@@ -23,11 +23,16 @@ class CMakeBuild(build_ext):
         build.mkdir(parents=True, exist_ok=True)
         args = ["-G", "Ninja", "-DCMAKE_BUILD_TYPE=Release", "-DDETECTION_BUILD_BENCH=OFF",
                 f"-DDETECTION_PYTHON={sys.executable}"]
+        env = dict(os.environ)
         if shutil.which("ccache"):
             args.append("-DCMAKE_CXX_COMPILER_LAUNCHER=ccache")
-        subprocess.run(["cmake", "-S", str(ROOT), "-B", str(build), *args], check=True)
+            # Paths hashed relative to the checkout, as scripts/lib/common.sh does, so that the
+            # objects of an earlier build of the same sources are found.
+            env.setdefault("CCACHE_BASEDIR", str(ROOT))
+            env.setdefault("CCACHE_NOHASHDIR", "1")
+        subprocess.run(["cmake", "-S", str(ROOT), "-B", str(build), *args], check=True, env=env)
         subprocess.run(["cmake", "--build", str(build), "--target", "detection_workbench",
-                        "-j", str(os.cpu_count() or 1)], check=True)
+                        "-j", str(os.cpu_count() or 1)], check=True, env=env)
         built = next((build / "python").glob("detection_workbench*.so"))
         target = pathlib.Path(self.get_ext_fullpath(ext.name))
         target.parent.mkdir(parents=True, exist_ok=True)

@@ -78,6 +78,13 @@ int runProcessInput(ProcessOptions o, const InputOptions& in, const PlotRequest&
   UserData user;
   std::string error;
   if (!loadUserData(request, user, error)) return failed(error);
+  // The readers take what the file holds; a count given explicitly must be there in full.
+  if (in.count && user.count < static_cast<size_t>(*in.count)) {
+    const size_t skipped = request.options.from;
+    return failed("\"" + user.seriesPath + "\": --count " + std::to_string(*in.count) +
+                  " reaches past the end of the file, which holds " + std::to_string(user.count) +
+                  " samples" + (skipped > 0 ? " after the " + std::to_string(skipped) + " skipped" : ""));
+  }
 
   const ScaledSamples& scaled = user.scaled;
   const bool given = scaled.etalonCount > 0;

@@ -29,6 +29,12 @@ CLI::Option* addSeriesOptions(CLI::App& command, SeriesOptions& o, int64_t& puls
                                       "number of pulses (default: midpoint of the admissible range)");
     command.add_flag("--unknown", o.unknown, "draw the number of pulses");
     command.add_option("--sequence", o.sequence, "etalon of each pulse, e1,e2,...; the last one repeats");
+    command
+        .add_option("--seed", o.seed,
+                    "series made before this one, as earlier runs would: 0 the start-up series, "
+                    "N the one after N others (at most " +
+                        std::to_string(kBatchMaxSeed) + ")")
+        ->capture_default_str();
   }
   command.add_option("--making-level", o.makingLevel, "saved energy level of the pulses, percent")
       ->capture_default_str();
@@ -118,7 +124,7 @@ int runCommandLine(int argc, char** argv) {
       "--input", input.input,
       "solve on the series of this file (text, WAV and other sound files, .npy, JSON)");
   for (const char* made : {"--length", "--sequence", "--unknown", "--making-level", "--noise",
-                           "--subset-mode", "--subset-position"}) {
+                           "--subset-mode", "--subset-position", "--seed"}) {
     inputOption->excludes(processCommand->get_option(made));
   }
   CLI::Option* columnOption =

@@ -194,6 +194,12 @@ SeriesSettings checkSeries(const SeriesOptions& options) {
   }
   s.subsetMode = static_cast<uint16_t>(inRange("--subset-mode", options.subsetMode, 1, 5));
   s.subsetPosition = static_cast<uint16_t>(inRange("--subset-position", options.subsetPosition, 1, 65535));
+  if (options.seed < 0 || options.seed > kBatchMaxSeed) {
+    throw OptionError("--seed", std::to_string(options.seed) + " lies outside 0.." +
+                                    std::to_string(kBatchMaxSeed) +
+                                    " (the limit of earlier series made first)");
+  }
+  s.seed = static_cast<uint32_t>(options.seed);
   return s;
 }
 

@@ -30,6 +30,9 @@ struct SeriesOptions {
   int64_t subsetPosition = start_values::kSubsetInitPosition;
   // Length of the etalons the run uses: the alphabet's 20, or that of the user's own etalons.
   int64_t impulseSize = start_values::kImpulseSize;
+  // Number of series made (and dropped) before the one of the run, advancing the random
+  // sources as earlier series would: 0 gives the start-up series.
+  int64_t seed = 0;
 };
 
 struct ProcessOptions {
@@ -92,6 +95,7 @@ struct SeriesSettings {
   uint16_t subsetMode = 4;
   uint16_t subsetPosition = 1;
   uint16_t impulseSize = 20;
+  uint32_t seed = 0;  // series made before the run's own
 };
 
 // Checked settings of a processing run.
@@ -133,6 +137,10 @@ constexpr uint16_t kBatchChainsCapacity = start_values::kChainsCapacity;
 
 // Longest series the companion makes: pulse origins are kept as signed 16-bit values.
 constexpr uint32_t kBatchMaxSeriesSize = 32767;
+
+// Largest --seed: the series before the run's own are made one by one, so the limit keeps the
+// longest run (32,767 samples each) to seconds.
+constexpr int64_t kBatchMaxSeed = 10000;
 
 // Most entries of any list option, and most subsets of --subsets: list lengths and subset
 // counts are 16-bit in the libraries.

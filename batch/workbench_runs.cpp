@@ -116,8 +116,11 @@ RunOutcome alphabetRun(Window& window, const AlphabetOptions& options, OrderedJs
   return {built == 1, {}};
 }
 
-RunOutcome seriesRun(WorkbenchStart& start, const SeriesSettings& settings, OrderedJson& doc) {
-  if (!start.ready || !prepareSeriesHeader(start, settings)) return {};
+namespace {
+
+// One series of the settings, made as seriesRun makes it; false after a message.
+bool makeGivenSequenceSeries(WorkbenchStart& start, const SeriesSettings& settings) {
+  if (!start.ready || !prepareSeriesHeader(start, settings)) return false;
   if (!settings.subset.empty()) {
     setSubset(start.window, settings.subset.data(), static_cast<int32_t>(settings.subset.size()),
               settings.subsetMode, settings.subsetPosition, start.series);
@@ -126,19 +129,38 @@ RunOutcome seriesRun(WorkbenchStart& start, const SeriesSettings& settings, Orde
       settings.sequence.empty() ? std::vector<uint16_t>{1} : settings.sequence;
   std::vector<uint16_t> sequence =
       extendedSequence(given, std::max<size_t>(kSequenceStartCapacity, settings.maxPulses));
-  if (!makeNoisySeries(start, settings, sequence)) return {};
+  return makeNoisySeries(start, settings, sequence);
+}
+
+// One series of a processing run, its sequence drawn as processRun draws it; false after a
+// message.
+bool makeProcessSeries(WorkbenchStart& start, const ProcessSettings& p, const SubsetTables& subsets) {
+  if (!start.ready || !prepareSeriesHeader(start, p.series)) return false;
+  if (!applySubsets(start.window, p, subsets, start.series)) return false;
+  std::vector<uint16_t> sequence = processSequence(start, p);
+  return makeNoisySeries(start, p.series, sequence);
+}
+
+}  // namespace
+
+RunOutcome seriesRun(WorkbenchStart& start, const SeriesSettings& settings, OrderedJson& doc) {
+  // --seed N: N series first, as N earlier calls on this workbench would make them.
+  for (uint32_t k = 0; k <= settings.seed; ++k) {
+    if (!makeGivenSequenceSeries(start, settings)) return {};
+  }
   const Making json("the JSON document");
   addSeriesJson(doc, *start.series);
   return {true, {}};
 }
 
 RunOutcome processRun(WorkbenchStart& start, const ProcessSettings& p, OrderedJson& doc) {
-  if (!start.ready || !prepareSeriesHeader(start, p.series)) return {};
   const SubsetTables subsets(p.subsets);
-  if (!applySubsets(start.window, p, subsets, start.series)) return {};
   const Making solving("the solver's answer");
-  std::vector<uint16_t> sequence = processSequence(start, p);
-  if (!makeNoisySeries(start, p.series, sequence)) return {};
+  // --seed N: N series first, as N earlier runs on this workbench would make them (the solver
+  // draws nothing, so they need not be solved).
+  for (uint32_t k = 0; k <= p.series.seed; ++k) {
+    if (!makeProcessSeries(start, p, subsets)) return {};
+  }
   OrderedJson answer;
   RunOutcome outcome = solveInto(start, p, subsets, start.alphabet, answer);
   if (!outcome.ok) return outcome;

@@ -11,9 +11,11 @@ if(GIT_FOUND AND EXISTS "${SOURCE_DIR}/.git")
   if(NOT _rc EQUAL 0)
     set(_commit "")
   else()
-    execute_process(COMMAND "${GIT_EXECUTABLE}" -C "${SOURCE_DIR}" diff-index --quiet HEAD --
-                    RESULT_VARIABLE _dirty ERROR_QUIET)
-    if(NOT _dirty EQUAL 0)
+    # "git status" compares the content of files whose time stamps changed, so a file that was
+    # only touched (or checked out again) does not count as modified; untracked files do not count.
+    execute_process(COMMAND "${GIT_EXECUTABLE}" -C "${SOURCE_DIR}" status --porcelain --untracked-files=no
+                    OUTPUT_VARIABLE _changes RESULT_VARIABLE _status_rc ERROR_QUIET)
+    if(NOT _status_rc EQUAL 0 OR NOT _changes STREQUAL "")
       string(APPEND _commit "-modified")
     endif()
   endif()

@@ -55,7 +55,9 @@ std::vector<std::string> descriptionLines(const ChartRequest& request) {
   std::string involves = " involves ";
   const uint16_t p = errors.wPulseValues != nullptr ? errors.wVariousPulses : 0;
   if (p < 4) {
-    for (uint16_t m = 0; m < p; ++m) involves += " " + std::to_string(errors.wPulseValues[m]) + ",";
+    // Appended piece by piece, as below.
+    for (uint16_t m = 0; m < p; ++m)
+      involves.append(" ").append(std::to_string(errors.wPulseValues[m])).append(",");
   } else {
     involves += " " + std::to_string(errors.wPulseValues[0]) + ",";
     involves += " " + std::to_string(errors.wPulseValues[1]) + ",";
@@ -400,8 +402,10 @@ int DrawDetectionArrayZ(Window& window, Surface& surface, const PulseHeader* eta
     formulaRight = plotLeft + surface.textExtent(formula).cx;
   }
   surface.selectFont(windowFont);
-  surface.textOut(formulaRight, formulaTop + obtained - lh - 1,
-                  " " + std::to_string(requested) + " -> " + std::to_string(obtained));
+  // Built by appending: `" " + std::to_string(...)` draws a false -Wrestrict from gcc 12 at -O3.
+  std::string sizes = " ";
+  sizes.append(std::to_string(requested)).append(" -> ").append(std::to_string(obtained));
+  surface.textOut(formulaRight, formulaTop + obtained - lh - 1, sizes);
   // The axis name stands right of the last level label.
   const int32_t labelRight = surface.textExtent("0000").cx / 2;
   surface.selectFont(Font{std::max((plotHeight + 11) / 22, lh + 2), true});

@@ -3,12 +3,17 @@
 
     detect_in_recording.py RECORDING --etalon-at P --etalon-length L --pulses Q --tmin T --tmax T
                            [--column K] [--png FILE]
+    detect_in_recording.py --make-demo RECORDING.wav
 
 RECORDING is a WAV file (read with the standard wave module, first channel) or a CSV/text
 file (read with numpy, column K counted from 1). The samples become floats in [-1, 1] (WAV)
 or stay as written (CSV); the module scales the series and the etalon with one factor that
 maps the series' peak to the amplitude 128. The etalon is the L samples from sample P on.
 Prints one JSON line: the origins found, the factor and the PNG written.
+
+--make-demo writes a demo recording to RECORDING.wav instead: a damped-sine pulse of 40 samples
+planted six times at gaps of 280..360 samples in light noise (16-bit, 8000 Hz), and prints the
+planted origins. The pulses lie at 100, 418, 739, 1080, 1436 and 1718.
 """
 import argparse
 import json
@@ -16,7 +21,32 @@ import wave
 
 import numpy as np
 
-import detection_workbench as dw
+
+DEMO_LENGTH = 40
+
+
+def demo_recording(seed=1):
+    """The demo's samples as floats in [-1, 1] and the planted origins."""
+    rng = np.random.default_rng(seed)
+    t = np.arange(DEMO_LENGTH)
+    pulse = 0.6 * np.exp(-t / 12.0) * np.sin(2 * np.pi * t / 9.0)
+    planted = [100]
+    for _ in range(5):
+        planted.append(planted[-1] + int(rng.integers(280, 361)))
+    series = rng.normal(0.0, 0.04, planted[-1] + 250)
+    for origin in planted:
+        series[origin:origin + DEMO_LENGTH] += pulse
+    return np.clip(series, -1, 1), planted
+
+
+def write_demo(path):
+    series, planted = demo_recording()
+    with wave.open(path, "wb") as out:
+        out.setnchannels(1)
+        out.setsampwidth(2)
+        out.setframerate(8000)
+        out.writeframes(np.round(series * 32767).astype("<i2").tobytes())
+    print(json.dumps({"demo": path, "planted": planted, "etalon_length": DEMO_LENGTH}))
 
 
 def load_wav(path):
@@ -37,14 +67,26 @@ def load_csv(path, column):
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("recording")
-    parser.add_argument("--etalon-at", type=int, required=True)
-    parser.add_argument("--etalon-length", type=int, required=True)
-    parser.add_argument("--pulses", type=int, required=True)
-    parser.add_argument("--tmin", type=int, required=True)
-    parser.add_argument("--tmax", type=int, required=True)
+    parser.add_argument("--make-demo", action="store_true",
+                        help="write a demo recording with planted pulses to RECORDING and exit")
+    parser.add_argument("--etalon-at", type=int)
+    parser.add_argument("--etalon-length", type=int)
+    parser.add_argument("--pulses", type=int)
+    parser.add_argument("--tmin", type=int)
+    parser.add_argument("--tmax", type=int)
     parser.add_argument("--column", type=int, default=1)
     parser.add_argument("--png", default="pulses.png")
     args = parser.parse_args()
+    if args.make_demo:
+        write_demo(args.recording)
+        return
+    missing = [name for name in ("etalon_at", "etalon_length", "pulses", "tmin", "tmax")
+               if getattr(args, name) is None]
+    if missing:
+        parser.error("the following arguments are required: " +
+                     ", ".join("--" + name.replace("_", "-") for name in missing))
+
+    import detection_workbench as dw  # after --make-demo, which needs only numpy
 
     series = load_wav(args.recording) if args.recording.lower().endswith(".wav") else \
         load_csv(args.recording, args.column)

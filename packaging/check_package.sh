@@ -44,6 +44,13 @@ for f in usr/bin/detection-workbench usr/bin/detection-batch \
          usr/share/doc/detection-workbench/README.md usr/share/doc/detection-workbench/guide.md; do
   [ -s "$root/$f" ] || fail "missing $f"
 done
+# Every relative link of the installed README and guide leads to an installed file.
+for doc in README.md guide.md; do
+  for target in $(grep -o '](\([^)#: ]*\))' "$root/usr/share/doc/detection-workbench/$doc" 2>/dev/null \
+                    | sed 's/^](//; s/)$//' | sort -u); do
+    [ -e "$root/usr/share/doc/detection-workbench/$target" ] || fail "$doc links to $target, which is not installed beside it"
+  done
+done
 # Every image the guide shows is in the package.
 for image in $(grep -o 'images/[A-Za-z0-9_.-]*\.png' "$root/usr/share/doc/detection-workbench/guide.md" 2>/dev/null | sort -u); do
   [ -s "$root/usr/share/doc/detection-workbench/$image" ] || fail "the guide shows $image, which is not installed"

@@ -1,17 +1,20 @@
 #include "processing/tuple_dump.h"
 
+#include <cstdarg>
 #include <cstdio>
 
 #include "processing/interval_set.h"
 
 namespace {
 
-// Appends formatted text while the dump is below its limit.
-template <typename... Args>
-void append(std::string& text, const char* format, Args... args) {
+// Appends formatted text while the dump is below its limit (the compiler checks every format).
+__attribute__((format(printf, 2, 3))) void append(std::string& text, const char* format, ...) {
   if (text.size() >= kTupleDumpLimit) return;
   char piece[64];
-  const int w = std::snprintf(piece, sizeof piece, format, args...);
+  va_list args;
+  va_start(args, format);
+  const int w = std::vsnprintf(piece, sizeof piece, format, args);
+  va_end(args);
   if (w > 0)
     text.append(piece, static_cast<size_t>(w) < sizeof piece ? static_cast<size_t>(w) : sizeof piece - 1);
 }

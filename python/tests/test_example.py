@@ -64,3 +64,23 @@ def test_example_finds_the_pulses_planted_in_a_csv_column(tmp_path):
         for i, value in enumerate(series):
             writer.writerow([i, f"{value:.6f}"])
     assert run_example(path, planted, tmp_path, ["--column", "2"])["found"] == planted
+
+
+def test_the_demo_recording_holds_the_pulses_the_readme_names(tmp_path):
+    path = tmp_path / "recording.wav"
+    made = subprocess.run([sys.executable, str(EXAMPLE), "--make-demo", str(path)],
+                          capture_output=True, text=True, timeout=60)
+    assert made.returncode == 0, made.stderr
+    demo = json.loads(made.stdout)
+    assert demo["planted"] == [100, 418, 739, 1080, 1436, 1718]
+    with wave.open(str(path), "rb") as written:
+        assert (written.getnchannels(), written.getsampwidth()) == (1, 2)
+        assert written.getnframes() == demo["planted"][-1] + 250
+    assert run_example(path, demo["planted"], tmp_path)["found"] == demo["planted"]
+
+
+def test_the_example_names_the_missing_options():
+    done = subprocess.run([sys.executable, str(EXAMPLE), "recording.wav", "--pulses", "6"],
+                          capture_output=True, text=True, timeout=60)
+    assert done.returncode == 2
+    assert "--etalon-at, --etalon-length, --tmin, --tmax" in done.stderr

@@ -7,7 +7,7 @@ PACKAGES=(g++ cmake ninja-build qt6-base-dev libgl-dev libgtest-dev libgmock-dev
           clang libfuzzer-14-dev libclang-rt-14-dev
           clang-format python3 dpkg-dev file groff-base desktop-file-utils appstream
           libsndfile1-dev python3-numpy
-          pybind11-dev python3-pybind11 python3-pytest python3-matplotlib python3-setuptools python3-venv)
+          pybind11-dev python3-pybind11 python3-pytest python3-matplotlib python3-setuptools python3-venv python3-wheel)
 
 ensure_packages() {
   local missing=()
@@ -23,7 +23,7 @@ ensure_packages() {
   fi
 }
 
-# build DIR BUILD_TYPE [extra cmake args...]; BUILD_TARGET=name builds that target only
+# build DIR BUILD_TYPE [extra cmake args...]; BUILD_TARGET="name ..." builds those targets only
 build() {
   local dir="$1" type="$2"
   shift 2
@@ -35,5 +35,10 @@ build() {
     export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$ROOT}" CCACHE_NOHASHDIR="${CCACHE_NOHASHDIR:-1}"
   fi
   cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE="$type" "${launcher[@]}" "$@" >/dev/null
-  cmake --build "$dir" -j "$(nproc)" ${BUILD_TARGET:+--target "$BUILD_TARGET"}
+  local targets=()
+  if [ -n "${BUILD_TARGET:-}" ]; then
+    read -r -a targets <<<"$BUILD_TARGET"
+    targets=(--target "${targets[@]}")
+  fi
+  cmake --build "$dir" -j "$(nproc)" "${targets[@]}"
 }

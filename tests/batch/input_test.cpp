@@ -169,6 +169,31 @@ with open('etalons.txt', 'w') as f:
   EXPECT_EQ(bad.status, 2);
 }
 
+TEST(ProcessInput, ACountPastTheEndOfTheFileIsRefusedNamingBothNumbers) {
+  ScratchFolder dir;
+  ASSERT_TRUE(dir.python("open('rec.txt', 'w').write(''.join('%d\\n' % (i % 7) for i in range(3000)))\n"))
+      << dir.pythonErrors();
+  const std::string file = dir.file("rec.txt");
+  BatchResult bad = runBatch({"process", "--input", file, "--count", "3001"});
+  EXPECT_EQ(bad.status, 1);
+  EXPECT_EQ(bad.err, "detection-batch: \"" + file +
+                         "\": --count 3001 reaches past the end of the file, which holds 3000 samples\n");
+  EXPECT_EQ(bad.out, "");
+  bad = runBatch({"process", "--input", file, "--from", "2000", "--count", "1500"});
+  EXPECT_EQ(bad.status, 1);
+  EXPECT_EQ(bad.err, "detection-batch: \"" + file +
+                         "\": --count 1500 reaches past the end of the file, which holds 1000 samples after "
+                         "the 2000 skipped\n");
+  // Up to the last sample, and without --count the rest of the file: accepted.
+  for (const std::vector<std::string>& segment :
+       {std::vector<std::string>{"--from", "2000", "--count", "1000"},
+        std::vector<std::string>{"--from", "2000"}}) {
+    const BatchResult run = runBatch(joined({"process", "--input", file}, segment));
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(parseOutput(run)["input"]["count"], 1000);
+  }
+}
+
 TEST(ProcessInput, LongRecordingIsRefusedNamingTheLimitAndTheSegmentOptions) {
   ScratchFolder dir;
   ASSERT_TRUE(dir.python("open('long.txt', 'w').write('1\\n' * 40000)\n")) << dir.pythonErrors();
@@ -186,17 +211,19 @@ TEST(ProcessInput, LongRecordingIsRefusedNamingTheLimitAndTheSegmentOptions) {
 // a negative penalty or an empty pulses file name are refused naming what to do.
 TEST(ProcessInput, LongRecordingOfSeriesType4GoesTheLongPath) {
   ScratchFolder dir;
-  ASSERT_TRUE(dir.python("import math\n"
-                         "e = [round(2000 * math.sin(math.pi * (i + 0.5) / 20)) for i in range(20)]\n"
-                         "x = [0] * 40000\n"
-                         "for p in range(30, 40000 - 20, 100):\n"
-                         "    for i in range(20): x[p + i] = e[i]\n"
-                         "open('long.txt', 'w').write('\\n'.join(map(str, x)))\n"
-                         "open('e.txt', 'w').write(' '.join(map(str, e)))\n"))
+  ASSERT_TRUE(
+      dir.python("import math\n"
+                 "e = [round(2000 * math.sin(math.pi * (i + 0.5) / 20)) for i in range(20)]\n"
+                 "x = [0] * 40000\n"
+                 "for p in range(30, 40000 - 20, 100):\n"
+                 "    for i in range(20): x[p + i] = e[i]\n"
+                 "open('long.txt', 'w').write('\\n'.join(map(str, x)))\n"
+                 "open('e.txt', 'w').write(' '.join(map(str, e)))\n"))
       << dir.pythonErrors();
   const std::string pulses = dir.file("p.csv");
-  const BatchResult run = runBatch({"process", "--input", dir.file("long.txt"), "--etalons", dir.file("e.txt"),
-                                    "--series-type", "4", "--tmin", "80", "--tmax", "120", "--pulses-csv", pulses});
+  const BatchResult run =
+      runBatch({"process", "--input", dir.file("long.txt"), "--etalons", dir.file("e.txt"), "--series-type",
+                "4", "--tmin", "80", "--tmax", "120", "--pulses-csv", pulses});
   ASSERT_EQ(run.status, 0) << run.err;
   const json doc = parseOutput(run);
   EXPECT_EQ(doc["solver"], "detectLongRecording");
@@ -212,8 +239,8 @@ TEST(ProcessInput, LongRecordingOfSeriesType4GoesTheLongPath) {
                               "--series-type", "1", "--tmin", "80", "--tmax", "120"});
   EXPECT_EQ(bad.status, 1);
   EXPECT_NE(bad.err.find("32,767"), std::string::npos) << bad.err;
-  bad = runBatch({"process", "--input", dir.file("long.txt"), "--etalons", dir.file("e.txt"), "--series-type", "4",
-                  "--processing-level", "80"});
+  bad = runBatch({"process", "--input", dir.file("long.txt"), "--etalons", dir.file("e.txt"), "--series-type",
+                  "4", "--processing-level", "80"});
   EXPECT_EQ(bad.status, 2);
   EXPECT_NE(bad.err.find("32,767"), std::string::npos) << bad.err;
   EXPECT_NE(bad.err.find("--processing-level 100"), std::string::npos) << bad.err;

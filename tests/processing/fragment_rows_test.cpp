@@ -12,7 +12,7 @@
 TEST(FragmentRows, RangeSearchEqualsTheSearchAtEachPosition) {
   std::mt19937 rng(31);
   TestAlphabet alphabet;
-  for (int trial = 0; trial < 60 * testScale(); ++trial) {
+  for (int trial = 0; trial < scaledCount(60); ++trial) {
     const uint32_t size = std::uniform_int_distribution<uint32_t>(20, 900)(rng);
     std::vector<int16_t> x(size);
     const int spread = std::uniform_int_distribution<int>(0, 2)(rng) == 0 ? 3 : 300;

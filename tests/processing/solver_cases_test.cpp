@@ -106,7 +106,7 @@ TEST(SolverCasesTest, DetectFixedPulsesFindsTheExhaustiveMinimum) {
   RandomSeeds seeds = randomSeeds(rng);
   const uint16_t levels[] = {100, 75, 50, 0};
   int checked = 0;
-  for (int c = 0; checked < 150 * testScale(); ++c) {
+  for (int c = 0; checked < scaledCount(150); ++c) {
     ASSERT_LT(c, 10000);
     std::vector<uint16_t> list;
     const int listSize = 1 + c % 3;

@@ -148,19 +148,19 @@ void runDifferential(Solver solver, const std::vector<uint16_t>& seriesTypes, in
 }
 
 TEST(SolverDifferentialTest, DetectFixedPulsesEqualsReference) {
-  runDifferential(Solver::kDetectFixed, {1, 2, 16}, 500 * testScale(), 11);
+  runDifferential(Solver::kDetectFixed, {1, 2, 16}, scaledCount(500), 11);
 }
 
 TEST(SolverDifferentialTest, DetectUnfixedPulsesEqualsReference) {
-  runDifferential(Solver::kDetectUnfixed, {4, 8, 32}, 500 * testScale(), 12);
+  runDifferential(Solver::kDetectUnfixed, {4, 8, 32}, scaledCount(500), 12);
 }
 
 TEST(SolverDifferentialTest, RecognizeFixedPulsesEqualsReference) {
-  runDifferential(Solver::kRecognizeFixed, {1, 2, 16}, 500 * testScale(), 13);
+  runDifferential(Solver::kRecognizeFixed, {1, 2, 16}, scaledCount(500), 13);
 }
 
 TEST(SolverDifferentialTest, RecognizeUnfixedPulsesEqualsReference) {
-  runDifferential(Solver::kRecognizeUnfixed, {4, 8, 32}, 500 * testScale(), 14);
+  runDifferential(Solver::kRecognizeUnfixed, {4, 8, 32}, scaledCount(500), 14);
 }
 
 }  // namespace

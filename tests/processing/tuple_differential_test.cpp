@@ -182,19 +182,17 @@ void differential(uint32_t seed, int series, uint32_t maxSize, int verboseEvery)
 
 }  // namespace
 
-TEST(TupleSolversDifferential, SmallSeriesMatchTheReference) {
-  differential(2024, 120 * testScale(), 300, 5);
-}
+TEST(TupleSolversDifferential, SmallSeriesMatchTheReference) { differential(2024, scaledCount(120), 300, 5); }
 
 TEST(TupleSolversDifferential, DefaultSizeSeriesMatchTheReference) {
-  differential(77, 16 * testScale(), 1200, 0);
+  differential(77, scaledCount(16), 1200, 0);
 }
 
 TEST(TupleSolversDifferential, TightDistancesMatchTheReference) {
   // Tmin close to Tmax and short series: narrow start ranges, empty windows, few layers.
   std::mt19937 rng(5);
   TestAlphabet alphabet;
-  for (int i = 0; i < 80 * testScale(); ++i) {
+  for (int i = 0; i < scaledCount(80); ++i) {
     RandomSeeds seeds = randomSeeds(rng);
     RandomSeriesOptions options;
     options.seriesType = 40;
@@ -233,7 +231,7 @@ TEST(TupleSolversDifferential, ExtremeAmplitudesMatchTheReference) {
     pulses[e].wSize = pulses[e].wReservedSize = 20;
     pulses[e].wNumber = static_cast<uint16_t>(e + 1);
   }
-  for (int i = 0; i < 24 * testScale(); ++i) {
+  for (int i = 0; i < scaledCount(24); ++i) {
     HeadlessWindow w;
     RandomSeeds seeds = randomSeeds(rng);
     uint32_t size = 0;

@@ -55,7 +55,7 @@ void literalValues(const UnfixedRoles& r, const std::vector<int32_t>& score, int
 // recognition).
 TEST(UnfixedChainSearchTest, ValuesEqualTheLiteralWindowsAndSurviveReuse) {
   std::mt19937 rng(8);
-  for (int trial = 0; trial < 400 * testScale(); ++trial) {
+  for (int trial = 0; trial < scaledCount(400); ++trial) {
     const int n = std::uniform_int_distribution<int>(1, 20)(rng);
     const int tmin = std::uniform_int_distribution<int>(n, 50)(rng);
     const int tmax = tmin + std::uniform_int_distribution<int>(0, trial % 3 == 0 ? 4 : 120)(rng);

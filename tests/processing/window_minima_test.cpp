@@ -10,7 +10,7 @@
 TEST(WindowMinima, EqualTheDirectScanOfEveryWindow) {
   std::mt19937 rng(11);
   std::uniform_int_distribution<int> value(-50, 50);
-  for (int trial = 0; trial < 3000 * testScale(); ++trial) {
+  for (int trial = 0; trial < scaledCount(3000); ++trial) {
     const int32_t vlo = std::uniform_int_distribution<int>(0, 40)(rng);
     const int32_t vhi = vlo + std::uniform_int_distribution<int>(-3, 60)(rng);
     std::vector<int32_t> v(vhi >= vlo ? vhi - vlo + 1 : 0);
@@ -35,7 +35,7 @@ TEST(WindowMinima, EqualTheDirectScanOfEveryWindow) {
 TEST(WindowMinima, SlidingArgMinFindsTheLowestPositionOfTheSmallestValue) {
   std::mt19937 rng(12);
   std::uniform_int_distribution<int> value(-6, 6);  // many ties
-  for (int trial = 0; trial < 3000 * testScale(); ++trial) {
+  for (int trial = 0; trial < scaledCount(3000); ++trial) {
     const int32_t length = std::uniform_int_distribution<int>(1, 90)(rng);
     std::vector<int32_t> v(length);
     for (int32_t& x : v) x = value(rng);
@@ -64,7 +64,7 @@ TEST(WindowMinima, SlidingArgMinFindsTheLowestPositionOfTheSmallestValue) {
 TEST(WindowMinima, RangesOfWindowsMatchTheDirectScan) {
   std::mt19937 rng(13);
   std::uniform_int_distribution<int> value(-6, 6);  // many ties
-  for (int trial = 0; trial < 3000 * testScale(); ++trial) {
+  for (int trial = 0; trial < scaledCount(3000); ++trial) {
     const int32_t length = std::uniform_int_distribution<int>(1, 90)(rng);
     std::vector<int32_t> v(length);
     for (int32_t& x : v) x = value(rng);

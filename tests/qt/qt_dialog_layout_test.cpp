@@ -59,9 +59,11 @@ TEST(QtDialogLayout, ControlsInsideTheirGroupsAndCaptionsFullyVisible) {
             << id << " control " << c.id << " crosses the frame of \"" << g.text << "\"";
       }
     }
-    for (const QLabel* label : dialog.findChildren<QLabel*>())
-      if (!label->wordWrap())
+    for (const QLabel* label : dialog.findChildren<QLabel*>()) {
+      if (!label->wordWrap()) {
         EXPECT_GE(label->width(), label->sizeHint().width())
             << id << " \"" << label->text().toStdString() << "\" is cut";
+      }
+    }
   }
 }

@@ -12,14 +12,9 @@
 #include "signal/selected_subsets.h"
 #include "signal/series_header.h"
 #include "tests/support/series_factory.h"
+#include "tests/support/test_scale.h"
 
 namespace {
-
-int testScale() {
-  const char* s = std::getenv("DETECTION_TEST_SCALE");
-  const int v = s != nullptr ? std::atoi(s) : 1;
-  return v > 0 ? v : 1;
-}
 
 int64_t energy(const PulseHeader& p, int32_t first, int32_t last) {
   int64_t e = 0;
@@ -47,7 +42,7 @@ TEST(MakeExtSeries, RandomAdmissibleSeriesKeepEveryPlacementRule) {
   TestAlphabet a;
   HeadlessWindow w(8, 8);
   std::mt19937 rng(2024);
-  const int rounds = 3000 * testScale();
+  const int rounds = scaledCount(3000);
   for (int round = 0; round < rounds; ++round) {
     RandomSeeds seeds = randomSeeds(rng);
     const RandomSeeds before = seeds;

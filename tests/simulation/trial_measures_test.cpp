@@ -94,7 +94,7 @@ int64_t walkedError(const SeriesHeader& s) {
 
 TEST_F(HandSeries, RestoringErrorEqualsTheSampleBySampleWalkOnRandomAnswers) {
   std::mt19937 rng(7);
-  for (int round = 0; round < 2000 * testScale(); ++round) {
+  for (int round = 0; round < scaledCount(2000); ++round) {
     for (int t = 0; t < 12; ++t) series->lpPureData[t] = static_cast<int16_t>(rng() % 41) - 20;
     std::vector<FoundPulse> found(rng() % 4);
     int16_t position = static_cast<int16_t>(rng() % 5) - 3;

@@ -1,5 +1,9 @@
 #pragma once
 
 // The multiplier of random and differential test counts: the environment variable
-// DETECTION_TEST_SCALE when it holds a positive integer, else 1.
-int testScale();
+// DETECTION_TEST_SCALE when it holds a positive number, else 1. A fraction makes a quick run
+// (scripts/test sets 0.1; scripts/test --full leaves 1), a whole number above 1 a longer one.
+double testScaleFactor();
+
+// The count of a full run, full, times the factor, rounded, and at least 1.
+int scaledCount(int full);
