@@ -7,6 +7,7 @@
 #include "batch/failure_boundary.h"
 #include "batch/json_output.h"
 #include "batch/stderr_window.h"
+#include "batch/watched_run.h"
 #include "batch/workbench_runs.h"
 #include "batch/workbench_start.h"
 
@@ -47,6 +48,8 @@ int runSeries(const SeriesSettings& settings) {
 int runProcess(const ProcessSettings& p) {
   WorkbenchStart start;
   OrderedJson doc;
+  WatchedRun watched(start.window, "process");
   const RunOutcome outcome = processRun(start, p, doc);
+  if (watched.stopped()) return kExitFailed;
   return finished(outcome, doc);
 }

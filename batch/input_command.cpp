@@ -5,7 +5,9 @@
 #include <vector>
 
 #include "batch/commands.h"
+#include "batch/failure_boundary.h"
 #include "batch/json_output.h"
+#include "batch/watched_run.h"
 #include "batch/workbench_runs.h"
 #include "batch/workbench_start.h"
 #include "files/atomic_file.h"
@@ -52,6 +54,7 @@ void setColumn(InputOptions& options, const std::string& text) {
 int runProcessInput(ProcessOptions o, const InputOptions& in) {
   WorkbenchStart start;
   if (!start.ready) return kExitFailed;
+  WatchedRun watched(start.window, "process");
   UserDataRequest request;
   request.seriesPath = in.input;
   request.etalonsPath = in.etalons;
@@ -67,7 +70,10 @@ int runProcessInput(ProcessOptions o, const InputOptions& in) {
   request.segmentHint = "--from N --count M";
   UserData user;
   std::string error;
-  if (!loadUserData(request, user, error)) return failed(error);
+  {
+    const Making reading("the series of the input file");
+    if (!loadUserData(request, user, error)) return failed(error);
+  }
 
   const ScaledSamples& scaled = user.scaled;
   o.series.length = static_cast<int64_t>(scaled.series.size());
@@ -97,6 +103,7 @@ int runProcessInput(ProcessOptions o, const InputOptions& in) {
   }
   doc["input"] = input;
   const RunOutcome outcome = givenDataRun(start, settings, data, doc);
+  if (watched.stopped()) return kExitFailed;
   if (!outcome.ok) return outcome.failure.empty() ? kExitFailed : failed(outcome.failure);
   const std::string text = formatDocument(doc);
   std::fwrite(text.data(), 1, text.size(), stdout);

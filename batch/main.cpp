@@ -2,6 +2,7 @@
 #include <CLI/CLI.hpp>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 
 #include "batch/checked_output.h"
@@ -74,7 +75,8 @@ void checkWholeNumbers(CLI::App& app) {
 }
 
 int runCommandLine(int argc, char** argv) {
-  const Making making("the options");
+  // Only reading the options is "making the options"; each command names its own stages.
+  std::optional<Making> making(std::in_place, "the options");
   CLI::App app{
       "detection-batch: makes etalons and series, runs the solvers and simulations of the "
       "detection workbench"};
@@ -223,6 +225,7 @@ int runCommandLine(int argc, char** argv) {
     return kExitBadOptions;
   }
 
+  making.reset();
   try {
     if (alphabetCommand->parsed()) return runAlphabet(checkAlphabet(alphabet));
     if (seriesCommand->parsed()) {

@@ -1,95 +1,18 @@
-#include <unistd.h>
-
-#include <chrono>
-#include <csignal>
 #include <cstdio>
-#include <cstring>
-#include <initializer_list>
 #include <string>
 
 #include "batch/checked_output.h"
 #include "batch/commands.h"
 #include "batch/failure_boundary.h"
+#include "batch/progress_line.h"
 #include "batch/simulation_files.h"
+#include "batch/stop_signals.h"
 #include "batch/workbench_runs.h"
 #include "batch/workbench_start.h"
 #include "files/atomic_file.h"
 #include "signal/series_header.h"
 #include "simulation/rest_err_header.h"
 #include "simulation/simulation_driver.h"
-
-namespace {
-
-// SIGINT and SIGTERM during a run: the first asks the run to stop between cells (the
-// temporary file is then removed and the target left as it was); a second one removes the
-// temporary file itself and ends the program at once.
-volatile std::sig_atomic_t stopSignal = 0;
-constexpr int kStopFiles = 3;
-char temporaryToRemove[kStopFiles][4096] = {};
-
-extern "C" void onStopSignal(int signal) {
-  if (stopSignal == 0) {
-    stopSignal = signal;
-    return;
-  }
-  for (int i = 0; i < kStopFiles; ++i) {
-    if (temporaryToRemove[i][0] != '\0') ::unlink(temporaryToRemove[i]);
-  }
-  std::signal(signal, SIG_DFL);
-  std::raise(signal);
-}
-
-class StopSignals {
- public:
-  explicit StopSignals(std::initializer_list<const AtomicFile*> files) {
-    stopSignal = 0;
-    int slot = 0;
-    for (const AtomicFile* file : files) {
-      const std::string& path = file->temporaryPath();
-      if (slot < kStopFiles && path.size() < sizeof temporaryToRemove[slot]) {
-        std::memcpy(temporaryToRemove[slot++], path.c_str(), path.size() + 1);
-      }
-    }
-    struct sigaction action {};
-    action.sa_handler = onStopSignal;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, &previousInt_);
-    sigaction(SIGTERM, &action, &previousTerm_);
-  }
-  ~StopSignals() {
-    sigaction(SIGINT, &previousInt_, nullptr);
-    sigaction(SIGTERM, &previousTerm_, nullptr);
-    for (int i = 0; i < kStopFiles; ++i) temporaryToRemove[i][0] = '\0';
-  }
-  StopSignals(const StopSignals&) = delete;
-  StopSignals& operator=(const StopSignals&) = delete;
-
-  bool stopped() const { return stopSignal != 0; }
-
- private:
-  struct sigaction previousInt_ {};
-  struct sigaction previousTerm_ {};
-};
-
-// Progress on standard error: one line per finished cell, or one line rewritten in place
-// when standard error is a terminal.
-class ProgressLine {
- public:
-  ProgressLine() : start_(std::chrono::steady_clock::now()), terminal_(isatty(STDERR_FILENO) == 1) {}
-
-  void operator()(uint32_t done, uint32_t total) const {
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
-    std::fprintf(stderr, "%ssimulate: %u of %u cells, %.1f s%s", terminal_ ? "\r" : "", done, total, seconds,
-                 terminal_ && done < total ? "" : "\n");
-    std::fflush(stderr);
-  }
-
- private:
-  std::chrono::steady_clock::time_point start_;
-  bool terminal_;
-};
-
-}  // namespace
 
 int runSimulate(const SimulateSettings& m) {
   const Making making("the simulation tables");
@@ -103,7 +26,8 @@ int runSimulate(const SimulateSettings& m) {
   }
   WorkbenchStart start;
   SimulationSettings how;
-  how.progress = ProgressLine();
+  ProgressLine progress("simulate");
+  how.progress = [&progress](uint32_t done, uint32_t total) { progress("cells", done, total); };
   const StopSignals signals({&csv, &json, &output});
   how.stopRequested = [&signals] { return signals.stopped(); };
   const uint32_t shard = m.shard;
@@ -112,8 +36,9 @@ int runSimulate(const SimulateSettings& m) {
   SimulationTimes times;
   const RunOutcome outcome = simulationRun(start, m, how, &times);
   if (signals.stopped()) {
+    progress.endLine();
     std::fprintf(stderr, "detection-batch: the simulation was stopped by %s; no table was written\n",
-                 stopSignal == SIGTERM ? "SIGTERM" : "SIGINT");
+                 signals.signalName());
     return kExitFailed;
   }
   if (!outcome.ok) {

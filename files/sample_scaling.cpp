@@ -95,13 +95,23 @@ struct Limits {
   }
 };
 
+std::string etalonCountProblem(size_t count, const std::string& quotedSource) {
+  return quotedSource + std::to_string(count) + " etalons; 1 to " + std::to_string(kMaxUserEtalons) +
+         " are allowed";
+}
+
+std::string etalonLengthProblem(size_t length, const std::string& quotedSource) {
+  return quotedSource + "etalons of " + std::to_string(length) + " samples; " +
+         std::to_string(kMinUserEtalonLength) + " to " + std::to_string(kMaxUserEtalonLength) +
+         " samples are allowed";
+}
+
 bool checkEtalons(const ScalingRequest& r, std::string& error) {
   const std::string etalonName = quoted(r.etalonSource.empty() ? r.source : r.etalonSource);
   const size_t count = r.etalons.size() > r.declaredEtalonCount ? r.etalons.size() : r.declaredEtalonCount;
   if (r.etalons.empty()) return true;
   if (count > kMaxUserEtalons) {
-    error = etalonName + std::to_string(count) + " etalons; 1 to " + std::to_string(kMaxUserEtalons) +
-            " are allowed";
+    error = etalonCountProblem(count, etalonName);
     return false;
   }
   const size_t length = r.etalons[0].size();
@@ -113,9 +123,7 @@ bool checkEtalons(const ScalingRequest& r, std::string& error) {
     }
   }
   if (length < kMinUserEtalonLength || length > kMaxUserEtalonLength) {
-    error = etalonName + "etalons of " + std::to_string(length) + " samples; " +
-            std::to_string(kMinUserEtalonLength) + " to " + std::to_string(kMaxUserEtalonLength) +
-            " samples are allowed";
+    error = etalonLengthProblem(length, etalonName);
     return false;
   }
   if (length > r.series.size()) {
@@ -159,6 +167,19 @@ std::string formatFactor(double value) {
   return std::string(text, result.ptr);
 }
 
+std::string seriesSizeProblem(size_t samples, const std::string& source, const std::string& segmentHint) {
+  if (samples <= kMaxUserSeriesSize) return {};
+  return quoted(source) + std::to_string(samples) + " samples, more than the " +
+         withThousands(kMaxUserSeriesSize) + " the solvers take; choose a part with " + segmentHint;
+}
+
+std::string etalonSizeProblem(size_t count, size_t length, const std::string& source) {
+  if (count > kMaxUserEtalons) return etalonCountProblem(count, quoted(source));
+  if (count > 0 && (length < kMinUserEtalonLength || length > kMaxUserEtalonLength))
+    return etalonLengthProblem(length, quoted(source));
+  return {};
+}
+
 bool scaleSamples(const ScalingRequest& r, ScaledSamples& out, std::string& error) {
   const size_t n = r.series.size();
   const size_t full = n > r.declaredSeriesSize ? n : r.declaredSeriesSize;
@@ -167,8 +188,7 @@ bool scaleSamples(const ScalingRequest& r, ScaledSamples& out, std::string& erro
     return false;
   }
   if (full > kMaxUserSeriesSize) {
-    error = quoted(r.source) + std::to_string(full) + " samples, more than the " +
-            withThousands(kMaxUserSeriesSize) + " the solvers take; choose a part with " + r.segmentHint;
+    error = seriesSizeProblem(full, r.source, r.segmentHint);
     return false;
   }
   const double seriesPeak = peakOf(r.series);

@@ -44,7 +44,9 @@ const char* const kSolveDoc =
 
 Runs the solver of (task, series_type) on the caller's own series.
 
-noisy: 1-D array of any integer or float dtype (any strides), at most 32,767 samples.
+noisy: 1-D array of any integer or float dtype (any strides), at most 32,767 samples; the
+sizes of noisy and etalons are checked before anything is copied, and memory running short
+while they are taken as float64 raises MemoryError.
 etalons: None for the built-in alphabet, or a 2-D array, one etalon per row (1..20 rows of
 one length); of length 20 they replace etalons 1..K of the alphabet, of another length they
 stand alone. scale: factor applied before rounding to 16-bit samples (1.0 takes the values
@@ -63,8 +65,8 @@ Returns noise_level (K), pulses (P) and the tables restoring_error, position_err
 recognition_errors as K x P int64 arrays (rows: noise levels, columns: pulse counts, the
 order of the CSV). threads: worker threads (0 = every core); the tables do not depend on it.
 progress: optional callable(cells_done, cells_total), called after every cell; an exception
-it raises stops the run and is raised again (so does Ctrl-C). csv: optional file written
-whole when the run completes, never partly.)";
+it raises stops the run and is raised again (so does Ctrl-C). csv: optional file (str, bytes
+or os.PathLike, as open() takes it) written whole when the run completes, never partly.)";
 
 }  // namespace
 
@@ -74,15 +76,24 @@ PYBIND11_MODULE(detection_workbench, m) {
       "The module functions start from a fresh workbench on every call, as detection-batch does; "
       "a Workbench keeps its random sources from call to call.";
   addExceptionTypes(m);
+  // numpy and its C interface are set up now, while the import holds the interpreter alone: set
+  // up on first use, two threads converting their first results at once would each wait for
+  // the other (one in the import, holding the set-up, the other in the set-up, holding the
+  // interpreter lock).
+  py::module_::import("numpy");
+  py::detail::npy_api::get();
 
   m.def("alphabet", &alphabetArray,
         "The etalons built with the given amplitude, count and length: an "
         "int16 array of shape (count, length).",
         py::arg("amplitude") = 128, py::arg("count") = 20, py::arg("length") = 20);
 
-  py::class_<PyWorkbench> cls(m, "Workbench",
-                              "A workbench whose random sources go on from call to call, as in the window. "
-                              "Calls on one Workbench from several threads take turns.");
+  py::class_<PyWorkbench> cls(
+      m, "Workbench",
+      "A workbench whose random sources go on from call to call, as in the window. "
+      "Calls on one Workbench from several threads take turns (Ctrl-C ends the wait); a call "
+      "from inside a running call on the same Workbench, such as from a simulate "
+      "progress callback, raises RuntimeError instead of waiting for itself.");
   cls.def(py::init<>());
 
   bindTwice(m, cls, "make_series", &PyWorkbench::makeSeries, kMakeSeriesDoc, py::kw_only(),

@@ -1,8 +1,11 @@
 #include "python/py_workbench.h"
 
+#include <chrono>
 #include <iterator>
 #include <optional>
 #include <span>
+#include <stdexcept>
+#include <string>
 
 #include "batch/options.h"
 #include "batch/simulation_files.h"
@@ -130,6 +133,58 @@ SolveOptions solveOptions(const py::kwargs& given) {
   return o;
 }
 
+// The workbench taken for one call, for as long as it lives. Made with the interpreter lock.
+class Turn {
+ public:
+  Turn(PyWorkbench::Turns& turns, const char* call) : turns_(turns) {
+    {
+      const std::lock_guard<std::mutex> lock(turns.mutex);
+      if (turns.busy && turns.owner == std::this_thread::get_id()) {
+        throw std::runtime_error(std::string("Workbench.") + call + ": the Workbench is busy: its " +
+                                 turns.call +
+                                 " call on this thread has not ended (this call comes from inside it, "
+                                 "such as from its progress callback) and waiting for it would never end; "
+                                 "use another Workbench there");
+      }
+      if (take(call)) return;
+    }
+    // Another thread has it: wait without the interpreter lock, and let Ctrl-C end the wait.
+    for (;;) {
+      bool taken = false;
+      {
+        const py::gil_scoped_release release;
+        std::unique_lock<std::mutex> lock(turns.mutex);
+        taken = turns.freed.wait_for(lock, std::chrono::milliseconds(50), [&] { return !turns.busy; }) &&
+                take(call);
+      }
+      if (taken) return;
+      if (PyErr_CheckSignals() != 0) throw py::error_already_set();
+    }
+  }
+  ~Turn() {
+    {
+      const std::lock_guard<std::mutex> lock(turns_.mutex);
+      turns_.busy = false;
+      turns_.call = nullptr;
+    }
+    turns_.freed.notify_all();
+  }
+  Turn(const Turn&) = delete;
+  Turn& operator=(const Turn&) = delete;
+
+ private:
+  // Takes the workbench when it is free; called with the mutex held.
+  bool take(const char* call) {
+    if (turns_.busy) return false;
+    turns_.busy = true;
+    turns_.owner = std::this_thread::get_id();
+    turns_.call = call;
+    return true;
+  }
+
+  PyWorkbench::Turns& turns_;
+};
+
 }  // namespace
 
 PyWorkbench::PyWorkbench() {
@@ -137,10 +192,10 @@ PyWorkbench::PyWorkbench() {
   if (!start_->ready) reportRun(start_->window.messages(), RunOutcome{});
 }
 
-PyWorkbench::Finished PyWorkbench::runWithoutLock(const Body& body) {
+PyWorkbench::Finished PyWorkbench::runWithoutLock(const char* call, const Body& body) {
   Finished finished;
-  py::gil_scoped_release release;
-  std::lock_guard<std::mutex> lock(mutex_);
+  const Turn turn(turns_, call);
+  const py::gil_scoped_release release;
   const size_t before = start_->window.messages().size();
   finished.outcome = body(*start_, finished.doc);
   const auto& all = start_->window.messages();
@@ -148,8 +203,8 @@ PyWorkbench::Finished PyWorkbench::runWithoutLock(const Body& body) {
   return finished;
 }
 
-py::dict PyWorkbench::run(const Body& body) {
-  const Finished finished = runWithoutLock(body);
+py::dict PyWorkbench::run(const char* call, const Body& body) {
+  const Finished finished = runWithoutLock(call, body);
   reportRun(finished.messages, finished.outcome);
   return toPython(finished.doc);
 }
@@ -162,7 +217,8 @@ py::dict PyWorkbench::makeSeries(int64_t length, int64_t tmin, int64_t tmax, py:
   o.unknown = unknown;
   o.sequence = listText(sequence, "sequence");
   const SeriesSettings s = checked(checkSeries, o);
-  return run([&](WorkbenchStart& start, OrderedJson& doc) { return seriesRun(start, s, doc); });
+  return run("make_series",
+             [&](WorkbenchStart& start, OrderedJson& doc) { return seriesRun(start, s, doc); });
 }
 
 py::dict PyWorkbench::process(const std::string& task, int64_t seriesType, py::object required,
@@ -182,16 +238,31 @@ py::dict PyWorkbench::process(const std::string& task, int64_t seriesType, py::o
   o.subsets = listsText(subsets, "subsets");
   o.proceeding = proceeding;
   const ProcessSettings p = checked(checkProcess, o);
-  return run([&](WorkbenchStart& start, OrderedJson& doc) { return processRun(start, p, doc); });
+  return run("process", [&](WorkbenchStart& start, OrderedJson& doc) { return processRun(start, p, doc); });
 }
 
 py::dict PyWorkbench::solve(const std::string& task, int64_t seriesType, py::object noisy, py::object etalons,
                             py::object required, int64_t tmin, int64_t tmax, int64_t processingLevel,
                             py::object pulses, py::object subset, py::object subsets, int64_t proceeding,
                             py::object scale) {
-  const auto series = numericArray(noisy, "noisy", 1);
+  const char* const segmentHint = "a slice such as noisy[start:start + 32767]";
+  // The sizes are checked before anything is copied or widened: a view may stand for far more
+  // values than its memory holds.
+  py::array seriesView = numericView(noisy, "noisy", 1);
+  if (const std::string problem =
+          seriesSizeProblem(static_cast<size_t>(seriesView.size()), "array", segmentHint);
+      !problem.empty())
+    throw py::value_error(problem);
+  std::optional<py::array> etalonsView;
+  if (!etalons.is_none()) {
+    etalonsView = numericView(etalons, "etalons", 2);
+    const std::string problem = etalonSizeProblem(static_cast<size_t>(etalonsView->shape(0)),
+                                                  static_cast<size_t>(etalonsView->shape(1)), "array");
+    if (!problem.empty()) throw py::value_error(problem);
+  }
+  const auto series = numericValues(std::move(seriesView), "noisy");
   std::optional<DoubleValues> rows;
-  if (!etalons.is_none()) rows = numericArray(etalons, "etalons", 2);
+  if (etalonsView) rows = numericValues(std::move(*etalonsView), "etalons");
   // No rows would read as "no etalons given" below; given etalons are 1..20 rows.
   if (rows && rows->rows == 0)
     throw py::value_error("etalons: 0 etalons; 1 to 20 are allowed (None for the built-in alphabet)");
@@ -212,7 +283,7 @@ py::dict PyWorkbench::solve(const std::string& task, int64_t seriesType, py::obj
   request.etalonPosition = [](size_t k, size_t i) {
     return "etalons[" + std::to_string(k) + ", " + std::to_string(i) + "]";
   };
-  request.segmentHint = "a slice such as noisy[start:start + 32767]";
+  request.segmentHint = segmentHint;
 
   ProcessOptions o;
   o.series.tmin = tmin;
@@ -234,31 +305,32 @@ py::dict PyWorkbench::solve(const std::string& task, int64_t seriesType, py::obj
   std::string scalingError;
   std::optional<OptionError> refused;
   double factor = 0;
-  const Finished finished = runWithoutLock([&](WorkbenchStart& start, OrderedJson& doc) -> RunOutcome {
-    // The built-in etalons that stay in use beside the given ones enter the criterion check.
-    const bool builtInStays = count == 0 || (length == kBatchImpulseSize && count < kBatchEtalons);
-    request.otherEtalonPeak =
-        builtInStays ? alphabetPeak(start.alphabet, static_cast<uint16_t>(count), kBatchEtalons) : 0;
-    ScaledSamples scaled;
-    scaledOk = scaleSamples(request, scaled, scalingError);
-    if (!scaledOk) return {};
-    o.series.length = static_cast<int64_t>(scaled.series.size());
-    ProcessSettings p;
-    try {
-      p = checkProcess(o);
-      checkGivenEtalons(p, count, length);
-    } catch (const OptionError& e) {
-      refused = e;
-      return {};
-    }
-    factor = scaled.factor;
-    GivenData data;
-    data.series = std::move(scaled.series);
-    data.etalons = std::move(scaled.etalons);
-    data.etalonCount = scaled.etalonCount;
-    data.etalonLength = scaled.etalonLength;
-    return givenDataRun(start, p, data, doc);
-  });
+  const Finished finished =
+      runWithoutLock("solve", [&](WorkbenchStart& start, OrderedJson& doc) -> RunOutcome {
+        // The built-in etalons that stay in use beside the given ones enter the criterion check.
+        const bool builtInStays = count == 0 || (length == kBatchImpulseSize && count < kBatchEtalons);
+        request.otherEtalonPeak =
+            builtInStays ? alphabetPeak(start.alphabet, static_cast<uint16_t>(count), kBatchEtalons) : 0;
+        ScaledSamples scaled;
+        scaledOk = scaleSamples(request, scaled, scalingError);
+        if (!scaledOk) return {};
+        o.series.length = static_cast<int64_t>(scaled.series.size());
+        ProcessSettings p;
+        try {
+          p = checkProcess(o);
+          checkGivenEtalons(p, count, length);
+        } catch (const OptionError& e) {
+          refused = e;
+          return {};
+        }
+        factor = scaled.factor;
+        GivenData data;
+        data.series = std::move(scaled.series);
+        data.etalons = std::move(scaled.etalons);
+        data.etalonCount = scaled.etalonCount;
+        data.etalonLength = scaled.etalonLength;
+        return givenDataRun(start, p, data, doc);
+      });
   if (!scaledOk) throw py::value_error(scalingError);
   if (refused) raiseOptionError(*refused);
   reportRun(finished.messages, finished.outcome);
@@ -298,7 +370,7 @@ py::dict PyWorkbench::simulate(const std::string& task, int64_t seriesType, py::
   o.repeats = repeats;
   o.threads = threads;
   const SimulateSettings m = checked(checkSimulate, o);
-  const std::string csvPath = csv.is_none() ? std::string() : py::str(csv).cast<std::string>();
+  const std::string csvPath = csv.is_none() ? std::string() : pathArgument(csv, "csv");
   if (!progress.is_none() && !PyCallable_Check(progress.ptr()))
     throw py::type_error("progress: expected a callable (cells done, cells total) or None");
 
@@ -329,8 +401,8 @@ py::dict PyWorkbench::simulate(const std::string& task, int64_t seriesType, py::
   Finished finished;
   std::string csvText;
   {
-    py::gil_scoped_release release;
-    std::lock_guard<std::mutex> lock(mutex_);
+    const Turn turn(turns_, "simulate");
+    const py::gil_scoped_release release;
     const size_t before = start_->window.messages().size();
     finished.outcome = simulationRun(*start_, m, how);
     if (finished.outcome.ok) {

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "batch/commands.h"
+#include "batch/failure_boundary.h"
 #include "display/app_state.h"
 #include "files/atomic_file.h"
 #include "files/simulation_result.h"
@@ -70,6 +71,7 @@ int runChart(const ChartOptions& o) {
   AtomicFile output(o.output);
   if (!output.open()) return badOption("--output", output.error());
 
+  const Making making("the chart");
   SimulationResult result;
   std::string problem;
   if (!readSimulationResult(o.input, result, problem)) {

@@ -1,0 +1,33 @@
+#include "batch/watched_run.h"
+
+#include <cstdio>
+
+#include "batch/stderr_window.h"
+
+namespace {
+
+// A run this short stays silent; a longer one shows a line at most this often.
+constexpr double kQuietSeconds = 2.0;
+constexpr double kSecondsBetweenLines = 1.0;
+
+}  // namespace
+
+WatchedRun::WatchedRun(StderrWindow& window, const char* command)
+    : window_(window), line_(command, kQuietSeconds, kSecondsBetweenLines) {
+  window_.steps = [this](const char* unit, uint64_t done, uint64_t total) {
+    if (signals_.stopped()) return false;
+    line_(unit, done, total);
+    return true;
+  };
+}
+
+WatchedRun::~WatchedRun() { window_.steps = nullptr; }
+
+bool WatchedRun::stopped() {
+  if (!signals_.stopped()) return false;
+  line_.endLine();
+  std::fprintf(stderr, "detection-batch: the run was stopped by %s; nothing was written\n",
+               signals_.signalName());
+  std::fflush(stderr);
+  return true;
+}
