@@ -48,7 +48,8 @@ int runSeries(const SeriesSettings& settings) {
 int runProcess(const ProcessSettings& p) {
   WorkbenchStart start;
   OrderedJson doc;
-  WatchedRun watched(start.window, "process");
+  WatchedRun watched("process");
+  watched.watch(start.window);
   const RunOutcome outcome = processRun(start, p, doc);
   if (watched.stopped()) return kExitFailed;
   return finished(outcome, doc);

@@ -54,7 +54,8 @@ void setColumn(InputOptions& options, const std::string& text) {
 int runProcessInput(ProcessOptions o, const InputOptions& in) {
   WorkbenchStart start;
   if (!start.ready) return kExitFailed;
-  WatchedRun watched(start.window, "process");
+  WatchedRun watched("process");
+  watched.watch(start.window);
   UserDataRequest request;
   request.seriesPath = in.input;
   request.etalonsPath = in.etalons;

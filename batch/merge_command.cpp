@@ -8,6 +8,7 @@
 #include "batch/commands.h"
 #include "batch/failure_boundary.h"
 #include "batch/simulation_files.h"
+#include "batch/watched_run.h"
 #include "files/atomic_file.h"
 
 namespace {
@@ -36,10 +37,12 @@ int runMerge(const MergeOptions& options) {
       (!options.json.empty() && !openOutputFile("--json", json)))
     return kExitBadOptions;
 
+  WatchedRun watched("merge", {&csv, &json});
   std::vector<SimulationResult> parts(options.parts.size());
   for (size_t i = 0; i < parts.size(); ++i) {
     std::string error;
     if (!readSimulationResult(options.parts[i], parts[i], error)) return refuse(error);
+    if (!watched.step("shard files", i + 1, parts.size()) && watched.stopped()) return kExitFailed;
     if (i > 0 && !(parts[i].run == parts[0].run)) {
       return refuse("\"" + options.parts[i] + "\" belongs to another run than \"" + options.parts[0] +
                     "\" (fingerprint " + simulationRunFingerprint(parts[i].run) + ", not " +
@@ -108,6 +111,7 @@ int runMerge(const MergeOptions& options) {
     whole.endTime = std::max(whole.endTime, part.endTime);
     whole.firstPulseEtalon = std::max(whole.firstPulseEtalon, part.firstPulseEtalon);
   }
+  if (watched.stopped()) return kExitFailed;
   if (!options.json.empty() && !commitOutputFile("--json", json, simulationResultJson(whole)))
     return kExitFailed;
   const std::string table = simulationCsv(whole);

@@ -12,16 +12,23 @@ constexpr double kSecondsBetweenLines = 1.0;
 
 }  // namespace
 
-WatchedRun::WatchedRun(StderrWindow& window, const char* command)
-    : window_(window), line_(command, kQuietSeconds, kSecondsBetweenLines) {
-  window_.steps = [this](const char* unit, uint64_t done, uint64_t total) {
-    if (signals_.stopped()) return false;
-    line_(unit, done, total);
-    return true;
-  };
+WatchedRun::WatchedRun(const char* command, std::initializer_list<const AtomicFile*> outputs)
+    : line_(command, kQuietSeconds, kSecondsBetweenLines), signals_(outputs) {}
+
+WatchedRun::~WatchedRun() {
+  if (window_ != nullptr) window_->steps = nullptr;
 }
 
-WatchedRun::~WatchedRun() { window_.steps = nullptr; }
+bool WatchedRun::step(const char* unit, uint64_t done, uint64_t total) {
+  if (signals_.stopped()) return false;
+  line_(unit, done, total);
+  return true;
+}
+
+void WatchedRun::watch(StderrWindow& window) {
+  window_ = &window;
+  window.steps = [this](const char* unit, uint64_t done, uint64_t total) { return step(unit, done, total); };
+}
 
 bool WatchedRun::stopped() {
   if (!signals_.stopped()) return false;
