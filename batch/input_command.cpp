@@ -13,6 +13,7 @@
 #include "files/atomic_file.h"
 #include "files/series_writers.h"
 #include "files/user_data.h"
+#include "processing/long_recording.h"
 
 namespace {
 
@@ -69,6 +70,11 @@ int runProcessInput(ProcessOptions o, const InputOptions& in) {
   request.alphabet = start.alphabet;
   request.alphabetCount = kBatchEtalons;
   request.segmentHint = "--from N --count M";
+  // Recordings of any length at their own resolution for the tasks the long path answers.
+  if (longPathTask(o)) {
+    request.seriesLimit = static_cast<size_t>(kMaxLongRecording);
+    request.wideCriteria = true;
+  }
   UserData user;
   std::string error;
   {
@@ -77,18 +83,19 @@ int runProcessInput(ProcessOptions o, const InputOptions& in) {
   }
 
   const ScaledSamples& scaled = user.scaled;
-  o.series.length = static_cast<int64_t>(scaled.series.size());
-  o.series.impulseSize =
-      scaled.etalonCount > 0 ? static_cast<int64_t>(scaled.etalonLength) : kBatchImpulseSize;
-  const ProcessSettings settings = checkProcess(o);
-  checkGivenEtalons(settings, scaled.etalonCount, scaled.etalonLength);
-
-  GivenData data;
-  data.series = scaled.series;
-  data.etalons = scaled.etalons;
-  data.etalonCount = scaled.etalonCount;
-  data.etalonLength = scaled.etalonLength;
-  OrderedJson doc;
+  const bool given = scaled.etalonCount > 0;
+  const bool alphabetInUse =
+      !given || (scaled.etalonLength == kBatchImpulseSize && scaled.etalonCount < kBatchEtalons);
+  const int32_t builtInPeak =
+      alphabetInUse
+          ? alphabetPeak(start.alphabet, given ? static_cast<uint16_t>(scaled.etalonCount) : uint16_t{0},
+                         kBatchEtalons)
+          : 0;
+  const bool longPath = longPathNeeded(o, user.scaled, in.recording, builtInPeak);
+  if (!longPath && (in.recording.breakPenalty || in.recording.pulsesCsvGiven)) {
+    throw OptionError(in.recording.breakPenalty ? "--break-penalty" : "--pulses-csv",
+                      "is answered for detection, joint detection and recognition of series type 4 only");
+  }
   OrderedJson input;
   input["file"] = user.seriesPath;
   if (in.column) input["column"] = *in.column;
@@ -102,6 +109,19 @@ int runProcessInput(ProcessOptions o, const InputOptions& in) {
     input["etalonCount"] = scaled.etalonCount;
     input["etalonLength"] = scaled.etalonLength;
   }
+  if (longPath) return runLongInput(o, user, start, in.recording, std::move(input));
+  o.series.length = static_cast<int64_t>(scaled.series.size());
+  o.series.impulseSize =
+      scaled.etalonCount > 0 ? static_cast<int64_t>(scaled.etalonLength) : kBatchImpulseSize;
+  const ProcessSettings settings = checkProcess(o);
+  checkGivenEtalons(settings, scaled.etalonCount, scaled.etalonLength);
+
+  GivenData data;
+  data.series = scaled.series;
+  data.etalons = scaled.etalons;
+  data.etalonCount = scaled.etalonCount;
+  data.etalonLength = scaled.etalonLength;
+  OrderedJson doc;
   doc["input"] = input;
   const RunOutcome outcome = givenDataRun(start, settings, data, doc);
   if (watched.stopped()) return kExitFailed;

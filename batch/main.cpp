@@ -143,10 +143,25 @@ int runCommandLine(int argc, char** argv) {
       processCommand
           ->add_option("--scale", inputScale,
                        "factor applied to the file's values (default: the one mapping the "
-                       "series' peak to the amplitude 128)")
+                       "series' peak to the amplitude 128; series type 4 with --etalons keeps the "
+                       "recording's resolution)")
           ->needs(inputOption);
   processCommand->add_option("--etalons", input.etalons, "etalons 1..K from this file, one per row")
       ->needs(inputOption);
+  std::string breakPenalty;
+  CLI::Option* breakOption =
+      processCommand
+          ->add_option("--break-penalty", breakPenalty,
+                       "series type 4: a gap longer than Tmax (or a late first or early last pulse) costs P "
+                       "times the etalon's energy instead of being forbidden; 0: the criterion alone decides "
+                       "(default inf)")
+          ->needs(inputOption);
+  CLI::Option* pulsesCsvOption =
+      processCommand
+          ->add_option(
+              "--pulses-csv", input.recording.pulsesCsv,
+              "series type 4: write one line per found pulse (position, etalon, margin) to this file")
+          ->needs(inputOption);
 
   SimulateOptions simulate;
   int64_t unusedPulses = 0;
@@ -241,6 +256,11 @@ int runCommandLine(int argc, char** argv) {
         if (fromOption->count() > 0) input.from = inputFrom;
         if (countOption->count() > 0) input.count = inputCount;
         if (scaleOption->count() > 0) input.scale = inputScale;
+        if (breakOption->count() > 0) input.recording.breakPenalty = parseBreakPenalty(breakPenalty);
+        if (pulsesCsvOption->count() > 0) {
+          checkFileName("--pulses-csv", input.recording.pulsesCsv);
+          input.recording.pulsesCsvGiven = true;
+        }
         return runProcessInput(process, input);
       }
       return runProcess(checkProcess(process));

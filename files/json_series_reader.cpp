@@ -20,9 +20,9 @@ enum class Role : uint8_t { kOther, kSeries, kEtalons, kEtalon, kSamples };
 class DocumentEvents : public nlohmann::json_sax<Json> {
  public:
   // Series: the top-level array `seriesKey`, its entries from `from` on (`count` of them at
-  // most), the first kMaxUserSeriesSize + 1 of those kept. Etalons: `seriesKey` empty.
-  DocumentEvents(std::string seriesKey, size_t from, std::optional<size_t> count)
-      : seriesKey_(std::move(seriesKey)), from_(from), count_(count) {}
+  // most), the first keepAtMost + 1 of those kept. Etalons: `seriesKey` empty.
+  DocumentEvents(std::string seriesKey, size_t from, std::optional<size_t> count, size_t keepAtMost)
+      : seriesKey_(std::move(seriesKey)), from_(from), count_(count), keepAtMost_(keepAtMost) {}
 
   bool null() override { return scalar(false, 0); }
   bool boolean(bool) override { return scalar(false, 0); }
@@ -177,7 +177,7 @@ class DocumentEvents : public nlohmann::json_sax<Json> {
 
   void seriesEntry(size_t i, bool isNumber, double v) {
     if (i < from_ || (count_ && i - from_ >= *count_) || seriesBad) return;
-    if (seriesValues.size() > kMaxUserSeriesSize) return;
+    if (seriesValues.size() > keepAtMost_) return;
     if (isNumber)
       seriesValues.push_back(v);
     else
@@ -235,6 +235,7 @@ class DocumentEvents : public nlohmann::json_sax<Json> {
   std::string seriesKey_;
   size_t from_;
   std::optional<size_t> count_;
+  size_t keepAtMost_;
   std::vector<Frame> frames_;  // the containers open, down to the depth that matters
   size_t deeper_ = 0;          // containers open below them
   Role pending_ = Role::kOther;
@@ -268,7 +269,7 @@ bool looksLikeJson(std::string_view bytes) {
 bool parseJsonSeries(std::string_view bytes, const std::string& source, const SeriesReadOptions& options,
                      SeriesValues& out, std::string& error) {
   const std::string key = options.columnName.empty() ? "lpNoisyData" : options.columnName;
-  DocumentEvents events(key, options.from, options.count);
+  DocumentEvents events(key, options.from, options.count, options.keepAtMost);
   if (!readEvents(bytes, source, events, error)) return false;
   if (options.channel || options.column) {
     error = name(source) + "a JSON series is chosen by name (lpNoisyData, lpPureData), not by number";
@@ -300,7 +301,7 @@ bool parseJsonSeries(std::string_view bytes, const std::string& source, const Se
 
 bool parseJsonEtalons(std::string_view bytes, const std::string& source, EtalonValues& out,
                       std::string& error) {
-  DocumentEvents events("", 0, std::nullopt);
+  DocumentEvents events("", 0, std::nullopt, 0);
   if (!readEvents(bytes, source, events, error)) return false;
   if (!events.etalonsFound || events.etalonsTotal == 0) {
     error = name(source) + "no array \"etalons\" in the document";

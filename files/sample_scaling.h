@@ -82,6 +82,12 @@ struct ScalingRequest {
   // (0: the sizes of series and etalons are the full sizes).
   size_t declaredSeriesSize = 0;
   size_t declaredEtalonCount = 0;
+  // Longest series taken (the long-recording path takes up to 2^31 - 1 samples).
+  size_t seriesLimit = kMaxUserSeriesSize;
+  // The samples go to solvers with 64-bit criteria: no criterion check, and without a user
+  // factor, given etalons keep the recording's resolution (integer samples within 16 bits
+  // as they are, others to the full 16-bit range); built-in etalons keep the amplitude mapping.
+  bool wideCriteria = false;
 };
 
 struct ScaledSamples {
@@ -94,10 +100,12 @@ struct ScaledSamples {
   int32_t etalonPeak = 0;  // largest absolute scaled etalon sample (0 without etalons)
 };
 
-// The refusal of a series of `samples` values by scaleSamples ("\"array\": 40000 samples, more
-// than ..."), empty when their number fits; a caller holding values that still need a copy
-// asks it first, so that nothing is copied for a series that cannot be taken.
-std::string seriesSizeProblem(size_t samples, const std::string& source, const std::string& segmentHint);
+// The refusal of a series of `samples` values by scaleSamples under the series limit `limit`
+// ("\"array\": 40000 samples, more than ..."), empty when their number fits; a caller holding
+// values that still need a copy asks it first, so that nothing is copied for a series that
+// cannot be taken.
+std::string seriesSizeProblem(size_t samples, size_t limit, const std::string& source,
+                              const std::string& segmentHint);
 
 // The same for `count` etalons of `length` samples each (the checks of count and length alone).
 std::string etalonSizeProblem(size_t count, size_t length, const std::string& source);

@@ -15,7 +15,7 @@ bool takeSegmentValue(const SeriesReadOptions& options, size_t index, SeriesValu
   if (options.count && index - options.from >= *options.count) return false;
   if (out.totalSize == 0) out.first = index;
   ++out.totalSize;
-  return out.values.size() <= kMaxUserSeriesSize;
+  return out.values.size() <= options.keepAtMost;
 }
 
 std::string segmentStartProblem(const std::string& source, const SeriesReadOptions& options, size_t total,

@@ -22,6 +22,9 @@ struct UserDataRequest {
   // and the rest stay in use, so their peak enters the criterion check.
   const PulseHeader* alphabet = nullptr;
   uint16_t alphabetCount = 0;
+  // For the long-recording path: up to seriesLimit samples, scaled for 64-bit criteria.
+  size_t seriesLimit = kMaxUserSeriesSize;
+  bool wideCriteria = false;
 };
 
 struct UserData {

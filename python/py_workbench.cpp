@@ -1,12 +1,14 @@
 #include "python/py_workbench.h"
 
 #include <chrono>
+#include <cmath>
 #include <iterator>
 #include <optional>
 #include <span>
 #include <stdexcept>
 #include <string>
 
+#include "batch/long_input.h"
 #include "batch/options.h"
 #include "batch/simulation_files.h"
 #include "batch/simulation_table.h"
@@ -61,6 +63,7 @@ struct SolveOptions {
   py::object subsets = py::none();
   int64_t proceeding = 1;
   py::object scale = py::float_(1.0);
+  py::object breakPenalty = py::none();
 };
 
 int64_t integerOption(py::handle value, const char* name) {
@@ -76,8 +79,9 @@ int64_t integerOption(py::handle value, const char* name) {
 // makes a Python string for every declared option on every call, which costs more than a
 // short solve's whole argument handling.
 SolveOptions solveOptions(const py::kwargs& given) {
-  static const char* const kNames[] = {"etalons", "required", "tmin",    "tmax",       "processing_level",
-                                       "pulses",  "subset",   "subsets", "proceeding", "scale"};
+  static const char* const kNames[] = {"etalons",          "required", "tmin",         "tmax",
+                                       "processing_level", "pulses",   "subset",       "subsets",
+                                       "proceeding",       "scale",    "break_penalty"};
   constexpr size_t kCount = std::size(kNames);
   static PyObject** names = [] {
     auto** made = new PyObject*[kCount];
@@ -124,6 +128,9 @@ SolveOptions solveOptions(const py::kwargs& given) {
         break;
       case 9:
         o.scale = object;
+        break;
+      case 10:
+        o.breakPenalty = object;
         break;
       default:
         throw py::type_error("solve() got an unexpected keyword argument " +
@@ -244,34 +251,19 @@ py::dict PyWorkbench::process(const std::string& task, int64_t seriesType, py::o
 py::dict PyWorkbench::solve(const std::string& task, int64_t seriesType, py::object noisy, py::object etalons,
                             py::object required, int64_t tmin, int64_t tmax, int64_t processingLevel,
                             py::object pulses, py::object subset, py::object subsets, int64_t proceeding,
-                            py::object scale) {
-  const char* const segmentHint = "a slice such as noisy[start:start + 32767]";
-  // The sizes are checked before anything is copied or widened: a view may stand for far more
+                            py::object scale, py::object breakPenalty) {
+  // Nothing is copied or widened before the sizes are checked: a view may stand for far more
   // values than its memory holds.
   py::array seriesView = numericView(noisy, "noisy", 1);
-  if (const std::string problem =
-          seriesSizeProblem(static_cast<size_t>(seriesView.size()), "array", segmentHint);
-      !problem.empty())
-    throw py::value_error(problem);
   std::optional<py::array> etalonsView;
-  if (!etalons.is_none()) {
-    etalonsView = numericView(etalons, "etalons", 2);
-    const std::string problem = etalonSizeProblem(static_cast<size_t>(etalonsView->shape(0)),
-                                                  static_cast<size_t>(etalonsView->shape(1)), "array");
-    if (!problem.empty()) throw py::value_error(problem);
-  }
-  const auto series = numericValues(std::move(seriesView), "noisy");
-  std::optional<DoubleValues> rows;
-  if (etalonsView) rows = numericValues(std::move(*etalonsView), "etalons");
+  if (!etalons.is_none()) etalonsView = numericView(etalons, "etalons", 2);
   // No rows would read as "no etalons given" below; given etalons are 1..20 rows.
-  if (rows && rows->rows == 0)
+  if (etalonsView && etalonsView->shape(0) == 0)
     throw py::value_error("etalons: 0 etalons; 1 to 20 are allowed (None for the built-in alphabet)");
-  const size_t count = rows ? rows->rows : 0;
-  const size_t length = rows ? rows->columns : 0;
+  const size_t count = etalonsView ? static_cast<size_t>(etalonsView->shape(0)) : 0;
+  const size_t length = etalonsView ? static_cast<size_t>(etalonsView->shape(1)) : 0;
 
   ScalingRequest request;
-  request.series = std::span<const double>(series.values, series.count);
-  for (size_t k = 0; k < count; ++k) request.etalons.emplace_back(rows->values + k * length, length);
   if (!scale.is_none()) {
     if (!py::isinstance<py::float_>(scale) && !py::isinstance<py::int_>(scale))
       throw py::type_error("scale: expected a number or None");
@@ -283,7 +275,7 @@ py::dict PyWorkbench::solve(const std::string& task, int64_t seriesType, py::obj
   request.etalonPosition = [](size_t k, size_t i) {
     return "etalons[" + std::to_string(k) + ", " + std::to_string(i) + "]";
   };
-  request.segmentHint = segmentHint;
+  request.segmentHint = "a slice such as noisy[start:start + 32767]";
 
   ProcessOptions o;
   o.series.tmin = tmin;
@@ -298,6 +290,36 @@ py::dict PyWorkbench::solve(const std::string& task, int64_t seriesType, py::obj
   o.subsets = listsText(subsets, "subsets");
   o.proceeding = proceeding;
   o.givenSeries = true;
+  // Recordings of any length with 64-bit criteria for the tasks the long path answers.
+  LongInputOptions recording;
+  if (!breakPenalty.is_none()) {
+    if (!py::isinstance<py::float_>(breakPenalty) && !py::isinstance<py::int_>(breakPenalty))
+      throw py::type_error("break_penalty: expected a number or None");
+    const double penalty = breakPenalty.cast<double>();
+    if (std::isnan(penalty) || penalty < 0)
+      throw py::value_error("break_penalty: expected 0 or more, or inf");
+    recording.breakPenalty = penalty;
+  }
+  const bool longTask = longPathTask(o);
+  if (longTask) {
+    request.seriesLimit = static_cast<size_t>(kMaxLongRecording);
+    request.wideCriteria = true;
+    request.segmentHint = "a slice of at most 2,147,483,647 samples";
+  }
+  // The sizes against the limits this call applies, then the values as float64.
+  if (const std::string problem = seriesSizeProblem(static_cast<size_t>(seriesView.size()),
+                                                    request.seriesLimit, request.source, request.segmentHint);
+      !problem.empty())
+    throw py::value_error(problem);
+  if (const std::string problem = etalonSizeProblem(count, length, request.source); !problem.empty())
+    throw py::value_error(problem);
+  const DoubleValues series = numericValues(std::move(seriesView), "noisy");
+  std::optional<DoubleValues> rows;
+  if (etalonsView) rows = numericValues(std::move(*etalonsView), "etalons");
+  request.series = std::span<const double>(series.values, series.count);
+  for (size_t k = 0; k < count; ++k) request.etalons.emplace_back(rows->values + k * length, length);
+  LongAnswer longAnswer;
+  bool longPath = false;
 
   // The values are checked first, then the options; all of it, and the run, without the
   // interpreter lock: letting it go and taking it back costs more than the checks.
@@ -314,6 +336,22 @@ py::dict PyWorkbench::solve(const std::string& task, int64_t seriesType, py::obj
         ScaledSamples scaled;
         scaledOk = scaleSamples(request, scaled, scalingError);
         if (!scaledOk) return {};
+        longPath = longPathNeeded(o, scaled, recording, request.otherEtalonPeak);
+        if (!longPath && recording.breakPenalty) {
+          refused =
+              OptionError("break_penalty",
+                          "is answered for detection, joint detection and recognition of series type 4 only");
+          return {};
+        }
+        if (longPath) {
+          factor = scaled.factor;
+          try {
+            return longRecordingRun(o, scaled, start.alphabet, recording, doc, longAnswer);
+          } catch (const OptionError& e) {
+            refused = e;
+            return {};
+          }
+        }
         o.series.length = static_cast<int64_t>(scaled.series.size());
         ProcessSettings p;
         try {
@@ -333,6 +371,23 @@ py::dict PyWorkbench::solve(const std::string& task, int64_t seriesType, py::obj
       });
   if (!scaledOk) throw py::value_error(scalingError);
   if (refused) raiseOptionError(*refused);
+  if (longPath) {
+    if (!finished.outcome.ok) throw py::value_error(finished.outcome.failure);
+    py::dict result = toPython(finished.doc);
+    result["factor"] = factor;
+    // Margins as numbers, infinity where no admissible answer does without the pulse.
+    py::array_t<double> margins(static_cast<py::ssize_t>(longAnswer.margins.size()));
+    std::copy(longAnswer.margins.begin(), longAnswer.margins.end(), margins.mutable_data());
+    result["lpMargins"] = margins;
+    // Positions beyond the 16-bit tables of the workbench's series: 64-bit arrays.
+    py::array_t<int64_t> positions(static_cast<py::ssize_t>(longAnswer.positions.size()));
+    std::copy(longAnswer.positions.begin(), longAnswer.positions.end(), positions.mutable_data());
+    result["lpRestoredPositions"] = positions;
+    py::array_t<int64_t> etalons(static_cast<py::ssize_t>(longAnswer.etalons.size()));
+    std::copy(longAnswer.etalons.begin(), longAnswer.etalons.end(), etalons.mutable_data());
+    result["lpRestoredEtalons"] = etalons;
+    return result;
+  }
   reportRun(finished.messages, finished.outcome);
   py::dict result = toPython(finished.doc);
   result["factor"] = factor;
@@ -343,7 +398,7 @@ py::dict PyWorkbench::solveWithOptions(const std::string& task, int64_t seriesTy
                                        const py::kwargs& options) {
   const SolveOptions o = solveOptions(options);
   return solve(task, seriesType, std::move(noisy), o.etalons, o.required, o.tmin, o.tmax, o.processingLevel,
-               o.pulses, o.subset, o.subsets, o.proceeding, o.scale);
+               o.pulses, o.subset, o.subsets, o.proceeding, o.scale, o.breakPenalty);
 }
 
 py::dict PyWorkbench::simulate(const std::string& task, int64_t seriesType, py::object required,
