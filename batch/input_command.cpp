@@ -65,6 +65,8 @@ int runProcessInput(ProcessOptions o, const InputOptions& in) {
   if (in.channel) request.options.channel = nonNegative("--channel", *in.channel);
   if (in.from) request.options.from = nonNegative("--from", *in.from);
   if (in.count) request.options.count = nonNegative("--count", *in.count);
+  request.options.acceptShort = in.acceptShort;
+  request.options.acceptShortHint = "; --accept-short reads the frames there are";
   request.scale = in.scale;
   request.amplitude = kBatchAmplitude;
   request.alphabet = start.alphabet;

@@ -18,6 +18,7 @@ struct InputOptions {
   std::optional<int64_t> count;
   std::optional<double> scale;
   std::string etalons;
+  bool acceptShort = false;    // --accept-short: a sound file cut short gives the frames it holds
   LongInputOptions recording;  // breaks and the pulses file of the long-recording path
 };
 

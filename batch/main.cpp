@@ -10,6 +10,7 @@
 #include "batch/failure_boundary.h"
 #include "batch/input_command.h"
 #include "batch/options.h"
+#include "files/stop_signals.h"
 #include "platform/build_info.h"
 #ifdef DETECTION_BATCH_CHART
 #include "batch/chart/chart_command.h"
@@ -148,6 +149,10 @@ int runCommandLine(int argc, char** argv) {
           ->needs(inputOption);
   processCommand->add_option("--etalons", input.etalons, "etalons 1..K from this file, one per row")
       ->needs(inputOption);
+  processCommand
+      ->add_flag("--accept-short", input.acceptShort,
+                 "read a sound file that holds fewer frames than its header declares (refused otherwise)")
+      ->needs(inputOption);
   std::string breakPenalty;
   CLI::Option* breakOption =
       processCommand
@@ -260,19 +265,31 @@ int runCommandLine(int argc, char** argv) {
         if (pulsesCsvOption->count() > 0) {
           checkFileName("--pulses-csv", input.recording.pulsesCsv);
           input.recording.pulsesCsvGiven = true;
+          checkDistinctFiles({{"--pulses-csv", input.recording.pulsesCsv}},
+                             {{"--input", input.input}, {"--etalons", input.etalons}});
         }
         return runProcessInput(process, input);
       }
       return runProcess(checkProcess(process));
     }
-    if (mergeCommand->parsed()) return runMerge(merge);
+    if (mergeCommand->parsed()) {
+      std::vector<NamedFile> shards;
+      for (const std::string& part : merge.parts) shards.emplace_back("(a shard file)", part);
+      checkDistinctFiles({{"--csv", merge.csv}, {"--json", merge.json}}, shards);
+      return runMerge(merge);
+    }
 #ifdef DETECTION_BATCH_CHART
-    if (chartCommand->parsed()) return runChart(chart);
+    if (chartCommand->parsed()) {
+      checkDistinctFiles({{"--output", chart.output}}, {{"--input", chart.input}});
+      return runChart(chart);
+    }
 #endif
     if (pulsesFromOption->count() > 0) simulate.pulsesFrom = pulsesFrom;
     if (toOption->count() > 0) simulate.pulsesTo = pulsesTo;
     simulate.csvGiven = csvOption->count() > 0;
     SimulateSettings settings = checkSimulate(simulate);
+    checkDistinctFiles({{"--csv", simulate.csv}, {"--json", simulate.json}, {"--output", simulate.output}},
+                       {});
     checkShard(simulate, settings, [](const char* name) -> const char* { return std::getenv(name); });
     return runSimulate(settings);
   } catch (const OptionError& e) {
@@ -284,6 +301,8 @@ int runCommandLine(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Temporary files are removed on SIGINT and SIGTERM; a file-size limit is a write error.
+  installStopSignals();
   const int status = runGuarded([&] { return runCommandLine(argc, argv); });
   // Whatever went to standard output must have arrived: a failed write or flush fails the run.
   if (!finishStandardOutput()) return status != kExitOk ? status : kExitFailed;

@@ -37,7 +37,7 @@ int runMerge(const MergeOptions& options) {
       (!options.json.empty() && !openOutputFile("--json", json)))
     return kExitBadOptions;
 
-  WatchedRun watched("merge", {&csv, &json});
+  WatchedRun watched("merge");
   std::vector<SimulationResult> parts(options.parts.size());
   for (size_t i = 0; i < parts.size(); ++i) {
     std::string error;

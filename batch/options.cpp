@@ -5,6 +5,7 @@
 #include <charconv>
 
 #include "batch/checked_output.h"
+#include "files/same_file.h"
 #include "processing/solver_choice.h"
 #include "signal/pulse_bounds.h"
 #include "signal/pulse_header.h"
@@ -110,6 +111,24 @@ std::string wholeNumberProblem(const std::string& text) {
 
 void checkFileName(const std::string& option, const std::string& name) {
   if (name.empty()) throw OptionError(option, "an empty file name cannot be written");
+}
+
+void checkDistinctFiles(const std::vector<NamedFile>& outputs, const std::vector<NamedFile>& inputs) {
+  for (size_t i = 0; i < outputs.size(); ++i) {
+    const auto& [option, name] = outputs[i];
+    if (name.empty()) continue;
+    for (const auto& [inputOption, input] : inputs) {
+      if (!input.empty() && input != "-" && sameFile(name, input))
+        throw OptionError(option, quotedValue(name) + " is also the input " + inputOption +
+                                      "; write the output to another file");
+    }
+    if (isDeviceOrPipe(name)) continue;
+    for (size_t k = 0; k < i; ++k) {
+      if (!outputs[k].second.empty() && sameFile(name, outputs[k].second))
+        throw OptionError(option, quotedValue(name) + " is also given to " + outputs[k].first +
+                                      "; each output needs a file of its own");
+    }
+  }
 }
 
 const std::vector<std::string>& taskNames() {

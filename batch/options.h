@@ -3,6 +3,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 // The options of the subcommands as typed, before they are checked. Defaults are the
@@ -153,6 +154,14 @@ std::string wholeNumberProblem(const std::string& text);
 
 // Throws OptionError naming the option for an empty file name.
 void checkFileName(const std::string& option, const std::string& name);
+
+// A file named by an option: ("--csv", "a.csv").
+using NamedFile = std::pair<std::string, std::string>;
+
+// Throws OptionError when two outputs name the same file (devices and pipes apart), or an
+// output names one of the inputs (an input of "-" is standard input): "--json: \"a\" is also
+// given to --csv; each output needs a file of its own". Empty names are skipped.
+void checkDistinctFiles(const std::vector<NamedFile>& outputs, const std::vector<NamedFile>& inputs);
 
 // Checks the options; each throws OptionError naming the first bad option.
 AlphabetOptions checkAlphabet(const AlphabetOptions& options);

@@ -1,3 +1,4 @@
+#include <csignal>
 #include <cstdio>
 #include <string>
 
@@ -6,10 +7,10 @@
 #include "batch/failure_boundary.h"
 #include "batch/progress_line.h"
 #include "batch/simulation_files.h"
-#include "batch/stop_signals.h"
 #include "batch/workbench_runs.h"
 #include "batch/workbench_start.h"
 #include "files/atomic_file.h"
+#include "files/stop_signals.h"
 #include "signal/series_header.h"
 #include "simulation/rest_err_header.h"
 #include "simulation/simulation_driver.h"
@@ -28,7 +29,10 @@ int runSimulate(const SimulateSettings& m) {
   SimulationSettings how;
   ProgressLine progress("simulate");
   how.progress = [&progress](uint32_t done, uint32_t total) { progress("cells", done, total); };
-  const StopSignals signals({&csv, &json, &output});
+  // SIGINT and SIGTERM: the first asks the run to stop between cells (the temporary files are
+  // then removed and the targets left as they were); a second one ends the program at once,
+  // removing them too.
+  const StopRequest signals;
   how.stopRequested = [&signals] { return signals.stopped(); };
   const uint32_t shard = m.shard;
   const uint32_t shards = m.shards;
@@ -38,7 +42,7 @@ int runSimulate(const SimulateSettings& m) {
   if (signals.stopped()) {
     progress.endLine();
     std::fprintf(stderr, "detection-batch: the simulation was stopped by %s; no table was written\n",
-                 signals.signalName());
+                 signals.signal() == SIGTERM ? "SIGTERM" : "SIGINT");
     return kExitFailed;
   }
   if (!outcome.ok) {

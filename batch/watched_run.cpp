@@ -1,5 +1,6 @@
 #include "batch/watched_run.h"
 
+#include <csignal>
 #include <cstdio>
 
 #include "batch/stderr_window.h"
@@ -12,8 +13,7 @@ constexpr double kSecondsBetweenLines = 1.0;
 
 }  // namespace
 
-WatchedRun::WatchedRun(const char* command, std::initializer_list<const AtomicFile*> outputs)
-    : line_(command, kQuietSeconds, kSecondsBetweenLines), signals_(outputs) {}
+WatchedRun::WatchedRun(const char* command) : line_(command, kQuietSeconds, kSecondsBetweenLines) {}
 
 WatchedRun::~WatchedRun() {
   if (window_ != nullptr) window_->steps = nullptr;
@@ -34,7 +34,7 @@ bool WatchedRun::stopped() {
   if (!signals_.stopped()) return false;
   line_.endLine();
   std::fprintf(stderr, "detection-batch: the run was stopped by %s; nothing was written\n",
-               signals_.signalName());
+               signals_.signal() == SIGTERM ? "SIGTERM" : "SIGINT");
   std::fflush(stderr);
   return true;
 }

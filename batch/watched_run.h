@@ -3,18 +3,16 @@
 // lines on standard error ("process: 40 of 5000 subsets, 3.1 s", at most one a second), and
 // SIGINT or SIGTERM asks it to stop at its next step.
 #include <cstdint>
-#include <initializer_list>
 
 #include "batch/progress_line.h"
-#include "batch/stop_signals.h"
+#include "files/stop_signals.h"
 
-class AtomicFile;
 class StderrWindow;
 
 class WatchedRun {
  public:
-  // `command` starts the lines; `outputs` are the files a second signal cleans up.
-  explicit WatchedRun(const char* command, std::initializer_list<const AtomicFile*> outputs = {});
+  // `command` starts the lines.
+  explicit WatchedRun(const char* command);
   ~WatchedRun();
   WatchedRun(const WatchedRun&) = delete;
   WatchedRun& operator=(const WatchedRun&) = delete;
@@ -33,5 +31,5 @@ class WatchedRun {
  private:
   StderrWindow* window_ = nullptr;
   ProgressLine line_;
-  StopSignals signals_;
+  StopRequest signals_;
 };

@@ -4,11 +4,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <climits>
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
+
+#include "files/stop_signals.h"
 
 namespace {
 
@@ -105,13 +107,14 @@ bool AtomicFile::open() {
   const int fd = ::mkostemp(name.data(), O_CLOEXEC);
   if (fd < 0) return fail("cannot write", errno);
   temporary_.assign(name.data());
+  // Listed, so that SIGINT or SIGTERM removes it too.
+  listed_ = listTemporaryFile(temporary_.c_str());
   ::fchmod(fd, modeFor(replaced_));
   file_ = ::fdopen(fd, "wb");
   if (file_ == nullptr) {
     const int code = errno;
     ::close(fd);
-    ::unlink(temporary_.c_str());
-    temporary_.clear();
+    discard();
     return fail("cannot write", code);
   }
   return true;
@@ -173,6 +176,8 @@ bool AtomicFile::commit() {
     return fail("cannot replace", code);
   }
   temporary_.clear();
+  unlistTemporaryFile(listed_);
+  listed_ = -1;
   // Make the rename itself durable; a failure here does not lose data already in place.
   const int dir = ::open(folderOf(replaced_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dir >= 0) {
@@ -192,6 +197,8 @@ void AtomicFile::discard() {
     ::unlink(temporary_.c_str());
     temporary_.clear();
   }
+  unlistTemporaryFile(listed_);
+  listed_ = -1;
 }
 
 bool writeFileAtomically(const std::string& target, std::string_view contents, std::string& error) {

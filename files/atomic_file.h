@@ -7,6 +7,9 @@
 // A target that is not a regular file (a device such as /dev/null, a FIFO, a terminal, also behind
 // a link like /proc/self/fd/1) is written through directly and never replaced. A symbolic link to
 // a regular file stays a link: the file it points to is replaced.
+//
+// The temporary file is listed with files/stop_signals.h while it exists, so that a program that
+// installed its stop signals removes it when SIGINT or SIGTERM ends it.
 
 #include <cstddef>
 #include <cstdio>
@@ -53,6 +56,8 @@ class AtomicFile {
   bool failed_ = false;
   // Writing straight into a device or pipe: no temporary file, nothing to rename.
   bool direct_ = false;
+  // The temporary file's slot in the list of files removed on a stop signal (-1: none).
+  int listed_ = -1;
 };
 
 // Writes contents to target through an AtomicFile; false with a one-line reason in error.

@@ -262,6 +262,7 @@ bool readEvents(std::string_view bytes, const std::string& source, DocumentEvent
 }  // namespace
 
 bool looksLikeJson(std::string_view bytes) {
+  if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);  // a UTF-8 byte order mark
   const size_t at = bytes.find_first_not_of(" \t\r\n");
   return at != std::string_view::npos && bytes[at] == '{';
 }

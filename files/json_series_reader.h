@@ -15,5 +15,5 @@ bool parseJsonSeries(std::string_view bytes, const std::string& source, const Se
 bool parseJsonEtalons(std::string_view bytes, const std::string& source, EtalonValues& out,
                       std::string& error);
 
-// True when the first character that is not blank is '{'.
+// True when the first character that is not blank (after a UTF-8 byte order mark) is '{'.
 bool looksLikeJson(std::string_view bytes);

@@ -1,9 +1,14 @@
 #include "files/npy_reader.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
 namespace {
+
+// The longest header read, and the largest piece of values read at once.
+constexpr size_t kMaxNpyHeaderBytes = size_t{1} << 20;
+constexpr size_t kNpyPieceBytes = size_t{8} << 20;
 
 std::string name(const std::string& source) { return "\"" + source + "\": "; }
 
@@ -119,7 +124,14 @@ double valueAt(const NpyHeader& h, const char* p) {
 
 bool parseNpyHeader(std::string_view bytes, const std::string& source, NpyHeader& header,
                     std::string& error) {
+  MemoryBytes memory(bytes);
+  return parseNpyHeader(memory, source, header, error);
+}
+
+bool parseNpyHeader(ByteSource& file, const std::string& source, NpyHeader& header, std::string& error) {
   static constexpr std::string_view kMagic("\x93NUMPY", 6);
+  std::string_view bytes;
+  if (!file.read(0, 12, bytes, error)) return false;
   if (bytes.size() < 10 || bytes.substr(0, 6) != kMagic) {
     error =
         name(source) + (bytes.substr(0, 6) == kMagic || kMagic.substr(0, bytes.size()) == bytes.substr(0, 6)
@@ -144,12 +156,18 @@ bool parseNpyHeader(std::string_view bytes, const std::string& source, NpyHeader
     error = name(source) + ".npy version " + std::to_string(major) + " is not supported (1 and 2 are)";
     return false;
   }
-  if (length > bytes.size() - offset) {
+  if (length > file.size() - offset) {
     error = name(source) + "the .npy header of " + std::to_string(length) +
-            " bytes reaches past the end of the " + std::to_string(bytes.size()) + "-byte file";
+            " bytes reaches past the end of the " + std::to_string(file.size()) + "-byte file";
     return false;
   }
-  Literal lit{bytes.substr(offset, length)};
+  if (length > kMaxNpyHeaderBytes) {
+    error = name(source) + "a .npy header of " + std::to_string(length) + " bytes; at most " +
+            std::to_string(kMaxNpyHeaderBytes) + " are read";
+    return false;
+  }
+  if (!file.read(offset, length, bytes, error)) return false;
+  Literal lit{bytes};
   NpyHeader h;
   h.dataOffset = offset + length;
   bool haveDescr = false, haveOrder = false, haveShape = false, fortran = false;
@@ -159,6 +177,12 @@ bool parseNpyHeader(std::string_view bytes, const std::string& source, NpyHeader
     std::string key;
     ok = lit.string(key) && lit.eat(':');
     if (!ok) break;
+    // A key given twice would leave the reader to choose one of two shapes or types.
+    if ((key == "descr" && haveDescr) || (key == "fortran_order" && haveOrder) ||
+        (key == "shape" && haveShape)) {
+      error = name(source) + "the .npy header gives '" + key + "' twice";
+      return false;
+    }
     if (key == "descr") {
       ok = lit.string(descr);
       haveDescr = true;
@@ -212,7 +236,7 @@ bool parseNpyHeader(std::string_view bytes, const std::string& source, NpyHeader
     else
       count *= d;
   }
-  const size_t available = (bytes.size() - h.dataOffset) / h.itemSize;
+  const size_t available = static_cast<size_t>((file.size() - h.dataOffset) / h.itemSize);
   if (count > available) {
     std::string shape;
     for (size_t d : h.shape) shape += (shape.empty() ? "" : " x ") + std::to_string(d);
@@ -226,8 +250,20 @@ bool parseNpyHeader(std::string_view bytes, const std::string& source, NpyHeader
 
 bool parseNpySeries(std::string_view bytes, const std::string& source, const SeriesReadOptions& options,
                     SeriesValues& out, std::string& error) {
+  MemoryBytes memory(bytes);
+  return parseNpySeries(memory, source, options, out, error);
+}
+
+bool parseNpyEtalons(std::string_view bytes, const std::string& source, EtalonValues& out,
+                     std::string& error) {
+  MemoryBytes memory(bytes);
+  return parseNpyEtalons(memory, source, out, error);
+}
+
+bool parseNpySeries(ByteSource& file, const std::string& source, const SeriesReadOptions& options,
+                    SeriesValues& out, std::string& error) {
   NpyHeader h;
-  if (!parseNpyHeader(bytes, source, h, error)) return false;
+  if (!parseNpyHeader(file, source, h, error)) return false;
   const size_t rows = h.shape[0];
   const size_t columns = h.shape.size() == 2 ? h.shape[1] : 1;
   size_t column = 0;
@@ -254,24 +290,38 @@ bool parseNpySeries(std::string_view bytes, const std::string& source, const Ser
   SeriesValues result;
   result.source = source;
   result.unit = h.shape.size() == 2 ? "row" : "sample";
-  const char* data = bytes.data() + h.dataOffset;
   const size_t end =
       options.count && *options.count < rows - options.from ? options.from + *options.count : rows;
+  // Only the rows kept are read, in pieces of rows of at most kNpyPieceBytes (one row at a time
+  // where a row is longer), so that neither a long column nor a wide array fills the memory.
+  const size_t stride = columns * h.itemSize;
+  const uint64_t first = h.dataOffset + uint64_t{options.from} * stride + column * h.itemSize;
+  const size_t rowsPerPiece = stride >= kNpyPieceBytes ? 1 : kNpyPieceBytes / stride;
+  std::string_view piece;
+  size_t pieceStart = 0;  // the row (counted from options.from) the piece starts at
+  size_t pieceRows = 0;
   for (size_t r = options.from; r < end; ++r) {
     if (!takeSegmentValue(options, r, result)) {
       result.totalSize += end - r - 1;  // the rest of the segment, counted without reading
       break;
     }
-    result.values.push_back(valueAt(h, data + (r * columns + column) * h.itemSize));
+    const size_t k = r - options.from;
+    if (k >= pieceStart + pieceRows) {
+      pieceStart = k;
+      pieceRows = std::min(rowsPerPiece, end - r);
+      if (!file.read(first + uint64_t{k} * stride, (pieceRows - 1) * stride + h.itemSize, piece, error))
+        return false;
+    }
+    const std::string_view value = piece.substr((k - pieceStart) * stride, h.itemSize);
+    result.values.push_back(valueAt(h, value.data()));
   }
   out = std::move(result);
   return true;
 }
 
-bool parseNpyEtalons(std::string_view bytes, const std::string& source, EtalonValues& out,
-                     std::string& error) {
+bool parseNpyEtalons(ByteSource& file, const std::string& source, EtalonValues& out, std::string& error) {
   NpyHeader h;
-  if (!parseNpyHeader(bytes, source, h, error)) return false;
+  if (!parseNpyHeader(file, source, h, error)) return false;
   const size_t rows = h.shape.size() == 2 ? h.shape[0] : 1;
   const size_t length = h.shape.size() == 2 ? h.shape[1] : h.shape[0];
   if (rows == 0) {
@@ -286,8 +336,11 @@ bool parseNpyEtalons(std::string_view bytes, const std::string& source, EtalonVa
   EtalonValues result;
   result.source = source;
   result.totalRows = rows;
-  const char* data = bytes.data() + h.dataOffset;
-  for (size_t r = 0; r < rows && r <= kMaxUserEtalons; ++r) {
+  const size_t kept = std::min(rows, kMaxUserEtalons + 1);
+  std::string_view piece;
+  if (!file.read(h.dataOffset, kept * length * h.itemSize, piece, error)) return false;
+  const char* data = piece.data();
+  for (size_t r = 0; r < kept; ++r) {
     std::vector<double> row(length);
     for (size_t k = 0; k < length; ++k) row[k] = valueAt(h, data + (r * length + k) * h.itemSize);
     result.rows.push_back(std::move(row));

@@ -3,13 +3,15 @@
 // length), an ASCII header {'descr': ..., 'fortran_order': ..., 'shape': (...)} and the raw
 // data. Types int8/16/32/64, uint8/16, float32/64 in either byte order; 1-D arrays, or 2-D
 // arrays in C order (a series takes one column, etalons are the rows). Everything declared is
-// checked against the file's size before anything is allocated.
+// checked against the file's size before anything is allocated; a key given twice in the header
+// is refused. From a ByteSource only the header and the values taken are read.
 
 #include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "files/byte_source.h"
 #include "files/series_values.h"
 
 // What the header declares.
@@ -32,3 +34,8 @@ bool parseNpySeries(std::string_view bytes, const std::string& source, const Ser
 // Reads etalons: a 1-D array is one etalon, the rows of a 2-D array are etalons.
 bool parseNpyEtalons(std::string_view bytes, const std::string& source, EtalonValues& out,
                      std::string& error);
+
+bool parseNpyHeader(ByteSource& bytes, const std::string& source, NpyHeader& header, std::string& error);
+bool parseNpySeries(ByteSource& bytes, const std::string& source, const SeriesReadOptions& options,
+                    SeriesValues& out, std::string& error);
+bool parseNpyEtalons(ByteSource& bytes, const std::string& source, EtalonValues& out, std::string& error);

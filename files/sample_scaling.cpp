@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 namespace {
@@ -76,12 +77,19 @@ struct Limits {
   // that still fits; 0 when none does.
   double largestFitting(double factor) const {
     if (check(0) != Verdict::kFits) return 0;
-    double lo = 0, hi = factor;
-    for (int i = 0; i < 200 && lo < hi; ++i) {
-      const double mid = lo + (hi - lo) / 2;
-      if (mid <= lo || mid >= hi) break;
-      (check(mid) == Verdict::kFits ? lo : hi) = mid;
+    // Positive doubles are ordered as their bit patterns: a search over the patterns finds the
+    // largest fitting factor in at most 64 steps, whatever the size of `factor` (1e308 too).
+    uint64_t loBits = 0;
+    uint64_t hiBits = 0;
+    std::memcpy(&hiBits, &factor, sizeof factor);
+    while (hiBits - loBits > 1) {
+      const uint64_t midBits = loBits + (hiBits - loBits) / 2;
+      double mid = 0;
+      std::memcpy(&mid, &midBits, sizeof mid);
+      (check(mid) == Verdict::kFits ? loBits : hiBits) = midBits;
     }
+    double lo = 0;
+    std::memcpy(&lo, &loBits, sizeof lo);
     if (lo <= 0) return lo;
     const int digits = static_cast<int>(std::floor(std::log10(lo)));
     double shortened = lo;

@@ -18,6 +18,11 @@ struct SeriesReadOptions {
   std::optional<size_t> channel;  // 1-based channel of a sound file
   size_t from = 0;                // samples skipped at the start (0-based first sample)
   std::optional<size_t> count;    // samples taken; absent: all that follow
+  // A sound file that holds fewer frames than its header declares is refused unless this is
+  // set; then the frames it holds are read.
+  bool acceptShort = false;
+  // Added to that refusal: how the caller asks for the frames there are.
+  std::string acceptShortHint;
   // Values the caller takes at most: readers keep one more, so that a longer segment is
   // told apart without filling the memory. The long-recording path raises it.
   size_t keepAtMost = kMaxUserSeriesSize;

@@ -8,6 +8,7 @@
 #include <set>
 #include <sstream>
 
+#include "files/input_file.h"
 #include "platform/window.h"
 #include "simulation/rest_err_header.h"
 
@@ -347,23 +348,16 @@ bool parseSimulationResult(std::string_view text, const std::string& name, Simul
 }
 
 bool readSimulationResult(const std::string& path, SimulationResult& result, std::string& error) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    error = "\"" + path + "\": cannot be opened";
-    return false;
-  }
-  in.seekg(0, std::ios::end);
-  const std::streamoff size = in.tellg();
-  if (size < 0 || static_cast<uint64_t>(size) > kMaxSimulationResultBytes) {
+  // Read with read(2), never mapped; a folder, a missing file and a file cut short while read
+  // each get their own message.
+  InputFile file;
+  if (!file.open(path, error)) return false;
+  if (file.size() > kMaxSimulationResultBytes) {
     error = "\"" + path + "\": larger than " + std::to_string(kMaxSimulationResultBytes) + " bytes";
     return false;
   }
-  in.seekg(0, std::ios::beg);
-  std::string text(static_cast<size_t>(size), '\0');
-  if (!in.read(text.data(), size)) {
-    error = "\"" + path + "\": cannot be read";
-    return false;
-  }
+  std::string_view text;
+  if (!file.read(0, static_cast<size_t>(file.size()), text, error)) return false;
   return parseSimulationResult(text, path, result, error);
 }
 

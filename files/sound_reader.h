@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "files/byte_source.h"
 #include "files/series_values.h"
 
 // Reads the series from the bytes of a sound file (source names it in messages); false with
@@ -13,6 +14,10 @@
 bool parseSoundSeries(std::string_view bytes, const std::string& source, const SeriesReadOptions& options,
                       SeriesValues& out, std::string& error);
 
+// The same from a source read piece by piece.
+bool parseSoundSeries(ByteSource& bytes, const std::string& source, const SeriesReadOptions& options,
+                      SeriesValues& out, std::string& error);
+
 // True when the bytes start like a sound file libsndfile reads (RIFF/RIFX/RF64/FORM/.snd/
-// fLaC/OggS/...).
+// fLaC/OggS/..., and the GUID of a Wave64 file).
 bool looksLikeSound(std::string_view bytes);

@@ -109,19 +109,19 @@ std::string shown(std::string_view field) {
 
 std::string name(const std::string& source) { return "\"" + source + "\": "; }
 
-// Walks the content lines of the text: comment removed, blank lines skipped. For each it
-// calls visit(line, number); stops when visit returns false. Refuses NUL bytes and bytes
-// that are not UTF-8.
+// The longest line read: far more than an etalon of the most values takes.
+constexpr size_t kMaxLineBytes = size_t{4} << 20;
+constexpr size_t kTextPiece = size_t{1} << 20;
+
+// Walks the content lines of the text, reading the source piece by piece: comment removed,
+// blank lines skipped. For each it calls visit(line, number); stops, reading no further, and
+// returns false when visit returns false (with error set, or empty when the walk is done). Refuses NUL bytes,
+// bytes that are not UTF-8 and lines longer than kMaxLineBytes (a file of zeros or of binary data ends there,
+// not at its end).
 template <typename Visit>
-bool forEachLine(std::string_view bytes, const std::string& source, std::string& error, Visit visit) {
-  if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
+bool forEachLine(ByteSource& bytes, const std::string& source, std::string& error, Visit visit) {
   uint32_t number = 0;
-  size_t start = 0;
-  while (start < bytes.size()) {
-    size_t end = bytes.find('\n', start);
-    if (end == std::string_view::npos) end = bytes.size();
-    std::string_view line = bytes.substr(start, end - start);
-    start = end + 1;
+  const auto take = [&](std::string_view line) {
     if (number < UINT32_MAX) ++number;
     if (line.find('\0') != std::string_view::npos) {
       error = name(source) + "line " + std::to_string(number) + ": a NUL byte; this is not a text file";
@@ -133,16 +133,72 @@ bool forEachLine(std::string_view bytes, const std::string& source, std::string&
     }
     const size_t hash = line.find('#');
     if (hash != std::string_view::npos) line = line.substr(0, hash);
-    if (trim(line).empty()) continue;
-    if (!visit(line, number)) return false;
+    if (trim(line).empty()) return true;
+    return visit(line, number);
+  };
+  std::string carry;  // the start of a line that goes on in the next piece
+  uint64_t offset = 0;
+  while (offset < bytes.size()) {
+    std::string_view piece;
+    if (!bytes.read(offset, kTextPiece, piece, error)) return false;
+    if (offset == 0 && piece.substr(0, 3) == "\xEF\xBB\xBF") {
+      piece.remove_prefix(3);
+      offset += 3;
+    }
+    offset += piece.size();
+    size_t start = 0;
+    for (size_t end; (end = piece.find('\n', start)) != std::string_view::npos; start = end + 1) {
+      bool going = true;
+      if (carry.empty()) {
+        going = take(piece.substr(start, end - start));
+      } else {
+        carry.append(piece.substr(start, end - start));
+        going = take(carry);
+        carry.clear();
+      }
+      if (!going) return false;
+    }
+    carry.append(piece.substr(start));
+    if (carry.size() > kMaxLineBytes) {
+      const uint32_t at = number + 1;
+      if (carry.find('\0') != std::string::npos) {
+        error = name(source) + "line " + std::to_string(at) + ": a NUL byte; this is not a text file";
+      } else {
+        error = name(source) + "line " + std::to_string(at) + " is longer than " +
+                std::to_string(kMaxLineBytes) + " bytes; this is not a text file of values";
+      }
+      return false;
+    }
   }
-  return true;
+  return carry.empty() || take(carry);
 }
 
-bool anyNumber(const std::vector<std::string_view>& fields) {
+std::string unquoted(std::string_view f) {
+  f = trim(f);
+  if (f.size() >= 2 && f.front() == '"' && f.back() == '"') f = f.substr(1, f.size() - 2);
+  return std::string(trim(f));
+}
+
+// True when a field is meant as a number, whether or not it is a well-formed one: it reads as
+// a number, or starts like one (a digit, or a sign or point and a digit: "0x1F", "1,5",
+// "-.5e"), or is nan or inf. A line holding such a field is data, never a header.
+bool meantAsNumber(std::string_view field) {
   double v = 0;
+  if (parseNumber(field, v)) return true;
+  std::string f = unquoted(field);
+  size_t at = 0;
+  if (at < f.size() && (f[at] == '+' || f[at] == '-')) ++at;
+  if (at < f.size() && f[at] == '.') ++at;
+  if (at < f.size() && f[at] >= '0' && f[at] <= '9') return true;
+  std::string word = f.substr(f.empty() || (f[0] != '+' && f[0] != '-') ? 0 : 1);
+  for (char& c : word) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  return word == "nan" || word == "inf" || word == "infinity";
+}
+
+// A line is a header only when none of its fields is meant as a number.
+bool anyNumber(const std::vector<std::string_view>& fields) {
   for (std::string_view f : fields) {
-    if (parseNumber(f, v)) return true;
+    if (meantAsNumber(f)) return true;
   }
   return false;
 }
@@ -156,15 +212,21 @@ std::string notANumber(const std::string& source, uint32_t line, size_t column, 
   return text;
 }
 
-std::string unquoted(std::string_view f) {
-  f = trim(f);
-  if (f.size() >= 2 && f.front() == '"' && f.back() == '"') f = f.substr(1, f.size() - 2);
-  return std::string(trim(f));
-}
-
 }  // namespace
 
 bool parseTextSeries(std::string_view bytes, const std::string& source, const SeriesReadOptions& options,
+                     SeriesValues& out, std::string& error) {
+  MemoryBytes memory(bytes);
+  return parseTextSeries(memory, source, options, out, error);
+}
+
+bool parseTextEtalons(std::string_view bytes, const std::string& source, EtalonValues& out,
+                      std::string& error) {
+  MemoryBytes memory(bytes);
+  return parseTextEtalons(memory, source, out, error);
+}
+
+bool parseTextSeries(ByteSource& bytes, const std::string& source, const SeriesReadOptions& options,
                      SeriesValues& out, std::string& error) {
   SeriesValues result;
   result.source = source;
@@ -249,8 +311,7 @@ bool parseTextSeries(std::string_view bytes, const std::string& source, const Se
   return true;
 }
 
-bool parseTextEtalons(std::string_view bytes, const std::string& source, EtalonValues& out,
-                      std::string& error) {
+bool parseTextEtalons(ByteSource& bytes, const std::string& source, EtalonValues& out, std::string& error) {
   EtalonValues result;
   result.source = source;
   Separator sep = Separator::kBlanks;

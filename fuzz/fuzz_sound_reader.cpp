@@ -1,5 +1,5 @@
 // Feeds arbitrary bytes to the sound reader (libsndfile over a memory buffer), each channel
-// choice and a segment.
+// choice, a segment, and the reading of a file shorter than its header declares.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -10,11 +10,12 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
   std::string error;
-  SeriesReadOptions options[3];
+  SeriesReadOptions options[4];
   options[1].channel = 2;
   options[2].channel = 1;
   options[2].from = 2;
   options[2].count = 3;
+  options[3].acceptShort = true;
   for (const SeriesReadOptions& o : options) {
     SeriesValues values;
     if (parseSoundSeries(bytes, "f", o, values, error)) {

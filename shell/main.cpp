@@ -1,6 +1,7 @@
 #include <iostream>
 
 #include "display/app_state.h"
+#include "files/stop_signals.h"
 #include "platform/build_info.h"
 #include "platform/qt/qt_host.h"
 #include "shell/command_line.h"
@@ -13,6 +14,8 @@ int main(int argc, char** argv) {
   if (const auto status =
           answerCommandLine(arguments, versionLine("detection-workbench"), std::cout, std::cerr))
     return *status;
+  // A saved file's temporary is removed on SIGINT and SIGTERM; a file-size limit is a write error.
+  installStopSignals();
   static AppState state;  // large; kept off the stack
   MainWindow window(state);
   return runMainWindow(window, argc, argv);

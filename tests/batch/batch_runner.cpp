@@ -78,9 +78,12 @@ BatchResult runBatch(const std::vector<std::string>& arguments, const BatchCondi
     if (out < 0 || err < 0 || dup2(out, STDOUT_FILENO) < 0) _exit(126);
     if (dup2(errPipe[1] >= 0 ? errPipe[1] : err, STDERR_FILENO) < 0) _exit(126);
     if (errPipe[0] >= 0) close(errPipe[0]);
+    const int in =
+        open(conditions.standardInput.empty() ? "/dev/null" : conditions.standardInput.c_str(), O_RDONLY);
+    if (in < 0 || dup2(in, STDIN_FILENO) < 0) _exit(126);
     if (conditions.fileSizeLimit != 0) {
       // An ignored SIGXFSZ stays ignored across exec: writes beyond the limit fail with EFBIG.
-      std::signal(SIGXFSZ, SIG_IGN);
+      std::signal(SIGXFSZ, conditions.defaultFileSizeSignal ? SIG_DFL : SIG_IGN);
       const rlimit limit{conditions.fileSizeLimit, conditions.fileSizeLimit};
       if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(125);
     }
@@ -91,14 +94,16 @@ BatchResult runBatch(const std::vector<std::string>& arguments, const BatchCondi
     execv(pointers[0], pointers.data());
     _exit(127);
   }
-  if (child > 0 && !conditions.interruptWhenErrorShows.empty()) {
+  if (child > 0 && (!conditions.interruptWhenErrorShows.empty() || conditions.interruptWhen)) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
     while (std::chrono::steady_clock::now() < deadline) {
       siginfo_t info{};
       if (waitid(P_PID, static_cast<id_t>(child), &info, WEXITED | WNOHANG | WNOWAIT) != 0 ||
           info.si_pid != 0)
         break;  // ended before the text showed
-      if (readFile(errPath).find(conditions.interruptWhenErrorShows) != std::string::npos) {
+      if ((conditions.interruptWhen && conditions.interruptWhen()) ||
+          (!conditions.interruptWhenErrorShows.empty() &&
+           readFile(errPath).find(conditions.interruptWhenErrorShows) != std::string::npos)) {
         kill(child, conditions.interruptSignal);
         break;
       }

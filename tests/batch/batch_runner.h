@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
@@ -21,6 +22,11 @@ struct BatchConditions {
   uint64_t addressSpaceLimit = 0;       // RLIMIT_AS in bytes; 0: none
   std::string interruptWhenErrorShows;  // send the signal once standard error contains it
   int interruptSignal = 2;              // SIGINT
+  std::function<bool()> interruptWhen;  // or once this holds (polled every 20 ms)
+  std::string standardInput;            // a file or FIFO opened as standard input; empty: /dev/null
+  // Under fileSizeLimit, leave SIGXFSZ at its default, so that only the companion's own
+  // handling keeps the limit from killing it.
+  bool defaultFileSizeSignal = false;
 };
 BatchResult runBatch(const std::vector<std::string>& arguments, const BatchConditions& conditions);
 

@@ -151,6 +151,12 @@ TEST(SampleScaling, FactorsBeyondTheSampleLimitAreRefusedWithAFittingFactor) {
   EXPECT_EQ(error,
             "\"rec.csv\": factor 40 takes values beyond the 16-bit sample limit 32,767; a factor up to "
             "32.76 fits");
+  // However large the factor tried, the fitting one is found.
+  for (const double huge : {1e308, 1.7976931348623157e308, 1e20}) {
+    r.scale = huge;
+    EXPECT_FALSE(scaleSamples(r, out, error));
+    EXPECT_NE(error.find("; a factor up to 32.76 fits"), std::string::npos) << huge << ": " << error;
+  }
   r.scale = 32.76;
   EXPECT_TRUE(scaleSamples(r, out, error)) << error;
   r.scale = 32.7675;  // 32,767.5 rounds to 32,768

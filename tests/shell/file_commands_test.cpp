@@ -97,7 +97,17 @@ TEST(FileCommands, FilesThatCannotBeUsedLeaveSeriesAndAlphabetAsTheyWere) {
   writeText(dir.file("nan.txt"), "1\n2\nnan\n");
   writeText(dir.file("short.txt"), "1\n2\n3\n");
   writeText(dir.file("etalons.txt"), "1 2 3\n4 5\n");
+  writeText(dir.file("hex.txt"), "0x1F\n1\n2\n");
+  // A WAV whose header declares 4000 frames of 16-bit mono and holds 478.
+  std::string wav = std::string(
+      "RIFF\x44\x1F\0\0WAVEfmt \x10\0\0\0\x01\0\x01\0\x40\x1F\0\0\x80\x3E\0\0\x02\0\x10\0data\x40\x1F\0\0",
+      44);
+  wav += std::string(478 * 2, '\x05');
+  writeBytes(dir.file("short.wav"), wav);
   const std::vector<std::pair<std::string, std::string>> cases = {
+      {dir.file("short.wav"),
+       "\"" + dir.file("short.wav") + "\": the header declares 4000 frames, the file holds 478 (cut short?)"},
+      {dir.file("hex.txt"), "\"" + dir.file("hex.txt") + "\": line 1, column 1: \"0x1F\" is not a number"},
       {dir.file("missing.csv"),
        "\"" + dir.file("missing.csv") + "\": cannot open: No such file or directory"},
       {dir.file("nan.txt"), "\"" + dir.file("nan.txt") + "\": line 3: value is not a number"},
