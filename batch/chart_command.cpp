@@ -5,6 +5,7 @@
 
 #include "batch/commands.h"
 #include "batch/drawing_plugin.h"
+#include "batch/failure_boundary.h"
 #include "files/atomic_file.h"
 #include "files/simulation_result.h"
 
@@ -54,6 +55,7 @@ int runChart(const ChartOptions& o) {
   AtomicFile output(o.output);
   if (!output.open()) return badOption("--output", output.error());
 
+  const Making making("the chart");
   SimulationResult result;
   std::string problem;
   if (!readSimulationResult(o.input, result, problem)) {

@@ -8,6 +8,7 @@
 #include "batch/failure_boundary.h"
 #include "batch/json_output.h"
 #include "batch/stderr_window.h"
+#include "batch/watched_run.h"
 #include "batch/workbench_runs.h"
 #include "batch/workbench_start.h"
 
@@ -51,7 +52,10 @@ int runProcess(const ProcessSettings& p, const PlotRequest& plot) {
   if (!picture.ready()) return kExitFailed;
   WorkbenchStart start;
   OrderedJson doc;
+  WatchedRun watched("process");
+  watched.watch(start.window);
   const RunOutcome outcome = processRun(start, p, doc);
+  if (watched.stopped()) return kExitFailed;
   if (outcome.ok && plot.wanted()) {
     const Making making("the picture");
     std::vector<int16_t> samples;

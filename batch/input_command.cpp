@@ -5,7 +5,9 @@
 #include <vector>
 
 #include "batch/commands.h"
+#include "batch/failure_boundary.h"
 #include "batch/json_output.h"
+#include "batch/watched_run.h"
 #include "batch/workbench_runs.h"
 #include "batch/workbench_start.h"
 #include "files/atomic_file.h"
@@ -55,6 +57,8 @@ int runProcessInput(ProcessOptions o, const InputOptions& in, const PlotRequest&
   if (!start.ready) return kExitFailed;
   PlotOutput picture(plot);
   if (!picture.ready()) return kExitFailed;
+  WatchedRun watched("process");
+  watched.watch(start.window);
   UserDataRequest request;
   request.seriesPath = in.input;
   request.etalonsPath = in.etalons;
@@ -77,7 +81,10 @@ int runProcessInput(ProcessOptions o, const InputOptions& in, const PlotRequest&
   }
   UserData user;
   std::string error;
-  if (!loadUserData(request, user, error)) return failed(error);
+  {
+    const Making reading("the series of the input file");
+    if (!loadUserData(request, user, error)) return failed(error);
+  }
   // The readers take what the file holds; a count given explicitly must be there in full.
   if (in.count && user.count < static_cast<size_t>(*in.count)) {
     const size_t skipped = request.options.from;
@@ -131,6 +138,7 @@ int runProcessInput(ProcessOptions o, const InputOptions& in, const PlotRequest&
   OrderedJson doc;
   doc["input"] = input;
   const RunOutcome outcome = givenDataRun(start, settings, data, doc);
+  if (watched.stopped()) return kExitFailed;
   if (!outcome.ok) return outcome.failure.empty() ? kExitFailed : failed(outcome.failure);
   if (plot.wanted()) {
     AnswerPlot answer;

@@ -2,6 +2,7 @@
 #include <CLI/CLI.hpp>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 
 #include "batch/chart_command.h"
@@ -79,7 +80,8 @@ void checkWholeNumbers(CLI::App& app) {
 }
 
 int runCommandLine(int argc, char** argv) {
-  const Making making("the options");
+  // Only reading the options is "making the options"; each command names its own stages.
+  std::optional<Making> making(std::in_place, "the options");
   CLI::App app{
       "detection-batch: makes etalons and series, runs the solvers and simulations of the "
       "detection workbench"};
@@ -239,6 +241,7 @@ int runCommandLine(int argc, char** argv) {
     return kExitBadOptions;
   }
 
+  making.reset();
   try {
     if (alphabetCommand->parsed()) return runAlphabet(checkAlphabet(alphabet));
     if (seriesCommand->parsed()) {

@@ -1,6 +1,3 @@
-#include <unistd.h>
-
-#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <string>
@@ -8,6 +5,7 @@
 #include "batch/checked_output.h"
 #include "batch/commands.h"
 #include "batch/failure_boundary.h"
+#include "batch/progress_line.h"
 #include "batch/simulation_files.h"
 #include "batch/workbench_runs.h"
 #include "batch/workbench_start.h"
@@ -16,28 +14,6 @@
 #include "signal/series_header.h"
 #include "simulation/rest_err_header.h"
 #include "simulation/simulation_driver.h"
-
-namespace {
-
-// Progress on standard error: one line per finished cell, or one line rewritten in place
-// when standard error is a terminal.
-class ProgressLine {
- public:
-  ProgressLine() : start_(std::chrono::steady_clock::now()), terminal_(isatty(STDERR_FILENO) == 1) {}
-
-  void operator()(uint32_t done, uint32_t total) const {
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
-    std::fprintf(stderr, "%ssimulate: %u of %u cells, %.1f s%s", terminal_ ? "\r" : "", done, total, seconds,
-                 terminal_ && done < total ? "" : "\n");
-    std::fflush(stderr);
-  }
-
- private:
-  std::chrono::steady_clock::time_point start_;
-  bool terminal_;
-};
-
-}  // namespace
 
 int runSimulate(const SimulateSettings& m) {
   const Making making("the simulation tables");
@@ -51,7 +27,8 @@ int runSimulate(const SimulateSettings& m) {
   }
   WorkbenchStart start;
   SimulationSettings how;
-  how.progress = ProgressLine();
+  ProgressLine progress("simulate");
+  how.progress = [&progress](uint32_t done, uint32_t total) { progress("cells", done, total); };
   // SIGINT and SIGTERM: the first asks the run to stop between cells (the temporary files are
   // then removed and the targets left as they were); a second one ends the program at once,
   // removing them too.
@@ -63,6 +40,7 @@ int runSimulate(const SimulateSettings& m) {
   SimulationTimes times;
   const RunOutcome outcome = simulationRun(start, m, how, &times);
   if (signals.stopped()) {
+    progress.endLine();
     std::fprintf(stderr, "detection-batch: the simulation was stopped by %s; no table was written\n",
                  signals.signal() == SIGTERM ? "SIGTERM" : "SIGINT");
     return kExitFailed;

@@ -20,3 +20,7 @@ int StderrWindow::messageBox(const std::string& text, const std::string& caption
   }
   return (style & kMbButtonMask) == kMbYesNo ? kIdYes : kIdOk;
 }
+
+bool StderrWindow::keepGoing(const char* unit, uint64_t done, uint64_t total) {
+  return !steps || steps(unit, done, total);
+}

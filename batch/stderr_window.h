@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,11 @@ class StderrWindow : public Window {
   explicit StderrWindow(std::FILE* out = stderr) : out_(out) {}
 
   int messageBox(const std::string& text, const std::string& caption, uint32_t style) override;
+  // Hands the step to `steps` (when set) and gives its answer; true without it.
+  bool keepGoing(const char* unit, uint64_t done, uint64_t total) override;
+
+  // What a long loop of the libraries reports to (progress lines, a stop request).
+  std::function<bool(const char* unit, uint64_t done, uint64_t total)> steps;
 
   // Number of message boxes shown so far.
   int messageCount() const { return messageCount_; }

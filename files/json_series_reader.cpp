@@ -1,29 +1,260 @@
 #include "files/json_series_reader.h"
 
 #include <nlohmann/json.hpp>
+#include <optional>
+#include <vector>
 
 namespace {
 
+using Json = nlohmann::json;
+
 std::string name(const std::string& source) { return "\"" + source + "\": "; }
 
-bool parse(std::string_view bytes, const std::string& source, nlohmann::json& doc, std::string& error) {
-  doc = nlohmann::json::parse(bytes.begin(), bytes.end(), nullptr, false);
-  if (doc.is_discarded() || !doc.is_object()) {
-    error = name(source) + "not a JSON object";
+// What an array being read stands for.
+enum class Role : uint8_t { kOther, kSeries, kEtalons, kEtalon, kSamples };
+
+// Reads a series or an alphabet document as a stream of events, without building the
+// document: only the values the caller keeps are stored (at most one more than the limits),
+// so a document of any size takes memory for the segment alone. A member given twice counts
+// with its last value, as a document read whole would have it.
+class DocumentEvents : public nlohmann::json_sax<Json> {
+ public:
+  // Series: the top-level array `seriesKey`, its entries from `from` on (`count` of them at
+  // most), the first keepAtMost + 1 of those kept. Etalons: `seriesKey` empty.
+  DocumentEvents(std::string seriesKey, size_t from, std::optional<size_t> count, size_t keepAtMost)
+      : seriesKey_(std::move(seriesKey)), from_(from), count_(count), keepAtMost_(keepAtMost) {}
+
+  bool null() override { return scalar(false, 0); }
+  bool boolean(bool) override { return scalar(false, 0); }
+  bool number_integer(number_integer_t v) override { return scalar(true, static_cast<double>(v)); }
+  bool number_unsigned(number_unsigned_t v) override { return scalar(true, static_cast<double>(v)); }
+  bool number_float(number_float_t v, const string_t&) override { return scalar(true, v); }
+  bool string(string_t&) override { return scalar(false, 0); }
+  bool binary(binary_t&) override { return scalar(false, 0); }
+  bool start_object(std::size_t) override { return open(false); }
+  bool start_array(std::size_t) override { return open(true); }
+  bool end_object() override { return close(); }
+  bool end_array() override { return close(); }
+  bool key(string_t& text) override {
+    if (deeper_ == 0 && frames_.size() == 1) {
+      pending_ = !seriesKey_.empty() && text == seriesKey_ ? Role::kSeries
+                 : seriesKey_.empty() && text == "etalons" ? Role::kEtalons
+                                                           : Role::kOther;
+    } else if (deeper_ == 0 && frames_.back().role == Role::kEtalon) {
+      pending_ = text == "samples" ? Role::kSamples : Role::kOther;
+    } else {
+      pending_ = Role::kOther;
+    }
+    return true;
+  }
+  bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override {
+    malformed_ = true;
     return false;
   }
-  return true;
-}
 
-// Reads an array of numbers; false with the index of the first entry that is no number.
-bool numbersOf(const nlohmann::json& array, std::vector<double>& out, size_t limit, size_t& bad) {
-  out.clear();
-  for (size_t i = 0; i < array.size() && i < limit; ++i) {
-    if (!array[i].is_number()) {
-      bad = i;
+  bool malformed() const { return malformed_; }
+  bool documentIsObject() const { return documentIsObject_; }
+
+  // The series: whether the last member of its name is an array, its entries, the values kept
+  // and the first entry kept that is no number.
+  bool seriesFound = false;
+  size_t seriesTotal = 0;
+  std::vector<double> seriesValues;
+  std::optional<size_t> seriesBad;
+
+  // The etalons: whether "etalons" is an array, its entries, the rows kept, and the first
+  // refusal of an etalon among those read.
+  bool etalonsFound = false;
+  size_t etalonsTotal = 0;
+  std::vector<std::vector<double>> rows;
+  std::string etalonProblem;
+
+ private:
+  struct Frame {
+    bool array = false;
+    Role role = Role::kOther;
+    size_t next = 0;  // entries of an array so far
+  };
+
+  // The role of a value at the current place, and, in an array, its index.
+  Role placeOf(size_t& index) {
+    if (frames_.empty()) return Role::kOther;
+    Frame& f = frames_.back();
+    if (f.array) {
+      index = f.next++;
+      return f.role;
+    }
+    const Role r = pending_;  // set by the member's key
+    pending_ = Role::kOther;
+    return r;
+  }
+
+  bool scalar(bool isNumber, double v) {
+    if (deeper_ > 0) return true;
+    size_t index = 0;
+    if (frames_.empty()) return true;  // a document that is no object
+    const bool inArray = frames_.back().array;
+    const Role parent = frames_.back().role;
+    const Role role = placeOf(index);
+    if (inArray) {
+      if (parent == Role::kSeries) seriesEntry(index, isNumber, v);
+      if (parent == Role::kSamples) sampleEntry(index, isNumber, v);
+      if (parent == Role::kEtalons) etalonEntry(index, false);
+      return true;
+    }
+    // A member that is no array.
+    if (role == Role::kSeries) resetSeries(false);
+    if (role == Role::kEtalons) resetEtalons(false);
+    if (role == Role::kSamples) resetSamples(false);
+    return true;
+  }
+
+  bool open(bool array) {
+    if (deeper_ > 0 || frames_.size() >= 4) {
+      ++deeper_;
+      if (deeper_ == 1) noteContainerEntry();
+      return true;
+    }
+    if (frames_.empty()) {
+      documentIsObject_ = !array;
+      frames_.push_back({array, Role::kOther, 0});
+      return true;
+    }
+    const bool inArray = frames_.back().array;
+    const Role parent = frames_.back().role;
+    size_t index = 0;
+    const Role role = placeOf(index);
+    Role own = Role::kOther;
+    if (inArray) {
+      if (parent == Role::kSeries) seriesEntry(index, false, 0);
+      if (parent == Role::kSamples) sampleEntry(index, false, 0);
+      if (parent == Role::kEtalons) {
+        own = etalonEntry(index, !array) ? Role::kEtalon : Role::kOther;
+      }
+    } else if (role == Role::kSeries) {
+      resetSeries(array);
+      own = array ? Role::kSeries : Role::kOther;
+    } else if (role == Role::kEtalons) {
+      resetEtalons(array);
+      own = array ? Role::kEtalons : Role::kOther;
+    } else if (role == Role::kSamples) {
+      resetSamples(array);
+      own = array ? Role::kSamples : Role::kOther;
+    }
+    frames_.push_back({array, own, 0});
+    return true;
+  }
+
+  // A container nested too deep to matter still counts as an entry of the array around it.
+  void noteContainerEntry() {
+    Frame& f = frames_.back();
+    if (!f.array) return;
+    const size_t index = f.next++;
+    if (f.role == Role::kSeries) seriesEntry(index, false, 0);
+    if (f.role == Role::kSamples) sampleEntry(index, false, 0);
+  }
+
+  bool close() {
+    if (deeper_ > 0) {
+      --deeper_;
+      return true;
+    }
+    const Frame f = frames_.back();
+    frames_.pop_back();
+    if (f.role == Role::kSeries) seriesTotal = f.next;
+    if (f.role == Role::kEtalons) etalonsTotal = f.next;
+    if (f.role == Role::kSamples) samplesTotal_ = f.next;
+    if (f.role == Role::kEtalon) finishEtalon();
+    return true;
+  }
+
+  void resetSeries(bool array) {
+    seriesFound = array;
+    seriesTotal = 0;
+    seriesValues.clear();
+    seriesBad.reset();
+  }
+
+  void seriesEntry(size_t i, bool isNumber, double v) {
+    if (i < from_ || (count_ && i - from_ >= *count_) || seriesBad) return;
+    if (seriesValues.size() > keepAtMost_) return;
+    if (isNumber)
+      seriesValues.push_back(v);
+    else
+      seriesBad = i;
+  }
+
+  void resetEtalons(bool array) {
+    etalonsFound = array;
+    etalonsTotal = 0;
+    rows.clear();
+    etalonProblem.clear();
+  }
+
+  // Entry k of the etalons starts; true when it is an object to be read.
+  bool etalonEntry(size_t k, bool object) {
+    if (!etalonProblem.empty() || k > kMaxUserEtalons) return false;
+    etalon_ = k;
+    if (!object) {
+      etalonProblem = "etalon " + std::to_string(k + 1) + " has no array \"samples\"";
       return false;
     }
-    out.push_back(array[i].get<double>());
+    resetSamples(false);
+    return true;
+  }
+
+  void resetSamples(bool array) {
+    samplesFound_ = array;
+    samplesTotal_ = 0;
+    row_.clear();
+    sampleBad_.reset();
+  }
+
+  void sampleEntry(size_t i, bool isNumber, double v) {
+    if (sampleBad_ || i >= kMaxUserEtalonLength) return;
+    if (isNumber)
+      row_.push_back(v);
+    else
+      sampleBad_ = i;
+  }
+
+  void finishEtalon() {
+    const std::string which = "etalon " + std::to_string(etalon_ + 1);
+    if (!samplesFound_) {
+      etalonProblem = which + " has no array \"samples\"";
+    } else if (samplesTotal_ > kMaxUserEtalonLength) {
+      etalonProblem = which + ": more than " + std::to_string(kMaxUserEtalonLength) + " samples";
+    } else if (sampleBad_) {
+      etalonProblem = which + ", sample " + std::to_string(*sampleBad_ + 1) + ": not a number";
+    } else {
+      rows.push_back(std::move(row_));
+    }
+    row_ = {};
+  }
+
+  std::string seriesKey_;
+  size_t from_;
+  std::optional<size_t> count_;
+  size_t keepAtMost_;
+  std::vector<Frame> frames_;  // the containers open, down to the depth that matters
+  size_t deeper_ = 0;          // containers open below them
+  Role pending_ = Role::kOther;
+  bool malformed_ = false;
+  bool documentIsObject_ = false;
+  size_t etalon_ = 0;
+  bool samplesFound_ = false;
+  size_t samplesTotal_ = 0;
+  std::vector<double> row_;
+  std::optional<size_t> sampleBad_;
+};
+
+// Reads the whole text; false with the message when it is not one JSON object.
+bool readEvents(std::string_view bytes, const std::string& source, DocumentEvents& events,
+                std::string& error) {
+  Json::sax_parse(bytes.begin(), bytes.end(), &events);
+  if (events.malformed() || !events.documentIsObject()) {
+    error = name(source) + "not a JSON object";
+    return false;
   }
   return true;
 }
@@ -38,76 +269,53 @@ bool looksLikeJson(std::string_view bytes) {
 
 bool parseJsonSeries(std::string_view bytes, const std::string& source, const SeriesReadOptions& options,
                      SeriesValues& out, std::string& error) {
-  nlohmann::json doc;
-  if (!parse(bytes, source, doc, error)) return false;
+  const std::string key = options.columnName.empty() ? "lpNoisyData" : options.columnName;
+  DocumentEvents events(key, options.from, options.count, options.keepAtMost);
+  if (!readEvents(bytes, source, events, error)) return false;
   if (options.channel || options.column) {
     error = name(source) + "a JSON series is chosen by name (lpNoisyData, lpPureData), not by number";
     return false;
   }
-  const std::string key = options.columnName.empty() ? "lpNoisyData" : options.columnName;
-  const auto found = doc.find(key);
-  if (found == doc.end() || !found->is_array()) {
+  if (!events.seriesFound) {
     error = name(source) + "no array \"" + key + "\" in the document";
     return false;
   }
-  const size_t total = found->size();
+  const size_t total = events.seriesTotal;
   if (const std::string problem = segmentStartProblem(source, options, total, "sample"); !problem.empty()) {
     error = problem;
+    return false;
+  }
+  if (events.seriesBad) {
+    error = name(source) + key + " entry " + std::to_string(*events.seriesBad + 1) + ": not a number";
     return false;
   }
   SeriesValues result;
   result.source = source;
   const size_t end =
       options.count && *options.count < total - options.from ? options.from + *options.count : total;
-  for (size_t i = options.from; i < end; ++i) {
-    if (!takeSegmentValue(options, i, result)) {
-      result.totalSize += end - i - 1;
-      break;
-    }
-    const auto& v = (*found)[i];
-    if (!v.is_number()) {
-      error = name(source) + key + " entry " + std::to_string(i + 1) + ": not a number";
-      return false;
-    }
-    result.values.push_back(v.get<double>());
-  }
+  result.totalSize = end > options.from ? end - options.from : 0;
+  result.first = result.totalSize > 0 ? options.from : 0;
+  result.values = std::move(events.seriesValues);
   out = std::move(result);
   return true;
 }
 
 bool parseJsonEtalons(std::string_view bytes, const std::string& source, EtalonValues& out,
                       std::string& error) {
-  nlohmann::json doc;
-  if (!parse(bytes, source, doc, error)) return false;
-  const auto etalons = doc.find("etalons");
-  if (etalons == doc.end() || !etalons->is_array() || etalons->empty()) {
+  DocumentEvents events("", 0, std::nullopt, 0);
+  if (!readEvents(bytes, source, events, error)) return false;
+  if (!events.etalonsFound || events.etalonsTotal == 0) {
     error = name(source) + "no array \"etalons\" in the document";
+    return false;
+  }
+  if (!events.etalonProblem.empty()) {
+    error = name(source) + events.etalonProblem;
     return false;
   }
   EtalonValues result;
   result.source = source;
-  result.totalRows = etalons->size();
-  for (size_t k = 0; k < etalons->size() && k <= kMaxUserEtalons; ++k) {
-    const auto& e = (*etalons)[k];
-    const auto samples = e.is_object() ? e.find("samples") : e.end();
-    if (!e.is_object() || samples == e.end() || !samples->is_array()) {
-      error = name(source) + "etalon " + std::to_string(k + 1) + " has no array \"samples\"";
-      return false;
-    }
-    if (samples->size() > kMaxUserEtalonLength) {
-      error = name(source) + "etalon " + std::to_string(k + 1) + ": more than " +
-              std::to_string(kMaxUserEtalonLength) + " samples";
-      return false;
-    }
-    std::vector<double> row;
-    size_t bad = 0;
-    if (!numbersOf(*samples, row, kMaxUserEtalonLength, bad)) {
-      error = name(source) + "etalon " + std::to_string(k + 1) + ", sample " + std::to_string(bad + 1) +
-              ": not a number";
-      return false;
-    }
-    result.rows.push_back(std::move(row));
-  }
+  result.totalRows = events.etalonsTotal;
+  result.rows = std::move(events.rows);
   out = std::move(result);
   return true;
 }

@@ -104,6 +104,17 @@ struct Limits {
   }
 };
 
+std::string etalonCountProblem(size_t count, const std::string& quotedSource) {
+  return quotedSource + std::to_string(count) + " etalons; 1 to " + std::to_string(kMaxUserEtalons) +
+         " are allowed";
+}
+
+std::string etalonLengthProblem(size_t length, const std::string& quotedSource) {
+  return quotedSource + "etalons of " + std::to_string(length) + " samples; " +
+         std::to_string(kMinUserEtalonLength) + " to " + std::to_string(kMaxUserEtalonLength) +
+         " samples are allowed";
+}
+
 // Whether every value is an integer within the 16-bit sample limit.
 bool integerSamples(std::span<const double> values) {
   bool all = true;
@@ -134,8 +145,7 @@ bool checkEtalons(const ScalingRequest& r, std::string& error) {
   const size_t count = r.etalons.size() > r.declaredEtalonCount ? r.etalons.size() : r.declaredEtalonCount;
   if (r.etalons.empty()) return true;
   if (count > kMaxUserEtalons) {
-    error = etalonName + std::to_string(count) + " etalons; 1 to " + std::to_string(kMaxUserEtalons) +
-            " are allowed";
+    error = etalonCountProblem(count, etalonName);
     return false;
   }
   const size_t length = r.etalons[0].size();
@@ -147,9 +157,7 @@ bool checkEtalons(const ScalingRequest& r, std::string& error) {
     }
   }
   if (length < kMinUserEtalonLength || length > kMaxUserEtalonLength) {
-    error = etalonName + "etalons of " + std::to_string(length) + " samples; " +
-            std::to_string(kMinUserEtalonLength) + " to " + std::to_string(kMaxUserEtalonLength) +
-            " samples are allowed";
+    error = etalonLengthProblem(length, etalonName);
     return false;
   }
   if (length > r.series.size()) {
@@ -217,6 +225,19 @@ static std::string etalonTooFlat(const ScalingRequest& r, size_t k, size_t nonZe
   else
     text += ": give an etalon with at least 2 non-zero values";
   return text;
+std::string seriesSizeProblem(size_t samples, size_t limit, const std::string& source,
+                              const std::string& segmentHint) {
+  if (samples <= limit) return {};
+  return quoted(source) + std::to_string(samples) + " samples, more than the " + withThousands(limit) +
+         (limit > kMaxUserSeriesSize ? " a recording may have" : " the solvers take") +
+         "; choose a part with " + segmentHint;
+}
+
+std::string etalonSizeProblem(size_t count, size_t length, const std::string& source) {
+  if (count > kMaxUserEtalons) return etalonCountProblem(count, quoted(source));
+  if (count > 0 && (length < kMinUserEtalonLength || length > kMaxUserEtalonLength))
+    return etalonLengthProblem(length, quoted(source));
+  return {};
 }
 
 bool scaleSamples(const ScalingRequest& r, ScaledSamples& out, std::string& error) {
@@ -227,10 +248,7 @@ bool scaleSamples(const ScalingRequest& r, ScaledSamples& out, std::string& erro
     return false;
   }
   if (full > r.seriesLimit) {
-    error = quoted(r.source) + std::to_string(full) + " samples, more than the " +
-            withThousands(r.seriesLimit) +
-            (r.seriesLimit > kMaxUserSeriesSize ? " a recording may have" : " the solvers take") +
-            "; choose a part with " + r.segmentHint;
+    error = seriesSizeProblem(full, r.seriesLimit, r.source, r.segmentHint);
     return false;
   }
   const double seriesPeak = peakOf(r.series);

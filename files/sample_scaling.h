@@ -105,6 +105,16 @@ struct ScaledSamples {
   int32_t etalonPeak = 0;  // largest absolute scaled etalon sample (0 without etalons)
 };
 
+// The refusal of a series of `samples` values by scaleSamples under the series limit `limit`
+// ("\"array\": 40000 samples, more than ..."), empty when their number fits; a caller holding
+// values that still need a copy asks it first, so that nothing is copied for a series that
+// cannot be taken.
+std::string seriesSizeProblem(size_t samples, size_t limit, const std::string& source,
+                              const std::string& segmentHint);
+
+// The same for `count` etalons of `length` samples each (the checks of count and length alone).
+std::string etalonSizeProblem(size_t count, size_t length, const std::string& source);
+
 // Checks and scales the request as described above. Returns true and fills out, or false
 // with a one-line reason in error (out untouched).
 bool scaleSamples(const ScalingRequest& request, ScaledSamples& out, std::string& error);

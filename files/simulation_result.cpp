@@ -59,12 +59,42 @@ json runJson(const SimulationRun& r) {
   return j;
 }
 
-// The checksum covers everything but itself: the document is dumped without it.
-std::string checksumOf(const json& document) {
-  json copy = document;
-  copy.erase("checksum");
-  return hex64(fnv1a(copy.dump()));
+// The checksum covers everything but itself: of the document dumped without it.
+std::string checksumOf(const json& documentWithoutChecksum) {
+  return hex64(fnv1a(documentWithoutChecksum.dump()));
 }
+
+// Empties a document without allocating. The library's own destruction first moves the
+// members of a container to a new list, and an allocation that fails there, inside a
+// destructor, ends the program; a document read while memory runs short must go quietly.
+// The recursion is as deep as the document, which is checked before it is read.
+void dismantle(json& value) noexcept {
+  if (value.is_array()) {
+    auto& items = value.get_ref<json::array_t&>();
+    while (!items.empty()) {
+      dismantle(items.back());
+      items.pop_back();
+    }
+  } else if (value.is_object()) {
+    auto& members = value.get_ref<json::object_t&>();
+    while (!members.empty()) {
+      dismantle(members.begin()->second);
+      members.erase(members.begin());
+    }
+  }
+}
+
+// Dismantles a document when the scope ends, however it ends.
+class Dismantled {
+ public:
+  explicit Dismantled(json& document) : document_(document) {}
+  ~Dismantled() { dismantle(document_); }
+  Dismantled(const Dismantled&) = delete;
+  Dismantled& operator=(const Dismantled&) = delete;
+
+ private:
+  json& document_;
+};
 
 // Deepest nesting a result has (the subsets: document, run, list, subset); deeper input is
 // refused before it is parsed.
@@ -165,7 +195,16 @@ SimulationRun readRun(const json& j) {
   return r;
 }
 
-SimulationResult readDocument(const json& document) {
+// The cells a shard holds: one in each full round of the dealing, and one more when the last,
+// partial round reaches it (from the front in even rounds, from the back in odd ones).
+uint64_t cellsOfShard(uint64_t cells, uint64_t shards, uint64_t shard) {
+  const uint64_t rounds = cells / shards;
+  const uint64_t rest = cells % shards;
+  const bool reached = rounds % 2 == 0 ? shard <= rest : shard > shards - rest;
+  return rounds + (reached ? 1 : 0);
+}
+
+SimulationResult readDocument(json& document) {
   if (!document.is_object()) throw Refusal{"not a simulation result (no JSON object)"};
   const auto format = document.find("format");
   if (format == document.end() || !format->is_string() || format->get<std::string>() != kFormat)
@@ -176,7 +215,11 @@ SimulationResult readDocument(const json& document) {
                   std::to_string(kSimulationResultVersion)};
   }
   const json& checksum = field(document, "checksum", "");
-  if (!checksum.is_string() || checksum.get<std::string>() != checksumOf(document))
+  if (!checksum.is_string())
+    throw Refusal{"the checksum does not match the contents: the file was edited or damaged"};
+  const std::string given = checksum.get<std::string>();
+  document.erase("checksum");
+  if (given != checksumOf(document))
     throw Refusal{"the checksum does not match the contents: the file was edited or damaged"};
   SimulationResult result;
   result.run = readRun(field(document, "run", ""));
@@ -196,9 +239,16 @@ SimulationResult readDocument(const json& document) {
   const json& cells = field(document, "cells", "");
   const uint32_t cellCount = result.run.cellCount();
   if (!cells.is_array()) throw Refusal{"\"cells\" is not a list"};
-  if (cells.size() > cellCount)
-    throw Refusal{"\"cells\" holds " + std::to_string(cells.size()) + " cells; the grid has " +
-                  std::to_string(cellCount)};
+  // A shard holds exactly the cells dealt to it, so the grid it declares can be no larger than
+  // its own size allows; everything sized by the grid is sized only after this.
+  const uint64_t dealt = cellsOfShard(cellCount, result.shards, result.shard);
+  if (cells.size() != dealt) {
+    throw Refusal{"\"cells\" holds " + std::to_string(cells.size()) + " cells, but shard " +
+                  std::to_string(result.shard) + " of " + std::to_string(result.shards) + " of a grid of " +
+                  std::to_string(cellCount) + " cells (" + std::to_string(result.run.pulseValues.size()) +
+                  " pulse counts x " + std::to_string(result.run.noiseLevels.size()) +
+                  " noise levels) holds " + std::to_string(dealt)};
+  }
   result.cells.reserve(cells.size());
   for (size_t i = 0; i < cells.size(); ++i) {
     const json& c = cells[i];
@@ -277,7 +327,10 @@ bool parseSimulationResult(std::string_view text, const std::string& name, Simul
     return false;
   }
   try {
-    const json document = json::parse(text.begin(), text.end());
+    json document;
+    const Dismantled dismantled(document);
+    nlohmann::detail::json_sax_dom_parser<json> builder(document, true);
+    json::sax_parse(text.begin(), text.end(), &builder);
     result = readDocument(document);
     return true;
   } catch (const json::parse_error& e) {

@@ -1,6 +1,7 @@
 #pragma once
 // The one service the numeric kernels (signal/, processing/, simulation/, files/) need from
-// whatever runs them: a place to report a failure or a diagnostic as a message box. The window
+// whatever runs them: a place to report a failure or a diagnostic as a message box, and for a
+// long loop a place to say how far it is and to hear that it should stop. The window
 // implements it; the companion writes the messages to standard error and the Python module turns
 // them into exceptions and warnings. A kernel that takes a MessageSink can be compiled and tested
 // without any window.
@@ -30,4 +31,11 @@ class MessageSink {
   // Shows `text` under `caption` (empty: none) with the buttons and icon of `style`, and gives
   // the button pressed.
   virtual int messageBox(const std::string& text, const std::string& caption, uint32_t style) = 0;
+  // Called by a long kernel loop after each of its steps: `done` of `total` steps, counted in
+  // `unit` ("subsets"). False asks the kernel to stop early; it then gives up as after a
+  // refusal. The call changes no result; the default only goes on.
+  virtual bool keepGoing(const char* unit, uint64_t done, uint64_t total) {
+    (void)unit, (void)done, (void)total;
+    return true;
+  }
 };

@@ -153,9 +153,11 @@ int detectFixedTuples(Window& window, const PulseHeader* alphabet, int32_t tuple
   if (chains != nullptr) clearChainsForRun(*chains, run.q, run.q, run.q);
   const int32_t phases = subsetProceeding == 1 ? 1 : tupleSize;
   for (int32_t m = 0; m < phases; ++m) {
-    if (!phaseChain(run, tupleSize, tuple, m, tmin, tmax)) continue;
-    if (chains != nullptr) insertCurrent(*chains, run.current);
-    offerBest(run, 1);
+    if (phaseChain(run, tupleSize, tuple, m, tmin, tmax)) {
+      if (chains != nullptr) insertCurrent(*chains, run.current);
+      offerBest(run, 1);
+    }
+    if (!window.keepGoing("phases", uint64_t(m) + 1, uint64_t(phases))) return 0;
   }
   writeTupleChain(*series, run.found ? &run.best : nullptr);
   return 1;
@@ -179,6 +181,7 @@ int32_t recognizeFixedTuples(Window& window, const PulseHeader* alphabet, const 
         chains->wSeekingPulsesQuantity = run.q;
       offerBest(run, i + 1);
     }
+    if (!window.keepGoing("subsets", uint64_t(i) + 1, uint64_t(subsetCount))) return 0;
   }
   writeTupleChain(*series, run.found ? &run.best : nullptr);
   series->wRecognizedSubset = static_cast<int16_t>(run.bestSubset);

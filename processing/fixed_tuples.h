@@ -9,6 +9,9 @@ struct SeriesHeader;
 // Tuples with a known number Q = wImpulseQuantity of pulses: pulse k carries tuple member
 // (phase + k) mod K. subsetProceeding 1 ("Complete") tries phase 0 only, any other value every
 // phase 0 .. K-1.
+// After every phase (detection) or subset (recognition) the solver asks window.keepGoing; when it answers
+// false the run stops and returns 0 without writing into the series (the chains header may hold the chains
+// found so far). Asking changes no result.
 
 // Detection of the known tuple tuple[0 .. tupleSize-1] (1-based etalon numbers). For every
 // phase tried the known-number dynamic programming runs with each pulse's etalon fixed by the

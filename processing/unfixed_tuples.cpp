@@ -316,6 +316,7 @@ int32_t runUnfixed(Window& window, const PulseHeader* alphabet, const int32_t* s
   if (!prepareRun(window, run, alphabet, count, sizes, subsets, tmin, tmax, level, chains, series)) return 0;
   if (chains != nullptr) clearChainsForRun(*chains, 0, 0, static_cast<uint16_t>(run.jmax));
   for (int32_t i = 0; i < count; ++i) {
+    if (i > 0 && !window.keepGoing("subsets", uint64_t(i), uint64_t(count))) return 0;
     if (!tupleChain(window, run, sizes[i], subsets[i], verboseTuples != 0)) continue;
     if (run.current.value < run.bestValue) {
       run.bestValue = run.current.value;
@@ -332,6 +333,7 @@ int32_t runUnfixed(Window& window, const PulseHeader* alphabet, const int32_t* s
                   ChainRowCopy::kOwnLength);
     }
   }
+  if (!window.keepGoing("subsets", uint64_t(count), uint64_t(count))) return 0;
   writeTupleChain(*series, run.found ? &run.best : nullptr);
   if (recognize) series->wRecognizedSubset = static_cast<int16_t>(run.bestSubset);
   if (chains != nullptr) chains->wSeekingPulsesQuantity = run.found ? run.best.count : 0;

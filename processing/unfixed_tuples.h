@@ -12,6 +12,9 @@ struct SeriesHeader;
 // chain always begins with member 1. subsetProceeding is accepted without effect.
 // While verboseTuples is not 0 every tuple processed shows two dumps of its tables (caption
 // " About TuplesDetection "); a successful run clears verboseTuples.
+// After every subset the solver asks window.keepGoing; when it answers false the
+// run stops and returns 0 without writing into the series (the chains header may hold the
+// chains found so far). Asking changes no result.
 
 // Detection of the known tuple tuple[0 .. tupleSize-1] (1-based etalon numbers). Writes the
 // chain found and its cut into tuples into the series; a given chains header is cleared,

@@ -53,6 +53,8 @@ or recognizeLongRecording, with the margin of every pulse in lpMargins, a float6
 units of the etalon's energy). break_penalty (series type 4 only): None or inf keeps every
 gap within tmax; a number P >= 0 lets a gap longer than tmax, a late first or an early last
 pulse cost P times the etalon's energy (0: the criterion alone decides, no pulse possible).
+The sizes of noisy and etalons are checked against the limit of the call before anything is
+copied, and memory running short while they are taken as float64 raises MemoryError.
 etalons: None for the built-in alphabet, or a 2-D array, one etalon per row (1..20 rows of
 one length); of length 20 they replace etalons 1..K of the alphabet, of another length they
 stand alone. scale: factor applied before rounding to 16-bit samples (1.0 takes the values
@@ -71,8 +73,8 @@ Returns noise_level (K), pulses (P) and the tables restoring_error, position_err
 recognition_errors as K x P int64 arrays (rows: noise levels, columns: pulse counts, the
 order of the CSV). threads: worker threads (0 = every core); the tables do not depend on it.
 progress: optional callable(cells_done, cells_total), called after every cell; an exception
-it raises stops the run and is raised again (so does Ctrl-C). csv: optional file written
-whole when the run completes, never partly.)";
+it raises stops the run and is raised again (so does Ctrl-C). csv: optional file (str, bytes
+or os.PathLike, as open() takes it) written whole when the run completes, never partly.)";
 
 }  // namespace
 
@@ -82,6 +84,12 @@ PYBIND11_MODULE(detection_workbench, m) {
       "The module functions start from a fresh workbench on every call, as detection-batch does; "
       "a Workbench keeps its random sources from call to call.";
   addExceptionTypes(m);
+  // numpy and its C interface are set up now, while the import holds the interpreter alone: set
+  // up on first use, two threads converting their first results at once would each wait for
+  // the other (one in the import, holding the set-up, the other in the set-up, holding the
+  // interpreter lock).
+  py::module_::import("numpy");
+  py::detail::npy_api::get();
   addPlotFunction(m);
 
   m.def("alphabet", &alphabetArray,
@@ -89,9 +97,12 @@ PYBIND11_MODULE(detection_workbench, m) {
         "int16 array of shape (count, length).",
         py::arg("amplitude") = start_values::kAmplitude, py::arg("count") = start_values::kEtalons, py::arg("length") = start_values::kImpulseSize);
 
-  py::class_<PyWorkbench> cls(m, "Workbench",
-                              "A workbench whose random sources go on from call to call, as in the window. "
-                              "Calls on one Workbench from several threads take turns.");
+  py::class_<PyWorkbench> cls(
+      m, "Workbench",
+      "A workbench whose random sources go on from call to call, as in the window. "
+      "Calls on one Workbench from several threads take turns (Ctrl-C ends the wait); a call "
+      "from inside a running call on the same Workbench, such as from a simulate "
+      "progress callback, raises RuntimeError instead of waiting for itself.");
   cls.def(py::init<>());
 
   bindTwice(m, cls, "make_series", &PyWorkbench::makeSeries, kMakeSeriesDoc, py::kw_only(),

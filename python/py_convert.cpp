@@ -3,7 +3,9 @@
 #include <bit>
 #include <cstdint>
 #include <initializer_list>
+#include <new>
 #include <optional>
+#include <stdexcept>
 #include <string_view>
 #include <vector>
 
@@ -269,7 +271,7 @@ bool widenInPlace(const py::array& array, std::vector<double>& out) {
 
 }  // namespace
 
-DoubleValues numericArray(py::handle value, const char* name, int ndim) {
+py::array numericView(py::handle value, const char* name, int ndim) {
   // Looked up once: importing numpy on every call costs more than converting a short series.
   static const auto* asarray = new py::object(py::module_::import("numpy").attr("asarray"));
   // A numpy array is taken as it is; anything else goes through numpy.asarray.
@@ -285,9 +287,24 @@ DoubleValues numericArray(py::handle value, const char* name, int ndim) {
                           "-D array, got shape " +
                           py::str(py::tuple(array.attr("shape"))).cast<std::string>());
   }
+  return array;
+}
+
+namespace {
+
+[[noreturn]] void raiseShortage(const char* name, size_t count) {
+  PyErr_SetString(PyExc_MemoryError, (std::string(name) + ": not enough memory to take its " +
+                                      std::to_string(count) + " values as float64")
+                                         .c_str());
+  throw py::error_already_set();
+}
+
+}  // namespace
+
+DoubleValues numericValues(py::array array, const char* name) {
   DoubleValues out;
   out.rows = static_cast<size_t>(array.shape(0));
-  out.columns = ndim == 2 ? static_cast<size_t>(array.shape(1)) : 1;
+  out.columns = array.ndim() == 2 ? static_cast<size_t>(array.shape(1)) : 1;
   out.count = static_cast<size_t>(array.size());
   // One conversion at most: nothing is copied for a contiguous float64 array, a contiguous
   // array of another number type is widened by a loop, anything else by numpy's own casting.
@@ -295,15 +312,57 @@ DoubleValues numericArray(py::handle value, const char* name, int ndim) {
   if (py::isinstance<Doubles>(array)) {
     out.values = static_cast<const double*>(array.data());
     out.owner = std::move(array);
-  } else if (widenInPlace(array, out.copy)) {
-    out.values = out.copy.data();
-  } else {
-    auto converted = py::array_t<double, py::array::c_style | py::array::forcecast>::ensure(array);
-    if (!converted) throw py::error_already_set();
-    out.values = converted.data();
-    out.owner = std::move(converted);
+    return out;
   }
+  try {
+    if (widenInPlace(array, out.copy)) {
+      out.values = out.copy.data();
+      return out;
+    }
+  } catch (const std::bad_alloc&) {
+    raiseShortage(name, out.count);
+  } catch (const std::length_error&) {
+    raiseShortage(name, out.count);
+  }
+  // numpy's casting; its failure is kept as numpy raised it, a shortage named as above.
+  auto& api = py::detail::npy_api::get();
+  const py::dtype doubles = py::dtype::of<double>();
+  Py_INCREF(doubles.ptr());  // numpy takes over this reference
+  PyObject* converted = api.PyArray_FromAny_(array.ptr(), doubles.ptr(), 0, 0,
+                                             py::detail::npy_api::NPY_ARRAY_C_CONTIGUOUS_ |
+                                                 py::detail::npy_api::NPY_ARRAY_ENSUREARRAY_ |
+                                                 py::detail::npy_api::NPY_ARRAY_FORCECAST_,
+                                             nullptr);
+  if (converted == nullptr) {
+    if (PyErr_ExceptionMatches(PyExc_MemoryError)) {
+      PyErr_Clear();
+      raiseShortage(name, out.count);
+    }
+    throw py::error_already_set();
+  }
+  auto owner = py::reinterpret_steal<py::array>(converted);
+  out.values = static_cast<const double*>(owner.data());
+  out.owner = std::move(owner);
   return out;
+}
+
+std::string pathArgument(py::handle value, const char* name) {
+  PyObject* path = PyOS_FSPath(value.ptr());
+  if (path == nullptr) {
+    PyErr_Clear();
+    throw py::type_error(std::string(name) + ": expected str, bytes or os.PathLike, not " +
+                         Py_TYPE(value.ptr())->tp_name);
+  }
+  auto text = py::reinterpret_steal<py::object>(path);
+  if (PyUnicode_Check(path)) {
+    PyObject* encoded = PyUnicode_EncodeFSDefault(path);
+    if (encoded == nullptr) throw py::error_already_set();
+    text = py::reinterpret_steal<py::object>(encoded);
+  }
+  std::string bytes(PyBytes_AS_STRING(text.ptr()), static_cast<size_t>(PyBytes_GET_SIZE(text.ptr())));
+  if (bytes.find('\0') != std::string::npos)
+    throw py::value_error(std::string(name) + ": embedded null byte");
+  return bytes;
 }
 
 std::string listText(py::handle value, const char* name) {

@@ -28,10 +28,19 @@ struct DoubleValues {
   size_t count = 0;
 };
 
-// The array argument `name` of ndim dimensions as float64: any integer or float dtype, any
-// strides; copied at most once (not at all when it already is C-contiguous float64).
-// Raises TypeError for a non-numeric dtype and ValueError for another number of dimensions.
-DoubleValues numericArray(py::handle value, const char* name, int ndim);
+// The array argument `name` of ndim dimensions, as it is: a numpy array is not copied (anything
+// else goes through numpy.asarray). Raises TypeError for a non-numeric dtype and ValueError
+// for another number of dimensions. Its sizes are for the caller to check before any copy.
+py::array numericView(py::handle value, const char* name, int ndim);
+
+// The values of such an array as float64: any integer or float dtype, any strides; copied at
+// most once (not at all when it already is C-contiguous float64). A shortage of memory raises
+// MemoryError naming the argument and the number of values.
+DoubleValues numericValues(py::array array, const char* name);
+
+// A path argument as open() takes it: str, bytes or os.PathLike; a str is encoded as the file
+// system encodes names. Raises TypeError for anything else, ValueError for a NUL byte.
+std::string pathArgument(py::handle value, const char* name);
 
 // An etalon-number list as the companion's options take it ("1,2,3"): None gives an empty
 // text, an int its digits, a str itself, an iterable of ints the comma-separated numbers.

@@ -1,9 +1,12 @@
 #include "python/py_workbench.h"
 
+#include <chrono>
 #include <cmath>
 #include <iterator>
 #include <optional>
 #include <span>
+#include <stdexcept>
+#include <string>
 
 #include "batch/long_input.h"
 #include "batch/options.h"
@@ -138,6 +141,58 @@ SolveOptions solveOptions(const py::kwargs& given) {
   return o;
 }
 
+// The workbench taken for one call, for as long as it lives. Made with the interpreter lock.
+class Turn {
+ public:
+  Turn(PyWorkbench::Turns& turns, const char* call) : turns_(turns) {
+    {
+      const std::lock_guard<std::mutex> lock(turns.mutex);
+      if (turns.busy && turns.owner == std::this_thread::get_id()) {
+        throw std::runtime_error(std::string("Workbench.") + call + ": the Workbench is busy: its " +
+                                 turns.call +
+                                 " call on this thread has not ended (this call comes from inside it, "
+                                 "such as from its progress callback) and waiting for it would never end; "
+                                 "use another Workbench there");
+      }
+      if (take(call)) return;
+    }
+    // Another thread has it: wait without the interpreter lock, and let Ctrl-C end the wait.
+    for (;;) {
+      bool taken = false;
+      {
+        const py::gil_scoped_release release;
+        std::unique_lock<std::mutex> lock(turns.mutex);
+        taken = turns.freed.wait_for(lock, std::chrono::milliseconds(50), [&] { return !turns.busy; }) &&
+                take(call);
+      }
+      if (taken) return;
+      if (PyErr_CheckSignals() != 0) throw py::error_already_set();
+    }
+  }
+  ~Turn() {
+    {
+      const std::lock_guard<std::mutex> lock(turns_.mutex);
+      turns_.busy = false;
+      turns_.call = nullptr;
+    }
+    turns_.freed.notify_all();
+  }
+  Turn(const Turn&) = delete;
+  Turn& operator=(const Turn&) = delete;
+
+ private:
+  // Takes the workbench when it is free; called with the mutex held.
+  bool take(const char* call) {
+    if (turns_.busy) return false;
+    turns_.busy = true;
+    turns_.owner = std::this_thread::get_id();
+    turns_.call = call;
+    return true;
+  }
+
+  PyWorkbench::Turns& turns_;
+};
+
 }  // namespace
 
 PyWorkbench::PyWorkbench() {
@@ -145,10 +200,10 @@ PyWorkbench::PyWorkbench() {
   if (!start_->ready) reportRun(start_->window.messages(), RunOutcome{});
 }
 
-PyWorkbench::Finished PyWorkbench::runWithoutLock(const Body& body) {
+PyWorkbench::Finished PyWorkbench::runWithoutLock(const char* call, const Body& body) {
   Finished finished;
-  py::gil_scoped_release release;
-  std::lock_guard<std::mutex> lock(mutex_);
+  const Turn turn(turns_, call);
+  const py::gil_scoped_release release;
   const size_t before = start_->window.messages().size();
   finished.outcome = body(*start_, finished.doc);
   const auto& all = start_->window.messages();
@@ -156,8 +211,8 @@ PyWorkbench::Finished PyWorkbench::runWithoutLock(const Body& body) {
   return finished;
 }
 
-py::dict PyWorkbench::run(const Body& body) {
-  const Finished finished = runWithoutLock(body);
+py::dict PyWorkbench::run(const char* call, const Body& body) {
+  const Finished finished = runWithoutLock(call, body);
   reportRun(finished.messages, finished.outcome);
   return toPython(finished.doc);
 }
@@ -170,7 +225,8 @@ py::dict PyWorkbench::makeSeries(int64_t length, int64_t tmin, int64_t tmax, py:
   o.unknown = unknown;
   o.sequence = listText(sequence, "sequence");
   const SeriesSettings s = checked(checkSeries, o);
-  return run([&](WorkbenchStart& start, OrderedJson& doc) { return seriesRun(start, s, doc); });
+  return run("make_series",
+             [&](WorkbenchStart& start, OrderedJson& doc) { return seriesRun(start, s, doc); });
 }
 
 py::dict PyWorkbench::process(const std::string& task, int64_t seriesType, py::object required,
@@ -190,25 +246,25 @@ py::dict PyWorkbench::process(const std::string& task, int64_t seriesType, py::o
   o.subsets = listsText(subsets, "subsets");
   o.proceeding = proceeding;
   const ProcessSettings p = checked(checkProcess, o);
-  return run([&](WorkbenchStart& start, OrderedJson& doc) { return processRun(start, p, doc); });
+  return run("process", [&](WorkbenchStart& start, OrderedJson& doc) { return processRun(start, p, doc); });
 }
 
 py::dict PyWorkbench::solve(const std::string& task, int64_t seriesType, py::object noisy, py::object etalons,
                             py::object required, int64_t tmin, int64_t tmax, int64_t processingLevel,
                             py::object pulses, py::object subset, py::object subsets, int64_t proceeding,
                             py::object scale, py::object breakPenalty) {
-  const auto series = numericArray(noisy, "noisy", 1);
-  std::optional<DoubleValues> rows;
-  if (!etalons.is_none()) rows = numericArray(etalons, "etalons", 2);
+  // Nothing is copied or widened before the sizes are checked: a view may stand for far more
+  // values than its memory holds.
+  py::array seriesView = numericView(noisy, "noisy", 1);
+  std::optional<py::array> etalonsView;
+  if (!etalons.is_none()) etalonsView = numericView(etalons, "etalons", 2);
   // No rows would read as "no etalons given" below; given etalons are 1..20 rows.
-  if (rows && rows->rows == 0)
+  if (etalonsView && etalonsView->shape(0) == 0)
     throw py::value_error("etalons: 0 etalons; 1 to 20 are allowed (None for the built-in alphabet)");
-  const size_t count = rows ? rows->rows : 0;
-  const size_t length = rows ? rows->columns : 0;
+  const size_t count = etalonsView ? static_cast<size_t>(etalonsView->shape(0)) : 0;
+  const size_t length = etalonsView ? static_cast<size_t>(etalonsView->shape(1)) : 0;
 
   ScalingRequest request;
-  request.series = std::span<const double>(series.values, series.count);
-  for (size_t k = 0; k < count; ++k) request.etalons.emplace_back(rows->values + k * length, length);
   if (!scale.is_none()) {
     if (!py::isinstance<py::float_>(scale) && !py::isinstance<py::int_>(scale))
       throw py::type_error("scale: expected a number or None");
@@ -252,6 +308,18 @@ py::dict PyWorkbench::solve(const std::string& task, int64_t seriesType, py::obj
     request.wideCriteria = true;
     request.segmentHint = "a slice of at most 2,147,483,647 samples";
   }
+  // The sizes against the limits this call applies, then the values as float64.
+  if (const std::string problem = seriesSizeProblem(static_cast<size_t>(seriesView.size()),
+                                                    request.seriesLimit, request.source, request.segmentHint);
+      !problem.empty())
+    throw py::value_error(problem);
+  if (const std::string problem = etalonSizeProblem(count, length, request.source); !problem.empty())
+    throw py::value_error(problem);
+  const DoubleValues series = numericValues(std::move(seriesView), "noisy");
+  std::optional<DoubleValues> rows;
+  if (etalonsView) rows = numericValues(std::move(*etalonsView), "etalons");
+  request.series = std::span<const double>(series.values, series.count);
+  for (size_t k = 0; k < count; ++k) request.etalons.emplace_back(rows->values + k * length, length);
   LongAnswer longAnswer;
   bool longPath = false;
 
@@ -261,47 +329,48 @@ py::dict PyWorkbench::solve(const std::string& task, int64_t seriesType, py::obj
   std::string scalingError;
   std::optional<OptionError> refused;
   double factor = 0;
-  const Finished finished = runWithoutLock([&](WorkbenchStart& start, OrderedJson& doc) -> RunOutcome {
-    // The built-in etalons that stay in use beside the given ones enter the criterion check.
-    const bool builtInStays = count == 0 || (length == kBatchImpulseSize && count < kBatchEtalons);
-    request.otherEtalonPeak =
-        builtInStays ? alphabetPeak(start.alphabet, static_cast<uint16_t>(count), kBatchEtalons) : 0;
-    ScaledSamples scaled;
-    scaledOk = scaleSamples(request, scaled, scalingError);
-    if (!scaledOk) return {};
-    longPath = longPathNeeded(o, scaled, recording, request.otherEtalonPeak);
-    if (!longPath && recording.breakPenalty) {
-      refused =
-          OptionError("break_penalty",
-                      "is answered for detection, joint detection and recognition of series type 4 only");
-      return {};
-    }
-    if (longPath) {
-      factor = scaled.factor;
-      try {
-        return longRecordingRun(o, scaled, start.alphabet, recording, doc, longAnswer);
-      } catch (const OptionError& e) {
-        refused = e;
-        return {};
-      }
-    }
-    o.series.length = static_cast<int64_t>(scaled.series.size());
-    ProcessSettings p;
-    try {
-      p = checkProcess(o);
-      checkGivenEtalons(p, count, length);
-    } catch (const OptionError& e) {
-      refused = e;
-      return {};
-    }
-    factor = scaled.factor;
-    GivenData data;
-    data.series = std::move(scaled.series);
-    data.etalons = std::move(scaled.etalons);
-    data.etalonCount = scaled.etalonCount;
-    data.etalonLength = scaled.etalonLength;
-    return givenDataRun(start, p, data, doc);
-  });
+  const Finished finished =
+      runWithoutLock("solve", [&](WorkbenchStart& start, OrderedJson& doc) -> RunOutcome {
+        // The built-in etalons that stay in use beside the given ones enter the criterion check.
+        const bool builtInStays = count == 0 || (length == kBatchImpulseSize && count < kBatchEtalons);
+        request.otherEtalonPeak =
+            builtInStays ? alphabetPeak(start.alphabet, static_cast<uint16_t>(count), kBatchEtalons) : 0;
+        ScaledSamples scaled;
+        scaledOk = scaleSamples(request, scaled, scalingError);
+        if (!scaledOk) return {};
+        longPath = longPathNeeded(o, scaled, recording, request.otherEtalonPeak);
+        if (!longPath && recording.breakPenalty) {
+          refused =
+              OptionError("break_penalty",
+                          "is answered for detection, joint detection and recognition of series type 4 only");
+          return {};
+        }
+        if (longPath) {
+          factor = scaled.factor;
+          try {
+            return longRecordingRun(o, scaled, start.alphabet, recording, doc, longAnswer);
+          } catch (const OptionError& e) {
+            refused = e;
+            return {};
+          }
+        }
+        o.series.length = static_cast<int64_t>(scaled.series.size());
+        ProcessSettings p;
+        try {
+          p = checkProcess(o);
+          checkGivenEtalons(p, count, length);
+        } catch (const OptionError& e) {
+          refused = e;
+          return {};
+        }
+        factor = scaled.factor;
+        GivenData data;
+        data.series = std::move(scaled.series);
+        data.etalons = std::move(scaled.etalons);
+        data.etalonCount = scaled.etalonCount;
+        data.etalonLength = scaled.etalonLength;
+        return givenDataRun(start, p, data, doc);
+      });
   if (!scaledOk) throw py::value_error(scalingError);
   if (refused) raiseOptionError(*refused);
   if (longPath) {
@@ -358,7 +427,7 @@ py::dict PyWorkbench::simulate(const std::string& task, int64_t seriesType, py::
   o.repeats = repeats;
   o.threads = threads;
   const SimulateSettings m = checked(checkSimulate, o);
-  const std::string csvPath = csv.is_none() ? std::string() : py::str(csv).cast<std::string>();
+  const std::string csvPath = csv.is_none() ? std::string() : pathArgument(csv, "csv");
   if (!progress.is_none() && !PyCallable_Check(progress.ptr()))
     throw py::type_error("progress: expected a callable (cells done, cells total) or None");
 
@@ -389,8 +458,8 @@ py::dict PyWorkbench::simulate(const std::string& task, int64_t seriesType, py::
   Finished finished;
   std::string csvText;
   {
-    py::gil_scoped_release release;
-    std::lock_guard<std::mutex> lock(mutex_);
+    const Turn turn(turns_, "simulate");
+    const py::gil_scoped_release release;
     const size_t before = start_->window.messages().size();
     finished.outcome = simulationRun(*start_, m, how);
     if (finished.outcome.ok) {

@@ -1,13 +1,17 @@
 #pragma once
 // The state a Python caller keeps: one workbench whose random sources go on from call to call,
 // as the window's do. Calls release the interpreter lock while the libraries work; calls on one
-// workbench from several threads take turns, calls on different workbenches run side by side.
+// workbench from several threads take turns (Ctrl-C ends the wait), calls on different
+// workbenches run side by side. A call from the thread whose call is still running on the
+// workbench (from a progress callback) raises RuntimeError instead of waiting for itself.
 #include <pybind11/pybind11.h>
 
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 #include "batch/workbench_runs.h"
@@ -52,13 +56,25 @@ class PyWorkbench {
     OrderedJson doc;
     std::vector<MessageRecorder::Message> messages;
   };
-  // Runs body on the workbench without the interpreter lock, taking turns with other threads.
-  Finished runWithoutLock(const Body& body);
+  // Runs body on the workbench without the interpreter lock, taking turns with other threads;
+  // `call` names the method in a refusal.
+  Finished runWithoutLock(const char* call, const Body& body);
   // The same, then hands on its messages and returns its document.
-  py::dict run(const Body& body);
+  py::dict run(const char* call, const Body& body);
 
+ public:
+  // Who has the workbench: the thread of the call running on it, and the call's name.
+  struct Turns {
+    std::mutex mutex;
+    std::condition_variable freed;
+    bool busy = false;
+    std::thread::id owner;
+    const char* call = nullptr;
+  };
+
+ private:
   std::unique_ptr<WorkbenchStart> start_;
-  std::mutex mutex_;
+  Turns turns_;
 };
 
 // The etalons of the alphabet command: count x length int16 samples.
