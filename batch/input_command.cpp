@@ -121,7 +121,8 @@ int runProcessInput(ProcessOptions o, const InputOptions& in, const PlotRequest&
     input["etalonLength"] = scaled.etalonLength;
   }
   if (longPath && plot.wanted())
-    throw OptionError("--plot", "the long-recording path draws no picture yet; plot a stretch of at most 32767 samples");
+    throw OptionError(
+        "--plot", "the long-recording path draws no picture yet; plot a stretch of at most 32767 samples");
   if (longPath) return runLongInput(o, user, start, in.recording, std::move(input));
   o.series.length = static_cast<int64_t>(scaled.series.size());
   o.series.impulseSize =

@@ -15,9 +15,9 @@ WorkbenchStart::WorkbenchStart(std::FILE* messages) : window(messages) {
   // The workbench makes a first series at start (no noise, no solver); it advances the
   // placement and cut-off seeds, so later series start from where the workbench's do.
   std::vector<uint16_t> sequence(start_values::kSequenceCapacity, start_values::kDetectionEtalon);
-  series = getCutOffSeries(window, kBatchEtalons, alphabet, kBatchImpulseSize, start_values::kTmin, start_values::kTmax,
-                           start_values::kSeriesSize, start_values::kPulses, sequence.data(), kBatchAmplitude, start_values::kSavedLevel,
-                           series, seeds);
+  series = getCutOffSeries(window, kBatchEtalons, alphabet, kBatchImpulseSize, start_values::kTmin,
+                           start_values::kTmax, start_values::kSeriesSize, start_values::kPulses,
+                           sequence.data(), kBatchAmplitude, start_values::kSavedLevel, series, seeds);
 }
 
 WorkbenchStart::~WorkbenchStart() {

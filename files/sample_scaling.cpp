@@ -225,6 +225,8 @@ static std::string etalonTooFlat(const ScalingRequest& r, size_t k, size_t nonZe
   else
     text += ": give an etalon with at least 2 non-zero values";
   return text;
+}
+
 std::string seriesSizeProblem(size_t samples, size_t limit, const std::string& source,
                               const std::string& segmentHint) {
   if (samples <= limit) return {};

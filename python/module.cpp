@@ -95,7 +95,8 @@ PYBIND11_MODULE(detection_workbench, m) {
   m.def("alphabet", &alphabetArray,
         "The etalons built with the given amplitude, count and length: an "
         "int16 array of shape (count, length).",
-        py::arg("amplitude") = start_values::kAmplitude, py::arg("count") = start_values::kEtalons, py::arg("length") = start_values::kImpulseSize);
+        py::arg("amplitude") = start_values::kAmplitude, py::arg("count") = start_values::kEtalons,
+        py::arg("length") = start_values::kImpulseSize);
 
   py::class_<PyWorkbench> cls(
       m, "Workbench",
@@ -106,17 +107,23 @@ PYBIND11_MODULE(detection_workbench, m) {
   cls.def(py::init<>());
 
   bindTwice(m, cls, "make_series", &PyWorkbench::makeSeries, kMakeSeriesDoc, py::kw_only(),
-            py::arg("length") = start_values::kSeriesSize, py::arg("tmin") = start_values::kTmin, py::arg("tmax") = start_values::kTmax,
-            py::arg("pulses") = py::none(), py::arg("unknown") = false, py::arg("sequence") = py::none(),
-            py::arg("making_level") = start_values::kSavedLevel, py::arg("noise") = start_values::kNoiseLevel, py::arg("subset") = py::none(),
-            py::arg("subset_mode") = start_values::kSubsetEmployment, py::arg("subset_position") = start_values::kSubsetInitPosition);
+            py::arg("length") = start_values::kSeriesSize, py::arg("tmin") = start_values::kTmin,
+            py::arg("tmax") = start_values::kTmax, py::arg("pulses") = py::none(), py::arg("unknown") = false,
+            py::arg("sequence") = py::none(), py::arg("making_level") = start_values::kSavedLevel,
+            py::arg("noise") = start_values::kNoiseLevel, py::arg("subset") = py::none(),
+            py::arg("subset_mode") = start_values::kSubsetEmployment,
+            py::arg("subset_position") = start_values::kSubsetInitPosition);
 
   bindTwice(m, cls, "process", &PyWorkbench::process, kProcessDoc, py::arg("task") = "detection",
-            py::arg("series_type") = start_values::kSeriesType, py::kw_only(), py::arg("required") = start_values::kDetectionEtalon, py::arg("length") = start_values::kSeriesSize,
-            py::arg("tmin") = start_values::kTmin, py::arg("tmax") = start_values::kTmax, py::arg("pulses") = py::none(),
-            py::arg("unknown") = false, py::arg("sequence") = py::none(), py::arg("making_level") = start_values::kSavedLevel,
-            py::arg("noise") = start_values::kNoiseLevel, py::arg("processing_level") = start_values::kSavedLevel, py::arg("subset") = py::none(),
-            py::arg("subsets") = py::none(), py::arg("subset_mode") = start_values::kSubsetEmployment, py::arg("subset_position") = start_values::kSubsetInitPosition,
+            py::arg("series_type") = start_values::kSeriesType, py::kw_only(),
+            py::arg("required") = start_values::kDetectionEtalon,
+            py::arg("length") = start_values::kSeriesSize, py::arg("tmin") = start_values::kTmin,
+            py::arg("tmax") = start_values::kTmax, py::arg("pulses") = py::none(), py::arg("unknown") = false,
+            py::arg("sequence") = py::none(), py::arg("making_level") = start_values::kSavedLevel,
+            py::arg("noise") = start_values::kNoiseLevel,
+            py::arg("processing_level") = start_values::kSavedLevel, py::arg("subset") = py::none(),
+            py::arg("subsets") = py::none(), py::arg("subset_mode") = start_values::kSubsetEmployment,
+            py::arg("subset_position") = start_values::kSubsetInitPosition,
             py::arg("proceeding") = start_values::kSubsetProceeding);
 
   {
@@ -128,13 +135,19 @@ PYBIND11_MODULE(detection_workbench, m) {
   }
 
   bindTwice(m, cls, "simulate", &PyWorkbench::simulate, kSimulateDoc, py::arg("task") = "detection",
-            py::arg("series_type") = start_values::kSeriesType, py::kw_only(), py::arg("required") = start_values::kDetectionEtalon, py::arg("length") = start_values::kSeriesSize,
-            py::arg("tmin") = start_values::kTmin, py::arg("tmax") = start_values::kTmax, py::arg("making_level") = start_values::kSavedLevel,
+            py::arg("series_type") = start_values::kSeriesType, py::kw_only(),
+            py::arg("required") = start_values::kDetectionEtalon,
+            py::arg("length") = start_values::kSeriesSize, py::arg("tmin") = start_values::kTmin,
+            py::arg("tmax") = start_values::kTmax, py::arg("making_level") = start_values::kSavedLevel,
             py::arg("processing_level") = start_values::kSavedLevel, py::arg("subset") = py::none(),
-            py::arg("subsets") = py::none(), py::arg("subset_mode") = start_values::kSubsetEmployment, py::arg("subset_position") = start_values::kSubsetInitPosition,
-            py::arg("proceeding") = start_values::kSubsetProceeding, py::arg("pulses_from") = py::none(), py::arg("pulses_to") = py::none(),
-            py::arg("pulses_step") = start_values::kPulsesIncrement, py::arg("noise_first") = start_values::kNoiseInitialLevel, py::arg("noise_steps") = start_values::kNoiseSteps,
-            py::arg("noise_step") = start_values::kNoiseIncrement, py::arg("repeats") = start_values::kRepeats, py::arg("threads") = 0,
+            py::arg("subsets") = py::none(), py::arg("subset_mode") = start_values::kSubsetEmployment,
+            py::arg("subset_position") = start_values::kSubsetInitPosition,
+            py::arg("proceeding") = start_values::kSubsetProceeding, py::arg("pulses_from") = py::none(),
+            py::arg("pulses_to") = py::none(), py::arg("pulses_step") = start_values::kPulsesIncrement,
+            py::arg("noise_first") = start_values::kNoiseInitialLevel,
+            py::arg("noise_steps") = start_values::kNoiseSteps,
+            py::arg("noise_step") = start_values::kNoiseIncrement,
+            py::arg("repeats") = start_values::kRepeats, py::arg("threads") = 0,
             py::arg("progress") = py::none(), py::arg("csv") = py::none());
 
   m.attr("MAX_SERIES_SIZE") = kBatchMaxSeriesSize;
