@@ -1,8 +1,6 @@
 #pragma once
+#include "batch/exit_status.h"
 #include "batch/options.h"
-
-// Exit statuses of the companion.
-enum : int { kExitOk = 0, kExitFailed = 1, kExitBadOptions = 2 };
 
 // Each command starts from a fresh workbench (every random source at its initial value,
 // the alphabet and the first series made as at the workbench's start), prints its result
@@ -17,11 +15,3 @@ int runSeries(const SeriesSettings& settings);
 // Makes a series as runSeries does, runs the solver the workbench chooses for the task and
 // series type, and prints the series, the answer and the ranked chains.
 int runProcess(const ProcessSettings& settings);
-
-// Runs a statistical simulation over the grid and writes its CSV table (and its whole result
-// as JSON), or computes one shard of the grid and writes its shard file.
-int runSimulate(const SimulateSettings& settings);
-
-// Merges the shard files of one run and writes its CSV table and whole result; refuses parts of
-// different runs, cells missing or given twice, and damaged files, naming them.
-int runMerge(const MergeOptions& options);

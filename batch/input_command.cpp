@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "batch/commands.h"
+#include "batch/given_series_check.h"
 #include "batch/json_output.h"
 #include "batch/workbench_runs.h"
 #include "batch/workbench_start.h"
@@ -73,7 +74,12 @@ int runProcessInput(ProcessOptions o, const InputOptions& in) {
   o.series.length = static_cast<int64_t>(scaled.series.size());
   o.series.impulseSize =
       scaled.etalonCount > 0 ? static_cast<int64_t>(scaled.etalonLength) : kBatchImpulseSize;
-  const ProcessSettings settings = checkProcess(o);
+  ProcessSettings settings;
+  try {
+    settings = checkGivenProcess(o, user.seriesPath);
+  } catch (const SeriesTooShort& e) {
+    return failed(e.what());
+  }
   checkGivenEtalons(settings, scaled.etalonCount, scaled.etalonLength);
 
   GivenData data;

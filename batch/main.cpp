@@ -8,7 +8,10 @@
 #include "batch/commands.h"
 #include "batch/failure_boundary.h"
 #include "batch/input_command.h"
+#include "batch/merge_command.h"
 #include "batch/options.h"
+#include "batch/shard_options.h"
+#include "batch/simulate_command.h"
 #include "platform/build_info.h"
 #ifdef DETECTION_BATCH_CHART
 #include "batch/chart/chart_command.h"
@@ -261,6 +264,7 @@ int runCommandLine(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  holdMemoryReserve();
   const int status = runGuarded([&] { return runCommandLine(argc, argv); });
   // Whatever went to standard output must have arrived: a failed write or flush fails the run.
   if (!finishStandardOutput()) return status != kExitOk ? status : kExitFailed;

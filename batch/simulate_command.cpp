@@ -1,3 +1,5 @@
+#include "batch/simulate_command.h"
+
 #include <unistd.h>
 
 #include <chrono>
@@ -8,7 +10,7 @@
 #include <string>
 
 #include "batch/checked_output.h"
-#include "batch/commands.h"
+#include "batch/exit_status.h"
 #include "batch/failure_boundary.h"
 #include "batch/simulation_files.h"
 #include "batch/workbench_runs.h"

@@ -5,7 +5,9 @@
 
 #include "batch/options.h"
 #include "processing/chains_header.h"
+#include "signal/pulse_alphabet.h"
 #include "signal/series_header.h"
+#include "signal/series_maker.h"
 #include "simulation/rest_err_header.h"
 
 namespace {

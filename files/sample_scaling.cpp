@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 
+#include "processing/working_limits.h"
+
 namespace {
 
 std::string quoted(const std::string& source) { return "\"" + source + "\": "; }
@@ -166,9 +168,9 @@ bool scaleSamples(const ScalingRequest& r, ScaledSamples& out, std::string& erro
     error = quoted(r.source) + "no samples";
     return false;
   }
-  if (full > kMaxUserSeriesSize) {
+  if (full > kMaxSolverSeriesSize) {
     error = quoted(r.source) + std::to_string(full) + " samples, more than the " +
-            withThousands(kMaxUserSeriesSize) + " the solvers take; choose a part with " + r.segmentHint;
+            withThousands(kMaxSolverSeriesSize) + " the solvers take; choose a part with " + r.segmentHint;
     return false;
   }
   const double seriesPeak = peakOf(r.series);

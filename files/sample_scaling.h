@@ -55,8 +55,6 @@
 #include <string>
 #include <vector>
 
-// Longest series the solvers take (start positions are signed 16-bit).
-constexpr size_t kMaxUserSeriesSize = 32767;
 // Number of etalons a user may give: they replace etalons 1..K of the 20 of the alphabet.
 constexpr size_t kMaxUserEtalons = 20;
 // Shortest and longest etalon a user may give.

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "files/sample_scaling.h"
+#include "processing/working_limits.h"
 
 // Which values of a file make the series.
 struct SeriesReadOptions {
@@ -23,7 +24,7 @@ struct SeriesReadOptions {
 // The series' values as read.
 struct SeriesValues {
   std::string source;           // the file name
-  std::vector<double> values;   // at most kMaxUserSeriesSize + 1 values
+  std::vector<double> values;   // at most kMaxSolverSeriesSize + 1 values
   size_t totalSize = 0;         // values in the chosen segment, values.size() or more
   std::vector<uint32_t> lines;  // text files: the line of each value; empty otherwise
   size_t first = 0;             // 0-based index in the file of values[0]

@@ -8,7 +8,7 @@
 #include <set>
 #include <sstream>
 
-#include "platform/window.h"
+#include "platform/message_sink.h"
 #include "simulation/rest_err_header.h"
 
 using nlohmann::json;
@@ -346,7 +346,7 @@ std::vector<SimulationCell> cellsOfErrors(const RestErrHeader& errors,
   return cells;
 }
 
-RestErrHeader* errorsOfResult(Window& window, const SimulationResult& result, RestErrHeader* errors) {
+RestErrHeader* errorsOfResult(MessageSink& window, const SimulationResult& result, RestErrHeader* errors) {
   const SimulationRun& r = result.run;
   const uint16_t pulses = static_cast<uint16_t>(r.pulseValues.size());
   const uint16_t levels = static_cast<uint16_t>(r.noiseLevels.size());

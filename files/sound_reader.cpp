@@ -5,6 +5,8 @@
 #include <cstring>
 #include <vector>
 
+#include "processing/working_limits.h"
+
 namespace {
 
 std::string name(const std::string& source) { return "\"" + source + "\": "; }
@@ -87,7 +89,7 @@ bool readOpened(SNDFILE* file, const SF_INFO& info, const std::string& source,
     return false;
   }
   const size_t keep =
-      end - options.from < kMaxUserSeriesSize + 1 ? end - options.from : kMaxUserSeriesSize + 1;
+      end - options.from < kMaxSolverSeriesSize + 1 ? end - options.from : kMaxSolverSeriesSize + 1;
   constexpr size_t kBlockFrames = 4096;
   std::vector<double> block;
   if (channels > 64) {

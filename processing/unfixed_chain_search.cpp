@@ -2,6 +2,7 @@
 
 #include <cstddef>
 
+#include "processing/window_minima.h"
 #include "processing/working_limits.h"
 
 void prepareUnfixedWork(UnfixedWork& work, uint32_t positionsCount) {
@@ -72,16 +73,7 @@ void extendOver(UnfixedWork& work, const IntervalSet& set, const int32_t* score,
         // In one block the window starts at the block's start: the prefix is the window.
         if (fromBlock != toBlock) {
           if (fromBlock > suffixDone) {
-            const int32_t first = fromBlockEnd - w + 1;
-            int32_t runMin = value[fromBlockEnd];
-            int32_t runAt = fromBlockEnd;
-            for (int32_t m = fromBlockEnd; m >= first; --m) {
-              const bool take = value[m] <= runMin;
-              runMin = take ? value[m] : runMin;
-              runAt = take ? m : runAt;
-              suffixMin[m] = runMin;
-              suffixAt[m] = runAt;
-            }
+            suffixArgMin(value, fromBlockEnd - w + 1, fromBlockEnd, suffixMin, suffixAt);
             suffixDone = fromBlock;
           }
           const bool take = suffixMin[from] <= windowMin;

@@ -8,7 +8,7 @@
 
 #include "batch/options.h"
 #include "batch/workbench_runs.h"
-#include "simulation/message_recorder.h"
+#include "platform/message_recorder.h"
 
 namespace py = pybind11;
 

@@ -4,6 +4,7 @@
 #include <optional>
 #include <span>
 
+#include "batch/given_series_check.h"
 #include "batch/options.h"
 #include "batch/simulation_files.h"
 #include "batch/simulation_table.h"
@@ -69,16 +70,34 @@ int64_t integerOption(py::handle value, const char* name) {
   return py::detail::cast_op<int64_t>(caster);
 }
 
+// One keyword of solve(): the member it sets, taken as it is or read as an integer.
+struct SolveKeyword {
+  const char* name;
+  py::object SolveOptions::*object;
+  int64_t SolveOptions::*integer;
+};
+
+constexpr SolveKeyword kSolveKeywords[] = {
+    {"etalons", &SolveOptions::etalons, nullptr},
+    {"required", &SolveOptions::required, nullptr},
+    {"tmin", nullptr, &SolveOptions::tmin},
+    {"tmax", nullptr, &SolveOptions::tmax},
+    {"processing_level", nullptr, &SolveOptions::processingLevel},
+    {"pulses", &SolveOptions::pulses, nullptr},
+    {"subset", &SolveOptions::subset, nullptr},
+    {"subsets", &SolveOptions::subsets, nullptr},
+    {"proceeding", nullptr, &SolveOptions::proceeding},
+    {"scale", &SolveOptions::scale, nullptr},
+};
+
 // The options given as keywords, matched by their interned names: pybind11's own matching
 // makes a Python string for every declared option on every call, which costs more than a
 // short solve's whole argument handling.
 SolveOptions solveOptions(const py::kwargs& given) {
-  static const char* const kNames[] = {"etalons", "required", "tmin",    "tmax",       "processing_level",
-                                       "pulses",  "subset",   "subsets", "proceeding", "scale"};
-  constexpr size_t kCount = std::size(kNames);
+  constexpr size_t kCount = std::size(kSolveKeywords);
   static PyObject** names = [] {
     auto** made = new PyObject*[kCount];
-    for (size_t i = 0; i < kCount; ++i) made[i] = PyUnicode_InternFromString(kNames[i]);
+    for (size_t i = 0; i < kCount; ++i) made[i] = PyUnicode_InternFromString(kSolveKeywords[i].name);
     return made;
   }();
   SolveOptions o;
@@ -90,42 +109,15 @@ SolveOptions solveOptions(const py::kwargs& given) {
     while (index < kCount && key != names[index]) ++index;
     for (size_t i = 0; index == kCount && i < kCount; ++i)
       if (PyUnicode_Check(key) && PyUnicode_Compare(key, names[i]) == 0) index = i;
-    const auto object = py::reinterpret_borrow<py::object>(value);
-    switch (index) {
-      case 0:
-        o.etalons = object;
-        break;
-      case 1:
-        o.required = object;
-        break;
-      case 2:
-        o.tmin = integerOption(value, "tmin");
-        break;
-      case 3:
-        o.tmax = integerOption(value, "tmax");
-        break;
-      case 4:
-        o.processingLevel = integerOption(value, "processing_level");
-        break;
-      case 5:
-        o.pulses = object;
-        break;
-      case 6:
-        o.subset = object;
-        break;
-      case 7:
-        o.subsets = object;
-        break;
-      case 8:
-        o.proceeding = integerOption(value, "proceeding");
-        break;
-      case 9:
-        o.scale = object;
-        break;
-      default:
-        throw py::type_error("solve() got an unexpected keyword argument " +
-                             py::repr(py::handle(key)).cast<std::string>());
+    if (index == kCount) {
+      throw py::type_error("solve() got an unexpected keyword argument " +
+                           py::repr(py::handle(key)).cast<std::string>());
     }
+    const SolveKeyword& keyword = kSolveKeywords[index];
+    if (keyword.integer != nullptr)
+      o.*keyword.integer = integerOption(value, keyword.name);
+    else
+      o.*keyword.object = py::reinterpret_borrow<py::object>(value);
   }
   return o;
 }
@@ -233,6 +225,7 @@ py::dict PyWorkbench::solve(const std::string& task, int64_t seriesType, py::obj
   bool scaledOk = false;
   std::string scalingError;
   std::optional<OptionError> refused;
+  std::string tooShort;
   double factor = 0;
   const Finished finished = runWithoutLock([&](WorkbenchStart& start, OrderedJson& doc) -> RunOutcome {
     // The built-in etalons that stay in use beside the given ones enter the criterion check.
@@ -245,8 +238,11 @@ py::dict PyWorkbench::solve(const std::string& task, int64_t seriesType, py::obj
     o.series.length = static_cast<int64_t>(scaled.series.size());
     ProcessSettings p;
     try {
-      p = checkProcess(o);
+      p = checkGivenProcess(o, "noisy");
       checkGivenEtalons(p, count, length);
+    } catch (const SeriesTooShort& e) {
+      tooShort = e.what();
+      return {};
     } catch (const OptionError& e) {
       refused = e;
       return {};
@@ -260,6 +256,7 @@ py::dict PyWorkbench::solve(const std::string& task, int64_t seriesType, py::obj
     return givenDataRun(start, p, data, doc);
   });
   if (!scaledOk) throw py::value_error(scalingError);
+  if (!tooShort.empty()) throw py::value_error(tooShort);
   if (refused) raiseOptionError(*refused);
   reportRun(finished.messages, finished.outcome);
   py::dict result = toPython(finished.doc);

@@ -15,11 +15,14 @@
 #include "files/user_data.h"
 #include "platform/dialog.h"
 #include "platform/window.h"
-#include "shell/command_dispatcher.h"
 #include "shell/command_ids.h"
 #include "shell/dialog_fields.h"
+#include "shell/opened_series.h"
+#include "shell/processing_run.h"
+#include "signal/pulse_alphabet.h"
 #include "signal/pulse_bounds.h"
 #include "signal/series_header.h"
+#include "signal/series_maker.h"
 #include "signal/task_codes.h"
 
 namespace {
@@ -221,30 +224,6 @@ bool scaleOpened(AppState& state, const std::vector<double>& series, const std::
   return scaleSamples(r, out, error);
 }
 
-// Puts the samples into the series header with the current distances; false after a message.
-bool installSeries(Window& window, AppState& state, const std::vector<int16_t>& samples) {
-  const auto n = static_cast<uint32_t>(samples.size());
-  const uint16_t wMin = seriesMinPulses(n, state.wImpulseSize, state.wTmax);
-  const uint16_t wMax = maxPulsesFor(n, state.wImpulseSize, state.wTmin);
-  if (n < state.wImpulseSize || wMax < wMin) {
-    window.messageBox("The series of " + std::to_string(n) + " samples holds no admissible pulses of " +
-                          std::to_string(state.wImpulseSize) + " samples with Tmin " +
-                          std::to_string(state.wTmin) + " and Tmax " + std::to_string(state.wTmax),
-                      " Open series ", kWarning);
-    return false;
-  }
-  SeriesHeader* header = getCutOffSeriesHeader(window, state.wEtalonsQuantity, state.wImpulseSize,
-                                               state.wTmin, state.wTmax, n, state.lpCutOffSeriesHeader);
-  state.lpCutOffSeriesHeader = header;
-  if (header == nullptr) return false;
-  const uint16_t q = isUnknownNumberSeries(state.seriesType)
-                         ? uint16_t{0}
-                         : std::clamp<uint16_t>(state.wPulsesUsed, wMin, wMax);
-  if (q != 0) state.wPulsesUsed = q;
-  return setGivenSeries(window, samples.data(), n, state.wEtalonsQuantity, state.etalonAlphabet,
-                        state.wImpulseSize, state.wTmin, state.wTmax, q, header) == 1;
-}
-
 void showResult(Window& window, AppState& state) {
   state.resultKind = 1;
   state.repaintButtonColumn = 1;
@@ -272,7 +251,7 @@ void openSeries(Window& window, AppState& state) {
                        static_cast<uint16_t>(scaled.etalonLength))) {
     return;
   }
-  if (!installSeries(window, state, scaled.series)) return;
+  if (!installSeries(window, state, scaled.series, *name)) return;
   OpenedFiles& o = state.opened;
   o.seriesFile = *name;
   o.samples = scaled.series;
@@ -311,7 +290,7 @@ void openEtalons(Window& window, AppState& state) {
   if (!o.seriesFile.empty()) {
     o.samples = scaled.series;
     o.factor = scaled.factor;
-    installSeries(window, state, o.samples);
+    installSeries(window, state, o.samples, o.seriesFile);
   }
   state.viewState = 5;
   state.repaintButtonColumn = 1;
@@ -331,7 +310,7 @@ void restoreAlphabet(Window& window, AppState& state) {
     if (scaleOpened(state, o.values, o.seriesFile, {}, {}, o.scale, scaled, error)) {
       o.samples = scaled.series;
       o.factor = scaled.factor;
-      installSeries(window, state, o.samples);
+      installSeries(window, state, o.samples, o.seriesFile);
     }
   }
 }
@@ -360,24 +339,6 @@ void saveSeries(Window& window, AppState& state) {
 }
 
 }  // namespace
-
-bool prepareOpenedSeries(Window& window, AppState& state) {
-  const SeriesHeader* before = state.lpCutOffSeriesHeader;
-  std::vector<int16_t> noisy;
-  int16_t noise = 0;
-  if (before != nullptr && before->lpNoisyData != nullptr &&
-      before->dwSeriesSize == state.opened.samples.size()) {
-    noisy.assign(before->lpNoisyData, before->lpNoisyData + before->dwSeriesSize);
-    noise = before->wNoiseLevel;
-  }
-  if (!installSeries(window, state, state.opened.samples)) return false;
-  SeriesHeader* series = state.lpCutOffSeriesHeader;
-  if (noisy.size() == series->dwSeriesSize) {
-    std::copy(noisy.begin(), noisy.end(), series->lpNoisyData);
-    series->wNoiseLevel = noise;
-  }
-  return true;
-}
 
 bool runFileCommand(Window& window, AppState& state, uint16_t id) {
   switch (id) {

@@ -10,8 +10,3 @@ struct AppState;
 // CM_RESTORE_ALPHABET); false for any other id. A file that cannot be used is reported in a
 // message box naming it and the reason, and leaves the series and the alphabet as they were.
 bool runFileCommand(Window& window, AppState& state, uint16_t id);
-
-// Before a processing run on an opened series: puts its samples into the series header for
-// the current series type (a known number of pulses, or none), keeping noise added since.
-// False after a message when the series admits no pulses with the current distances.
-bool prepareOpenedSeries(Window& window, AppState& state);

@@ -9,6 +9,7 @@
 #include "files/simulation_result.h"
 #include "platform/window.h"
 #include "shell/dialog_commands.h"
+#include "shell/simulation_commands.h"
 #include "signal/required_list.h"
 #include "signal/selected_subsets.h"
 #include "signal/series_header.h"

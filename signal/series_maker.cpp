@@ -1,10 +1,13 @@
+#include "signal/series_maker.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <new>
 #include <string>
 #include <vector>
 
-#include "platform/window.h"
+#include "platform/message_sink.h"
+#include "signal/memory_failure.h"
 #include "signal/pulse_bounds.h"
 #include "signal/pulse_header.h"
 #include "signal/random_seeds.h"
@@ -119,7 +122,7 @@ void skipSeriesDraws(uint16_t pulseCount, RandomSeeds& seeds) {
   seeds.seedCutEnd = uniformRandomJump(seeds.seedCutEnd, pulseCount);
 }
 
-int makeExtSeries(Window& window, uint16_t etalonsQuantity, PulseHeader* alphabet, uint16_t impulseSize,
+int makeExtSeries(MessageSink& window, uint16_t etalonsQuantity, PulseHeader* alphabet, uint16_t impulseSize,
                   uint16_t tmin, uint16_t tmax, uint32_t seriesSize, uint16_t pulseCount,
                   uint16_t* etalonSequence, int16_t amplitude, uint16_t savedLevel, SeriesHeader* header,
                   RandomSeeds& seeds) {
@@ -166,12 +169,9 @@ int makeExtSeries(Window& window, uint16_t etalonsQuantity, PulseHeader* alphabe
   // Partial energies of the etalon being placed. Sums of squares are carried in 64 bits:
   // for the alphabet's amplitudes they equal the 32-bit sums, and no etalon can overflow them.
   std::vector<int64_t> partialEnergy;
-  try {
-    partialEnergy.resize(static_cast<size_t>(l) + 1);
-  } catch (const std::bad_alloc&) {
-    window.messageBox("Нет памяти для PartialEnergy!", "", kMbOk);
+  if (!allocatedOrSaid(window, "Нет памяти для PartialEnergy!", "", kMbOk,
+                       [&] { partialEnergy.resize(static_cast<size_t>(l) + 1); }))
     return 0;
-  }
 
   const int64_t n = seriesSize;
   const int32_t k0 = (uniformRandom(seeds.seedPositions) >> 2) % q;
@@ -233,7 +233,7 @@ int makeExtSeries(Window& window, uint16_t etalonsQuantity, PulseHeader* alphabe
   return 1;
 }
 
-int setGivenSeries(Window& window, const int16_t* samples, uint32_t seriesSize, uint16_t etalonsQuantity,
+int setGivenSeries(MessageSink& window, const int16_t* samples, uint32_t seriesSize, uint16_t etalonsQuantity,
                    PulseHeader* alphabet, uint16_t impulseSize, uint16_t tmin, uint16_t tmax,
                    uint16_t pulseCount, SeriesHeader* header) {
   if (header == nullptr || alphabet == nullptr || (samples == nullptr && seriesSize > 0)) return 0;
@@ -292,7 +292,7 @@ int setGivenSeries(Window& window, const int16_t* samples, uint32_t seriesSize, 
   return 1;
 }
 
-SeriesHeader* getCutOffSeries(Window& window, uint16_t etalonsQuantity, PulseHeader* alphabet,
+SeriesHeader* getCutOffSeries(MessageSink& window, uint16_t etalonsQuantity, PulseHeader* alphabet,
                               uint16_t impulseSize, uint16_t tmin, uint16_t tmax, uint32_t seriesSize,
                               uint16_t pulseCount, uint16_t* etalonSequence, int16_t amplitude,
                               uint16_t savedLevel, SeriesHeader* header, RandomSeeds& seeds) {
@@ -306,7 +306,7 @@ SeriesHeader* getCutOffSeries(Window& window, uint16_t etalonsQuantity, PulseHea
   return header;
 }
 
-SeriesHeader* getRandomCountSeries(Window& window, uint16_t etalonsQuantity, PulseHeader* alphabet,
+SeriesHeader* getRandomCountSeries(MessageSink& window, uint16_t etalonsQuantity, PulseHeader* alphabet,
                                    uint16_t impulseSize, uint16_t tmin, uint16_t tmax, uint32_t seriesSize,
                                    uint16_t* etalonSequence, int16_t amplitude, uint16_t savedLevel,
                                    SeriesHeader* header, RandomSeeds& seeds) {
@@ -326,7 +326,7 @@ SeriesHeader* getRandomCountSeries(Window& window, uint16_t etalonsQuantity, Pul
                          etalonSequence, amplitude, savedLevel, header, seeds);
 }
 
-void addNoise(Window& /*window*/, int16_t noiseLevel, int16_t /*amplitude*/, SeriesHeader* header,
+void addNoise(MessageSink& /*window*/, int16_t noiseLevel, int16_t /*amplitude*/, SeriesHeader* header,
               uint16_t& seed) {
   if (header == nullptr || header->lpPureData == nullptr) return;
   for (uint32_t i = 0; i < header->dwSeriesSize; ++i) {

@@ -11,6 +11,7 @@
 #include "processing/unfixed_tuples.h"
 #include "signal/pulse_bounds.h"
 #include "signal/series_header.h"
+#include "signal/series_maker.h"
 #include "tests/support/reference_tuples.h"
 #include "tests/support/series_factory.h"
 #include "tests/support/test_scale.h"

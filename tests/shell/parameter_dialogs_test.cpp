@@ -5,6 +5,7 @@
 #include <string>
 
 #include "shell/dialog_commands.h"
+#include "shell/settings_dialogs.h"
 #include "tests/shell/dialog_test_state.h"
 
 namespace {

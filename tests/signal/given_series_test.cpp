@@ -8,6 +8,7 @@
 #include "platform/headless_window.h"
 #include "signal/random_seeds.h"
 #include "signal/series_header.h"
+#include "signal/series_maker.h"
 #include "tests/support/series_factory.h"
 
 namespace {

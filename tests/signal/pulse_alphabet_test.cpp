@@ -1,3 +1,5 @@
+#include "signal/pulse_alphabet.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>

@@ -1,3 +1,5 @@
+#include "signal/series_maker.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>

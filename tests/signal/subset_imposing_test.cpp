@@ -6,6 +6,7 @@
 #include "signal/random_source.h"
 #include "signal/selected_subsets.h"
 #include "signal/series_header.h"
+#include "signal/series_maker.h"
 #include "tests/support/series_factory.h"
 
 namespace {

@@ -5,6 +5,7 @@
 #include "platform/headless_window.h"
 #include "signal/random_seeds.h"
 #include "signal/series_header.h"
+#include "simulation/production_solvers.h"
 #include "simulation/rest_err_header.h"
 #include "simulation/simulation_driver.h"
 #include "tests/support/series_factory.h"

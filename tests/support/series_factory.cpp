@@ -3,8 +3,10 @@
 #include <stdexcept>
 
 #include "platform/headless_window.h"
+#include "signal/pulse_alphabet.h"
 #include "signal/pulse_bounds.h"
 #include "signal/selected_subsets.h"
+#include "signal/series_maker.h"
 #include "signal/task_codes.h"
 
 TestAlphabet::TestAlphabet(uint16_t count_, uint16_t length_, int16_t amplitude_, RandomSeeds* seeds)
