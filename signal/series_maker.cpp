@@ -104,6 +104,38 @@ void imposeSubset(const SeriesHeader& h, uint16_t q, uint16_t* sequence, RandomS
   }
 }
 
+// The first and last kept samples of a placed pulse.
+struct KeptPart {
+  int32_t first;
+  int32_t last;
+};
+
+// The kept part [first, last] of an etalon of l samples cut to the saved energy level: the
+// first kept sample drawn from seedCutBegin, the last from seedCutEnd. e is scratch for the
+// l + 1 running energies.
+KeptPart drawKeptPart(const PulseHeader* pulse, int32_t l, uint16_t savedLevel, std::vector<int64_t>& e,
+                      RandomSeeds& seeds) {
+  e[0] = 0;
+  for (int32_t i = 0; i < l; ++i) {
+    const int64_t s = etalonSample(pulse, i);
+    e[i + 1] = e[i] + s * s;
+  }
+  const int64_t total = e[l];
+  const int64_t threshold = (static_cast<int64_t>(savedLevel) * total) / 100;
+  int32_t latestStart = l - 1;
+  for (int32_t i = 0; i < l; ++i) {
+    if (total - e[i + 1] <= threshold) {
+      latestStart = i;
+      break;
+    }
+  }
+  const int32_t first = uniformRandom(seeds.seedCutBegin) % (latestStart + 1);
+  int32_t m = l - 1;
+  while (m > first && e[m] - e[first] > threshold) --m;
+  const int32_t last = m + uniformRandom(seeds.seedCutEnd) % (l - m);
+  return KeptPart{first, last};
+}
+
 }  // namespace
 
 void prepareEtalonSequence(const SeriesHeader& header, uint16_t etalonsQuantity, uint16_t pulseCount,
@@ -194,25 +226,7 @@ int makeExtSeries(MessageSink& window, uint16_t etalonsQuantity, PulseHeader* al
     }
     const int32_t origin = from + (uniformRandom(seeds.seedPositions) >> 2) % (to - from + 1);
 
-    std::vector<int64_t>& e = partialEnergy;
-    e[0] = 0;
-    for (int32_t i = 0; i < l; ++i) {
-      const int64_t s = etalonSample(pulse, i);
-      e[i + 1] = e[i] + s * s;
-    }
-    const int64_t total = e[l];
-    const int64_t threshold = (static_cast<int64_t>(savedLevel) * total) / 100;
-    int32_t latestStart = l - 1;
-    for (int32_t i = 0; i < l; ++i) {
-      if (total - e[i + 1] <= threshold) {
-        latestStart = i;
-        break;
-      }
-    }
-    const int32_t first = uniformRandom(seeds.seedCutBegin) % (latestStart + 1);
-    int32_t m = l - 1;
-    while (m > first && e[m] - e[first] > threshold) --m;
-    const int32_t last = m + uniformRandom(seeds.seedCutEnd) % (l - m);
+    const auto [first, last] = drawKeptPart(pulse, l, savedLevel, partialEnergy, seeds);
 
     for (int32_t i = first; i <= last; ++i)
       h.lpPureData[origin + i] = static_cast<int16_t>(etalonSample(pulse, i));

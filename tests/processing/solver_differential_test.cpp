@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/headless_window.h"
+#include "platform/message_recorder.h"
 #include "processing/chains_header.h"
 #include "processing/fixed_detection.h"
 #include "processing/recognition.h"
@@ -96,7 +96,7 @@ void runDifferential(Solver solver, const std::vector<uint16_t>& seriesTypes, in
   RandomSeeds seeds = randomSeeds(rng);
   const uint16_t levels[] = {100, 75, 50, 0};
   const Pair pair = solverPair(solver);
-  HeadlessWindow window;
+  MessageRecorder window;
   for (int c = 0; c < cases; ++c) {
     TestAlphabet& alphabet = c % 5 == 4 ? alphabet6 : alphabet20;
     const uint16_t level = levels[c % 4];

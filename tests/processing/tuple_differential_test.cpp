@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/headless_window.h"
+#include "platform/message_recorder.h"
 #include "processing/chains_header.h"
 #include "processing/fixed_tuples.h"
 #include "processing/unfixed_tuples.h"
@@ -45,7 +45,7 @@ void markSeries(SeriesHeader& s) {
 }
 
 Outcome capture(int32_t result, int32_t verbose, const SeriesHeader& s, const ChainsHeader& c,
-                const HeadlessWindow& w) {
+                const MessageRecorder& w) {
   Outcome o;
   o.result = result;
   o.verboseAfter = verbose;
@@ -77,7 +77,7 @@ struct Case {
 };
 
 Outcome runOne(Solver solver, bool reference, const Case& k, const PulseHeader* a, SeriesHeader& s) {
-  HeadlessWindow w;
+  MessageRecorder w;
   ChainsHeader* c = getChainsHeader(w, k.chainSlots, s.wMaxPulses, nullptr);
   markSeries(s);
   std::vector<int32_t> sizes;
@@ -235,7 +235,7 @@ TEST(TupleSolversDifferential, ExtremeAmplitudesMatchTheReference) {
     pulses[e].wNumber = static_cast<uint16_t>(e + 1);
   }
   for (int i = 0; i < 24 * testScale(); ++i) {
-    HeadlessWindow w;
+    MessageRecorder w;
     RandomSeeds seeds = randomSeeds(rng);
     uint32_t size = 0;
     uint16_t tmin = 0, tmax = 0, wMin = 0, wMax = 0;
