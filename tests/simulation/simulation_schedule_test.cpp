@@ -359,7 +359,7 @@ TEST_F(Schedule, RefusesWhatItCannotSimulateBeforeAnySeriesIsMade) {
 
   const RandomSeeds before = rig.seeds;
   const auto refusal = [&](uint16_t first, int32_t repeats, std::vector<uint16_t> required) {
-    rig.window.clearMessages();
+    rig.window.clear();
     rig.required = std::move(required);
     EXPECT_TRUE(rig.grid(first, 1, 2, 0, 5, 2, repeats));
     EXPECT_EQ(rig.run(1, 1), 0);
@@ -376,7 +376,7 @@ TEST_F(Schedule, RefusesWhatItCannotSimulateBeforeAnySeriesIsMade) {
   rig.settings.solvers = &detectorOnly;
   rig.required = {1};
   ASSERT_TRUE(rig.grid(2, 1, 2, 0, 5, 2, 10));
-  rig.window.clearMessages();
+  rig.window.clear();
   EXPECT_EQ(rig.run(1, 2), 0);
   ASSERT_EQ(rig.window.messages().size(), 1u);
   EXPECT_EQ(rig.window.messages()[0].text, "No solver is given for recognizeFixedPulses.");
