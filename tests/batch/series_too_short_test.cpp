@@ -45,7 +45,9 @@ TEST(SeriesTooShort, TheMessageSaysWhetherAnyPulseFits) {
   EXPECT_EQ(seriesTooShortProblem("a.wav", 3, 20, 40, 181),
             "\"a.wav\": the series of 3 samples holds no admissible pulses of 20 samples with Tmin 40 and "
             "Tmax 181");
-  EXPECT_EQ(seriesTooShortProblem("noisy", 19, 20, 20, 30).substr(0, 28), "\"noisy\": the series of 19 s");
+  EXPECT_EQ(seriesTooShortProblem("noisy", 19, 20, 20, 30),
+            "\"noisy\": the series of 19 samples holds no admissible pulses of 20 samples with Tmin 20 and "
+            "Tmax 30");
   EXPECT_EQ(seriesTooShortProblem("noisy", 20, 20, 20, 30), "");     // one pulse fills it
   EXPECT_EQ(seriesTooShortProblem("noisy", 1200, 20, 40, 181), "");  // the workbench's start
   EXPECT_EQ(seriesTooShortProblem("noisy", 30, 20, 25, 28), "");     // one pulse
