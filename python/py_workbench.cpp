@@ -256,7 +256,7 @@ py::dict PyWorkbench::solve(const std::string& task, int64_t seriesType, py::obj
     return givenDataRun(start, p, data, doc);
   });
   if (!scaledOk) throw py::value_error(scalingError);
-  if (!tooShort.empty()) throw py::value_error(tooShort);
+  if (!tooShort.empty()) raiseSeriesTooShort(tooShort, "noisy");
   if (refused) raiseOptionError(*refused);
   reportRun(finished.messages, finished.outcome);
   py::dict result = toPython(finished.doc);

@@ -1,6 +1,6 @@
-"""A series too short for one pulse is a ValueError that names the array, with the message the
-window and the companion give for a file; it is not an OptionError of a `length` that solve() has
-not got."""
+"""A series too short for one pulse is a ValueError (an OptionError, as every refusal of solve's
+arguments) that names the array `noisy`, with the message the window and the companion give for a
+file; it does not blame a `length` that solve() has not got."""
 import numpy as np
 import pytest
 
@@ -16,7 +16,8 @@ import detection_workbench as dw
 def test_too_short_is_a_value_error_naming_noisy(samples, options, text):
     with pytest.raises(ValueError) as caught:
         dw.solve("detection", 1, samples, **options)
-    assert not isinstance(caught.value, dw.OptionError)
+    assert isinstance(caught.value, dw.OptionError)
+    assert caught.value.option == "noisy"
     assert str(caught.value) == text
 
 
