@@ -12,6 +12,7 @@
 #include "files/atomic_file.h"
 #include "files/series_writers.h"
 #include "files/user_data.h"
+#include "processing/long_recording.h"
 
 namespace {
 
@@ -66,11 +67,43 @@ int runProcessInput(ProcessOptions o, const InputOptions& in) {
   request.alphabet = start.alphabet;
   request.alphabetCount = kBatchEtalons;
   request.segmentHint = "--from N --count M";
+  // Recordings of any length at their own resolution for the tasks the long path answers.
+  if (longPathTask(o)) {
+    request.seriesLimit = static_cast<size_t>(kMaxLongRecording);
+    request.wideCriteria = true;
+  }
   UserData user;
   std::string error;
   if (!loadUserData(request, user, error)) return failed(error);
 
   const ScaledSamples& scaled = user.scaled;
+  const bool given = scaled.etalonCount > 0;
+  const bool alphabetInUse =
+      !given || (scaled.etalonLength == kBatchImpulseSize && scaled.etalonCount < kBatchEtalons);
+  const int32_t builtInPeak =
+      alphabetInUse
+          ? alphabetPeak(start.alphabet, given ? static_cast<uint16_t>(scaled.etalonCount) : uint16_t{0},
+                         kBatchEtalons)
+          : 0;
+  const bool longPath = longPathNeeded(o, user.scaled, in.recording, builtInPeak);
+  if (!longPath && (in.recording.breakPenalty || in.recording.pulsesCsvGiven)) {
+    throw OptionError(in.recording.breakPenalty ? "--break-penalty" : "--pulses-csv",
+                      "is answered for detection, joint detection and recognition of series type 4 only");
+  }
+  OrderedJson input;
+  input["file"] = user.seriesPath;
+  if (in.column) input["column"] = *in.column;
+  if (!in.columnName.empty()) input["column"] = in.columnName;
+  if (in.channel) input["channel"] = *in.channel;
+  input["from"] = user.first;
+  input["count"] = user.count;
+  input["factor"] = scaled.factor;
+  if (!user.etalonsPath.empty()) {
+    input["etalons"] = user.etalonsPath;
+    input["etalonCount"] = scaled.etalonCount;
+    input["etalonLength"] = scaled.etalonLength;
+  }
+  if (longPath) return runLongInput(o, user, start, in.recording, std::move(input));
   o.series.length = static_cast<int64_t>(scaled.series.size());
   o.series.impulseSize =
       scaled.etalonCount > 0 ? static_cast<int64_t>(scaled.etalonLength) : kBatchImpulseSize;
@@ -88,19 +121,6 @@ int runProcessInput(ProcessOptions o, const InputOptions& in) {
   data.etalonCount = scaled.etalonCount;
   data.etalonLength = scaled.etalonLength;
   OrderedJson doc;
-  OrderedJson input;
-  input["file"] = user.seriesPath;
-  if (in.column) input["column"] = *in.column;
-  if (!in.columnName.empty()) input["column"] = in.columnName;
-  if (in.channel) input["channel"] = *in.channel;
-  input["from"] = user.first;
-  input["count"] = user.count;
-  input["factor"] = scaled.factor;
-  if (!user.etalonsPath.empty()) {
-    input["etalons"] = user.etalonsPath;
-    input["etalonCount"] = scaled.etalonCount;
-    input["etalonLength"] = scaled.etalonLength;
-  }
   doc["input"] = input;
   const RunOutcome outcome = givenDataRun(start, settings, data, doc);
   if (!outcome.ok) return outcome.failure.empty() ? kExitFailed : failed(outcome.failure);

@@ -1,4 +1,5 @@
 #pragma once
+#include "batch/long_input.h"
 // The companion on the user's own files: `process --input FILE` solves on a file's series
 // (and etalons), `series --format F --output FILE` writes a made series in a form the
 // readers read back.
@@ -17,6 +18,7 @@ struct InputOptions {
   std::optional<int64_t> count;
   std::optional<double> scale;
   std::string etalons;
+  LongInputOptions recording;  // breaks and the pulses file of the long-recording path
 };
 
 // Splits the text of --column into a 1-based number or a header name.

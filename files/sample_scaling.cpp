@@ -1,5 +1,6 @@
 #include "files/sample_scaling.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -97,6 +98,31 @@ struct Limits {
   }
 };
 
+// Whether every value is an integer within the 16-bit sample limit.
+bool integerSamples(std::span<const double> values) {
+  bool all = true;
+  for (double v : values) all &= std::nearbyint(v) == v && std::fabs(v) <= kMaxScaledSample;
+  return all;
+}
+
+// The factor that keeps a recording's resolution: 1 for integer samples within 16 bits (a
+// 16-bit recording is never scaled), else the one that takes the largest magnitude of series
+// and etalons to the 16-bit limit (finer samples, or 24- and 32-bit ones scaled down only as
+// far as 16 bits need).
+double ownResolutionFactor(std::span<const double> series,
+                           const std::vector<std::span<const double>>& etalons, const Limits& limits) {
+  bool integers = integerSamples(series);
+  for (const auto& e : etalons) integers = integers && integerSamples(e);
+  if (integers) return 1.0;
+  const double peak = std::max(limits.seriesPeak, limits.etalonPeak);
+  if (!(peak > 0)) return 1.0;
+  // Just below the limit, so that rounding the peak stays within it.
+  double factor = kMaxScaledSample / peak;
+  while (factor > 0 && limits.check(factor) == Limits::Verdict::kSampleLimit)
+    factor = std::nextafter(factor, 0.0);
+  return factor;
+}
+
 bool checkEtalons(const ScalingRequest& r, std::string& error) {
   const std::string etalonName = quoted(r.etalonSource.empty() ? r.source : r.etalonSource);
   const size_t count = r.etalons.size() > r.declaredEtalonCount ? r.etalons.size() : r.declaredEtalonCount;
@@ -168,9 +194,11 @@ bool scaleSamples(const ScalingRequest& r, ScaledSamples& out, std::string& erro
     error = quoted(r.source) + "no samples";
     return false;
   }
-  if (full > kMaxSolverSeriesSize) {
+  if (full > r.seriesLimit) {
     error = quoted(r.source) + std::to_string(full) + " samples, more than the " +
-            withThousands(kMaxSolverSeriesSize) + " the solvers take; choose a part with " + r.segmentHint;
+            withThousands(r.seriesLimit) +
+            (r.seriesLimit > kMaxSolverSeriesSize ? " a recording may have" : " the solvers take") +
+            "; choose a part with " + r.segmentHint;
     return false;
   }
   const double seriesPeak = peakOf(r.series);
@@ -198,13 +226,17 @@ bool scaleSamples(const ScalingRequest& r, ScaledSamples& out, std::string& erro
       error = quoted(r.source) + "scale factor " + formatFactor(factor) + " is not a positive finite number";
       return false;
     }
+  } else if (r.wideCriteria && limits.hasEtalons) {
+    factor = ownResolutionFactor(r.series, r.etalons, limits);
   } else {
     factor = limits.seriesPeak > 0 ? r.amplitude / limits.seriesPeak : 1.0;
     if (!(factor > 0) || !std::isfinite(factor)) factor = 1.0;
   }
 
   int64_t x = 0, s = 0;
-  const Limits::Verdict verdict = limits.check(factor, &x, &s);
+  Limits::Verdict verdict = limits.check(factor, &x, &s);
+  // 64-bit criteria hold every chain of 16-bit samples; the solver checks its own bound.
+  if (r.wideCriteria && verdict == Limits::Verdict::kCriterionLimit) verdict = Limits::Verdict::kFits;
   if (verdict != Limits::Verdict::kFits) {
     // The texts are made only for a refusal: formatting a factor costs more than scaling.
     const std::string which = r.scale ? "factor " + formatFactor(factor)

@@ -1,7 +1,5 @@
 #include "files/series_values.h"
 
-#include "processing/working_limits.h"
-
 std::string SeriesValues::position(size_t i) const {
   if (i < lines.size()) return "line " + std::to_string(lines[i]);
   return unit + " " + std::to_string(first + i + 1);
@@ -17,7 +15,7 @@ bool takeSegmentValue(const SeriesReadOptions& options, size_t index, SeriesValu
   if (options.count && index - options.from >= *options.count) return false;
   if (out.totalSize == 0) out.first = index;
   ++out.totalSize;
-  return out.values.size() <= kMaxSolverSeriesSize;
+  return out.values.size() <= options.keepAtMost;
 }
 
 std::string segmentStartProblem(const std::string& source, const SeriesReadOptions& options, size_t total,

@@ -19,12 +19,15 @@ struct SeriesReadOptions {
   std::optional<size_t> channel;  // 1-based channel of a sound file
   size_t from = 0;                // samples skipped at the start (0-based first sample)
   std::optional<size_t> count;    // samples taken; absent: all that follow
+  // Values the caller takes at most: readers keep one more, so that a longer segment is
+  // told apart without filling the memory. The long-recording path raises it.
+  size_t keepAtMost = kMaxSolverSeriesSize;
 };
 
 // The series' values as read.
 struct SeriesValues {
   std::string source;           // the file name
-  std::vector<double> values;   // at most kMaxSolverSeriesSize + 1 values
+  std::vector<double> values;   // at most keepAtMost + 1 values of the options
   size_t totalSize = 0;         // values in the chosen segment, values.size() or more
   std::vector<uint32_t> lines;  // text files: the line of each value; empty otherwise
   size_t first = 0;             // 0-based index in the file of values[0]

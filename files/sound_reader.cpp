@@ -5,8 +5,6 @@
 #include <cstring>
 #include <vector>
 
-#include "processing/working_limits.h"
-
 namespace {
 
 std::string name(const std::string& source) { return "\"" + source + "\": "; }
@@ -88,8 +86,7 @@ bool readOpened(SNDFILE* file, const SF_INFO& info, const std::string& source,
     close();
     return false;
   }
-  const size_t keep =
-      end - options.from < kMaxSolverSeriesSize + 1 ? end - options.from : kMaxSolverSeriesSize + 1;
+  const size_t keep = end - options.from <= options.keepAtMost ? end - options.from : options.keepAtMost + 1;
   constexpr size_t kBlockFrames = 4096;
   std::vector<double> block;
   if (channels > 64) {

@@ -18,7 +18,9 @@ int32_t alphabetPeak(const PulseHeader* alphabet, uint16_t from, uint16_t count)
 
 bool loadUserData(const UserDataRequest& request, UserData& out, std::string& error) {
   SeriesValues series;
-  if (!readSeriesFile(request.seriesPath, request.options, series, error)) return false;
+  SeriesReadOptions options = request.options;
+  options.keepAtMost = request.seriesLimit;
+  if (!readSeriesFile(request.seriesPath, options, series, error)) return false;
   EtalonValues etalons;
   if (!request.etalonsPath.empty() && !readEtalonsFile(request.etalonsPath, etalons, error)) return false;
 
@@ -31,6 +33,8 @@ bool loadUserData(const UserDataRequest& request, UserData& out, std::string& er
   scaling.scale = request.scale;
   scaling.amplitude = request.amplitude;
   scaling.segmentHint = request.segmentHint;
+  scaling.seriesLimit = request.seriesLimit;
+  scaling.wideCriteria = request.wideCriteria;
   for (const auto& row : etalons.rows) scaling.etalons.emplace_back(row);
   scaling.declaredEtalonCount = etalons.totalRows;
   scaling.etalonPosition = [&etalons](size_t k, size_t i) { return etalons.position(k, i); };

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "batch/checked_output.h"
+#include "batch/long_input.h"
 #include "batch/options.h"
 #include "processing/working_limits.h"
 
@@ -109,6 +110,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       case 2: {
         ProcessOptions o;
         readProcess(f, o);
+        // The long path's penalty: a number of 0 or more, or inf, whatever the text.
+        const std::string penalty = f.text();
+        try {
+          const double p = parseBreakPenalty(penalty);
+          if (!(p >= 0)) __builtin_trap();
+        } catch (const OptionError& e) {
+          if (std::string(e.what()).find('\n') != std::string::npos) __builtin_trap();
+        }
         checkProcessLimits(checkProcess(o));
         break;
       }

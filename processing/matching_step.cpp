@@ -4,6 +4,7 @@
 
 #include "processing/fragment_rows.h"
 #include "processing/interval_set.h"
+#include "processing/whole_correlation.h"
 #include "processing/window_minima.h"
 #include "signal/pulse_header.h"
 
@@ -101,22 +102,6 @@ bool prepareFragmentMatcher(FragmentMatcher& matcher, const PulseHeader* alphabe
 }
 
 namespace {
-
-// corr[q] = sum over i < n of s[i] x[q+i] for q < width, in 32-bit two's-complement
-// arithmetic. Machines with 256-bit integer vectors get a copy compiled for them, chosen once
-// at load time (the same integer results either way).
-#if defined(__x86_64__) && defined(__GNUC__)
-__attribute__((target_clones("avx2", "default")))
-#endif
-void wholeCorrelations(const int16_t* __restrict s, int32_t n, const int16_t* __restrict x, std::size_t width,
-                       uint32_t* __restrict corr) {
-  for (std::size_t q = 0; q < width; ++q) corr[q] = 0;
-  for (int32_t i = 0; i < n; ++i) {
-    const int16_t si = s[i];
-    const int16_t* xi = x + i;
-    for (std::size_t q = 0; q < width; ++q) corr[q] += static_cast<uint32_t>(int32_t{si} * int32_t{xi[q]});
-  }
-}
 
 // Offers the whole pulse and every qualifying kept part of etalon t at position p to `best`.
 void matchEtalonAt(FragmentMatcher& mt, std::size_t t, const int16_t* x, int32_t p, FragmentChoice& best,

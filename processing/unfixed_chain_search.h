@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "processing/chain_kernel.h"
 #include "processing/interval_set.h"
 
 // The dynamic programming of the unknown-number solvers over precomputed scores: one value
@@ -15,8 +16,9 @@
 constexpr int32_t kUnfixedInfinity = 99999999;
 
 // Predecessor marks: the pulse starts a chain (-1 for a first-only position, -2 otherwise).
-constexpr int32_t kStartsChain = -1;
-constexpr int32_t kNoPredecessor = -2;
+constexpr int32_t kStartsChain = kChainStartMark;
+constexpr int32_t kNoPredecessor = kNoPredecessorMark;
+static_assert(kUnfixedInfinity == WrappingCriteria::kInfinity);
 
 // The three role sets the values are computed over, in this order.
 struct UnfixedRoles {
@@ -29,9 +31,11 @@ struct UnfixedRoles {
 struct UnfixedWork {
   std::vector<int32_t> value;
   std::vector<int32_t> pred;
-  std::vector<int32_t> window;        // monotone deque: positions
-  std::vector<int32_t> windowValues;  // and their values
+  WindowExtension<WrappingCriteria> extension;  // the window minima of one role
 };
+
+// The ranges of the set, in order.
+std::vector<PositionRange> rangesOf(const IntervalSet& set);
 
 // Sizes the work for positionsCount positions. May throw std::bad_alloc.
 void prepareUnfixedWork(UnfixedWork& work, uint32_t positionsCount);

@@ -41,11 +41,17 @@ solverResult, the series, the answer (wRestoredQuantity, lpRestored..., tuples,
 wRecognizedSubset) and the ranked chains.)";
 
 const char* const kSolveDoc =
-    R"(solve(task, series_type, noisy, *, etalons=None, required=1, tmin=40, tmax=181, processing_level=100, pulses=None, subset=None, subsets=None, proceeding=1, scale=1.0) -> dict
+    R"(solve(task, series_type, noisy, *, etalons=None, required=1, tmin=40, tmax=181, processing_level=100, pulses=None, subset=None, subsets=None, proceeding=1, scale=1.0, break_penalty=None) -> dict
 
 Runs the solver of (task, series_type) on the caller's own series.
 
-noisy: 1-D array of any integer or float dtype (any strides), at most 32,767 samples.
+noisy: 1-D array of any integer or float dtype (any strides), at most 32,767 samples; for
+detection, joint detection and recognition of series type 4 (whole pulses, processing level
+100), up to 2,147,483,647 samples, answered with 64-bit criteria (solver detectLongRecording
+or recognizeLongRecording, with the margin of every pulse in lpMargins, a float64 array in
+units of the etalon's energy). break_penalty (series type 4 only): None or inf keeps every
+gap within tmax; a number P >= 0 lets a gap longer than tmax, a late first or an early last
+pulse cost P times the etalon's energy (0: the criterion alone decides, no pulse possible).
 etalons: None for the built-in alphabet, or a 2-D array, one etalon per row (1..20 rows of
 one length); of length 20 they replace etalons 1..K of the alphabet, of another length they
 stand alone. scale: factor applied before rounding to 16-bit samples (1.0 takes the values

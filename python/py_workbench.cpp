@@ -1,10 +1,12 @@
 #include "python/py_workbench.h"
 
+#include <cmath>
 #include <iterator>
 #include <optional>
 #include <span>
 
 #include "batch/given_series_check.h"
+#include "batch/long_input.h"
 #include "batch/options.h"
 #include "batch/simulation_files.h"
 #include "batch/simulation_table.h"
@@ -59,6 +61,7 @@ struct SolveOptions {
   py::object subsets = py::none();
   int64_t proceeding = 1;
   py::object scale = py::float_(1.0);
+  py::object breakPenalty = py::none();
 };
 
 int64_t integerOption(py::handle value, const char* name) {
@@ -88,6 +91,7 @@ constexpr SolveKeyword kSolveKeywords[] = {
     {"subsets", &SolveOptions::subsets, nullptr},
     {"proceeding", nullptr, &SolveOptions::proceeding},
     {"scale", &SolveOptions::scale, nullptr},
+    {"break_penalty", &SolveOptions::breakPenalty, nullptr},
 };
 
 // The options given as keywords, matched by their interned names: pybind11's own matching
@@ -180,7 +184,7 @@ py::dict PyWorkbench::process(const std::string& task, int64_t seriesType, py::o
 py::dict PyWorkbench::solve(const std::string& task, int64_t seriesType, py::object noisy, py::object etalons,
                             py::object required, int64_t tmin, int64_t tmax, int64_t processingLevel,
                             py::object pulses, py::object subset, py::object subsets, int64_t proceeding,
-                            py::object scale) {
+                            py::object scale, py::object breakPenalty) {
   const auto series = numericArray(noisy, "noisy", 1);
   std::optional<DoubleValues> rows;
   if (!etalons.is_none()) rows = numericArray(etalons, "etalons", 2);
@@ -219,6 +223,24 @@ py::dict PyWorkbench::solve(const std::string& task, int64_t seriesType, py::obj
   o.subsets = listsText(subsets, "subsets");
   o.proceeding = proceeding;
   o.givenSeries = true;
+  // Recordings of any length with 64-bit criteria for the tasks the long path answers.
+  LongInputOptions recording;
+  if (!breakPenalty.is_none()) {
+    if (!py::isinstance<py::float_>(breakPenalty) && !py::isinstance<py::int_>(breakPenalty))
+      throw py::type_error("break_penalty: expected a number or None");
+    const double penalty = breakPenalty.cast<double>();
+    if (std::isnan(penalty) || penalty < 0)
+      throw py::value_error("break_penalty: expected 0 or more, or inf");
+    recording.breakPenalty = penalty;
+  }
+  const bool longTask = longPathTask(o);
+  if (longTask) {
+    request.seriesLimit = static_cast<size_t>(kMaxLongRecording);
+    request.wideCriteria = true;
+    request.segmentHint = "a slice of at most 2,147,483,647 samples";
+  }
+  LongAnswer longAnswer;
+  bool longPath = false;
 
   // The values are checked first, then the options; all of it, and the run, without the
   // interpreter lock: letting it go and taking it back costs more than the checks.
@@ -235,6 +257,22 @@ py::dict PyWorkbench::solve(const std::string& task, int64_t seriesType, py::obj
     ScaledSamples scaled;
     scaledOk = scaleSamples(request, scaled, scalingError);
     if (!scaledOk) return {};
+    longPath = longPathNeeded(o, scaled, recording, request.otherEtalonPeak);
+    if (!longPath && recording.breakPenalty) {
+      refused =
+          OptionError("break_penalty",
+                      "is answered for detection, joint detection and recognition of series type 4 only");
+      return {};
+    }
+    if (longPath) {
+      factor = scaled.factor;
+      try {
+        return longRecordingRun(o, scaled, start.alphabet, recording, doc, longAnswer);
+      } catch (const OptionError& e) {
+        refused = e;
+        return {};
+      }
+    }
     o.series.length = static_cast<int64_t>(scaled.series.size());
     ProcessSettings p;
     try {
@@ -258,6 +296,23 @@ py::dict PyWorkbench::solve(const std::string& task, int64_t seriesType, py::obj
   if (!scaledOk) throw py::value_error(scalingError);
   if (!tooShort.empty()) raiseSeriesTooShort(tooShort, "noisy");
   if (refused) raiseOptionError(*refused);
+  if (longPath) {
+    if (!finished.outcome.ok) throw py::value_error(finished.outcome.failure);
+    py::dict result = toPython(finished.doc);
+    result["factor"] = factor;
+    // Margins as numbers, infinity where no admissible answer does without the pulse.
+    py::array_t<double> margins(static_cast<py::ssize_t>(longAnswer.margins.size()));
+    std::copy(longAnswer.margins.begin(), longAnswer.margins.end(), margins.mutable_data());
+    result["lpMargins"] = margins;
+    // Positions beyond the 16-bit tables of the workbench's series: 64-bit arrays.
+    py::array_t<int64_t> positions(static_cast<py::ssize_t>(longAnswer.positions.size()));
+    std::copy(longAnswer.positions.begin(), longAnswer.positions.end(), positions.mutable_data());
+    result["lpRestoredPositions"] = positions;
+    py::array_t<int64_t> etalons(static_cast<py::ssize_t>(longAnswer.etalons.size()));
+    std::copy(longAnswer.etalons.begin(), longAnswer.etalons.end(), etalons.mutable_data());
+    result["lpRestoredEtalons"] = etalons;
+    return result;
+  }
   reportRun(finished.messages, finished.outcome);
   py::dict result = toPython(finished.doc);
   result["factor"] = factor;
@@ -268,7 +323,7 @@ py::dict PyWorkbench::solveWithOptions(const std::string& task, int64_t seriesTy
                                        const py::kwargs& options) {
   const SolveOptions o = solveOptions(options);
   return solve(task, seriesType, std::move(noisy), o.etalons, o.required, o.tmin, o.tmax, o.processingLevel,
-               o.pulses, o.subset, o.subsets, o.proceeding, o.scale);
+               o.pulses, o.subset, o.subsets, o.proceeding, o.scale, o.breakPenalty);
 }
 
 py::dict PyWorkbench::simulate(const std::string& task, int64_t seriesType, py::object required,

@@ -30,7 +30,8 @@ class PyWorkbench {
 
   py::dict solve(const std::string& task, int64_t seriesType, py::object noisy, py::object etalons,
                  py::object required, int64_t tmin, int64_t tmax, int64_t processingLevel, py::object pulses,
-                 py::object subset, py::object subsets, int64_t proceeding, py::object scale);
+                 py::object subset, py::object subsets, int64_t proceeding, py::object scale,
+                 py::object breakPenalty = py::none());
 
   // solve with its keyword options read from the call's keywords (see solveOptions).
   py::dict solveWithOptions(const std::string& task, int64_t seriesType, py::object noisy,

@@ -27,6 +27,9 @@ struct ProcessLine {
   CLI::Option* fromOption = nullptr;
   CLI::Option* countOption = nullptr;
   CLI::Option* scaleOption = nullptr;
+  std::string breakPenalty;
+  CLI::Option* breakOption = nullptr;
+  CLI::Option* pulsesCsvOption = nullptr;
 };
 
 int runProcessLine(ProcessLine& l) {
@@ -37,6 +40,11 @@ int runProcessLine(ProcessLine& l) {
     if (l.fromOption->count() > 0) l.input.from = l.inputFrom;
     if (l.countOption->count() > 0) l.input.count = l.inputCount;
     if (l.scaleOption->count() > 0) l.input.scale = l.inputScale;
+    if (l.breakOption->count() > 0) l.input.recording.breakPenalty = parseBreakPenalty(l.breakPenalty);
+    if (l.pulsesCsvOption->count() > 0) {
+      checkFileName("--pulses-csv", l.input.recording.pulsesCsv);
+      l.input.recording.pulsesCsvGiven = true;
+    }
     return runProcessInput(l.process, l.input);
   }
   return runProcess(checkProcess(l.process));
@@ -74,9 +82,23 @@ WiredCommand wireProcess(CLI::App& app) {
   l->scaleOption = processCommand
                        ->add_option("--scale", l->inputScale,
                                     "factor applied to the file's values (default: the one mapping the "
-                                    "series' peak to the amplitude 128)")
+                                    "series' peak to the amplitude 128; series type 4 with --etalons keeps the "
+                                    "recording's resolution)")
                        ->needs(l->inputOption);
   processCommand->add_option("--etalons", l->input.etalons, "etalons 1..K from this file, one per row")
       ->needs(l->inputOption);
+  l->breakOption =
+      processCommand
+          ->add_option("--break-penalty", l->breakPenalty,
+                       "series type 4: a gap longer than Tmax (or a late first or early last pulse) costs P "
+                       "times the etalon's energy instead of being forbidden; 0: the criterion alone decides "
+                       "(default inf)")
+          ->needs(l->inputOption);
+  l->pulsesCsvOption =
+      processCommand
+          ->add_option(
+              "--pulses-csv", l->input.recording.pulsesCsv,
+              "series type 4: write one line per found pulse (position, etalon, margin) to this file")
+          ->needs(l->inputOption);
   return {processCommand, [l] { return runProcessLine(*l); }};
 }

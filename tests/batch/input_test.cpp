@@ -2,6 +2,7 @@
 // wave) and by `series --output` gives the answer of processing the made series itself.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -177,6 +178,51 @@ TEST(ProcessInput, LongRecordingIsRefusedNamingTheLimitAndTheSegmentOptions) {
             "detection-batch: \"" + dir.file("long.txt") +
                 "\": 40000 samples, more than the 32,767 the solvers take; choose a part with --from N "
                 "--count M\n");
+  EXPECT_EQ(bad.out, "");
+}
+
+// Series type 4 takes the same long recording on the long path, at the file's own integer
+// samples; the pulses file holds what the JSON holds, and the tasks the path does not answer,
+// a negative penalty or an empty pulses file name are refused naming what to do.
+TEST(ProcessInput, LongRecordingOfSeriesType4GoesTheLongPath) {
+  ScratchFolder dir;
+  ASSERT_TRUE(dir.python("import math\n"
+                         "e = [round(2000 * math.sin(math.pi * (i + 0.5) / 20)) for i in range(20)]\n"
+                         "x = [0] * 40000\n"
+                         "for p in range(30, 40000 - 20, 100):\n"
+                         "    for i in range(20): x[p + i] = e[i]\n"
+                         "open('long.txt', 'w').write('\\n'.join(map(str, x)))\n"
+                         "open('e.txt', 'w').write(' '.join(map(str, e)))\n"))
+      << dir.pythonErrors();
+  const std::string pulses = dir.file("p.csv");
+  const BatchResult run = runBatch({"process", "--input", dir.file("long.txt"), "--etalons", dir.file("e.txt"),
+                                    "--series-type", "4", "--tmin", "80", "--tmax", "120", "--pulses-csv", pulses});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const json doc = parseOutput(run);
+  EXPECT_EQ(doc["solver"], "detectLongRecording");
+  EXPECT_EQ(doc["input"]["factor"], 1.0);
+  ASSERT_EQ(doc["wRestoredQuantity"], 400);
+  for (int k = 0; k < 400; ++k) EXPECT_EQ(doc["lpRestoredPositions"][k], 30 + 100 * k);
+  for (int k = 0; k < 400; ++k) EXPECT_GT(doc["lpMargins"][k].get<double>(), 0.5) << k;  // all clear
+  const std::string csv = fileContents(pulses);
+  EXPECT_EQ(csv.substr(0, 26), "position,etalon,margin\n30,");
+  EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 401);
+
+  BatchResult bad = runBatch({"process", "--input", dir.file("long.txt"), "--etalons", dir.file("e.txt"),
+                              "--series-type", "1", "--tmin", "80", "--tmax", "120"});
+  EXPECT_EQ(bad.status, 1);
+  EXPECT_NE(bad.err.find("32,767"), std::string::npos) << bad.err;
+  bad = runBatch({"process", "--input", dir.file("long.txt"), "--etalons", dir.file("e.txt"), "--series-type", "4",
+                  "--processing-level", "80"});
+  EXPECT_EQ(bad.status, 2);
+  EXPECT_NE(bad.err.find("32,767"), std::string::npos) << bad.err;
+  EXPECT_NE(bad.err.find("--processing-level 100"), std::string::npos) << bad.err;
+  bad = runBatch({"process", "--input", dir.file("long.txt"), "--series-type", "4", "--break-penalty", "-2"});
+  EXPECT_EQ(bad.status, 2);
+  EXPECT_NE(bad.err.find("--break-penalty"), std::string::npos) << bad.err;
+  bad = runBatch({"process", "--input", dir.file("long.txt"), "--series-type", "4", "--pulses-csv", ""});
+  EXPECT_EQ(bad.status, 2);
+  EXPECT_NE(bad.err.find("--pulses-csv"), std::string::npos) << bad.err;
   EXPECT_EQ(bad.out, "");
 }
 

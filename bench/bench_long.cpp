@@ -1,0 +1,148 @@
+// The long-recording path on made recordings of 10^5 .. 10^7 samples (10^8 with --huge or
+// DETECTION_BENCH_HUGE=1): one etalon of 20 or 64 samples, Tmin/Tmax 40/181 and 108/540, one
+// and two threads of the matching step, time a sample and samples a second, the peak memory
+// beyond the samples, and numpy's np.correlate of the same recording with the same etalon in
+// the same run (bench/long_numpy.py under /usr/bin/python3).
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "processing/long_recording.h"
+
+namespace {
+
+std::vector<int16_t> halfSine(int n, double amplitude) {
+  std::vector<int16_t> e(static_cast<size_t>(n));
+  for (int i = 0; i < n; ++i)
+    e[static_cast<size_t>(i)] = static_cast<int16_t>(std::lround(amplitude * std::sin(M_PI * (i + 0.5) / n)));
+  return e;
+}
+
+// Pulses every tmin .. tmax samples in Gaussian noise, as a made recording.
+std::vector<int16_t> recording(int64_t size, const std::vector<int16_t>& e, int tmin, int tmax,
+                               unsigned seed) {
+  std::vector<int16_t> x(static_cast<size_t>(size));
+  std::mt19937 rng(seed);
+  std::normal_distribution<float> noise(0.0f, 1500.0f);
+  for (int16_t& v : x) v = static_cast<int16_t>(std::clamp(noise(rng), -32767.0f, 32767.0f));
+  std::uniform_int_distribution<int> gap(tmin, tmax);
+  const auto n = static_cast<int64_t>(e.size());
+  for (int64_t p = gap(rng) % (tmax - n + 1); p + n <= size; p += gap(rng))
+    for (int64_t i = 0; i < n; ++i)
+      x[static_cast<size_t>(p + i)] = static_cast<int16_t>(
+          std::clamp(x[static_cast<size_t>(p + i)] + e[static_cast<size_t>(i)], -32767, 32767));
+  return x;
+}
+
+long peakKilobytes() {
+  rusage u{};
+  getrusage(RUSAGE_SELF, &u);
+  return u.ru_maxrss;
+}
+
+double cpuSeconds() {
+  rusage u{};
+  getrusage(RUSAGE_SELF, &u);
+  return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+         static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) * 1e-6;
+}
+
+// Seconds of the fastest of `repeats` runs, and the processor seconds of that run (on a
+// crowded machine the wall time counts the waits for a core; the processor time does not).
+double timeRun(const LongRequest& r, int repeats, LongAnswer& answer, double& cpu) {
+  double best = 1e30;
+  for (int k = 0; k < repeats; ++k) {
+    std::string error;
+    const double c0 = cpuSeconds();
+    const auto t0 = std::chrono::steady_clock::now();
+    if (!solveLongRecording(r, answer, error)) {
+      std::fprintf(stderr, "bench_long: %s\n", error.c_str());
+      std::exit(1);
+    }
+    const double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    if (s < best) cpu = cpuSeconds() - c0;
+    best = std::min(best, s);
+  }
+  return best;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  bool huge = std::getenv("DETECTION_BENCH_HUGE") != nullptr &&
+              std::strcmp(std::getenv("DETECTION_BENCH_HUGE"), "0") != 0;
+  bool numpy = true;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--huge") == 0) huge = true;
+    if (std::strcmp(argv[i], "--no-numpy") == 0) numpy = false;
+  }
+  std::vector<int64_t> sizes{100000, 1000000, 10000000};
+  if (huge) sizes.push_back(100000000);
+  struct Shape {
+    int n, tmin, tmax;
+  };
+  const Shape shapes[] = {{20, 40, 181}, {64, 108, 540}};
+  std::printf(
+      "long-recording path: fastest of 3 runs (1 for 10^8); margins included; a shared machine is noisy\n");
+  std::printf("%11s %3s %8s %3s %12s %14s %12s %14s %8s %12s\n", "samples", "n", "Tmin/max", "thr",
+              "ns/sample", "samples/s", "bytes/sample", "pulses", "2thr x", "cpu ns/smp");
+  const std::string script = std::string(DETECTION_SOURCE_DIR) + "/bench/long_numpy.py";
+  for (const Shape& shape : shapes) {
+    for (int64_t size : sizes) {
+      const std::vector<int16_t> e = halfSine(shape.n, 3000);
+      const std::vector<int16_t> x = recording(size, e, shape.tmin, shape.tmax, 7);
+      LongRequest r;
+      r.samples = x.data();
+      r.size = size;
+      r.etalons = {e.data()};
+      r.etalonNumbers = {1};
+      r.n = shape.n;
+      r.tmin = shape.tmin;
+      r.tmax = shape.tmax;
+      double one = 0;
+      for (int threads : {1, 2}) {
+        r.threads = threads;
+        LongAnswer answer;
+        const long before = peakKilobytes();
+        double cpu = 0;
+        const double s = timeRun(r, size >= 100000000 ? 1 : 3, answer, cpu);
+        const long after = peakKilobytes();
+        if (threads == 1) one = s;
+        const double perSample = s * 1e9 / static_cast<double>(size);
+        // The growth of the peak resident size over the run (0 when an earlier run reached it).
+        const double bytes = static_cast<double>(after - before) * 1024.0 / static_cast<double>(size);
+        char speedup[32] = "";
+        if (threads == 2) std::snprintf(speedup, sizeof speedup, "%.2f", one / s);
+        char tm[16];
+        std::snprintf(tm, sizeof tm, "%d/%d", shape.tmin, shape.tmax);
+        std::printf("%11lld %3d %8s %3d %12.2f %14.3e %12.1f %14zu %8s %12.2f\n",
+                    static_cast<long long>(size), shape.n, tm, threads, perSample,
+                    static_cast<double>(size) / s, bytes, answer.positions.size(), speedup,
+                    cpu * 1e9 / static_cast<double>(size));
+        std::fflush(stdout);
+      }
+      if (numpy) {
+        const std::string file = "/tmp/bench_long_" + std::to_string(getpid()) + ".bin";
+        std::FILE* f = std::fopen(file.c_str(), "wb");
+        if (f == nullptr) continue;
+        std::fwrite(x.data(), sizeof(int16_t), x.size(), f);
+        std::fwrite(e.data(), sizeof(int16_t), e.size(), f);
+        std::fclose(f);
+        const std::string command = "/usr/bin/python3 " + script + " " + file + " " + std::to_string(size) +
+                                    " " + std::to_string(shape.n);
+        if (std::system(command.c_str()) != 0) std::printf("%11s numpy comparison failed\n", "");
+        std::remove(file.c_str());
+      }
+    }
+  }
+  return 0;
+}

@@ -1,0 +1,236 @@
+#pragma once
+// The dynamic programming of the unknown-number solvers, written once for both worlds:
+//
+// - the workbench's own series: criteria are 32-bit two's-complement sums and "no value yet"
+//   is 99,999,999 (WrappingCriteria);
+// - a user's recording of any length: criteria are 64-bit sums that never wrap and "no value
+//   yet" lies far beyond any chain (WideCriteria).
+//
+// One value per start position: the best chain whose last pulse starts there. Positions are
+// walked in pieces of ascending position; a piece extends the smallest value of the window
+// [p - tmax, p - tmin] below a starting value (the lowest position winning ties) by the
+// piece's scores. The window minima come from blocks of the window's width w: a full window
+// [a, a + w - 1] is the suffix of a's block and the prefix of the next one. Every position
+// below p - tmin + 1 is final when p is reached (tmin >= 1), so a block's suffix minima are
+// computed once, when first needed, and the prefix minima of the block holding the window's
+// end grow with it. Only one block of suffix minima is alive at a time, so the working
+// storage besides the values and links is 2 x w entries, whatever the length.
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "processing/working_limits.h"
+
+// A closed range of start positions.
+struct PositionRange {
+  int64_t first = 0;
+  int64_t last = -1;
+};
+
+// Criteria of the workbench's own series.
+struct WrappingCriteria {
+  using Value = int32_t;
+  using Link = int32_t;                         // a predecessor: a position or a mark
+  static constexpr Value kInfinity = 99999999;  // "no value yet" and the later pulses' start
+  static constexpr Value kAccepted = 9999999;   // a chain is accepted below this
+  static Value add(Value a, Value b) { return wrapAdd(a, b); }
+};
+
+// Criteria of recordings of any length: 64-bit sums that never wrap. The callers check that
+// the longest chain times the largest score magnitude stays below kAccepted (wideCriteriaFit),
+// so a chain of real pulses always lies below kAccepted and anything built on kInfinity above.
+struct WideCriteria {
+  using Value = int64_t;
+  using Link = int32_t;
+  static constexpr Value kInfinity = int64_t{1} << 61;
+  static constexpr Value kAccepted = int64_t{1} << 60;
+  static Value add(Value a, Value b) { return a + b; }
+};
+
+// True when chains of at most maxPulses pulses, each scoring at most scoreBound in magnitude,
+// keep every sum of the wide criteria exact and below kAccepted.
+inline bool wideCriteriaFit(uint64_t maxPulses, uint64_t scoreBound) {
+  return scoreBound == 0 || maxPulses <= (uint64_t{1} << 59) / scoreBound;
+}
+
+// Predecessor marks: the pulse starts a chain (-1 for a first-only position, -2 otherwise),
+// and (-3) a position outside every role, never linked to.
+constexpr int32_t kChainStartMark = -1;
+constexpr int32_t kNoPredecessorMark = -2;
+constexpr int32_t kOutsideMark = -3;
+
+// The window minima of one role, fed piece by piece in ascending position.
+template <class C>
+class WindowExtension {
+ public:
+  using Value = typename C::Value;
+  using Link = typename C::Link;
+
+  // A fresh pass with windows [p - tmax, p - tmin] (tmin >= 1) and the given starting value.
+  // May throw std::bad_alloc (2 x (tmax - tmin + 1) entries).
+  void begin(int64_t tmin, int64_t tmax, Value start) {
+    tmin_ = tmin;
+    tmax_ = tmax;
+    w_ = tmax - tmin + 1;
+    start_ = start;
+    if (w_ > 0) {
+      suffixMin_.resize(static_cast<size_t>(w_));
+      suffixAt_.resize(static_cast<size_t>(w_));
+    }
+    suffixBlock_ = -1;
+    prefixBlock_ = -1;
+    prefixNext_ = 0;
+    toBlock_ = 0;
+    toBlockEnd_ = w_ - 1;
+    fromBlock_ = 0;
+    fromBlockEnd_ = w_ - 1;
+    prefixMin_ = 0;
+    prefixAt_ = -1;
+    breaks_ = false;
+    farNext_ = 0;
+    farAt_ = -1;
+  }
+
+  // From the next piece on, chains may also start with the given value.
+  void setStart(Value start) { start_ = start; }
+
+  // Lets a chain break: a predecessor more than tmax before costs `cost` on top of its value.
+  void allowBreaks(Value cost) {
+    breaks_ = true;
+    breakCost_ = cost;
+  }
+
+  // Positions first .. last, above every position of earlier pieces: value[p] = (window
+  // minimum below the start, or the start) + score[p - first], link[p] = its position or -2
+  // (link may be null: values only).
+  void extend(Value* value, Link* link, int64_t first, int64_t last, const Value* score) {
+    for (int64_t p = first; p <= last; ++p) {
+      Value best = start_;
+      int64_t at = kNoPredecessorMark;
+      const int64_t to = p - tmin_;
+      if (w_ > 0 && to >= 0) {
+        const int64_t from = p - tmax_ < 0 ? 0 : p - tmax_;
+        while (to > toBlockEnd_) {
+          ++toBlock_;
+          toBlockEnd_ += w_;
+        }
+        while (from > fromBlockEnd_) {
+          ++fromBlock_;
+          fromBlockEnd_ += w_;
+        }
+        if (toBlock_ != prefixBlock_) {
+          prefixBlock_ = toBlock_;
+          prefixNext_ = toBlockEnd_ - w_ + 1;
+          prefixMin_ = value[prefixNext_];
+          prefixAt_ = prefixNext_;
+          ++prefixNext_;
+        }
+        // Selections rather than branches: the comparisons follow noisy data.
+        for (; prefixNext_ <= to; ++prefixNext_) {
+          const Value v = value[prefixNext_];
+          const bool take = v < prefixMin_;
+          prefixMin_ = take ? v : prefixMin_;
+          prefixAt_ = take ? prefixNext_ : prefixAt_;
+        }
+        Value windowMin = prefixMin_;
+        int64_t windowAt = prefixAt_;
+        // In one block the window starts at the block's start: the prefix is the window.
+        if (fromBlock_ != toBlock_) {
+          const int64_t blockFirst = fromBlockEnd_ - w_ + 1;
+          if (fromBlock_ != suffixBlock_) {
+            Value runMin = value[fromBlockEnd_];
+            int64_t runAt = fromBlockEnd_;
+            for (int64_t m = fromBlockEnd_; m >= blockFirst; --m) {
+              const bool take = value[m] <= runMin;
+              runMin = take ? value[m] : runMin;
+              runAt = take ? m : runAt;
+              suffixMin_[static_cast<size_t>(m - blockFirst)] = runMin;
+              suffixAt_[static_cast<size_t>(m - blockFirst)] = runAt;
+            }
+            suffixBlock_ = fromBlock_;
+          }
+          const size_t k = static_cast<size_t>(from - blockFirst);
+          const bool take = suffixMin_[k] <= windowMin;
+          windowAt = take ? suffixAt_[k] : windowAt;
+          windowMin = take ? suffixMin_[k] : windowMin;
+        }
+        const bool below = windowMin < best;
+        at = below ? windowAt : at;
+        best = below ? windowMin : best;
+      }
+      if (breaks_) {
+        // The smallest value up to p - tmax - 1, the lowest position winning ties.
+        for (; farNext_ <= p - tmax_ - 1; ++farNext_) {
+          if (farAt_ < 0 || value[farNext_] < farMin_) {
+            farMin_ = value[farNext_];
+            farAt_ = farNext_;
+          }
+        }
+        if (farAt_ >= 0 && C::add(farMin_, breakCost_) < best) {
+          best = C::add(farMin_, breakCost_);
+          at = farAt_;
+        }
+      }
+      value[p] = C::add(best, score[p - first]);
+      if (link != nullptr) link[p] = static_cast<Link>(at);
+    }
+  }
+
+ private:
+  int64_t tmin_ = 1, tmax_ = 0, w_ = 0;
+  Value start_ = 0;
+  std::vector<Value> suffixMin_;
+  std::vector<int64_t> suffixAt_;
+  int64_t suffixBlock_ = -1, prefixBlock_ = -1, prefixNext_ = 0;
+  int64_t toBlock_ = 0, toBlockEnd_ = 0, fromBlock_ = 0, fromBlockEnd_ = 0;
+  Value prefixMin_ = 0;
+  int64_t prefixAt_ = -1;
+  bool breaks_ = false;
+  Value breakCost_ = 0;
+  int64_t farNext_ = 0;
+  Value farMin_ = 0;
+  int64_t farAt_ = -1;
+};
+
+// Positions that can only start a chain: their value is their score, their link -1.
+template <class C>
+void startChains(typename C::Value* value, typename C::Link* link, int64_t first, int64_t last,
+                 const typename C::Value* score) {
+  for (int64_t p = first; p <= last; ++p) {
+    value[p] = score[p - first];
+    link[p] = kChainStartMark;
+  }
+}
+
+// The lowest position of the ranges (within size positions) with the smallest value below
+// start; false when none.
+template <class C>
+bool pickLowestEnd(const typename C::Value* value, int64_t size, std::span<const PositionRange> ranges,
+                   typename C::Value start, int64_t& position, typename C::Value& found) {
+  typename C::Value best = start;
+  int64_t at = -1;
+  for (const PositionRange& r : ranges)
+    for (int64_t p = r.first < 0 ? 0 : r.first; p <= r.last && p < size; ++p)
+      if (value[p] < best) {
+        best = value[p];
+        at = p;
+      }
+  if (at < 0) return false;
+  position = at;
+  found = best;
+  return true;
+}
+
+// Follows the links from `end` while they name a position (below size): the number of
+// pulses, and when positions is not null their positions first to last.
+template <class C>
+uint64_t traceLinks(const typename C::Link* link, int64_t size, int64_t end, int64_t* positions) {
+  auto linked = [size](int64_t p) { return p >= 0 && p < size; };
+  uint64_t count = 0;
+  for (int64_t p = end; linked(p); p = link[p]) ++count;
+  if (positions != nullptr) {
+    uint64_t k = count;
+    for (int64_t p = end; linked(p); p = link[p]) positions[--k] = p;
+  }
+  return count;
+}

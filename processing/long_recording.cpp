@@ -1,0 +1,337 @@
+#include "processing/long_recording.h"
+
+#include <algorithm>
+#include <cmath>
+#include <new>
+#include <thread>
+
+#include "platform/message_sink.h"
+#include "processing/chain_kernel.h"
+#include "processing/long_position_sets.h"
+#include "processing/long_recording_work.h"
+#include "processing/pulse_margins.h"
+#include "processing/whole_correlation.h"
+
+namespace {
+
+using C = WideCriteria;
+using Value = C::Value;
+
+// Positions whose scores are made at once: small enough for the caches, large enough that the
+// threads of the matching step have work.
+constexpr int64_t kChunk = int64_t{1} << 16;
+
+// The largest break cost: far below the values that mean "no chain".
+constexpr double kMaxBreakCost = 1e17;
+
+int64_t energyOf(const int16_t* s, int32_t n) {
+  int64_t e = 0;
+  for (int32_t i = 0; i < n; ++i) e += int64_t{s[i]} * s[i];
+  return e;
+}
+
+int64_t peakOf(const int16_t* x, int64_t size) {
+  int16_t lowest = 0;
+  int16_t highest = 0;
+  for (int64_t i = 0; i < size; ++i) {
+    lowest = x[i] < lowest ? x[i] : lowest;
+    highest = x[i] > highest ? x[i] : highest;
+  }
+  return std::max(-int64_t{lowest}, int64_t{highest});
+}
+
+}  // namespace
+
+std::string longRequestProblem(const LongRequest& r) {
+  if (r.samples == nullptr || r.size < 1) return "the recording is empty";
+  if (r.size > kMaxLongRecording)
+    return "the recording has " + std::to_string(r.size) +
+           " samples; at most 2,147,483,647 are processed at once: process it in parts";
+  if (r.etalons.empty()) return "no etalon is given";
+  if (r.etalonNumbers.size() != r.etalons.size()) return "every etalon needs its number";
+  if (r.n < 1) return "etalons need at least one sample";
+  if (r.n > r.size)
+    return "the etalons (" + std::to_string(r.n) + " samples) are longer than the recording (" +
+           std::to_string(r.size) + " samples)";
+  if (r.tmin < 1) return "Tmin must be at least 1";
+  if (r.tmax < r.tmin) return "Tmax must not be below Tmin";
+  if (std::isnan(r.breakPenalty) || r.breakPenalty < 0) return "the break penalty must be 0 or more, or inf";
+  for (const int16_t* e : r.etalons)
+    if (e == nullptr) return "an etalon has no samples";
+  return {};
+}
+
+namespace {
+
+// Everything one run shares: the request, its etalons' energies, the sets, the chunked
+// matching step.
+struct Run {
+  const LongRequest& r;
+  std::vector<int64_t> energies;
+  int64_t top = 0;  // last start position
+  bool narrow = false;
+  bool breaks = false;
+  LongPositionSets sets;
+
+  explicit Run(const LongRequest& request) : r(request) {}
+
+  // Scores of positions first .. first + count - 1 for the etalons `which` (indexes into the
+  // request), the lowest score winning and the earliest etalon keeping ties; etalon gets the
+  // index chosen when not null. Threads split the positions.
+  void scores(const std::vector<size_t>& which, int64_t first, int64_t count, Value* out, int32_t* etalon,
+              ScoreScratch& scratch) const {
+    const int parts = std::max(1, std::min<int>(r.threads, static_cast<int>(count / 4096)));
+    if (parts == 1) {
+      scoresPart(which, first, count, out, etalon, scratch.main);
+      return;
+    }
+    std::vector<std::thread> helpers;
+    const int64_t step = (count + parts - 1) / parts;
+    if (scratch.helpers.size() < static_cast<size_t>(parts))
+      scratch.helpers.resize(static_cast<size_t>(parts));
+    for (int k = 1; k < parts; ++k) {
+      const int64_t a = k * step;
+      const int64_t b = std::min(count, a + step);
+      if (a >= b) break;
+      helpers.emplace_back([&, a, b, k] {
+        scoresPart(which, first + a, b - a, out + a, etalon != nullptr ? etalon + a : nullptr,
+                   scratch.helpers[static_cast<size_t>(k)]);
+      });
+    }
+    scoresPart(which, first, std::min(step, count), out, etalon, scratch.main);
+    for (std::thread& t : helpers) t.join();
+  }
+
+  void scoresPart(const std::vector<size_t>& which, int64_t first, int64_t count, Value* out, int32_t* etalon,
+                  CorrelationScratch& s) const {
+    const auto width = static_cast<size_t>(count);
+    const int16_t* x = r.samples + first;
+    bool firstEtalon = true;
+    for (size_t t : which) {
+      const int64_t energy = energies[t];
+      if (narrow) {
+        if (s.narrow.size() < width) s.narrow.resize(width);
+        wholeCorrelations(r.etalons[t], r.n, x, width, s.narrow.data());
+        for (size_t q = 0; q < width; ++q) {
+          const Value v = energy - 2 * int64_t{static_cast<int32_t>(s.narrow[q])};
+          if (firstEtalon || v < out[q]) {
+            out[q] = v;
+            if (etalon != nullptr) etalon[q] = static_cast<int32_t>(t);
+          }
+        }
+      } else {
+        if (s.wide.size() < width) s.wide.resize(width);
+        wholeCorrelationsWide(r.etalons[t], r.n, x, width, s.wide.data());
+        for (size_t q = 0; q < width; ++q) {
+          const Value v = energy - 2 * s.wide[q];
+          if (firstEtalon || v < out[q]) {
+            out[q] = v;
+            if (etalon != nullptr) etalon[q] = static_cast<int32_t>(t);
+          }
+        }
+      }
+      firstEtalon = false;
+    }
+  }
+};
+
+// The cost of a break for etalons of the given energy, or -1 without breaks.
+Value breakCostFor(const LongRequest& r, int64_t energy) {
+  if (std::isinf(r.breakPenalty)) return -1;
+  const double cost = std::min(kMaxBreakCost, std::ceil(r.breakPenalty * static_cast<double>(energy)));
+  return static_cast<Value>(cost);
+}
+
+// One forward pass over every start position for the etalons `which`: values and links.
+void forwardPass(const Run& run, const std::vector<size_t>& which, Value breakCost, ChainWork& work) {
+  const LongRequest& r = run.r;
+  const int64_t top = run.top;
+  std::vector<Piece> pieces = forwardPieces(run.sets, top, r.tmax, r.n, breakCost);
+  WindowExtension<C> started, continued;
+  started.begin(r.tmin, r.tmax, 0);
+  continued.begin(r.tmin, r.tmax, C::kInfinity);
+  if (breakCost >= 0) {
+    started.allowBreaks(breakCost);
+    continued.allowBreaks(breakCost);
+  }
+  Value* value = work.value.data();
+  int32_t* link = work.link.data();
+  size_t next = 0;
+  for (int64_t c0 = 0; c0 <= top; c0 += kChunk) {
+    const int64_t c1 = std::min(top, c0 + kChunk - 1);
+    // Positions outside every piece keep "no value yet" and no link.
+    std::fill(value + c0, value + c1 + 1, C::kInfinity);
+    std::fill(link + c0, link + c1 + 1, kOutsideMark);
+    run.scores(which, c0, c1 - c0 + 1, work.score.data(), nullptr, work.scratch);
+    while (next < pieces.size() && pieces[next].range.first <= c1) {
+      Piece& piece = pieces[next];
+      const int64_t a = std::max(piece.range.first, c0);
+      const int64_t b = std::min(piece.range.last, c1);
+      const Value* s = work.score.data() + (a - c0);
+      switch (piece.role) {
+        case PieceRole::kStartsOnly:
+          startChains<C>(value, link, a, b, s);
+          break;
+        case PieceRole::kStartsOrContinues:
+          started.setStart(piece.start);
+          started.extend(value, link, a, b, s);
+          break;
+        case PieceRole::kContinuesOnly:
+          continued.extend(value, link, a, b, s);
+          break;
+      }
+      if (piece.range.last > c1) break;
+      ++next;
+    }
+  }
+}
+
+// The end of the best chain: over the last set (no breaks), or over every position with the
+// cost of ending early, against the empty answer (breaks). Returns false when no chain is
+// accepted; end < 0 means the empty answer.
+bool chooseEnd(const Run& run, const ChainWork& work, Value breakCost, int64_t& end, Value& criterion) {
+  if (breakCost < 0) {
+    return pickLowestEnd<C>(work.value.data(), run.top + 1, run.sets.last, C::kInfinity, end, criterion) &&
+           criterion < C::kAccepted;
+  }
+  // A chain must beat the empty answer strictly.
+  Value best = breakCost;
+  end = -1;
+  const int64_t lastFrom = run.r.size - run.r.tmax;
+  for (int64_t p = 0; p <= run.top; ++p) {
+    const Value v = p >= lastFrom ? work.value[p] : C::add(work.value[p], breakCost);
+    if (v < best) {
+      best = v;
+      end = p;
+    }
+  }
+  criterion = best;
+  return true;
+}
+
+}  // namespace
+
+bool solveLongRecording(const LongRequest& r, LongAnswer& answer, std::string& error) {
+  answer = LongAnswer{};
+  error = longRequestProblem(r);
+  if (!error.empty()) return false;
+  try {
+    Run run(r);
+    run.top = r.size - r.n;
+    run.breaks = !std::isinf(r.breakPenalty);
+    int64_t peakS = 0;
+    for (size_t t = 0; t < r.etalons.size(); ++t) {
+      run.energies.push_back(energyOf(r.etalons[t], r.n));
+      peakS = std::max(peakS, peakOf(r.etalons[t], r.n));
+    }
+    const int64_t peakX = peakOf(r.samples, r.size);
+    // One score: the energy minus twice a correlation of n products.
+    const uint64_t scoreBound =
+        static_cast<uint64_t>(r.n) * static_cast<uint64_t>(peakS) * static_cast<uint64_t>(peakS + 2 * peakX);
+    run.narrow = static_cast<uint64_t>(r.n) * static_cast<uint64_t>(peakS) * static_cast<uint64_t>(peakX) <
+                 (uint64_t{1} << 31);
+    const uint64_t longestChain = static_cast<uint64_t>(run.top / r.tmin) + 1u;
+    if (!wideCriteriaFit(longestChain, scoreBound)) {
+      error = "a chain's criterion could exceed 2^60 (" + std::to_string(longestChain) +
+              " pulses of scores up to " + std::to_string(scoreBound) +
+              "): give a smaller --scale or a larger Tmin";
+      return false;
+    }
+    if (!run.breaks) run.sets = longPositionSets(r.size, r.n, r.tmin, r.tmax);
+
+    ChainWork work;
+    work.prepare(run.top + 1, kChunk);
+    std::vector<size_t> all(r.etalons.size());
+    for (size_t t = 0; t < all.size(); ++t) all[t] = t;
+
+    std::vector<size_t> chosen = all;  // the etalons of the answer's chain
+    Value breakCost = -1;
+    int64_t end = -1;
+    if (r.task == LongTask::kDetect) {
+      const int64_t largest = *std::max_element(run.energies.begin(), run.energies.end());
+      breakCost = breakCostFor(r, largest);
+      forwardPass(run, all, breakCost, work);
+      answer.found = chooseEnd(run, work, breakCost, end, answer.criterion);
+    } else {
+      // Each candidate alone; the strictly smallest accepted value wins, the earlier candidate
+      // keeping ties.
+      answer.candidateCriteria.assign(r.etalons.size(), 0);
+      answer.candidateFound.assign(r.etalons.size(), false);
+      size_t best = r.etalons.size();
+      for (size_t t = 0; t < r.etalons.size(); ++t) {
+        const Value cost = breakCostFor(r, run.energies[t]);
+        forwardPass(run, {t}, cost, work);
+        int64_t e = -1;
+        Value v = 0;
+        if (!chooseEnd(run, work, cost, e, v)) continue;
+        answer.candidateCriteria[t] = v;
+        answer.candidateFound[t] = true;
+        if (best == r.etalons.size() || v < answer.criterion) {
+          best = t;
+          answer.criterion = v;
+        }
+      }
+      if (best < r.etalons.size()) {
+        answer.found = true;
+        answer.recognized = r.etalonNumbers[best];
+        chosen = {best};
+        breakCost = breakCostFor(r, run.energies[best]);
+        // The winner's values again, for its chain (one more pass rather than a copy of
+        // every candidate's links).
+        if (best + 1 != r.etalons.size()) forwardPass(run, chosen, breakCost, work);
+        chooseEnd(run, work, breakCost, end, answer.criterion);
+      }
+    }
+    if (!answer.found) return true;
+    if (end >= 0) {
+      const uint64_t count = traceLinks<C>(work.link.data(), run.top + 1, end, nullptr);
+      answer.positions.resize(count);
+      traceLinks<C>(work.link.data(), run.top + 1, end, answer.positions.data());
+    }
+    // The etalon of every pulse: the best-fitting one at its position, the earlier on ties.
+    answer.etalons.resize(answer.positions.size());
+    ScoreScratch one;
+    for (size_t k = 0; k < answer.positions.size(); ++k) {
+      Value s = 0;
+      int32_t t = 0;
+      run.scoresPart(chosen, answer.positions[k], 1, &s, &t, one.main);
+      answer.etalons[k] = r.etalonNumbers[static_cast<size_t>(t)];
+    }
+    if (r.margins) {
+      work.link.release();  // the links make room for the backward values
+      MarginInput m;
+      m.sets = run.breaks ? nullptr : &run.sets;
+      m.size = r.size;
+      m.n = r.n;
+      m.tmin = r.tmin;
+      m.tmax = r.tmax;
+      m.breakCost = breakCost;
+      m.criterion = answer.criterion;
+      int64_t energy = 0;
+      for (size_t t : chosen) energy = std::max(energy, run.energies[t]);
+      m.energy = energy;
+      auto scoresOf = [&](int64_t first, int64_t count, Value* out) {
+        run.scores(chosen, first, count, out, nullptr, work.scratch);
+      };
+      answer.margins = pulseMargins(m, work.value.data(), answer.positions, scoresOf);
+    }
+    return true;
+  } catch (const std::bad_alloc&) {
+    answer = LongAnswer{};
+    error = "not enough memory for a recording of " + std::to_string(r.size) +
+            " samples (about 16 bytes a sample are needed): process it in parts";
+    return false;
+  } catch (const std::length_error&) {
+    answer = LongAnswer{};
+    error = "not enough memory for a recording of " + std::to_string(r.size) +
+            " samples (about 16 bytes a sample are needed): process it in parts";
+    return false;
+  }
+}
+
+bool solveLongRecording(MessageSink& sink, const LongRequest& request, LongAnswer& answer) {
+  std::string error;
+  if (solveLongRecording(request, answer, error)) return true;
+  sink.messageBox(error, " solveLongRecording ", kMbOk);
+  return false;
+}

@@ -1,0 +1,69 @@
+#pragma once
+// Detection, joint detection and identification, and recognition of an unknown number of
+// whole pulses in a recording of any length, with 64-bit criteria that never wrap.
+//
+// The chain model is the unknown-number solvers' own (same position sets, same values, same
+// tie-breaks, through the same kernel, processing/chain_kernel.h); only the widths differ:
+// positions up to 2^31 - 1, criteria in 64 bits. On a series both accept whose criteria stay
+// within the 32-bit world, the answers are identical.
+//
+// Optional breaks: with a finite break penalty P, a gap longer than tmax, a first pulse later
+// than the first pulses may start or a last pulse earlier than the last ones may start costs
+// P x E (E the largest energy among the etalons of the run, per candidate in recognition)
+// instead of being forbidden; a recording may then also be answered with no pulse at all
+// (costing P x E). tmin always holds.
+//
+// Memory: the values (8 bytes) and links (4 bytes) of every start position, then the values
+// of a backward pass (8 bytes) for the margins once the links are freed: at most 16 bytes a
+// sample beyond the samples themselves. Time: linear in the length (the matching step n
+// products a position and etalon, the windows a few operations a position).
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <vector>
+
+class MessageSink;
+
+// Longest recording the path takes: start positions are 32-bit.
+constexpr int64_t kMaxLongRecording = 2147483647;
+
+enum class LongTask : uint8_t {
+  kDetect,     // one etalon, or joint detection and identification with several
+  kRecognize,  // which etalon of the list makes up the whole recording
+};
+
+struct LongRequest {
+  const int16_t* samples = nullptr;
+  int64_t size = 0;
+  std::vector<const int16_t*> etalons;  // each n samples
+  std::vector<int32_t> etalonNumbers;   // 1-based numbers reported for them
+  int32_t n = 0;
+  int32_t tmin = 0;
+  int32_t tmax = 0;
+  LongTask task = LongTask::kDetect;
+  double breakPenalty = std::numeric_limits<double>::infinity();
+  bool margins = true;
+  int threads = 1;  // threads of the matching step (1 or more)
+};
+
+struct LongAnswer {
+  std::vector<int64_t> positions;  // start positions, ascending
+  std::vector<int32_t> etalons;    // 1-based etalon numbers
+  std::vector<double> margins;     // per pulse, in units of the etalon's energy (empty without margins)
+  bool found = false;              // a chain (possibly of no pulse, with breaks) was accepted
+  int64_t criterion = 0;           // its value
+  int32_t recognized = 0;          // recognition: the etalon found (0: none)
+  std::vector<int64_t> candidateCriteria;  // recognition: each candidate's best value
+  std::vector<bool> candidateFound;        // recognition: whether the candidate gave a chain
+};
+
+// Why a request cannot be run (empty: it can): sizes, the etalons, the distances, the range
+// of the criteria. Names the limit and what to do.
+std::string longRequestProblem(const LongRequest& request);
+
+// Runs the request. Returns true with the answer; false when the request has a problem (the
+// reason in error) or memory is short (a message in error that says so); never throws.
+bool solveLongRecording(const LongRequest& request, LongAnswer& answer, std::string& error);
+
+// The same, reporting a failure through the sink as a message box.
+bool solveLongRecording(MessageSink& sink, const LongRequest& request, LongAnswer& answer);

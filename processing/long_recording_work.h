@@ -1,0 +1,76 @@
+#pragma once
+// Working storage and walking order of the long-recording solvers (processing/long_recording.h).
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "processing/chain_kernel.h"
+#include "processing/long_position_sets.h"
+
+// Memory for large working arrays: on Linux mapped anonymously and marked for huge pages, so
+// that the first touch of gigabytes costs a fault per 2 MB rather than per 4 KB; elsewhere
+// operator new. Throws std::bad_alloc when the memory cannot be had.
+void* allocateWorkingMemory(size_t bytes);
+void releaseWorkingMemory(void* memory, size_t bytes);
+
+// An array of trivial values left uninitialised: every pass writes each entry before it reads
+// it, and a first write is the page's only touch (no clearing pass over gigabytes).
+template <class T>
+class UninitializedArray {
+ public:
+  UninitializedArray() = default;
+  UninitializedArray(const UninitializedArray&) = delete;
+  UninitializedArray& operator=(const UninitializedArray&) = delete;
+  UninitializedArray(UninitializedArray&& other) noexcept : data_(other.data_), size_(other.size_) {
+    other.data_ = nullptr;
+    other.size_ = 0;
+  }
+  ~UninitializedArray() { release(); }
+
+  // May throw std::bad_alloc.
+  void resize(int64_t count) {
+    release();
+    data_ = static_cast<T*>(allocateWorkingMemory(static_cast<size_t>(count) * sizeof(T)));
+    size_ = count;
+  }
+  void release() {
+    if (data_ != nullptr) releaseWorkingMemory(data_, static_cast<size_t>(size_) * sizeof(T));
+    data_ = nullptr;
+    size_ = 0;
+  }
+  T* data() { return data_; }
+  const T* data() const { return data_; }
+  T& operator[](int64_t i) { return data_[i]; }
+  const T& operator[](int64_t i) const { return data_[i]; }
+  int64_t size() const { return size_; }
+
+ private:
+  T* data_ = nullptr;
+  int64_t size_ = 0;
+};
+
+// Correlation rows of one thread of the matching step.
+struct CorrelationScratch {
+  std::vector<uint32_t> narrow;
+  std::vector<int64_t> wide;
+};
+
+struct ScoreScratch {
+  CorrelationScratch main;
+  std::vector<CorrelationScratch> helpers;
+};
+
+// Values and links of every start position, and the scores of one chunk.
+struct ChainWork {
+  UninitializedArray<int64_t> value;
+  UninitializedArray<int32_t> link;
+  std::vector<int64_t> score;
+  ScoreScratch scratch;
+
+  // May throw std::bad_alloc.
+  void prepare(int64_t positions, int64_t chunk) {
+    value.resize(positions);
+    link.resize(positions);
+    score.resize(static_cast<size_t>(chunk));
+  }
+};

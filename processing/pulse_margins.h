@@ -1,0 +1,35 @@
+#pragma once
+// Per-pulse margins of a long-recording answer: how much worse the best admissible answer
+// becomes when no pulse may start within n / 2 samples of a found pulse, in units of the
+// etalon's energy. 0: an answer without this pulse is just as good; infinity: no admissible
+// answer avoids it.
+//
+// From the forward values F (best chain ending with a pulse at p) and the values G of a
+// backward pass (best chain continuing from a pulse at p to the end), an answer avoiding the
+// zone [p - h, p + h] either ends before it, starts after it, or jumps over it from a pulse m
+// to a pulse q (within tmin .. tmax, or with a break); prefix and suffix minima swept once
+// over the pulses and a window of tmax positions around each make it linear in the length.
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "processing/long_position_sets.h"
+
+struct MarginInput {
+  const LongPositionSets* sets = nullptr;  // the position sets; null with breaks
+  int64_t size = 0;
+  int64_t n = 0;
+  int64_t tmin = 0;
+  int64_t tmax = 0;
+  int64_t breakCost = -1;  // -1: no breaks
+  int64_t criterion = 0;   // the best answer's value
+  int64_t energy = 1;      // the unit of the margins
+};
+
+// Scores of the start positions first .. first + count - 1, into out.
+using MarginScores = std::function<void(int64_t first, int64_t count, int64_t* out)>;
+
+// The margin of every pulse at positions (ascending) given the forward values (one per start
+// position). May throw std::bad_alloc (8 bytes a start position for the backward values).
+std::vector<double> pulseMargins(const MarginInput& input, const int64_t* forward,
+                                 const std::vector<int64_t>& positions, const MarginScores& scores);

@@ -1,0 +1,23 @@
+#pragma once
+#include <cstdint>
+#include <limits>
+#include <vector>
+
+// A literal long-recording solver, written from the description of the chain model: the
+// three position sets marked pulse count by pulse count, every score summed directly in 64
+// bits, every window (and, with breaks, every earlier position) scanned position by position,
+// the roles in turn. Quadratic with breaks; for the comparisons of tests only.
+struct ReferenceLongAnswer {
+  bool found = false;
+  int64_t criterion = 0;
+  std::vector<int64_t> positions;
+  std::vector<int32_t> etalons;  // 0-based indexes into the etalon list
+};
+
+// Detection (joint with several etalons) over samples x with etalons of n samples; breakCost
+// < 0: no breaks. forbidFrom .. forbidTo: start positions no pulse may take (empty when
+// forbidTo < forbidFrom), for the margins.
+ReferenceLongAnswer referenceLongDetect(const std::vector<int16_t>& x,
+                                        const std::vector<std::vector<int16_t>>& etalons, int64_t tmin,
+                                        int64_t tmax, int64_t breakCost, int64_t forbidFrom = 0,
+                                        int64_t forbidTo = -1);
