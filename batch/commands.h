@@ -1,9 +1,7 @@
 #pragma once
 #include "batch/answer_plot_output.h"
+#include "batch/exit_status.h"
 #include "batch/options.h"
-
-// Exit statuses of the companion.
-enum : int { kExitOk = 0, kExitFailed = 1, kExitBadOptions = 2 };
 
 // Each command starts from a fresh workbench (every random source at its initial value,
 // the alphabet and the first series made as at the workbench's start), prints its result
@@ -19,11 +17,3 @@ int runSeries(const SeriesSettings& settings);
 // series type, and prints the series, the answer and the ranked chains; with plot.file it also
 // draws the series, the pulses found and the true ones into that picture.
 int runProcess(const ProcessSettings& settings, const PlotRequest& plot = {});
-
-// Runs a statistical simulation over the grid and writes its CSV table (and its whole result
-// as JSON), or computes one shard of the grid and writes its shard file.
-int runSimulate(const SimulateSettings& settings);
-
-// Merges the shard files of one run and writes its CSV table and whole result; refuses parts of
-// different runs, cells missing or given twice, and damaged files, naming them.
-int runMerge(const MergeOptions& options);

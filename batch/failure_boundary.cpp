@@ -8,15 +8,16 @@
 #include <string>
 
 #include "batch/checked_output.h"
-#include "batch/commands.h"
+#include "batch/exit_status.h"
 
 namespace {
 
-// The companion runs its commands on one thread; the simulation's workers never open a scope.
-const Making* innermost = nullptr;
+// Scopes belong to the thread that opens them: the Python module runs commands on several
+// threads at once, each with its own stack of scopes.
+thread_local const Making* innermost = nullptr;
 // The innermost scope that an exception left: scopes end before a handler runs, so the one
 // being unwound records itself.
-const char* leftByException = nullptr;
+thread_local const char* leftByException = nullptr;
 
 void say(const std::string& line) {
   std::fputs(("detection-batch: " + oneLine(line) + "\n").c_str(), stderr);
@@ -30,6 +31,9 @@ void say(const std::string& line) {
 constexpr size_t kMemoryReserve = size_t{2} << 20;
 // The simulation's workers may run out of memory at the same time as each other.
 std::atomic<char*> memoryReserve{nullptr};
+// Whether the program holds a reserve at all: only the companion's main asks for one
+// (holdMemoryReserve); a library user such as the Python module keeps its own new_handler.
+std::atomic<bool> reserveHeld{false};
 
 void onMemoryShortage() {
   delete[] memoryReserve.exchange(nullptr);
@@ -51,10 +55,15 @@ bool armMemoryReserve() {
 
 }  // namespace
 
+void holdMemoryReserve() {
+  reserveHeld.store(true);
+  armMemoryReserve();
+}
+
 Making::Making(const char* what)
     : what_(what), outer_(innermost), exceptionsAtStart_(std::uncaught_exceptions()) {
-  // Each new piece of work starts with the reserve in hand, or does not start.
-  if (!armMemoryReserve()) {
+  // In the companion each new piece of work starts with the reserve in hand, or does not start.
+  if (reserveHeld.load() && !armMemoryReserve()) {
     if (leftByException == nullptr) leftByException = what;
     throw std::bad_alloc();
   }
@@ -70,7 +79,7 @@ const char* Making::current() { return innermost != nullptr ? innermost->what_ :
 
 int runGuarded(const std::function<int()>& body) {
   leftByException = nullptr;
-  armMemoryReserve();
+  if (reserveHeld.load()) armMemoryReserve();
   // The memory message is composed from fixed words only: after bad_alloc nothing is made.
   const auto made = [] { return leftByException != nullptr ? leftByException : Making::current(); };
   try {

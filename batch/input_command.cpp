@@ -6,6 +6,7 @@
 
 #include "batch/commands.h"
 #include "batch/failure_boundary.h"
+#include "batch/given_series_check.h"
 #include "batch/json_output.h"
 #include "batch/watched_run.h"
 #include "batch/workbench_runs.h"
@@ -127,7 +128,12 @@ int runProcessInput(ProcessOptions o, const InputOptions& in, const PlotRequest&
   o.series.length = static_cast<int64_t>(scaled.series.size());
   o.series.impulseSize =
       scaled.etalonCount > 0 ? static_cast<int64_t>(scaled.etalonLength) : kBatchImpulseSize;
-  const ProcessSettings settings = checkProcess(o);
+  ProcessSettings settings;
+  try {
+    settings = checkGivenProcess(o, user.seriesPath);
+  } catch (const SeriesTooShort& e) {
+    return failed(e.what());
+  }
   checkGivenEtalons(settings, scaled.etalonCount, scaled.etalonLength);
   const PlotStretch stretch = plotStretch(plot.range, scaled.series.size());
 

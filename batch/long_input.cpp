@@ -45,7 +45,7 @@ bool longPathTask(const ProcessOptions& o) {
 bool longPathNeeded(const ProcessOptions& o, const ScaledSamples& s, const LongInputOptions& lo,
                     int32_t builtInPeak) {
   if (!longPathTask(o)) return false;
-  if (s.series.size() > kBatchMaxSeriesSize || lo.breakPenalty || lo.pulsesCsvGiven) return true;
+  if (s.series.size() > kMaxSolverSeriesSize || lo.breakPenalty || lo.pulsesCsvGiven) return true;
   // The workbench's criteria: a chain sums s (s - 2x) over at most N samples in 32 bits.
   const int64_t peakS = std::max<int64_t>(s.etalonPeak, builtInPeak);
   const int64_t bound = static_cast<int64_t>(s.series.size()) * peakS * (peakS + 2 * int64_t{s.seriesPeak});
@@ -68,7 +68,7 @@ RunOutcome longRecordingRun(const ProcessOptions& options, const ScaledSamples& 
   // The settings are checked as for a series the workbench could hold (its length clipped):
   // task, series type, distances, required etalons and level.
   ProcessOptions o = options;
-  o.series.length = std::min<int64_t>(static_cast<int64_t>(scaled.series.size()), kBatchMaxSeriesSize);
+  o.series.length = std::min<int64_t>(static_cast<int64_t>(scaled.series.size()), kMaxSolverSeriesSize);
   o.series.impulseSize =
       scaled.etalonCount > 0 ? static_cast<int64_t>(scaled.etalonLength) : kBatchImpulseSize;
   const ProcessSettings settings = checkProcess(o);

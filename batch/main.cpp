@@ -4,69 +4,25 @@
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <vector>
 
-#include "batch/chart_command.h"
 #include "batch/checked_output.h"
-#include "batch/commands.h"
+#include "batch/command_line/alphabet_wiring.h"
+#include "batch/command_line/merge_wiring.h"
+#include "batch/command_line/process_wiring.h"
+#include "batch/command_line/series_wiring.h"
+#include "batch/command_line/simulate_wiring.h"
+#include "batch/command_line/wired_command.h"
+#include "batch/exit_status.h"
 #include "batch/failure_boundary.h"
-#include "batch/input_command.h"
 #include "batch/options.h"
 #include "files/stop_signals.h"
 #include "platform/build_info.h"
+#ifdef DETECTION_BATCH_CHART
+#include "batch/command_line/chart_wiring.h"
+#endif
 
 namespace {
-
-// The options of a series; --pulses is read into pulses and reported through the option.
-CLI::Option* addSeriesOptions(CLI::App& command, SeriesOptions& o, int64_t& pulses,
-                              bool withCountAndSequence) {
-  command.add_option("--length", o.length, "series length in samples")->capture_default_str();
-  command.add_option("--tmin", o.tmin, "least distance between neighbouring pulse origins")
-      ->capture_default_str();
-  command.add_option("--tmax", o.tmax, "largest distance between neighbouring pulse origins")
-      ->capture_default_str();
-  CLI::Option* pulsesOption = nullptr;
-  if (withCountAndSequence) {
-    pulsesOption = command.add_option("--pulses", pulses,
-                                      "number of pulses (default: midpoint of the admissible range)");
-    command.add_flag("--unknown", o.unknown, "draw the number of pulses");
-    command.add_option("--sequence", o.sequence, "etalon of each pulse, e1,e2,...; the last one repeats");
-    command
-        .add_option("--seed", o.seed,
-                    "series made before this one, as earlier runs would: 0 the start-up series, "
-                    "N the one after N others (at most " +
-                        std::to_string(kBatchMaxSeed) + ")")
-        ->capture_default_str();
-  }
-  command.add_option("--making-level", o.makingLevel, "saved energy level of the pulses, percent")
-      ->capture_default_str();
-  command.add_option("--noise", o.noise, "noise level (standard deviation)")->capture_default_str();
-  command.add_option("--subset", o.subset, "subset imposed on the etalon sequence (the tuple), e1,e2,...");
-  command
-      .add_option("--subset-mode", o.subsetMode,
-                  "1 single random, 2 single fixed, 3 multiple random, 4 complete, 5 shifted complete")
-      ->capture_default_str();
-  command.add_option("--subset-position", o.subsetPosition, "1-based position of the subset in the sequence")
-      ->capture_default_str();
-  return pulsesOption;
-}
-
-void addProcessOptions(CLI::App& command, ProcessOptions& o) {
-  command
-      .add_option("--task", o.task, "detection|recognition|joint|series|tuples-detection|tuples-recognition")
-      ->capture_default_str();
-  command.add_option("--series-type", o.seriesType, "1, 2, 4, 8, 36 or 40")->capture_default_str();
-  command.add_option("--required", o.required, "required etalons, e1,e2,...")->capture_default_str();
-  command.add_option("--processing-level", o.processingLevel, "saved energy level for processing, percent")
-      ->capture_default_str();
-  command.add_option("--subsets", o.subsets, "candidate subsets of tuple recognition, \"a,b,c;d,e\"");
-  command
-      .add_option("--proceeding", o.proceeding, "subset proceeding: 1 complete, 2 probably shifted complete")
-      ->capture_default_str();
-}
-
-void takePulses(SeriesOptions& o, const CLI::Option* option, int64_t value) {
-  if (option != nullptr && option->count() > 0) o.pulses = value;
-}
 
 // Every whole-number option is checked as typed, so that a number beyond 64 bits is quoted
 // as the user wrote it instead of being clamped.
@@ -77,6 +33,24 @@ void checkWholeNumbers(CLI::App& app) {
       if (option->get_type_name() == "INT") option->check(wholeNumber);
     }
   }
+}
+
+// The subcommands, in the order --help lists them.
+constexpr WireCommand kSubcommands[] = {
+    wireAlphabet, wireSeries, wireProcess, wireSimulate, wireMerge,
+#ifdef DETECTION_BATCH_CHART
+    wireChart,
+#endif
+};
+
+// "a, b or c" of the subcommands' names.
+std::string subcommandNames(const std::vector<WiredCommand>& wired) {
+  std::string names;
+  for (size_t i = 0; i < wired.size(); ++i) {
+    if (i > 0) names += i + 1 == wired.size() ? " or " : ", ";
+    names += wired[i].command->get_name();
+  }
+  return names;
 }
 
 int runCommandLine(int argc, char** argv) {
@@ -91,144 +65,17 @@ int runCommandLine(int argc, char** argv) {
   app.footer(
       "Exit status: 0 on success, 1 when an operation failed, 2 for a bad option.\n"
       "detection-batch SUBCOMMAND --help lists the options of a subcommand.");
-
-  AlphabetOptions alphabet;
-  CLI::App* alphabetCommand = app.add_subcommand("alphabet", "print the etalons as JSON");
-  alphabetCommand->add_option("--amplitude", alphabet.amplitude, "amplitude setting")->capture_default_str();
-  alphabetCommand->add_option("--count", alphabet.count, "number of etalons")->capture_default_str();
-  alphabetCommand->add_option("--length", alphabet.length, "etalon length in samples")->capture_default_str();
-
-  SeriesOptions series;
-  int64_t seriesPulses = 0;
-  CLI::App* seriesCommand = app.add_subcommand("series", "make one noisy series and print it as JSON");
-  const CLI::Option* seriesPulsesOption = addSeriesOptions(*seriesCommand, series, seriesPulses, true);
-  std::string seriesFormat = "json";
-  std::string seriesOutput;
-  CLI::Option* outputOption = seriesCommand->add_option(
-      "--output", seriesOutput, "write the series to this file instead of printing it");
-  seriesCommand->add_option("--format", seriesFormat, "format of --output: json, csv or npy")
-      ->check(CLI::IsMember({"json", "csv", "npy"}))
-      ->needs(outputOption)
-      ->capture_default_str();
-
-  ProcessOptions process;
-  int64_t processPulses = 0;
-  CLI::App* processCommand =
-      app.add_subcommand("process", "make a series, run the workbench's solver on it, print both as JSON");
-  const CLI::Option* processPulsesOption =
-      addSeriesOptions(*processCommand, process.series, processPulses, true);
-  addProcessOptions(*processCommand, process);
-  InputOptions input;
-  std::string inputColumn;
-  int64_t inputChannel = 0, inputFrom = 0, inputCount = 0;
-  double inputScale = 0;
-  CLI::Option* inputOption = processCommand->add_option(
-      "--input", input.input,
-      "solve on the series of this file (text, WAV and other sound files, .npy, JSON)");
-  for (const char* made : {"--length", "--sequence", "--unknown", "--making-level", "--noise",
-                           "--subset-mode", "--subset-position", "--seed"}) {
-    inputOption->excludes(processCommand->get_option(made));
-  }
-  CLI::Option* columnOption =
-      processCommand
-          ->add_option("--column", inputColumn,
-                       "column of a text file or 2-D .npy: 1-based number or header name")
-          ->needs(inputOption);
-  CLI::Option* channelOption =
-      processCommand->add_option("--channel", inputChannel, "channel of a sound file, 1-based")
-          ->needs(inputOption);
-  columnOption->excludes(channelOption);
-  CLI::Option* fromOption =
-      processCommand->add_option("--from", inputFrom, "samples of the file skipped before the series")
-          ->needs(inputOption);
-  CLI::Option* countOption =
-      processCommand->add_option("--count", inputCount, "samples of the file the series takes")
-          ->needs(inputOption);
-  CLI::Option* scaleOption =
-      processCommand
-          ->add_option("--scale", inputScale,
-                       "factor applied to the file's values (default: the one mapping the "
-                       "series' peak to the amplitude 128; series type 4 with --etalons keeps the "
-                       "recording's resolution)")
-          ->needs(inputOption);
-  processCommand->add_option("--etalons", input.etalons, "etalons 1..K from this file, one per row")
-      ->needs(inputOption);
-  processCommand
-      ->add_flag("--accept-short", input.acceptShort,
-                 "read a sound file that holds fewer frames than its header declares (refused otherwise)")
-      ->needs(inputOption);
-  PlotRequest plot;
-  addPlotOptions(*processCommand, plot);
-  std::string breakPenalty;
-  CLI::Option* breakOption =
-      processCommand
-          ->add_option("--break-penalty", breakPenalty,
-                       "series type 4: a gap longer than Tmax (or a late first or early last pulse) costs P "
-                       "times the etalon's energy instead of being forbidden; 0: the criterion alone decides "
-                       "(default inf)")
-          ->needs(inputOption);
-  CLI::Option* pulsesCsvOption =
-      processCommand
-          ->add_option(
-              "--pulses-csv", input.recording.pulsesCsv,
-              "series type 4: write one line per found pulse (position, etalon, margin) to this file")
-          ->needs(inputOption);
-
-  SimulateOptions simulate;
-  int64_t unusedPulses = 0;
-  CLI::App* simulateCommand =
-      app.add_subcommand("simulate", "run a statistical simulation and write its error tables as CSV");
-  addSeriesOptions(*simulateCommand, simulate.process.series, unusedPulses, false);
-  addProcessOptions(*simulateCommand, simulate.process);
-  int64_t pulsesFrom = 0;
-  int64_t pulsesTo = 0;
-  const CLI::Option* pulsesFromOption = simulateCommand->add_option(
-      "--pulses-from", pulsesFrom, "first pulse count (default: fewest admissible)");
-  const CLI::Option* toOption =
-      simulateCommand->add_option("--pulses-to", pulsesTo, "last pulse count (default: most admissible)");
-  simulateCommand
-      ->add_option("--pulses-step", simulate.pulsesStep, "step between pulse counts (0 counts as 1)")
-      ->capture_default_str();
-  simulateCommand->add_option("--noise-first", simulate.noiseFirst, "first noise level")
-      ->capture_default_str();
-  simulateCommand->add_option("--noise-steps", simulate.noiseSteps, "number of noise levels")
-      ->capture_default_str();
-  simulateCommand->add_option("--noise-step", simulate.noiseStep, "noise increment per step")
-      ->capture_default_str();
-  simulateCommand->add_option("--repeats", simulate.repeats, "trials per cell")->capture_default_str();
-  simulateCommand->add_option("--threads", simulate.threads, "worker threads, 0 = all cores")
-      ->capture_default_str();
-  const CLI::Option* csvOption = simulateCommand->add_option(
-      "--csv", simulate.csv, "write the CSV to this file instead of standard output");
-  simulateCommand->add_option("--json", simulate.json, "also write the whole result as JSON to this file");
-  simulateCommand->add_option("--shard", simulate.shard,
-                              "compute only shard K of N (K from 1) and write its shard file to --output");
-  simulateCommand->add_option(
-      "--output", simulate.output,
-      "the shard file; without --shard the shard of a Slurm array task, or the whole grid");
-
-  MergeOptions merge;
-  CLI::App* mergeCommand = app.add_subcommand(
-      "merge", "merge the shard files of one simulation into its CSV table and JSON result");
-  mergeCommand->add_option("parts", merge.parts, "shard files")->required();
-  mergeCommand->add_option("--csv", merge.csv, "write the CSV to this file (default: standard output)");
-  mergeCommand->add_option("--json", merge.json, "write the whole result as JSON to this file");
-
-#ifdef DETECTION_BATCH_CHART
-  ChartOptions chart;
-  CLI::App* chartCommand = addChartCommand(app, chart);
-#endif
-
+  std::vector<WiredCommand> wired;
+  for (WireCommand wire : kSubcommands) wired.push_back(wire(app));
   checkWholeNumbers(app);
 
   if (argc > 1 && argv[1][0] != '-') {
     const std::string name = argv[1];
-    if (name != "alphabet" && name != "series" && name != "process" && name != "simulate" &&
-        name != "merge" && name != "chart") {
-      std::fprintf(
-          stderr,
-          "detection-batch: unknown subcommand %s (alphabet, series, process, simulate, merge or chart)\n",
-          quotedValue(name).c_str());
+    bool known = false;
+    for (const WiredCommand& w : wired) known = known || w.command->get_name() == name;
+    if (!known) {
+      std::fprintf(stderr, "detection-batch: unknown subcommand %s (%s)\n", quotedValue(name).c_str(),
+                   subcommandNames(wired).c_str());
       return kExitBadOptions;
     }
   }
@@ -243,51 +90,9 @@ int runCommandLine(int argc, char** argv) {
 
   making.reset();
   try {
-    if (alphabetCommand->parsed()) return runAlphabet(checkAlphabet(alphabet));
-    if (seriesCommand->parsed()) {
-      takePulses(series, seriesPulsesOption, seriesPulses);
-      if (outputOption->count() > 0) return runSeriesToFile(checkSeries(series), seriesFormat, seriesOutput);
-      return runSeries(checkSeries(series));
-    }
-    if (processCommand->parsed()) {
-      takePulses(process.series, processPulsesOption, processPulses);
-      if (inputOption->count() > 0) {
-        if (columnOption->count() > 0) setColumn(input, inputColumn);
-        if (channelOption->count() > 0) input.channel = inputChannel;
-        if (fromOption->count() > 0) input.from = inputFrom;
-        if (countOption->count() > 0) input.count = inputCount;
-        if (scaleOption->count() > 0) input.scale = inputScale;
-        if (breakOption->count() > 0) input.recording.breakPenalty = parseBreakPenalty(breakPenalty);
-        if (pulsesCsvOption->count() > 0) {
-          checkFileName("--pulses-csv", input.recording.pulsesCsv);
-          input.recording.pulsesCsvGiven = true;
-          checkDistinctFiles({{"--pulses-csv", input.recording.pulsesCsv}},
-                             {{"--input", input.input}, {"--etalons", input.etalons}});
-        }
-        return runProcessInput(process, input, plot);
-      }
-      return runProcess(checkProcess(process), plot);
-    }
-    if (mergeCommand->parsed()) {
-      std::vector<NamedFile> shards;
-      for (const std::string& part : merge.parts) shards.emplace_back("(a shard file)", part);
-      checkDistinctFiles({{"--csv", merge.csv}, {"--json", merge.json}}, shards);
-      return runMerge(merge);
-    }
-#ifdef DETECTION_BATCH_CHART
-    if (chartCommand->parsed()) {
-      checkDistinctFiles({{"--output", chart.output}}, {{"--input", chart.input}});
-      return runChart(chart);
-    }
-#endif
-    if (pulsesFromOption->count() > 0) simulate.pulsesFrom = pulsesFrom;
-    if (toOption->count() > 0) simulate.pulsesTo = pulsesTo;
-    simulate.csvGiven = csvOption->count() > 0;
-    SimulateSettings settings = checkSimulate(simulate);
-    checkDistinctFiles({{"--csv", simulate.csv}, {"--json", simulate.json}, {"--output", simulate.output}},
-                       {});
-    checkShard(simulate, settings, [](const char* name) -> const char* { return std::getenv(name); });
-    return runSimulate(settings);
+    for (const WiredCommand& w : wired)
+      if (w.command->parsed()) return w.run();
+    return kExitBadOptions;
   } catch (const OptionError& e) {
     std::fprintf(stderr, "detection-batch: %s\n", oneLine(e.what()).c_str());
     return kExitBadOptions;
@@ -297,6 +102,7 @@ int runCommandLine(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  holdMemoryReserve();
   // Temporary files are removed on SIGINT and SIGTERM; a file-size limit is a write error.
   installStopSignals();
   const int status = runGuarded([&] { return runCommandLine(argc, argv); });

@@ -1,3 +1,5 @@
+#include "batch/merge_command.h"
+
 // merge: the shard files of one run into its whole result.
 #include <algorithm>
 #include <cstdio>
@@ -6,6 +8,7 @@
 
 #include "batch/checked_output.h"
 #include "batch/commands.h"
+#include "batch/exit_status.h"
 #include "batch/failure_boundary.h"
 #include "batch/simulation_files.h"
 #include "batch/watched_run.h"

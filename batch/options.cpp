@@ -7,6 +7,7 @@
 #include "batch/checked_output.h"
 #include "files/same_file.h"
 #include "processing/solver_choice.h"
+#include "processing/working_limits.h"
 #include "signal/pulse_bounds.h"
 #include "signal/pulse_header.h"
 #include "signal/series_header.h"
@@ -146,15 +147,15 @@ AlphabetOptions checkAlphabet(const AlphabetOptions& options) {
 
 SeriesSettings checkSeries(const SeriesOptions& options) {
   SeriesSettings s;
-  if (options.length > kBatchMaxSeriesSize) {
+  if (options.length > kMaxSolverSeriesSize) {
     throw OptionError("--length", std::to_string(options.length) +
                                       " samples cannot be held: pulse origins are "
                                       "signed 16-bit, so a series has at most " +
-                                      std::to_string(kBatchMaxSeriesSize));
+                                      std::to_string(kMaxSolverSeriesSize));
   }
   s.impulseSize = static_cast<uint16_t>(inRange("etalon length", options.impulseSize, 1, 32767));
   const uint16_t impulseSize = s.impulseSize;
-  s.length = static_cast<uint32_t>(inRange("--length", options.length, impulseSize, kBatchMaxSeriesSize));
+  s.length = static_cast<uint32_t>(inRange("--length", options.length, impulseSize, kMaxSolverSeriesSize));
   s.tmin = static_cast<uint16_t>(inRange("--tmin", options.tmin, 1, 65535));
   s.tmax = static_cast<uint16_t>(inRange("--tmax", options.tmax, 1, 65535));
   if (s.tmax < s.tmin) {

@@ -135,9 +135,6 @@ constexpr int16_t kBatchAmplitude = start_values::kAmplitude;
 // Number of chains a result keeps.
 constexpr uint16_t kBatchChainsCapacity = start_values::kChainsCapacity;
 
-// Longest series the companion makes: pulse origins are kept as signed 16-bit values.
-constexpr uint32_t kBatchMaxSeriesSize = 32767;
-
 // Largest --seed: the series before the run's own are made one by one, so the limit keeps the
 // longest run (32,767 samples each) to seconds.
 constexpr int64_t kBatchMaxSeed = 10000;
@@ -178,13 +175,6 @@ AlphabetOptions checkAlphabet(const AlphabetOptions& options);
 SeriesSettings checkSeries(const SeriesOptions& options);
 ProcessSettings checkProcess(const ProcessOptions& options);
 SimulateSettings checkSimulate(const SimulateOptions& options);
-
-// The shard of --shard "K/N" (1 <= K <= N); without it and with --output, the shard of a Slurm
-// array task from the environment variables read through getenv (SLURM_ARRAY_TASK_ID with
-// SLURM_ARRAY_TASK_COUNT, or with SLURM_ARRAY_TASK_MIN and _MAX; _STEP when set). Sets K and N
-// to 0 for the whole grid; throws OptionError naming --shard or the variable.
-void checkShard(const SimulateOptions& options, SimulateSettings& settings,
-                const char* (*getenv)(const char*));
 
 // The task names of --task, in the order of their codes 1, 2, 4, 64, 36, 40.
 const std::vector<std::string>& taskNames();

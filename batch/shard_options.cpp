@@ -1,3 +1,5 @@
+#include "batch/shard_options.h"
+
 // The shard a simulate command computes: from --shard K/N or from a Slurm array task.
 #include <cstdlib>
 #include <string>

@@ -1,9 +1,14 @@
+#include "batch/simulate_command.h"
+
+#include <unistd.h>
+
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <string>
 
 #include "batch/checked_output.h"
-#include "batch/commands.h"
+#include "batch/exit_status.h"
 #include "batch/failure_boundary.h"
 #include "batch/progress_line.h"
 #include "batch/simulation_files.h"

@@ -11,14 +11,13 @@ std::string messageLines(const std::string& text, const std::string& caption) {
 }
 
 int StderrWindow::messageBox(const std::string& text, const std::string& caption, uint32_t style) {
-  ++messageCount_;
-  messages_.push_back({text, caption, style});
+  const int answer = recorder_.messageBox(text, caption, style);
   if (out_ != nullptr) {
     const std::string lines = messageLines(text, caption);
     std::fwrite(lines.data(), 1, lines.size(), out_);
     std::fflush(out_);
   }
-  return (style & kMbButtonMask) == kMbYesNo ? kIdYes : kIdOk;
+  return answer;
 }
 
 bool StderrWindow::keepGoing(const char* unit, uint64_t done, uint64_t total) {

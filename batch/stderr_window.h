@@ -4,13 +4,13 @@
 #include <string>
 #include <vector>
 
+#include "platform/message_recorder.h"
 #include "platform/window.h"
-#include "simulation/message_recorder.h"
 
 // The window of the command-line companion: it has no screen, so every message box of
 // the libraries becomes lines on standard error (or the given stream): "[caption] text",
-// or the text alone when there is no caption. A box is answered as a user who reads it
-// and goes on would answer: OK, or Yes for a yes/no question. Every box is also kept, so that
+// or the text alone when there is no caption. A box is answered unattended (OK, or Yes
+// for a yes/no question). Every box is also kept, so that
 // a caller (the Python module) can hand it on; a null stream prints nothing.
 class StderrWindow : public Window {
  public:
@@ -24,14 +24,13 @@ class StderrWindow : public Window {
   std::function<bool(const char* unit, uint64_t done, uint64_t total)> steps;
 
   // Number of message boxes shown so far.
-  int messageCount() const { return messageCount_; }
+  int messageCount() const { return static_cast<int>(recorder_.messages().size()); }
   // The boxes shown so far, in order.
-  const std::vector<MessageRecorder::Message>& messages() const { return messages_; }
+  const std::vector<MessageRecorder::Message>& messages() const { return recorder_.messages(); }
 
  private:
   std::FILE* out_;
-  std::vector<MessageRecorder::Message> messages_;
-  int messageCount_ = 0;
+  MessageRecorder recorder_;
 };
 
 // The lines a message box becomes: "[caption] text" (the text alone without a caption),

@@ -6,7 +6,9 @@
 #include "batch/options.h"
 #include "processing/chains_header.h"
 #include "settings/start_values.h"
+#include "signal/pulse_alphabet.h"
 #include "signal/series_header.h"
+#include "signal/series_maker.h"
 #include "simulation/rest_err_header.h"
 
 WorkbenchStart::WorkbenchStart(std::FILE* messages) : window(messages) {

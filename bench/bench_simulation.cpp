@@ -14,6 +14,7 @@
 #include "platform/headless_window.h"
 #include "signal/random_seeds.h"
 #include "signal/series_header.h"
+#include "simulation/production_solvers.h"
 #include "simulation/rest_err_header.h"
 #include "simulation/simulation_driver.h"
 #include "simulation/worker_pool.h"
@@ -41,7 +42,7 @@ const SimulationSolvers& referenceSolvers() {
 
 // Solvers that find nothing: what a simulation costs besides solving (making the series,
 // noise, copies, measures).
-int findNothing(Window&, const PulseHeader*, uint16_t, const uint16_t*, uint16_t, uint16_t, uint16_t,
+int findNothing(MessageSink&, const PulseHeader*, uint16_t, const uint16_t*, uint16_t, uint16_t, uint16_t,
                 ChainsHeader*, SeriesHeader* series) {
   series->wRestoredQuantity = 0;
   return 1;

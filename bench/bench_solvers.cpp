@@ -14,16 +14,17 @@
 #include "processing/unfixed_detection.h"
 #include "signal/random_seeds.h"
 #include "signal/series_header.h"
+#include "signal/series_maker.h"
 #include "tests/support/reference_detection.h"
 #include "tests/support/series_factory.h"
 
 namespace {
 
-using SolverFn = int64_t (*)(Window&, const PulseHeader*, uint16_t, const uint16_t*, uint16_t, uint16_t,
+using SolverFn = int64_t (*)(MessageSink&, const PulseHeader*, uint16_t, const uint16_t*, uint16_t, uint16_t,
                              uint16_t, ChainsHeader*, SeriesHeader*);
 
 template <auto F>
-int64_t call(Window& w, const PulseHeader* a, uint16_t l, const uint16_t* list, uint16_t t0, uint16_t t1,
+int64_t call(MessageSink& w, const PulseHeader* a, uint16_t l, const uint16_t* list, uint16_t t0, uint16_t t1,
              uint16_t level, ChainsHeader* c, SeriesHeader* s) {
   return F(w, a, l, list, t0, t1, level, c, s);
 }

@@ -15,6 +15,7 @@
 #include "processing/unfixed_tuples.h"
 #include "signal/random_seeds.h"
 #include "signal/series_header.h"
+#include "signal/series_maker.h"
 #include "tests/support/reference_tuples.h"
 #include "tests/support/series_factory.h"
 

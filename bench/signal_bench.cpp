@@ -6,6 +6,7 @@
 #include "signal/random_seeds.h"
 #include "signal/random_source.h"
 #include "signal/series_header.h"
+#include "signal/series_maker.h"
 #include "tests/support/series_factory.h"
 
 // One Gaussian draw by table lookup against the twelve literal generator steps.

@@ -34,6 +34,40 @@ int32_t cell(int32_t** table, uint16_t level, uint16_t pulse) {
   return table != nullptr && table[level] != nullptr ? table[level][pulse] : 0;
 }
 
+// The two theoretical bounds of the recognition error charts (kinds 12 and 13) over the noise
+// levels: the upper from the etalon energy and the pulse correlation, the lower from the saved
+// energy (whole pulses) or the tuple correlation.
+void addRecognitionBounds(ChartCurves& chart, const RestErrHeader& errors, const SeriesHeader& series,
+                          const ChartEnergies& energies) {
+  const uint16_t levels = errors.wNoiseLevels;
+  const bool tupleLike = errors.wSeriesType == 36 || errors.wTaskType == 40;
+  int64_t x = energies.etEnergy;
+  int64_t rMax = energies.rMax;
+  if (!tupleLike) {
+    rMax = 0;
+    x = (int64_t{errors.wMakingEnergyLevel} * energies.etEnergy + 50) / 100;
+    // ... or the smallest squared sample of the first pulse's etalon, when larger.
+    if (const PulseHeader* first = series.lpFirstPulse;
+        first != nullptr && first->lpData != nullptr && first->wSize > 0) {
+      int64_t smallest = INT64_MAX;
+      for (uint16_t i = 0; i < first->wSize; ++i)
+        smallest = std::min<int64_t>(smallest, int64_t{first->lpData[i]} * first->lpData[i]);
+      x = std::max(x, smallest);
+    }
+  }
+  const double d1 = static_cast<double>((4 * (energies.etEnergy - energies.rMin) + 4) / 8);
+  const double d2 = static_cast<double>((4 * (x - rMax) + 8) / 16);
+  std::vector<double> upperCurve(levels, kNaN), lowerCurve(levels, kNaN);
+  for (uint16_t k = 1; k < levels; ++k) {
+    const double s = errors.lpNoiseLevel != nullptr ? errors.lpNoiseLevel[k] : 0;
+    if (s == 0) continue;
+    upperCurve[k] = 0.5 - 0.5 * std::sqrt(std::max(0.0, 1.0 - std::exp(-series.wMaxPulses * d1 / (s * s))));
+    lowerCurve[k] = 0.5 * std::exp(-series.wMinPulses * d2 / (s * s));
+  }
+  chart.bounds.push_back(std::move(upperCurve));
+  chart.bounds.push_back(std::move(lowerCurve));
+}
+
 }  // namespace
 
 bool isKnownChartKind(int32_t kind) { return (kind >= 0 && kind <= 5) || kind == 12 || kind == 13; }
@@ -206,34 +240,7 @@ ChartCurves chartCurves(int32_t kind, const RestErrHeader& errors, const SeriesH
       break;
   }
 
-  if (kind == 12 || kind == 13) {
-    const bool tupleLike = errors.wSeriesType == 36 || errors.wTaskType == 40;
-    int64_t x = energies.etEnergy;
-    int64_t rMax = energies.rMax;
-    if (!tupleLike) {
-      rMax = 0;
-      x = (int64_t{errors.wMakingEnergyLevel} * energies.etEnergy + 50) / 100;
-      // ... or the smallest squared sample of the first pulse's etalon, when larger.
-      if (const PulseHeader* first = series.lpFirstPulse;
-          first != nullptr && first->lpData != nullptr && first->wSize > 0) {
-        int64_t smallest = INT64_MAX;
-        for (uint16_t i = 0; i < first->wSize; ++i)
-          smallest = std::min<int64_t>(smallest, int64_t{first->lpData[i]} * first->lpData[i]);
-        x = std::max(x, smallest);
-      }
-    }
-    const double d1 = static_cast<double>((4 * (energies.etEnergy - energies.rMin) + 4) / 8);
-    const double d2 = static_cast<double>((4 * (x - rMax) + 8) / 16);
-    std::vector<double> upperCurve(levels, kNaN), lowerCurve(levels, kNaN);
-    for (uint16_t k = 1; k < levels; ++k) {
-      const double s = errors.lpNoiseLevel != nullptr ? errors.lpNoiseLevel[k] : 0;
-      if (s == 0) continue;
-      upperCurve[k] = 0.5 - 0.5 * std::sqrt(std::max(0.0, 1.0 - std::exp(-series.wMaxPulses * d1 / (s * s))));
-      lowerCurve[k] = 0.5 * std::exp(-series.wMinPulses * d2 / (s * s));
-    }
-    chart.bounds.push_back(std::move(upperCurve));
-    chart.bounds.push_back(std::move(lowerCurve));
-  }
+  if (kind == 12 || kind == 13) addRecognitionBounds(chart, errors, series, energies);
   return chart;
 }
 

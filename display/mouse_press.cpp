@@ -4,6 +4,7 @@
 
 #include "display/app_state.h"
 #include "display/internal_commands.h"
+#include "display/parameter_mouse.h"
 #include "display/subset_panel.h"
 #include "platform/window.h"
 #include "settings/setting_rules.h"

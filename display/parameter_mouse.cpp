@@ -1,3 +1,5 @@
+#include "display/parameter_mouse.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
@@ -6,7 +8,6 @@
 #include "display/app_state.h"
 #include "display/gap_checks.h"
 #include "display/internal_commands.h"
-#include "display/mouse_press.h"
 #include "display/params_header.h"
 #include "platform/window.h"
 

@@ -96,37 +96,9 @@ void eraseOutdated(Surface& surface, const ParamsHeader& p, const ParamsHeader& 
   surface.selectPen(saved);
 }
 
-}  // namespace
-
-void drawParameterPanel(Window& window, Surface& surface, const ScreenLayout& layout, ParamsHeader* params,
-                        const SeriesHeader* series) {
-  (void)series;
-  if (params == nullptr) return;
-  ParamsHeader& p = *params;
-  const Geometry g = geometryOf(surface, layout);
-  const bool partial = p.partialRedraw != 0;
-  const Pen savedPen = surface.selectPen(Pen{kBlack});
-  const Brush savedBrush = surface.selectBrush(Brush{kPanelGreen});
-  const Rect& area = layout.workArea;
-  if (!partial) surface.rectangle(area.left, area.top, area.right + 1, area.bottom + 1);
-  surface.selectBrush(Brush{kWhite});
-  if (!partial) surface.rectangle(g.pl, g.pt, g.pr, g.pb);
-  p.innerRect = Rect{g.pl + (g.pr - g.pl + 1) / 4, g.pt + ((g.pb - g.pt + 1) >> 3), g.pr - g.mx, g.pb - g.my};
-  if (!partial) surface.rectangle(p.innerRect.left, p.innerRect.top, p.innerRect.right, p.innerRect.bottom);
-  const int32_t startMaxWidth = surface.textExtent(formatText("%d", p.startMax)).cx;
-  p.graphRect = Rect{p.innerRect.left + startMaxWidth + 2 * g.mx, p.innerRect.top + 5 * g.my,
-                     p.innerRect.right - 5 * g.mx, p.innerRect.bottom - 3 * g.th};
-
-  const ParamsHeader old = p;  // the geometry of the last draw, for the erasing
-  const PanelMapping m = PanelMapping::of(p);
-  const int32_t P = p.pulses, lastX = m.x(int64_t{P} - 1);
-  computeBoundarySegments(p, g.my);
-  const int32_t dashLeft = m.gx0 - g.mx / 2, dashRight = lastX + g.mx;
-  p.firstStartDash = Segment{dashLeft, m.y(p.firstStartMax), dashRight, m.y(p.firstStartMax)};
-  p.lastStartDash = Segment{dashLeft, m.y(p.lastStartMin), dashRight, m.y(p.lastStartMin)};
-  if (partial) eraseOutdated(surface, p, old, m, g.th);
-
-  // Axes and ticks.
+// Axes and ticks.
+void drawAxes(Surface& surface, ParamsHeader& p, const PanelMapping& m, const Geometry& g) {
+  const int32_t P = p.pulses;
   surface.moveTo(m.gx0, m.gy1);
   surface.lineTo(m.gx0, static_cast<int32_t>(m.gy1 - m.gh));
   surface.moveTo(m.gx0, m.gy1);
@@ -144,8 +116,11 @@ void drawParameterPanel(Window& window, Surface& surface, const ScreenLayout& la
     if (i >= 0 && i < p.pulsesSelectedCount && i < p.pulsesSelectedCapacity)
       p.pulsesSelectedAreas[i] = Rect{x - d, m.gy1 - g.th / 2, x + d, m.gy1 + g.th / 2};
   }
+}
 
-  // The top line, the last pulse's line and the dashed handles.
+// The top line, the last pulse's line and the dashed handles.
+void drawStartLines(Surface& surface, ParamsHeader& p, const PanelMapping& m, const Geometry& g,
+                    int32_t lastX, int32_t dashLeft, int32_t dashRight) {
   p.topLine = Segment{m.gx0, m.y(p.startMax), lastX, m.y(p.startMax)};
   line(surface, p.topLine);
   p.lastPulseLine = Segment{lastX, m.y(p.startMin), lastX, m.y(p.startMax)};
@@ -155,14 +130,19 @@ void drawParameterPanel(Window& window, Surface& surface, const ScreenLayout& la
   const int32_t hy = g.my / 2 + 1;
   p.firstStartHandle = Rect{dashLeft, p.firstStartDash.y1 - hy, dashRight, p.firstStartDash.y1 + hy};
   p.lastStartHandle = Rect{dashLeft, p.lastStartDash.y1 - hy, dashRight, p.lastStartDash.y1 + hy};
+}
 
-  // Index labels: the pulses, then the possible pulse counts.
+// Index labels: the pulses, then the possible pulse counts.
+void drawIndexLabels(Surface& surface, const ParamsHeader& p, const PanelMapping& m, const Geometry& g) {
+  const int32_t P = p.pulses;
   const int32_t labelY = m.gy1 + g.th / 2;
   for (int32_t j = 0; j < P; ++j) rightAligned(surface, m.x(j) + g.ave / 2, labelY, formatText("%d", j + 1));
   for (int32_t k = p.minPulses; k <= p.maxPulses; ++k)
     rightAligned(surface, m.x(int64_t{k} - 1) + g.ave / 2, labelY + g.lh, formatText("%d", k));
+}
 
-  // Value labels left of the vertical axis.
+// Value labels left of the vertical axis.
+void drawValueLabels(Surface& surface, ParamsHeader& p, const PanelMapping& m, const Geometry& g) {
   const int32_t valueRight = m.gx0 - g.mx;
   rightAligned(surface, valueRight, m.gy1 - g.th / 2, formatText("%d", p.startMin));
   int32_t x =
@@ -173,13 +153,10 @@ void drawParameterPanel(Window& window, Surface& surface, const ScreenLayout& la
   p.lastStartLabel =
       Rect{x, p.lastStartDash.y1 - g.th / 2, m.gx0 + 1, p.lastStartDash.y1 - g.th / 2 + g.th + 1};
   rightAligned(surface, valueRight, m.y(p.startMax) - g.th / 2, formatText("%d", p.startMax));
+}
 
-  line(surface, p.tmaxLine);
-  line(surface, p.tminLine);
-  line(surface, p.earliestLine);
-  line(surface, p.lastLine);
-
-  // The text column.
+// The text column.
+void drawTextColumn(Surface& surface, const ParamsHeader& p, const PanelMapping& m, const Geometry& g) {
   const int32_t tx = g.pl + g.mx;
   int32_t ty = g.pt + 3 * g.my;
   const Segment& s = p.tminLine;
@@ -210,8 +187,11 @@ void drawParameterPanel(Window& window, Surface& surface, const ScreenLayout& la
   const int32_t most =
       p.tmin > 0 ? static_cast<int32_t>((int64_t{p.startMax} - p.startMin) / p.tmin + 1) : p.maxPulses;
   value(" Mmax = ", formatText("%d [%d]     ", p.maxPulses, most));
+}
 
-  // The edit line and the buttons.
+// The edit line and the buttons.
+void drawEditAndButtons(Window& window, Surface& surface, ParamsHeader& p, const Geometry& g) {
+  const int32_t tx = g.pl + g.mx;
   const Size label = surface.textExtent(" Tmin ");
   const int32_t ey = g.pb - 3 * g.my - label.cy;
   surface.textOut(tx, ey, " Tmin ");
@@ -225,7 +205,10 @@ void drawParameterPanel(Window& window, Surface& surface, const ScreenLayout& la
   drawTextButton(window, surface, g.lh, p.cancelButton, " Cancel ", 0);
   drawTextButton(window, surface, g.lh, p.okButton, " OK ", 0);
   surface.setTransparentText(transparent);
+}
 
+// Remembers what was drawn, for the erasing of the next partial redraw.
+void rememberDrawn(ParamsHeader& p) {
   p.previousPulses = p.pulses;
   p.previousFirstStartMax = p.firstStartMax;
   p.previousLastStartMin = p.lastStartMin;
@@ -234,6 +217,49 @@ void drawParameterPanel(Window& window, Surface& surface, const ScreenLayout& la
   p.previousMaxPulses = p.maxPulses;
   p.previousMinPulses = p.minPulses;
   p.partialRedraw = 0;
+}
+
+}  // namespace
+
+void drawParameterPanel(Window& window, Surface& surface, const ScreenLayout& layout, ParamsHeader* params,
+                        const SeriesHeader* series) {
+  (void)series;
+  if (params == nullptr) return;
+  ParamsHeader& p = *params;
+  const Geometry g = geometryOf(surface, layout);
+  const bool partial = p.partialRedraw != 0;
+  const Pen savedPen = surface.selectPen(Pen{kBlack});
+  const Brush savedBrush = surface.selectBrush(Brush{kPanelGreen});
+  const Rect& area = layout.workArea;
+  if (!partial) surface.rectangle(area.left, area.top, area.right + 1, area.bottom + 1);
+  surface.selectBrush(Brush{kWhite});
+  if (!partial) surface.rectangle(g.pl, g.pt, g.pr, g.pb);
+  p.innerRect = Rect{g.pl + (g.pr - g.pl + 1) / 4, g.pt + ((g.pb - g.pt + 1) >> 3), g.pr - g.mx, g.pb - g.my};
+  if (!partial) surface.rectangle(p.innerRect.left, p.innerRect.top, p.innerRect.right, p.innerRect.bottom);
+  const int32_t startMaxWidth = surface.textExtent(formatText("%d", p.startMax)).cx;
+  p.graphRect = Rect{p.innerRect.left + startMaxWidth + 2 * g.mx, p.innerRect.top + 5 * g.my,
+                     p.innerRect.right - 5 * g.mx, p.innerRect.bottom - 3 * g.th};
+
+  const ParamsHeader old = p;  // the geometry of the last draw, for the erasing
+  const PanelMapping m = PanelMapping::of(p);
+  const int32_t lastX = m.x(int64_t{p.pulses} - 1);
+  computeBoundarySegments(p, g.my);
+  const int32_t dashLeft = m.gx0 - g.mx / 2, dashRight = lastX + g.mx;
+  p.firstStartDash = Segment{dashLeft, m.y(p.firstStartMax), dashRight, m.y(p.firstStartMax)};
+  p.lastStartDash = Segment{dashLeft, m.y(p.lastStartMin), dashRight, m.y(p.lastStartMin)};
+  if (partial) eraseOutdated(surface, p, old, m, g.th);
+
+  drawAxes(surface, p, m, g);
+  drawStartLines(surface, p, m, g, lastX, dashLeft, dashRight);
+  drawIndexLabels(surface, p, m, g);
+  drawValueLabels(surface, p, m, g);
+  line(surface, p.tmaxLine);
+  line(surface, p.tminLine);
+  line(surface, p.earliestLine);
+  line(surface, p.lastLine);
+  drawTextColumn(surface, p, m, g);
+  drawEditAndButtons(window, surface, p, g);
+  rememberDrawn(p);
   surface.selectBrush(savedBrush);
   surface.selectPen(savedPen);
 }

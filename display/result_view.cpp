@@ -10,6 +10,7 @@
 #include "display/series_etalon.h"
 #include "display/series_strips.h"
 #include "display/text_format.h"
+#include "display/tuple_box.h"
 #include "platform/surface.h"
 #include "processing/chains_header.h"
 #include "signal/series_header.h"

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "display/result_geometry.h"
 #include "platform/geometry.h"
 
 class Window;
@@ -11,21 +12,6 @@ struct AppState;
 struct ChainsHeader;
 struct SeriesHeader;
 struct OpenedFiles;
-
-// Where the parts of the result view go for a work area, a line height, the number of
-// etalons in use and the drawing settings (the first record of seriesLayoutTable).
-struct ResultGeometry {
-  int32_t stripWidth = 0, stripHeight = 0;                               // sw, sh
-  int32_t marginX = 0, marginY = 0, halfMarginY = 0, bottomReserve = 0;  // mx, my, hy, q
-  int32_t x0 = 0;
-  int32_t stripTop[3] = {0, 0, 0};  // t1, t2, t3
-  int32_t textX = 0, textY = 0;     // text block origin
-  // The alphabet box: 2 columns of `alphabetRows` cells of cellW x cellH.
-  int32_t alphabetRows = 0;
-  int32_t cellW = 0, cellH = 0;
-  int32_t boxLeft = 0, boxTop = 0, boxWidth = 0, boxHeight = 0;
-  Rect strip(int32_t i) const { return Rect{x0, stripTop[i], x0 + stripWidth, stripTop[i] + stripHeight}; }
-};
 
 // Computes the geometry of the result view. Cannot fail; a work area too small gives
 // empty or negative sizes that draw nothing useful.
@@ -80,7 +66,3 @@ bool resultShowsLetters(const ChainsHeader* chains, const SeriesHeader& series);
 // subsetRowRect). Without a series only the work area outline is drawn. Returns 1.
 int drawResultView(Window& window, Surface& surface, AppState& state, uint16_t etalonsInUse,
                    const uint16_t* etalonList, const ChainsHeader* chains, const SeriesHeader* series);
-
-// The pattern tuple box of a tuple run (see drawResultView).
-void drawPatternTupleBox(Window& window, Surface& surface, AppState& state, const ResultGeometry& g,
-                         const ChainsHeader& chains, const SeriesHeader& series, int16_t amplitude);

@@ -284,6 +284,62 @@ void drawPlotFrame(Surface& surface, const ChartGeometry& g, const RestErrHeader
   }
 }
 
+// The formula line and the axis name in the symbol font, sized to the plot.
+void drawFormulaAndAxisName(Surface& surface, const ChartGeometry& geometry, int32_t kind, int32_t lh) {
+  const int32_t plotLeft = geometry.plot.left;
+  const int32_t plotTop = geometry.plot.top;
+  const int32_t plotBottom = geometry.plot.bottom;
+  const int32_t plotHeight = plotBottom - plotTop;
+  std::string formula;
+  if (kind == 0 || kind == 1) formula = "e(s)=E||C-<C>||2/||C||2";
+  if (kind == 2 || kind == 3) formula = "e(s)=E||h-<h>||2/||h||2";
+  const int32_t requested = std::max((plotHeight + 12) / 25, lh + 2);
+  const Font windowFont = surface.selectFont(Font{requested, true});
+  const int32_t obtained = surface.textMetrics().height;
+  const int32_t formulaTop = plotTop - obtained - lh / 2;
+  int32_t formulaRight = plotLeft;
+  if (!formula.empty()) {
+    surface.textOut(plotLeft, formulaTop, formula);
+    formulaRight = plotLeft + surface.textExtent(formula).cx;
+  }
+  surface.selectFont(windowFont);
+  // Built by appending: `" " + std::to_string(...)` draws a false -Wrestrict from gcc 12 at -O3.
+  std::string sizes = " ";
+  sizes.append(std::to_string(requested)).append(" -> ").append(std::to_string(obtained));
+  surface.textOut(formulaRight, formulaTop + obtained - lh - 1, sizes);
+  // The axis name stands right of the last level label.
+  const int32_t labelRight = surface.textExtent("0000").cx / 2;
+  surface.selectFont(Font{std::max((plotHeight + 11) / 22, lh + 2), true});
+  const int32_t axisHeight = surface.textMetrics().height;
+  surface.textOut(geometry.plot.right + labelRight + 8, plotBottom + 4 + lh - axisHeight / 2, "s");
+  surface.selectFont(windowFont);
+}
+
+// The curves of the chart, their labels and its dashed theoretical bounds.
+void drawChartCurves(Window& window, Surface& surface, const ChartGeometry& geometry,
+                     const ChartCurves& curves, int32_t kind, int32_t lh) {
+  surface.selectPen(Pen{kBlack});
+  if (isComponentwiseChartKind(kind)) {
+    drawDetectionCurves(window, surface, geometry, curves, lh);
+  } else if (!curves.curves.empty()) {
+    {
+      PlotClip clip(surface, geometry);
+      drawCurve(surface, geometry, curves.curves[0], true);
+    }
+    if (kind == 5 || kind == 13) {
+      const Point end = curveEnd(geometry, curves.curves[0]);
+      const Font previous = surface.selectFont(Font{lh + 2, true});
+      surface.textOut(end.x + 5, end.y - lh / 2, "S");
+      surface.selectFont(previous);
+    }
+  }
+  if (!curves.bounds.empty()) {
+    surface.selectPen(Pen{kBlack, PenStyle::kDash});
+    PlotClip clip(surface, geometry);
+    for (const auto& bound : curves.bounds) drawCurve(surface, geometry, bound, false);
+  }
+}
+
 }  // namespace
 
 std::vector<std::string> chartTextLines(const ChartRequest& request, const ChartEnergies& energies) {
@@ -383,57 +439,12 @@ int DrawDetectionArrayZ(Window& window, Surface& surface, const PulseHeader* eta
   const int32_t right = levels > 1 ? plotLeft + geometry.step * (levels - 1) : plotRight;
   geometry.plot = Rect{plotLeft, plotTop, right, plotBottom};
   geometry.range = chartRange(curves.upper, request.fixedUpperBound != 0, request.upperBound);
-  const int32_t plotHeight = plotBottom - plotTop;
 
   drawPlotFrame(surface, geometry, *errors, lh);
 
-  // Formula line and axis names in the symbol font.
   const int32_t kind = request.chartKind;
-  std::string formula;
-  if (kind == 0 || kind == 1) formula = "e(s)=E||C-<C>||2/||C||2";
-  if (kind == 2 || kind == 3) formula = "e(s)=E||h-<h>||2/||h||2";
-  const int32_t requested = std::max((plotHeight + 12) / 25, lh + 2);
-  const Font windowFont = surface.selectFont(Font{requested, true});
-  const int32_t obtained = surface.textMetrics().height;
-  const int32_t formulaTop = plotTop - obtained - lh / 2;
-  int32_t formulaRight = plotLeft;
-  if (!formula.empty()) {
-    surface.textOut(plotLeft, formulaTop, formula);
-    formulaRight = plotLeft + surface.textExtent(formula).cx;
-  }
-  surface.selectFont(windowFont);
-  // Built by appending: `" " + std::to_string(...)` draws a false -Wrestrict from gcc 12 at -O3.
-  std::string sizes = " ";
-  sizes.append(std::to_string(requested)).append(" -> ").append(std::to_string(obtained));
-  surface.textOut(formulaRight, formulaTop + obtained - lh - 1, sizes);
-  // The axis name stands right of the last level label.
-  const int32_t labelRight = surface.textExtent("0000").cx / 2;
-  surface.selectFont(Font{std::max((plotHeight + 11) / 22, lh + 2), true});
-  const int32_t axisHeight = surface.textMetrics().height;
-  surface.textOut(geometry.plot.right + labelRight + 8, plotBottom + 4 + lh - axisHeight / 2, "s");
-  surface.selectFont(windowFont);
-
-  // Curves.
-  surface.selectPen(Pen{kBlack});
-  if (isComponentwiseChartKind(kind)) {
-    drawDetectionCurves(window, surface, geometry, curves, lh);
-  } else if (!curves.curves.empty()) {
-    {
-      PlotClip clip(surface, geometry);
-      drawCurve(surface, geometry, curves.curves[0], true);
-    }
-    if (kind == 5 || kind == 13) {
-      const Point end = curveEnd(geometry, curves.curves[0]);
-      const Font previous = surface.selectFont(Font{lh + 2, true});
-      surface.textOut(end.x + 5, end.y - lh / 2, "S");
-      surface.selectFont(previous);
-    }
-  }
-  if (!curves.bounds.empty()) {
-    surface.selectPen(Pen{kBlack, PenStyle::kDash});
-    PlotClip clip(surface, geometry);
-    for (const auto& bound : curves.bounds) drawCurve(surface, geometry, bound, false);
-  }
+  drawFormulaAndAxisName(surface, geometry, kind, lh);
+  drawChartCurves(window, surface, geometry, curves, kind, lh);
   surface.selectPen(oldPen);
   return 1;
 }

@@ -1,6 +1,8 @@
+#include "display/tuple_box.h"
+
 #include "display/app_state.h"
 #include "display/etalon_glyph.h"
-#include "display/result_view.h"
+#include "display/result_geometry.h"
 #include "display/series_etalon.h"
 #include "platform/surface.h"
 #include "processing/chains_header.h"

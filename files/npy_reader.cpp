@@ -120,6 +120,72 @@ double valueAt(const NpyHeader& h, const char* p) {
   }
 }
 
+// The header's dict: descr into `descr`, shape into h.shape; false with the message when it is not
+// a dict of exactly descr, fortran_order and shape, or the array is in Fortran order.
+bool parseHeaderDict(std::string_view text, const std::string& source, NpyHeader& h, std::string& descr,
+                     std::string& error) {
+  Literal lit{text};
+  bool haveDescr = false, haveOrder = false, haveShape = false, fortran = false;
+  bool ok = lit.eat('{');
+  while (ok && !lit.eat('}')) {
+    std::string key;
+    ok = lit.string(key) && lit.eat(':');
+    if (!ok) break;
+    // A key given twice would leave the reader to choose one of two shapes or types.
+    if ((key == "descr" && haveDescr) || (key == "fortran_order" && haveOrder) ||
+        (key == "shape" && haveShape)) {
+      error = name(source) + "the .npy header gives '" + key + "' twice";
+      return false;
+    }
+    if (key == "descr") {
+      ok = lit.string(descr);
+      haveDescr = true;
+    } else if (key == "fortran_order") {
+      fortran = lit.word("True");
+      ok = fortran || lit.word("False");
+      haveOrder = true;
+    } else if (key == "shape") {
+      ok = parseShape(lit, h.shape);
+      haveShape = true;
+    } else {
+      ok = false;
+    }
+    if (ok && !lit.eat(',')) ok = lit.eat('}') ? (lit.at--, true) : false;
+  }
+  if (!ok || !haveDescr || !haveOrder || !haveShape) {
+    error = name(source) + "the .npy header is not a dict of descr, fortran_order and shape";
+    return false;
+  }
+  if (fortran) {
+    error = name(source) + "Fortran-ordered arrays are not supported; save the array in C order";
+    return false;
+  }
+  return true;
+}
+
+// The value type of descr into h (kind, item size, byte order); false with the message for a type
+// that is not read.
+bool parseDescr(const std::string& descr, const std::string& source, NpyHeader& h, std::string& error) {
+  const bool known =
+      descr.size() == 3 && (descr[0] == '<' || descr[0] == '>' || descr[0] == '|' || descr[0] == '=');
+  if (known) {
+    h.kind = descr[1];
+    h.itemSize = static_cast<size_t>(descr[2] - '0');
+    h.bigEndian = descr[0] == '>';
+  }
+  const bool supported =
+      known &&
+      ((h.kind == 'i' && (h.itemSize == 1 || h.itemSize == 2 || h.itemSize == 4 || h.itemSize == 8)) ||
+       (h.kind == 'u' && (h.itemSize == 1 || h.itemSize == 2)) ||
+       (h.kind == 'f' && (h.itemSize == 4 || h.itemSize == 8)));
+  if (!supported) {
+    error = name(source) + "values of type '" + descr.substr(0, 20) +
+            "' are not supported (int8/16/32/64, uint8/16, float32/64 are)";
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 bool parseNpyHeader(std::string_view bytes, const std::string& source, NpyHeader& header,
@@ -167,62 +233,10 @@ bool parseNpyHeader(ByteSource& file, const std::string& source, NpyHeader& head
     return false;
   }
   if (!file.read(offset, length, bytes, error)) return false;
-  Literal lit{bytes};
   NpyHeader h;
   h.dataOffset = offset + length;
-  bool haveDescr = false, haveOrder = false, haveShape = false, fortran = false;
   std::string descr;
-  bool ok = lit.eat('{');
-  while (ok && !lit.eat('}')) {
-    std::string key;
-    ok = lit.string(key) && lit.eat(':');
-    if (!ok) break;
-    // A key given twice would leave the reader to choose one of two shapes or types.
-    if ((key == "descr" && haveDescr) || (key == "fortran_order" && haveOrder) ||
-        (key == "shape" && haveShape)) {
-      error = name(source) + "the .npy header gives '" + key + "' twice";
-      return false;
-    }
-    if (key == "descr") {
-      ok = lit.string(descr);
-      haveDescr = true;
-    } else if (key == "fortran_order") {
-      fortran = lit.word("True");
-      ok = fortran || lit.word("False");
-      haveOrder = true;
-    } else if (key == "shape") {
-      ok = parseShape(lit, h.shape);
-      haveShape = true;
-    } else {
-      ok = false;
-    }
-    if (ok && !lit.eat(',')) ok = lit.eat('}') ? (lit.at--, true) : false;
-  }
-  if (!ok || !haveDescr || !haveOrder || !haveShape) {
-    error = name(source) + "the .npy header is not a dict of descr, fortran_order and shape";
-    return false;
-  }
-  if (fortran) {
-    error = name(source) + "Fortran-ordered arrays are not supported; save the array in C order";
-    return false;
-  }
-  const bool known =
-      descr.size() == 3 && (descr[0] == '<' || descr[0] == '>' || descr[0] == '|' || descr[0] == '=');
-  if (known) {
-    h.kind = descr[1];
-    h.itemSize = static_cast<size_t>(descr[2] - '0');
-    h.bigEndian = descr[0] == '>';
-  }
-  const bool supported =
-      known &&
-      ((h.kind == 'i' && (h.itemSize == 1 || h.itemSize == 2 || h.itemSize == 4 || h.itemSize == 8)) ||
-       (h.kind == 'u' && (h.itemSize == 1 || h.itemSize == 2)) ||
-       (h.kind == 'f' && (h.itemSize == 4 || h.itemSize == 8)));
-  if (!supported) {
-    error = name(source) + "values of type '" + descr.substr(0, 20) +
-            "' are not supported (int8/16/32/64, uint8/16, float32/64 are)";
-    return false;
-  }
+  if (!parseHeaderDict(bytes, source, h, descr, error) || !parseDescr(descr, source, h, error)) return false;
   if (h.shape.empty() || h.shape.size() > 2) {
     error = name(source) + "a " + std::to_string(h.shape.size()) +
             "-dimensional array; 1 or 2 dimensions are read";

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <limits>
 
+#include "processing/working_limits.h"
+
 namespace {
 
 std::string quoted(const std::string& source) { return "\"" + source + "\": "; }
@@ -231,7 +233,7 @@ std::string seriesSizeProblem(size_t samples, size_t limit, const std::string& s
                               const std::string& segmentHint) {
   if (samples <= limit) return {};
   return quoted(source) + std::to_string(samples) + " samples, more than the " + withThousands(limit) +
-         (limit > kMaxUserSeriesSize ? " a recording may have" : " the solvers take") +
+         (limit > kMaxSolverSeriesSize ? " a recording may have" : " the solvers take") +
          "; choose a part with " + segmentHint;
 }
 

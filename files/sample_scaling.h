@@ -57,8 +57,8 @@
 #include <string>
 #include <vector>
 
-// Longest series the solvers take (start positions are signed 16-bit).
-constexpr size_t kMaxUserSeriesSize = 32767;
+#include "processing/working_limits.h"
+
 // Number of etalons a user may give: they replace etalons 1..K of the 20 of the alphabet.
 constexpr size_t kMaxUserEtalons = 20;
 // Shortest and longest etalon a user may give.
@@ -88,7 +88,7 @@ struct ScalingRequest {
   size_t declaredSeriesSize = 0;
   size_t declaredEtalonCount = 0;
   // Longest series taken (the long-recording path takes up to 2^31 - 1 samples).
-  size_t seriesLimit = kMaxUserSeriesSize;
+  size_t seriesLimit = kMaxSolverSeriesSize;
   // The samples go to solvers with 64-bit criteria: no criterion check, and without a user
   // factor, given etalons keep the recording's resolution (integer samples within 16 bits
   // as they are, others to the full 16-bit range); built-in etalons keep the amplitude mapping.

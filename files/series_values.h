@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "files/sample_scaling.h"
+#include "processing/working_limits.h"
 
 // Which values of a file make the series.
 struct SeriesReadOptions {
@@ -25,7 +26,7 @@ struct SeriesReadOptions {
   std::string acceptShortHint;
   // Values the caller takes at most: readers keep one more, so that a longer segment is
   // told apart without filling the memory. The long-recording path raises it.
-  size_t keepAtMost = kMaxUserSeriesSize;
+  size_t keepAtMost = kMaxSolverSeriesSize;
 };
 
 // The series' values as read.

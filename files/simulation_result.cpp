@@ -9,7 +9,7 @@
 #include <sstream>
 
 #include "files/input_file.h"
-#include "platform/window.h"
+#include "platform/message_sink.h"
 #include "simulation/rest_err_header.h"
 
 using nlohmann::json;
@@ -393,7 +393,7 @@ std::vector<SimulationCell> cellsOfErrors(const RestErrHeader& errors,
   return cells;
 }
 
-RestErrHeader* errorsOfResult(Window& window, const SimulationResult& result, RestErrHeader* errors) {
+RestErrHeader* errorsOfResult(MessageSink& window, const SimulationResult& result, RestErrHeader* errors) {
   const SimulationRun& r = result.run;
   const uint16_t pulses = static_cast<uint16_t>(r.pulseValues.size());
   const uint16_t levels = static_cast<uint16_t>(r.noiseLevels.size());

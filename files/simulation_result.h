@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-class Window;
+class MessageSink;
 struct RestErrHeader;
 
 // Everything that defines the results of a simulation run.
@@ -98,4 +98,4 @@ std::vector<SimulationCell> cellsOfErrors(const RestErrHeader& errors,
 // Fills an error header with the grid, the description and the cells of a whole result, as a
 // finished simulation leaves it. Returns the header (the given one reused or replaced), or null
 // after a message when memory is short.
-RestErrHeader* errorsOfResult(Window& window, const SimulationResult& result, RestErrHeader* errors);
+RestErrHeader* errorsOfResult(MessageSink& window, const SimulationResult& result, RestErrHeader* errors);

@@ -8,6 +8,7 @@
 
 #include "files/sample_scaling.h"
 #include "files/series_values.h"
+#include "processing/working_limits.h"
 
 struct PulseHeader;
 
@@ -23,7 +24,7 @@ struct UserDataRequest {
   const PulseHeader* alphabet = nullptr;
   uint16_t alphabetCount = 0;
   // For the long-recording path: up to seriesLimit samples, scaled for 64-bit criteria.
-  size_t seriesLimit = kMaxUserSeriesSize;
+  size_t seriesLimit = kMaxSolverSeriesSize;
   bool wideCriteria = false;
 };
 

@@ -9,6 +9,7 @@
 #include "batch/checked_output.h"
 #include "batch/long_input.h"
 #include "batch/options.h"
+#include "processing/working_limits.h"
 
 namespace {
 
@@ -31,7 +32,7 @@ struct Fields {
 };
 
 void checkSeriesLimits(const SeriesSettings& s) {
-  if (s.length > kBatchMaxSeriesSize || s.tmin > s.tmax || s.minPulses > s.maxPulses) __builtin_trap();
+  if (s.length > kMaxSolverSeriesSize || s.tmin > s.tmax || s.minPulses > s.maxPulses) __builtin_trap();
   if (s.sequence.size() > kBatchMaxListEntries || s.subset.size() > s.maxPulses) __builtin_trap();
   if (!s.unknown && (s.pulses < s.minPulses || s.pulses > s.maxPulses)) __builtin_trap();
   for (uint16_t e : s.sequence)

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "files/sound_reader.h"
+#include "processing/working_limits.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
@@ -19,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (const SeriesReadOptions& o : options) {
     SeriesValues values;
     if (parseSoundSeries(bytes, "f", o, values, error)) {
-      if (values.values.size() > kMaxUserSeriesSize + 1) __builtin_trap();
+      if (values.values.size() > kMaxSolverSeriesSize + 1) __builtin_trap();
     } else if (error.empty()) {
       __builtin_trap();
     }

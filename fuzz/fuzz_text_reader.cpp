@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "files/text_reader.h"
+#include "processing/working_limits.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
@@ -18,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (const SeriesReadOptions& o : options) {
     SeriesValues values;
     if (parseTextSeries(bytes, "f", o, values, error)) {
-      if (values.values.size() > kMaxUserSeriesSize + 1 || values.lines.size() != values.values.size())
+      if (values.values.size() > kMaxSolverSeriesSize + 1 || values.lines.size() != values.values.size())
         __builtin_trap();
       ScalingRequest request;
       request.series = values.values;

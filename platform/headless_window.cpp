@@ -146,7 +146,7 @@ int HeadlessWindow::messageBox(const std::string& text, const std::string& capti
     answers_.pop_front();
     return answer;
   }
-  return (style & kMbButtonMask) == kMbYesNo ? kIdYes : kIdOk;
+  return unattendedAnswer(style);
 }
 
 void HeadlessWindow::invalidate(const Rect& r, bool erase) { pending_.add(r, clientRect(), erase); }

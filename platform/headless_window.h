@@ -9,6 +9,7 @@
 
 #include "platform/glyph_source.h"
 #include "platform/image.h"
+#include "platform/message_recorder.h"
 #include "platform/pending_paint.h"
 #include "platform/region.h"
 #include "platform/window.h"
@@ -53,11 +54,7 @@ struct DialogRecord {
 // message loop would once its queue is empty.
 class HeadlessWindow : public Window {
  public:
-  struct Message {
-    std::string text;
-    std::string caption;
-    uint32_t style = 0;
-  };
+  using Message = RecordedMessage;
   struct EditControl {
     bool exists = false;
     uint16_t id = 0;

@@ -4,7 +4,9 @@
 #include <new>
 #include <stdexcept>
 
-#include "platform/window.h"
+#include "platform/message_sink.h"
+#include "processing/run_description.h"
+#include "signal/memory_failure.h"
 #include "signal/task_codes.h"
 
 namespace {
@@ -18,13 +20,9 @@ constexpr const char* kCaption = " getChainsHeader ";
 template <typename T>
 T* allocateArray(uint64_t count) {
   if (count > kMaxChainValues) return nullptr;
-  try {
-    return new T[static_cast<size_t>(count)];
-  } catch (const std::bad_alloc&) {
-    return nullptr;
-  } catch (const std::length_error&) {
-    return nullptr;
-  }
+  T* array = nullptr;
+  allocated([&] { array = new T[static_cast<size_t>(count)]; });
+  return array;
 }
 
 void releaseRows(ChainsHeader& h) {
@@ -55,14 +53,12 @@ void moveSlot(ChainsHeader& h, int from, int to, int count) {
 
 }  // namespace
 
-ChainsHeader* getChainsHeader(Window& window, uint16_t maxChains, uint16_t maxPulses, ChainsHeader* header) {
+ChainsHeader* getChainsHeader(MessageSink& window, uint16_t maxChains, uint16_t maxPulses,
+                              ChainsHeader* header) {
   if (header == nullptr) {
-    try {
-      header = new ChainsHeader();
-    } catch (const std::bad_alloc&) {
-      window.messageBox("Нет памяти для newChainsHeader!", kCaption, kMbOk);
+    if (!allocatedOrSaid(window, "Нет памяти для newChainsHeader!", kCaption, kMbOk,
+                         [&] { header = new ChainsHeader(); }))
       return nullptr;
-    }
   }
   const uint16_t s = maxChains;
   const uint16_t m = maxPulses;
@@ -117,23 +113,18 @@ ChainsHeader* getChainsHeader(Window& window, uint16_t maxChains, uint16_t maxPu
   return header;
 }
 
-int addToChainsHeader(Window& window, uint16_t seriesType, uint16_t taskType, uint16_t makingEnergyLevel,
+int addToChainsHeader(MessageSink& window, uint16_t seriesType, uint16_t taskType, uint16_t makingEnergyLevel,
                       uint16_t processingEnergyLevel, ChainsHeader* header) {
   if (header == nullptr) {
     window.messageBox("Не определен lpChainsHeader!", " addToChainsHeader ", kMbOk);
     return 0;
   }
-  header->wInfoLevel = 2;
-  header->wSeriesType = seriesType;
-  header->seriesTypeName = seriesTypeText(seriesType);
-  header->wTaskType = taskType;
-  header->taskName = chainsTaskText(taskType);
-  header->wMakingEnergyLevel = makingEnergyLevel;
-  header->wProcessingEnergyLevel = processingEnergyLevel;
+  fillRunDescription(*header, seriesType, taskType, chainsTaskText(taskType), makingEnergyLevel,
+                     processingEnergyLevel);
   return 1;
 }
 
-int freeChainsHeader(Window&, ChainsHeader* header) {
+int freeChainsHeader(MessageSink&, ChainsHeader* header) {
   if (header == nullptr) return 1;
   releaseDistance(*header);
   releaseRows(*header);
@@ -177,7 +168,7 @@ std::string chainsHeaderText(const ChainsHeader& h) {
   return text;
 }
 
-int aboutChainsHeader(Window& window, const ChainsHeader* header) {
+int aboutChainsHeader(MessageSink& window, const ChainsHeader* header) {
   if (header == nullptr) return 0;
   return window.messageBox(chainsHeaderText(*header), "aboutChainsHeader Info", kMbOk);
 }

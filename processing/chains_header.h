@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <string>
 
-class Window;
+class MessageSink;
 
 // The ranked candidate chains of one processing run and the description of the run.
 // A chain is an ordered list of pulses, each with its etalon number (1-based), its start
@@ -37,15 +37,16 @@ struct ChainsHeader {
 // Creates (header null), grows or clears a header for maxChains chains of up to maxPulses
 // pulses each. Never shrinks. Returns the header to use from then on, or null after a memory
 // failure (message shown); a header passed in is released on failure.
-ChainsHeader* getChainsHeader(Window& window, uint16_t maxChains, uint16_t maxPulses, ChainsHeader* header);
+ChainsHeader* getChainsHeader(MessageSink& window, uint16_t maxChains, uint16_t maxPulses,
+                              ChainsHeader* header);
 
 // Stamps the run description (codes, their names, energy levels) and sets wInfoLevel = 2.
 // Returns 1, or 0 with a message when the header is null.
-int addToChainsHeader(Window& window, uint16_t seriesType, uint16_t taskType, uint16_t makingEnergyLevel,
+int addToChainsHeader(MessageSink& window, uint16_t seriesType, uint16_t taskType, uint16_t makingEnergyLevel,
                       uint16_t processingEnergyLevel, ChainsHeader* header);
 
 // Releases whatever the header owns and the header; accepts null. Returns 1.
-int freeChainsHeader(Window& window, ChainsHeader* header);
+int freeChainsHeader(MessageSink& window, ChainsHeader* header);
 
 // The text of the diagnostic dump, limited to what fits a 2,500-character buffer
 // (at most 2,499 characters).
@@ -53,7 +54,7 @@ std::string chainsHeaderText(const ChainsHeader& header);
 
 // Shows the diagnostic dump in a message box ("aboutChainsHeader Info", OK button) and
 // returns the box's answer; a null header shows nothing and returns 0.
-int aboutChainsHeader(Window& window, const ChainsHeader* header);
+int aboutChainsHeader(MessageSink& window, const ChainsHeader* header);
 
 // How insertChain copies the rows of the chains it moves down one rank: over the pulse
 // count of the chain being inserted (the known-number solvers), or over each moved chain's

@@ -5,15 +5,16 @@
 #include <stdexcept>
 #include <vector>
 
-#include "platform/window.h"
+#include "platform/message_sink.h"
 #include "processing/chains_header.h"
 #include "processing/fixed_chain_search.h"
 #include "processing/matching_step.h"
 #include "processing/solver_input.h"
 #include "processing/working_limits.h"
+#include "signal/memory_failure.h"
 #include "signal/series_header.h"
 
-int detectFixedPulses(Window& window, const PulseHeader* alphabet, uint16_t etalonCount,
+int detectFixedPulses(MessageSink& window, const PulseHeader* alphabet, uint16_t etalonCount,
                       const uint16_t* etalonList, uint16_t tmin, uint16_t tmax, uint16_t level,
                       ChainsHeader* chains, SeriesHeader* series) {
   if (!seriesUsable(series, series != nullptr ? series->wImpulseQuantity : 0)) return 0;
@@ -26,38 +27,33 @@ int detectFixedPulses(Window& window, const PulseHeader* alphabet, uint16_t etal
   // size is judged as the solver's single block of 4 Q N + L (n + 2) + 4 Q values.
   std::vector<int32_t> lo, hi;
   std::vector<const int32_t*> scoreOfPulse;
-  try {
-    fixedPulseRanges(*series, lo, hi);
-    scoreOfPulse.resize(q);
-  } catch (const std::bad_alloc&) {
-    window.messageBox("Нет памяти для ppDw!", "", kMbOk);
+  if (!allocatedOrSaid(window, "Нет памяти для ppDw!", "", kMbOk, [&] {
+        fixedPulseRanges(*series, lo, hi);
+        scoreOfPulse.resize(q);
+      }))
     return 0;
-  }
   const uint64_t blockValues = 4ull * q * size + uint64_t{etalonCount} * (n + 2u) + 4ull * q;
   FragmentMatcher matcher;
   FixedChainWork work;
   std::vector<FragmentChoice> fragments;
   std::vector<int32_t> scores, etalons, positions, begins, ends;
-  try {
-    if (blockValues > kMaxSolverWorkingValues) throw std::bad_alloc();
-    if (!prepareFragmentMatcher(matcher, alphabet, series->wEtalonsQuantity, etalonCount, etalonList, n,
-                                level, series->lpNoisyData, size))
-      return 0;
-    const uint32_t positionsCount = size >= n ? size - n + 1 : 0;
-    fragments.resize(positionsCount);
-    scores.resize(positionsCount);
-    etalons.resize(q);
-    positions.resize(q);
-    begins.resize(q);
-    ends.resize(q);
-    work.d.reserve(fixedChainWorkValues(q, lo.data(), hi.data()));
-  } catch (const std::bad_alloc&) {
-    window.messageBox("Нет памяти для ppDw[m]!", "", kMbOk);
+  bool refused = false;
+  if (!allocatedOrSaid(window, "Нет памяти для ppDw[m]!", "", kMbOk, [&] {
+        if (blockValues > kMaxSolverWorkingValues) throw std::bad_alloc();
+        if (!prepareFragmentMatcher(matcher, alphabet, series->wEtalonsQuantity, etalonCount, etalonList, n,
+                                    level, series->lpNoisyData, size))
+          return void(refused = true);
+        const uint32_t positionsCount = size >= n ? size - n + 1 : 0;
+        fragments.resize(positionsCount);
+        scores.resize(positionsCount);
+        etalons.resize(q);
+        positions.resize(q);
+        begins.resize(q);
+        ends.resize(q);
+        work.d.reserve(fixedChainWorkValues(q, lo.data(), hi.data()));
+      }))
     return 0;
-  } catch (const std::length_error&) {
-    window.messageBox("Нет памяти для ppDw[m]!", "", kMbOk);
-    return 0;
-  }
+  if (refused) return 0;
 
   if (chains != nullptr) clearChainsForRun(*chains, q, q, q);
 
@@ -73,13 +69,11 @@ int detectFixedPulses(Window& window, const PulseHeader* alphabet, uint16_t etal
 
   int32_t value = 0;
   bool found = false;
-  try {
-    found = searchFixedChain(work, q, lo.data(), hi.data(), tmin, tmax, scoreOfPulse.data(),
-                             FixedChainStarts{999999, 9999999, 999999999}, positions.data(), value);
-  } catch (const std::bad_alloc&) {
-    window.messageBox("Нет памяти для ppDw[m]!", "", kMbOk);
+  if (!allocatedOrSaid(window, "Нет памяти для ppDw[m]!", "", kMbOk, [&] {
+        found = searchFixedChain(work, q, lo.data(), hi.data(), tmin, tmax, scoreOfPulse.data(),
+                                 FixedChainStarts{999999, 9999999, 999999999}, positions.data(), value);
+      }))
     return 0;
-  }
   if (!found) {
     series->wRestoredQuantity = 0;
     return 1;

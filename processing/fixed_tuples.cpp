@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/window.h"
+#include "platform/message_sink.h"
 #include "processing/chains_header.h"
 #include "processing/fixed_chain_search.h"
 #include "processing/solver_input.h"
@@ -13,6 +13,7 @@
 #include "processing/tuple_fragments.h"
 #include "processing/tuple_segmentation.h"
 #include "processing/working_limits.h"
+#include "signal/memory_failure.h"
 #include "signal/series_header.h"
 
 namespace {
@@ -38,7 +39,7 @@ struct FixedTupleRun {
 // Checks the input and allocates everything the run needs, so that nothing can fail once
 // the header and the series are being written. Returns false (after the memory message, or
 // quietly for a refusal).
-bool prepareRun(Window& window, FixedTupleRun& run, const PulseHeader* alphabet, int32_t count,
+bool prepareRun(MessageSink& window, FixedTupleRun& run, const PulseHeader* alphabet, int32_t count,
                 const int32_t* sizes, const int32_t* const* subsets, uint16_t level,
                 const ChainsHeader* chains, const SeriesHeader* series, bool ownBounds, uint16_t tmin,
                 uint16_t tmax, const char* blockMessage) {
@@ -50,51 +51,41 @@ bool prepareRun(Window& window, FixedTupleRun& run, const PulseHeader* alphabet,
   run.q = q;
   const int64_t N = series->dwSeriesSize;
   const int64_t lastStart = N - n;
-  try {
-    run.rows.resize(q);
-    reserveTupleChain(run.current, q);
-    reserveTupleChain(run.best, q);
-  } catch (const std::bad_alloc&) {
-    window.messageBox("Нет памяти для ppDw!", "", kMbOk);
+  if (!allocatedOrSaid(window, "Нет памяти для ppDw!", "", kMbOk, [&] {
+        run.rows.resize(q);
+        reserveTupleChain(run.current, q);
+        reserveTupleChain(run.best, q);
+      }))
     return false;
-  } catch (const std::length_error&) {
-    window.messageBox("Нет памяти для ppDw!", "", kMbOk);
+  if (!allocatedOrSaid(window, blockMessage, "", kMbOk, [&] {
+        if (ownBounds) {
+          run.lo.resize(q);
+          run.hi.resize(q);
+          for (int64_t k = 0; k < q; ++k) {
+            int64_t lo = N - int64_t{tmax} * (q - k);
+            if (lo < int64_t{tmin} * k) lo = int64_t{tmin} * k;
+            int64_t hi = int64_t{tmax} * (k + 1) - n;
+            if (hi > lastStart - int64_t{tmin} * (q - k - 1)) hi = lastStart - int64_t{tmin} * (q - k - 1);
+            // Outside 0 .. N - n a bound only empties the range; keep it within 32 bits.
+            run.lo[k] = static_cast<int32_t>(lo > N ? N : lo);
+            run.hi[k] = static_cast<int32_t>(hi < -1 ? -1 : hi);
+          }
+        } else {
+          fixedPulseRanges(*series, run.lo, run.hi);
+        }
+        const int32_t positions = lastStart >= 0 ? static_cast<int32_t>(lastStart + 1) : 0;
+        const uint64_t values = tupleFragmentValues(tupleDistinctEtalons(count, sizes, subsets), positions) +
+                                fixedChainWorkValues(q, run.lo.data(), run.hi.data()) + uint64_t{2} * q;
+        if (values > kMaxSolverWorkingValues) throw std::bad_alloc();
+        if (positions > 0)
+          computeTupleFragments(run.fragments, alphabet, count, sizes, subsets, n, level, series->lpNoisyData,
+                                series->dwSeriesSize);
+        // Size the search's tables once, so that no phase allocates.
+        run.work.d.resize(static_cast<size_t>(fixedChainWorkValues(q, run.lo.data(), run.hi.data())));
+        run.work.offset.resize(q + size_t{1});
+        run.work.window.resize(2 * static_cast<size_t>(positions) + q);
+      }))
     return false;
-  }
-  try {
-    if (ownBounds) {
-      run.lo.resize(q);
-      run.hi.resize(q);
-      for (int64_t k = 0; k < q; ++k) {
-        int64_t lo = N - int64_t{tmax} * (q - k);
-        if (lo < int64_t{tmin} * k) lo = int64_t{tmin} * k;
-        int64_t hi = int64_t{tmax} * (k + 1) - n;
-        if (hi > lastStart - int64_t{tmin} * (q - k - 1)) hi = lastStart - int64_t{tmin} * (q - k - 1);
-        // Outside 0 .. N - n a bound only empties the range; keep it within 32 bits.
-        run.lo[k] = static_cast<int32_t>(lo > N ? N : lo);
-        run.hi[k] = static_cast<int32_t>(hi < -1 ? -1 : hi);
-      }
-    } else {
-      fixedPulseRanges(*series, run.lo, run.hi);
-    }
-    const int32_t positions = lastStart >= 0 ? static_cast<int32_t>(lastStart + 1) : 0;
-    const uint64_t values = tupleFragmentValues(tupleDistinctEtalons(count, sizes, subsets), positions) +
-                            fixedChainWorkValues(q, run.lo.data(), run.hi.data()) + uint64_t{2} * q;
-    if (values > kMaxSolverWorkingValues) throw std::bad_alloc();
-    if (positions > 0)
-      computeTupleFragments(run.fragments, alphabet, count, sizes, subsets, n, level, series->lpNoisyData,
-                            series->dwSeriesSize);
-    // Size the search's tables once, so that no phase allocates.
-    run.work.d.resize(static_cast<size_t>(fixedChainWorkValues(q, run.lo.data(), run.hi.data())));
-    run.work.offset.resize(q + size_t{1});
-    run.work.window.resize(2 * static_cast<size_t>(positions) + q);
-  } catch (const std::bad_alloc&) {
-    window.messageBox(blockMessage, "", kMbOk);
-    return false;
-  } catch (const std::length_error&) {
-    window.messageBox(blockMessage, "", kMbOk);
-    return false;
-  }
   return true;
 }
 
@@ -142,9 +133,9 @@ int32_t insertCurrent(ChainsHeader& chains, const TupleChain& c) {
 
 }  // namespace
 
-int detectFixedTuples(Window& window, const PulseHeader* alphabet, int32_t tupleSize, const int32_t* tuple,
-                      uint16_t subsetProceeding, uint16_t tmin, uint16_t tmax, uint16_t level,
-                      ChainsHeader* chains, SeriesHeader* series) {
+int detectFixedTuples(MessageSink& window, const PulseHeader* alphabet, int32_t tupleSize,
+                      const int32_t* tuple, uint16_t subsetProceeding, uint16_t tmin, uint16_t tmax,
+                      uint16_t level, ChainsHeader* chains, SeriesHeader* series) {
   FixedTupleRun run;
   const int32_t* rows[1] = {tuple};
   if (!prepareRun(window, run, alphabet, 1, &tupleSize, rows, level, chains, series, true, tmin, tmax,
@@ -163,7 +154,7 @@ int detectFixedTuples(Window& window, const PulseHeader* alphabet, int32_t tuple
   return 1;
 }
 
-int32_t recognizeFixedTuples(Window& window, const PulseHeader* alphabet, const int32_t* subsetSizes,
+int32_t recognizeFixedTuples(MessageSink& window, const PulseHeader* alphabet, const int32_t* subsetSizes,
                              const int32_t* const* subsets, int32_t subsetCount, uint16_t subsetProceeding,
                              uint16_t tmin, uint16_t tmax, uint16_t level, ChainsHeader* chains,
                              SeriesHeader* series) {

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "processing/matching_step.h"
+#include "processing/fragment_matcher.h"
 
 namespace {
 

@@ -2,6 +2,8 @@
 
 #include <new>
 
+#include "signal/memory_failure.h"
+
 namespace {
 
 // Index of the first interval that ends at or after `position` (count when none).
@@ -36,7 +38,7 @@ void insertAt(IntervalSet& s, uint16_t at, uint16_t first, uint16_t last) {
 }  // namespace
 
 IntervalSet* getIntervalSet(IntervalSet* set, uint16_t capacity) {
-  try {
+  const bool made = allocated([&] {
     if (set == nullptr) set = new IntervalSet();
     if (set->starts == nullptr || set->capacity < capacity) {
       delete[] set->starts;
@@ -47,7 +49,8 @@ IntervalSet* getIntervalSet(IntervalSet* set, uint16_t capacity) {
       set->ends = set->starts + capacity;
       set->capacity = capacity;
     }
-  } catch (const std::bad_alloc&) {
+  });
+  if (!made) {
     freeIntervalSet(set);
     return nullptr;
   }

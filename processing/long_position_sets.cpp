@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "processing/long_recording_work.h"
-
 namespace {
 
 // Appends [lo, hi] to ascending ranges, joining it with the last one when they overlap or

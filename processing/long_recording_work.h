@@ -74,22 +74,3 @@ struct ChainWork {
     score.resize(static_cast<size_t>(chunk));
   }
 };
-
-// How the positions of a piece take their value.
-enum class PieceRole : uint8_t {
-  kStartsOnly,         // the score: a chain starts here
-  kStartsOrContinues,  // the smallest of `start` and the window (and breaks), plus the score
-  kContinuesOnly,      // the window only (from "no value yet")
-};
-
-struct Piece {
-  PositionRange range;
-  PieceRole role = PieceRole::kStartsOnly;
-  int64_t start = 0;
-};
-
-// The pieces of a forward pass in ascending position. Without breaks (breakCost < 0) the three
-// roles of the sets; with breaks every position starts or continues a chain, a start after
-// the first pulses' positions (beyond tmax - n) costing breakCost.
-std::vector<Piece> forwardPieces(const LongPositionSets& sets, int64_t top, int64_t tmax, int64_t n,
-                                 int64_t breakCost);

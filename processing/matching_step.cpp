@@ -5,6 +5,7 @@
 #include "processing/fragment_rows.h"
 #include "processing/interval_set.h"
 #include "processing/whole_correlation.h"
+#include "processing/window_minima.h"
 #include "signal/pulse_header.h"
 
 void etalonsPartialEnergy(const int16_t* s, uint16_t n, int32_t* energies) {
@@ -125,17 +126,7 @@ void matchEtalonAt(FragmentMatcher& mt, std::size_t t, const int16_t* x, int32_t
     // Suffix minima of F over indexes 1 .. n, the lowest index winning ties.
     int32_t* sm = mt.suffixMin.data();
     int32_t* sa = mt.suffixArg.data();
-    sm[n] = f[n];
-    sa[n] = n;
-    for (int32_t i = n - 1; i >= 1; --i) {
-      if (f[i] <= sm[i + 1]) {
-        sm[i] = f[i];
-        sa[i] = i;
-      } else {
-        sm[i] = sm[i + 1];
-        sa[i] = sa[i + 1];
-      }
-    }
+    suffixArgMin(f, 1, n, sm, sa);
     for (int32_t b = 0; b < m.firstNoStart; ++b) {
       const int32_t at = m.firstEnd[b] + 1;
       const int32_t score = sm[at] - f[b];

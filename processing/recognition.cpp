@@ -5,7 +5,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "platform/window.h"
+#include "platform/message_sink.h"
 #include "processing/chains_header.h"
 #include "processing/fixed_chain_search.h"
 #include "processing/matching_step.h"
@@ -13,6 +13,7 @@
 #include "processing/solver_input.h"
 #include "processing/unfixed_chain_search.h"
 #include "processing/working_limits.h"
+#include "signal/memory_failure.h"
 #include "signal/series_header.h"
 
 namespace {
@@ -33,7 +34,7 @@ bool prepareSingleMatchers(std::vector<FragmentMatcher>& matchers, const PulseHe
 
 }  // namespace
 
-int32_t recognizeFixedPulses(Window& window, const PulseHeader* alphabet, uint16_t etalonCount,
+int32_t recognizeFixedPulses(MessageSink& window, const PulseHeader* alphabet, uint16_t etalonCount,
                              const uint16_t* etalonList, uint16_t tmin, uint16_t tmax, uint16_t level,
                              ChainsHeader* chains, SeriesHeader* series) {
   if (!seriesUsable(series, series != nullptr ? series->wImpulseQuantity : 0)) return -1;
@@ -44,13 +45,11 @@ int32_t recognizeFixedPulses(Window& window, const PulseHeader* alphabet, uint16
 
   std::vector<int32_t> lo, hi;
   std::vector<const int32_t*> scoreOfPulse;
-  try {
-    fixedPulseRanges(*series, lo, hi);
-    scoreOfPulse.resize(q);
-  } catch (const std::bad_alloc&) {
-    window.messageBox("Нет памяти для ppDw!", "", kMbOk);
+  if (!allocatedOrSaid(window, "Нет памяти для ppDw!", "", kMbOk, [&] {
+        fixedPulseRanges(*series, lo, hi);
+        scoreOfPulse.resize(q);
+      }))
     return -1;
-  }
   // Judged as the solver's block: Q criterion rows, Q begin/end rows, one energy row and the
   // current and best chains.
   const uint64_t blockValues = 3ull * q * size + (n + 1u) + 6ull * q;
@@ -58,23 +57,21 @@ int32_t recognizeFixedPulses(Window& window, const PulseHeader* alphabet, uint16
   FixedChainWork work;
   std::vector<FragmentChoice> fragments;
   std::vector<int32_t> scores, positions, begins, ends, etalons, bestPositions, bestBegins, bestEnds;
-  try {
-    if (blockValues > kMaxSolverWorkingValues) throw std::bad_alloc();
-    if (!prepareSingleMatchers(matchers, alphabet, etalonCount, etalonList, level, *series)) return -1;
-    const uint32_t positionsCount = size >= n ? size - n + 1 : 0;
-    fragments.resize(positionsCount);
-    scores.resize(positionsCount);
-    for (std::vector<int32_t>* v :
-         {&positions, &begins, &ends, &etalons, &bestPositions, &bestBegins, &bestEnds})
-      v->resize(q);
-    work.d.reserve(fixedChainWorkValues(q, lo.data(), hi.data()));
-  } catch (const std::bad_alloc&) {
-    window.messageBox("Нет памяти для indexes!", "", kMbOk);
+  bool refused = false;
+  if (!allocatedOrSaid(window, "Нет памяти для indexes!", "", kMbOk, [&] {
+        if (blockValues > kMaxSolverWorkingValues) throw std::bad_alloc();
+        if (!prepareSingleMatchers(matchers, alphabet, etalonCount, etalonList, level, *series))
+          return void(refused = true);
+        const uint32_t positionsCount = size >= n ? size - n + 1 : 0;
+        fragments.resize(positionsCount);
+        scores.resize(positionsCount);
+        for (std::vector<int32_t>* v :
+             {&positions, &begins, &ends, &etalons, &bestPositions, &bestBegins, &bestEnds})
+          v->resize(q);
+        work.d.reserve(fixedChainWorkValues(q, lo.data(), hi.data()));
+      }))
     return -1;
-  } catch (const std::length_error&) {
-    window.messageBox("Нет памяти для indexes!", "", kMbOk);
-    return -1;
-  }
+  if (refused) return -1;
 
   if (chains != nullptr) clearChainsForRun(*chains, q, q, q);
   int32_t first = 0;
@@ -91,13 +88,12 @@ int32_t recognizeFixedPulses(Window& window, const PulseHeader* alphabet, uint16
       scores[static_cast<std::size_t>(p)] = fragments[static_cast<std::size_t>(p)].score;
     int32_t value = 0;
     bool found = false;
-    try {
-      found = searchFixedChain(work, q, lo.data(), hi.data(), tmin, tmax, scoreOfPulse.data(),
+    if (!allocatedOrSaid(window, "Нет памяти для indexes!", "", kMbOk, [&] {
+          found =
+              searchFixedChain(work, q, lo.data(), hi.data(), tmin, tmax, scoreOfPulse.data(),
                                FixedChainStarts{999999999, 999999999, 999999999}, positions.data(), value);
-    } catch (const std::bad_alloc&) {
-      window.messageBox("Нет памяти для indexes!", "", kMbOk);
+        }))
       return -1;
-    }
     if (!found) continue;
     for (uint16_t j = 0; j < q; ++j) {
       const FragmentChoice& f = fragments[static_cast<std::size_t>(positions[j])];
@@ -125,7 +121,7 @@ int32_t recognizeFixedPulses(Window& window, const PulseHeader* alphabet, uint16
   return recognized;
 }
 
-uint16_t recognizeUnfixedPulses(Window& window, const PulseHeader* alphabet, uint16_t etalonCount,
+uint16_t recognizeUnfixedPulses(MessageSink& window, const PulseHeader* alphabet, uint16_t etalonCount,
                                 const uint16_t* etalonList, uint16_t tmin, uint16_t tmax, uint16_t level,
                                 ChainsHeader* chains, SeriesHeader* series) {
   if (chains == nullptr || !unfixedRunAcceptable(series, tmin, chains)) return 0;
@@ -137,14 +133,15 @@ uint16_t recognizeUnfixedPulses(Window& window, const PulseHeader* alphabet, uin
 
   std::vector<FragmentMatcher> matchers;
   std::vector<int32_t> etalons, positions, begins, ends;
-  try {
-    if (uint64_t{jmax} + n + 1u > kMaxSolverWorkingValues) throw std::bad_alloc();
-    if (!prepareSingleMatchers(matchers, alphabet, etalonCount, etalonList, level, *series)) return 0;
-    for (std::vector<int32_t>* v : {&etalons, &positions, &begins, &ends}) v->resize(capacity);
-  } catch (const std::bad_alloc&) {
-    window.messageBox("Нет памяти для indexes!", "", kMbOk);
+  bool refused = false;
+  if (!allocatedOrSaid(window, "Нет памяти для indexes!", "", kMbOk, [&] {
+        if (uint64_t{jmax} + n + 1u > kMaxSolverWorkingValues) throw std::bad_alloc();
+        if (!prepareSingleMatchers(matchers, alphabet, etalonCount, etalonList, level, *series))
+          return void(refused = true);
+        for (std::vector<int32_t>* v : {&etalons, &positions, &begins, &ends}) v->resize(capacity);
+      }))
     return 0;
-  }
+  if (refused) return 0;
 
   chains->wQuanPulses = series->wImpulseQuantity;
   chains->wSeekingPulsesQuantity = 0;
@@ -160,15 +157,11 @@ uint16_t recognizeUnfixedPulses(Window& window, const PulseHeader* alphabet, uin
   // Without the position arrays or sets no etalon is processed: the result stays 65,535 and
   // the series receives the empty best chain.
   bool ready = 5ull * size <= kMaxSolverWorkingValues;
-  try {
-    if (ready) {
-      fragments.resize(positionsCount);
-      score.resize(positionsCount);
-      prepareUnfixedWork(work, positionsCount);
-    }
-  } catch (const std::bad_alloc&) {
-    ready = false;
-  }
+  ready = ready && allocated([&] {
+            fragments.resize(positionsCount);
+            score.resize(positionsCount);
+            prepareUnfixedWork(work, positionsCount);
+          });
   ready = ready && buildPositionSets(sets, size, n, tmin, tmax, series->wMinPulses, jmax) &&
           splitPositionSets(sets, roles.firstOnly, roles.firstAndLater, roles.laterOnly);
   if (ready) {

@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-class Window;
+class MessageSink;
 struct PulseHeader;
 struct ChainsHeader;
 struct SeriesHeader;
@@ -13,7 +13,7 @@ struct SeriesHeader;
 // memory is short (message shown), when the run is refused without a message (as for
 // detectFixedPulses) or when no etalon gives a chain below 999,999,999; in the last case
 // the series reports zero pulses.
-int32_t recognizeFixedPulses(Window& window, const PulseHeader* alphabet, uint16_t etalonCount,
+int32_t recognizeFixedPulses(MessageSink& window, const PulseHeader* alphabet, uint16_t etalonCount,
                              const uint16_t* etalonList, uint16_t tmin, uint16_t tmax, uint16_t level,
                              ChainsHeader* chains, SeriesHeader* series);
 
@@ -24,6 +24,6 @@ int32_t recognizeFixedPulses(Window& window, const PulseHeader* alphabet, uint16
 // none, and 0 when memory is short (message shown) or the run is refused without a message
 // (no chains header, no series, an invalid etalon list, rows shorter than wMaxPulses, a
 // series longer than 32,767 samples).
-uint16_t recognizeUnfixedPulses(Window& window, const PulseHeader* alphabet, uint16_t etalonCount,
+uint16_t recognizeUnfixedPulses(MessageSink& window, const PulseHeader* alphabet, uint16_t etalonCount,
                                 const uint16_t* etalonList, uint16_t tmin, uint16_t tmax, uint16_t level,
                                 ChainsHeader* chains, SeriesHeader* series);

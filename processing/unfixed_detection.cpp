@@ -5,16 +5,17 @@
 #include <stdexcept>
 #include <vector>
 
-#include "platform/window.h"
+#include "platform/message_sink.h"
 #include "processing/chains_header.h"
 #include "processing/matching_step.h"
 #include "processing/position_sets.h"
 #include "processing/solver_input.h"
 #include "processing/unfixed_chain_search.h"
 #include "processing/working_limits.h"
+#include "signal/memory_failure.h"
 #include "signal/series_header.h"
 
-int detectUnfixedPulses(Window& window, const PulseHeader* alphabet, uint16_t etalonCount,
+int detectUnfixedPulses(MessageSink& window, const PulseHeader* alphabet, uint16_t etalonCount,
                         const uint16_t* etalonList, uint16_t tmin, uint16_t tmax, uint16_t level,
                         ChainsHeader* chains, SeriesHeader* series) {
   if (!unfixedRunAcceptable(series, tmin, chains)) return 0;
@@ -25,36 +26,31 @@ int detectUnfixedPulses(Window& window, const PulseHeader* alphabet, uint16_t et
   const uint32_t positionsCount = size >= n ? size - n + 1 : 0;
 
   FragmentMatcher matcher;
-  try {
-    if (!prepareFragmentMatcher(matcher, alphabet, series->wEtalonsQuantity, etalonCount, etalonList, n,
-                                level, series->lpNoisyData, size))
-      return 0;
-  } catch (const std::bad_alloc&) {
-    window.messageBox("Нет памяти для EtalonsPartialEnergy!", "", kMbOk);
+  bool refused = false;
+  if (!allocatedOrSaid(window, "Нет памяти для EtalonsPartialEnergy!", "", kMbOk, [&] {
+        if (!prepareFragmentMatcher(matcher, alphabet, series->wEtalonsQuantity, etalonCount, etalonList, n,
+                                    level, series->lpNoisyData, size))
+          return void(refused = true);
+      }))
     return 0;
-  }
+  if (refused) return 0;
   // Judged as the solver's single block: L energy rows and thresholds, six position arrays
   // and four result lists.
   const uint64_t blockValues = uint64_t{etalonCount} * (n + 2u) + 6ull * size + 4ull * jmax;
   std::vector<FragmentChoice> fragments;
   std::vector<int32_t> score, etalons, positions, begins, ends;
   UnfixedWork work;
-  try {
-    if (blockValues > kMaxSolverWorkingValues) throw std::bad_alloc();
-    fragments.assign(positionsCount, FragmentChoice{kUnfixedInfinity, 0, 0, n - 1});
-    score.resize(positionsCount);
-    prepareUnfixedWork(work, positionsCount);
-    etalons.resize(capacity);
-    positions.resize(capacity);
-    begins.resize(capacity);
-    ends.resize(capacity);
-  } catch (const std::bad_alloc&) {
-    window.messageBox("Нет памяти для indexes!", "", kMbOk);
+  if (!allocatedOrSaid(window, "Нет памяти для indexes!", "", kMbOk, [&] {
+        if (blockValues > kMaxSolverWorkingValues) throw std::bad_alloc();
+        fragments.assign(positionsCount, FragmentChoice{kUnfixedInfinity, 0, 0, n - 1});
+        score.resize(positionsCount);
+        prepareUnfixedWork(work, positionsCount);
+        etalons.resize(capacity);
+        positions.resize(capacity);
+        begins.resize(capacity);
+        ends.resize(capacity);
+      }))
     return 0;
-  } catch (const std::length_error&) {
-    window.messageBox("Нет памяти для indexes!", "", kMbOk);
-    return 0;
-  }
 
   PositionSets sets;
   UnfixedRoles roles;

@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-class Window;
+class MessageSink;
 struct PulseHeader;
 struct ChainsHeader;
 struct SeriesHeader;
@@ -15,6 +15,6 @@ struct SeriesHeader;
 // Returns 1 on success; 0 when memory is short (message shown) or the run is refused
 // without a message (no series, an empty or invalid etalon list, a chains header with rows
 // shorter than wMaxPulses, a series longer than 32,767 samples); nothing is written then.
-int detectUnfixedPulses(Window& window, const PulseHeader* alphabet, uint16_t etalonCount,
+int detectUnfixedPulses(MessageSink& window, const PulseHeader* alphabet, uint16_t etalonCount,
                         const uint16_t* etalonList, uint16_t tmin, uint16_t tmax, uint16_t level,
                         ChainsHeader* chains, SeriesHeader* series);

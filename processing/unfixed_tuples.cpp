@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/window.h"
+#include "platform/message_sink.h"
 #include "processing/chains_header.h"
 #include "processing/interval_set.h"
 #include "processing/position_sets.h"
@@ -17,6 +17,7 @@
 #include "processing/tuple_segmentation.h"
 #include "processing/window_minima.h"
 #include "processing/working_limits.h"
+#include "signal/memory_failure.h"
 #include "signal/series_header.h"
 
 namespace {
@@ -87,7 +88,7 @@ void resetWindows(UnfixedRun& run, int32_t layers) {
 
 // Checks the input and allocates everything the run needs. Returns false after the memory
 // message, or quietly for a refusal.
-bool prepareRun(Window& window, UnfixedRun& run, const PulseHeader* alphabet, int32_t count,
+bool prepareRun(MessageSink& window, UnfixedRun& run, const PulseHeader* alphabet, int32_t count,
                 const int32_t* sizes, const int32_t* const* subsets, uint16_t tmin, uint16_t tmax,
                 uint16_t level, const ChainsHeader* chains, const SeriesHeader* series) {
   if (!seriesUsable(series, series == nullptr ? 0 : series->wMaxPulses)) return false;
@@ -105,47 +106,38 @@ bool prepareRun(Window& window, UnfixedRun& run, const PulseHeader* alphabet, in
   const int32_t layers = largest < run.jmax ? largest : run.jmax;
 
   const char* energyMessage = "Нет памяти для EtalonsPartialEnergy!";
-  try {
-    const uint64_t values = tupleFragmentValues(tupleDistinctEtalons(count, sizes, subsets), run.positions) +
-                            static_cast<uint64_t>(largest);
-    if (values > kMaxSolverWorkingValues) throw std::bad_alloc();
-    run.member.resize(static_cast<size_t>(largest));
-    run.score.resize(static_cast<size_t>(largest));
-    if (run.positions > 0)
-      computeTupleFragments(run.fragments, alphabet, count, sizes, subsets, n, level, series->lpNoisyData,
-                            series->dwSeriesSize);
-  } catch (const std::bad_alloc&) {
-    window.messageBox(energyMessage, "", kMbOk);
+  if (!allocatedOrSaid(window, energyMessage, "", kMbOk, [&] {
+        const uint64_t values =
+            tupleFragmentValues(tupleDistinctEtalons(count, sizes, subsets), run.positions) +
+            static_cast<uint64_t>(largest);
+        if (values > kMaxSolverWorkingValues) throw std::bad_alloc();
+        run.member.resize(static_cast<size_t>(largest));
+        run.score.resize(static_cast<size_t>(largest));
+        if (run.positions > 0)
+          computeTupleFragments(run.fragments, alphabet, count, sizes, subsets, n, level, series->lpNoisyData,
+                                series->dwSeriesSize);
+      }))
     return false;
-  } catch (const std::length_error&) {
-    window.messageBox(energyMessage, "", kMbOk);
-    return false;
-  }
   const char* layersMessage = "Нет памяти для G_on_layers!";
-  try {
-    const uint64_t cells = static_cast<uint64_t>(layers) * static_cast<uint64_t>(run.positions);
-    if (uint64_t{6} * cells + uint64_t{8} * run.jmax > kMaxSolverWorkingValues) throw std::bad_alloc();
-    run.g.reset(new int32_t[static_cast<size_t>(cells)]);
-    run.pred.reset(new int32_t[static_cast<size_t>(cells)]);
-    run.windowStorage.reset(new int32_t[4 * static_cast<size_t>(cells)]);
-    run.windows.resize(static_cast<size_t>(layers));
-    reserveTupleChain(run.current, static_cast<uint16_t>(run.jmax));
-    reserveTupleChain(run.best, static_cast<uint16_t>(run.jmax));
-    if (!buildPositionSets(run.sets, series->dwSeriesSize, n, tmin, tmax, series->wMinPulses,
-                           series->wMaxPulses) ||
-        !splitPositionSets(run.sets, run.firstOnly, run.both, run.laterOnly))
-      throw std::bad_alloc();
-  } catch (const std::bad_alloc&) {
-    window.messageBox(layersMessage, "", kMbOk);
+  if (!allocatedOrSaid(window, layersMessage, "", kMbOk, [&] {
+        const uint64_t cells = static_cast<uint64_t>(layers) * static_cast<uint64_t>(run.positions);
+        if (uint64_t{6} * cells + uint64_t{8} * run.jmax > kMaxSolverWorkingValues) throw std::bad_alloc();
+        run.g.reset(new int32_t[static_cast<size_t>(cells)]);
+        run.pred.reset(new int32_t[static_cast<size_t>(cells)]);
+        run.windowStorage.reset(new int32_t[4 * static_cast<size_t>(cells)]);
+        run.windows.resize(static_cast<size_t>(layers));
+        reserveTupleChain(run.current, static_cast<uint16_t>(run.jmax));
+        reserveTupleChain(run.best, static_cast<uint16_t>(run.jmax));
+        if (!buildPositionSets(run.sets, series->dwSeriesSize, n, tmin, tmax, series->wMinPulses,
+                               series->wMaxPulses) ||
+            !splitPositionSets(run.sets, run.firstOnly, run.both, run.laterOnly))
+          throw std::bad_alloc();
+      }))
     return false;
-  } catch (const std::length_error&) {
-    window.messageBox(layersMessage, "", kMbOk);
-    return false;
-  }
   return true;
 }
 
-void showDump(Window& window, const UnfixedRun& run, const char* title, const IntervalSet& set,
+void showDump(MessageSink& window, const UnfixedRun& run, const char* title, const IntervalSet& set,
               int32_t layers, bool layerHeaders) {
   std::vector<const int32_t*> g(static_cast<size_t>(layers)), pred(static_cast<size_t>(layers));
   for (int32_t l = 0; l < layers; ++l) {
@@ -158,39 +150,17 @@ void showDump(Window& window, const UnfixedRun& run, const char* title, const In
 
 // One tuple, from the tables' starting values to the chain cut into tuples: fills run.current
 // and returns true when a chain is accepted.
-bool tupleChain(Window& window, UnfixedRun& run, int32_t size, const int32_t* tuple, bool verbose) {
-  const int32_t layers = size < run.jmax ? size : run.jmax;
+// Positions that can be first or later: a pulse extends a chain of negative value on the
+// previous layer, or (on layer 0) starts a new one.
+void fillFirstOrLater(UnfixedRun& run, int32_t layers) {
   const int32_t P = run.positions;
-  if (layers < 1 || P < 1) return false;
-  // Locals, not the run's fields: the stores into the tables could otherwise alias them.
   const int32_t inf = run.infinity;
   const int32_t tmin = run.tmin;
   const int32_t tmax = run.tmax;
   SlidingArgMin* windows = run.windows.data();
   const int32_t* const* scores = run.score.data();
-  for (int32_t l = 0; l < layers; ++l) {
-    run.member[l] = tuple[l];
-    run.score[l] = run.fragments.score[run.fragments.rowOf[tuple[l] - 1]].data();
-  }
   int32_t* g = run.g.get();
   int32_t* pred = run.pred.get();
-  const size_t cells = static_cast<size_t>(layers) * P;
-  for (size_t c = 0; c < cells; ++c) {
-    g[c] = inf;
-    pred[c] = inf;
-  }
-
-  // Positions that can only start a chain: layer 0 alone.
-  const int32_t* first = run.score[0];
-  for (uint16_t i = 0; i < run.firstOnly->count; ++i)
-    for (int32_t p = run.firstOnly->starts[i]; p <= run.firstOnly->ends[i]; ++p) {
-      g[p] = first[p];
-      pred[p] = -1;
-    }
-  if (verbose) showDump(window, run, "omega_minus - omega_tilda: ", *run.firstOnly, 1, false);
-
-  // Positions that can be first or later: a pulse extends a chain of negative value on the
-  // previous layer, or (on layer 0) starts a new one.
   const auto extendOrStart = [&](int32_t l, int32_t p, int32_t minimum, int32_t at) {
     const size_t c = static_cast<size_t>(l) * P + p;
     if (minimum < 0) {
@@ -233,9 +203,22 @@ bool tupleChain(Window& window, UnfixedRun& run, int32_t size, const int32_t* tu
       }
     }
   }
-  if (verbose) showDump(window, run, "omega_minus x omega_tilda: ", *run.both, layers, true);
+}
 
-  // Positions that can only be later pulses.
+// Positions that can only be later pulses (windows as in fillFirstOrLater).
+void fillLaterOnly(UnfixedRun& run, int32_t layers) {
+  const int32_t P = run.positions;
+  const int32_t inf = run.infinity;
+  const int32_t tmin = run.tmin;
+  const int32_t tmax = run.tmax;
+  SlidingArgMin* windows = run.windows.data();
+  const int32_t* const* scores = run.score.data();
+  int32_t* g = run.g.get();
+  int32_t* pred = run.pred.get();
+  const bool inRuns = tmin > 0 && tmax >= tmin;
+  const int32_t runLength = tmin < kWindowRun ? tmin : kWindowRun;
+  int32_t minima[kWindowRun];
+  int32_t ats[kWindowRun];
   resetWindows(run, layers);
   for (uint16_t i = 0; i < run.laterOnly->count; ++i) {
     const int32_t s = run.laterOnly->starts[i];
@@ -268,7 +251,15 @@ bool tupleChain(Window& window, UnfixedRun& run, int32_t size, const int32_t* tu
       }
     }
   }
+}
 
+// The chain read back from its end into run.current; false when there is none or it is longer
+// than the lists.
+bool readChain(UnfixedRun& run, int32_t layers, int32_t size) {
+  const int32_t P = run.positions;
+  const int32_t inf = run.infinity;
+  const int32_t* g = run.g.get();
+  const int32_t* pred = run.pred.get();
   // End of the chain: the lowest position, then the lowest layer, of the smallest value.
   int32_t best = inf;
   int32_t endP = -1;
@@ -307,7 +298,41 @@ bool tupleChain(Window& window, UnfixedRun& run, int32_t size, const int32_t* tu
   return true;
 }
 
-int32_t runUnfixed(Window& window, const PulseHeader* alphabet, const int32_t* sizes,
+bool tupleChain(MessageSink& window, UnfixedRun& run, int32_t size, const int32_t* tuple, bool verbose) {
+  const int32_t layers = size < run.jmax ? size : run.jmax;
+  const int32_t P = run.positions;
+  if (layers < 1 || P < 1) return false;
+  // Locals, not the run's fields: the stores into the tables could otherwise alias them.
+  const int32_t inf = run.infinity;
+  for (int32_t l = 0; l < layers; ++l) {
+    run.member[l] = tuple[l];
+    run.score[l] = run.fragments.score[run.fragments.rowOf[tuple[l] - 1]].data();
+  }
+  int32_t* g = run.g.get();
+  int32_t* pred = run.pred.get();
+  const size_t cells = static_cast<size_t>(layers) * P;
+  for (size_t c = 0; c < cells; ++c) {
+    g[c] = inf;
+    pred[c] = inf;
+  }
+
+  // Positions that can only start a chain: layer 0 alone.
+  const int32_t* first = run.score[0];
+  for (uint16_t i = 0; i < run.firstOnly->count; ++i)
+    for (int32_t p = run.firstOnly->starts[i]; p <= run.firstOnly->ends[i]; ++p) {
+      g[p] = first[p];
+      pred[p] = -1;
+    }
+  if (verbose) showDump(window, run, "omega_minus - omega_tilda: ", *run.firstOnly, 1, false);
+
+  fillFirstOrLater(run, layers);
+  if (verbose) showDump(window, run, "omega_minus x omega_tilda: ", *run.both, layers, true);
+
+  fillLaterOnly(run, layers);
+  return readChain(run, layers, size);
+}
+
+int32_t runUnfixed(MessageSink& window, const PulseHeader* alphabet, const int32_t* sizes,
                    const int32_t* const* subsets, int32_t count, uint16_t tmin, uint16_t tmax, uint16_t level,
                    ChainsHeader* chains, SeriesHeader* series, int32_t& verboseTuples, bool recognize) {
   UnfixedRun run;
@@ -343,15 +368,15 @@ int32_t runUnfixed(Window& window, const PulseHeader* alphabet, const int32_t* s
 
 }  // namespace
 
-int detectUnfixedTuples(Window& window, const PulseHeader* alphabet, int32_t tupleSize, const int32_t* tuple,
-                        uint16_t, uint16_t tmin, uint16_t tmax, uint16_t level, ChainsHeader* chains,
-                        SeriesHeader* series, int32_t& verboseTuples) {
+int detectUnfixedTuples(MessageSink& window, const PulseHeader* alphabet, int32_t tupleSize,
+                        const int32_t* tuple, uint16_t, uint16_t tmin, uint16_t tmax, uint16_t level,
+                        ChainsHeader* chains, SeriesHeader* series, int32_t& verboseTuples) {
   const int32_t* rows[1] = {tuple};
   return runUnfixed(window, alphabet, &tupleSize, rows, 1, tmin, tmax, level, chains, series, verboseTuples,
                     false);
 }
 
-int32_t recognizeUnfixedTuples(Window& window, const PulseHeader* alphabet, const int32_t* subsetSizes,
+int32_t recognizeUnfixedTuples(MessageSink& window, const PulseHeader* alphabet, const int32_t* subsetSizes,
                                const int32_t* const* subsets, int32_t subsetCount, uint16_t, uint16_t tmin,
                                uint16_t tmax, uint16_t level, ChainsHeader* chains, SeriesHeader* series,
                                int32_t& verboseTuples) {

@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-class Window;
+class MessageSink;
 struct PulseHeader;
 struct ChainsHeader;
 struct SeriesHeader;
@@ -24,9 +24,9 @@ struct SeriesHeader;
 // a message (no series or alphabet, an empty tuple, a member that is no etalon of the
 // alphabet, a series the solvers do not accept, a chains header with rows shorter than
 // wMaxPulses); nothing is written then and verboseTuples is kept.
-int detectUnfixedTuples(Window& window, const PulseHeader* alphabet, int32_t tupleSize, const int32_t* tuple,
-                        uint16_t subsetProceeding, uint16_t tmin, uint16_t tmax, uint16_t level,
-                        ChainsHeader* chains, SeriesHeader* series, int32_t& verboseTuples);
+int detectUnfixedTuples(MessageSink& window, const PulseHeader* alphabet, int32_t tupleSize,
+                        const int32_t* tuple, uint16_t subsetProceeding, uint16_t tmin, uint16_t tmax,
+                        uint16_t level, ChainsHeader* chains, SeriesHeader* series, int32_t& verboseTuples);
 
 // Recognition among subsetCount candidate subsets (subset i has subsetSizes[i] members
 // subsets[i][..]): the same run for every subset; each chain goes into the chains header,
@@ -35,7 +35,7 @@ int detectUnfixedTuples(Window& window, const PulseHeader* alphabet, int32_t tup
 // when no subset gave a chain (the series then reports zero pulses, zero tuples and subset 0),
 // when memory is short (message shown) or when the run is refused without a message (as for
 // detectUnfixedTuples, or any subset unusable).
-int32_t recognizeUnfixedTuples(Window& window, const PulseHeader* alphabet, const int32_t* subsetSizes,
+int32_t recognizeUnfixedTuples(MessageSink& window, const PulseHeader* alphabet, const int32_t* subsetSizes,
                                const int32_t* const* subsets, int32_t subsetCount, uint16_t subsetProceeding,
                                uint16_t tmin, uint16_t tmax, uint16_t level, ChainsHeader* chains,
                                SeriesHeader* series, int32_t& verboseTuples);

@@ -70,17 +70,7 @@ void takeSlidingArgMin(SlidingArgMin& w, int32_t to) {
   while (i <= to) {
     if (i - blockStart == block) {
       // The block before i is complete: its suffix minima, the lowest position winning ties.
-      int32_t value = v[i - 1];
-      int32_t at = i - 1;
-      suffixValue[i - 1] = value;
-      suffixAt[i - 1] = at;
-      for (int32_t k = i - 2; k >= blockStart; --k) {
-        const bool take = v[k] <= value;
-        value = take ? v[k] : value;
-        at = take ? k : at;
-        suffixValue[k] = value;
-        suffixAt[k] = at;
-      }
+      suffixArgMin(v, blockStart, i - 1, suffixValue, suffixAt);
       blockStart = i;
     }
     if (i == blockStart) {

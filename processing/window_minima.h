@@ -9,6 +9,21 @@
 void clippedWindowMinima(const int32_t* v, int32_t vlo, int32_t vhi, int32_t first, int32_t last,
                          int32_t tmin, int32_t tmax, int32_t start, int32_t* scratch, int32_t* out);
 
+// Suffix minima of v over [lo, hi], lowest position winning ties: minValue[k] is the smallest of
+// v[k .. hi] and minAt[k] its lowest position, for k = hi down to lo. Selections rather than
+// branches: the comparisons follow noisy data.
+inline void suffixArgMin(const int32_t* v, int32_t lo, int32_t hi, int32_t* minValue, int32_t* minAt) {
+  int32_t value = v[hi];
+  int32_t at = hi;
+  for (int32_t k = hi; k >= lo; --k) {
+    const bool take = v[k] <= value;
+    value = take ? v[k] : value;
+    at = take ? k : at;
+    minValue[k] = value;
+    minAt[k] = at;
+  }
+}
+
 // Window minima with their positions over a row whose values become final in ascending order
 // of position, for windows [p - tmax, p - tmin] (positions >= 0) that slide right as p grows.
 // The lowest position wins ties. Prefix minima are kept as the values arrive and the suffix

@@ -5,7 +5,8 @@
 // as an allocation failure, with the solver's memory message.
 constexpr uint64_t kMaxSolverWorkingValues = uint64_t{1} << 27;
 
-// Longest series the solvers accept: start positions are kept as signed 16-bit values.
+// Longest series the workbench takes anywhere (the window, the simulation, the user's files, the
+// companion and the module): the solvers keep start positions as signed 16-bit values.
 constexpr uint32_t kMaxSolverSeriesSize = 32767;
 
 // 32-bit two's-complement sum, as the criteria are summed (no signed overflow).

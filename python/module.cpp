@@ -3,6 +3,7 @@
 #include <pybind11/pybind11.h>
 
 #include "batch/options.h"
+#include "processing/working_limits.h"
 #include "python/py_messages.h"
 #include "python/py_plot.h"
 #include "python/py_workbench.h"
@@ -150,7 +151,7 @@ PYBIND11_MODULE(detection_workbench, m) {
             py::arg("repeats") = start_values::kRepeats, py::arg("threads") = 0,
             py::arg("progress") = py::none(), py::arg("csv") = py::none());
 
-  m.attr("MAX_SERIES_SIZE") = kBatchMaxSeriesSize;
+  m.attr("MAX_SERIES_SIZE") = kMaxSolverSeriesSize;
   py::list tasks;
   for (const std::string& name : taskNames()) tasks.append(name);
   m.attr("TASKS") = py::tuple(tasks);

@@ -67,6 +67,12 @@ void raiseOptionError(const OptionError& error) {
   raise(optionError, instance);
 }
 
+void raiseSeriesTooShort(const std::string& message, const char* argument) {
+  py::object instance = optionError(message);
+  instance.attr("option") = argument;
+  raise(optionError, instance);
+}
+
 void reportRun(const std::vector<MessageRecorder::Message>& messages, const RunOutcome& outcome) {
   if (outcome.ok) {
     for (const auto& message : messages) warn(message);

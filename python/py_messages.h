@@ -8,7 +8,7 @@
 
 #include "batch/options.h"
 #include "batch/workbench_runs.h"
-#include "simulation/message_recorder.h"
+#include "platform/message_recorder.h"
 
 namespace py = pybind11;
 
@@ -21,6 +21,10 @@ std::string keywordFor(const std::string& option);
 
 // Raises OptionError naming the keyword: "pulses: 40 lies outside the admissible range 6..30".
 [[noreturn]] void raiseOptionError(const OptionError& error);
+
+// Raises OptionError (a ValueError) for a given series too short for one pulse: the message as the
+// window and the companion give it, with option set to the argument that holds the series.
+[[noreturn]] void raiseSeriesTooShort(const std::string& message, const char* argument);
 
 // Hands on the message boxes of a run: each one a WorkbenchWarning when the run succeeded;
 // when it failed, the last box (its caption and text, followed by the outcome's own reason)

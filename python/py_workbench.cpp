@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "batch/given_series_check.h"
 #include "batch/long_input.h"
 #include "batch/options.h"
 #include "batch/simulation_files.h"
@@ -76,17 +77,35 @@ int64_t integerOption(py::handle value, const char* name) {
   return py::detail::cast_op<int64_t>(caster);
 }
 
+// One keyword of solve(): the member it sets, taken as it is or read as an integer.
+struct SolveKeyword {
+  const char* name;
+  py::object SolveOptions::*object;
+  int64_t SolveOptions::*integer;
+};
+
+constexpr SolveKeyword kSolveKeywords[] = {
+    {"etalons", &SolveOptions::etalons, nullptr},
+    {"required", &SolveOptions::required, nullptr},
+    {"tmin", nullptr, &SolveOptions::tmin},
+    {"tmax", nullptr, &SolveOptions::tmax},
+    {"processing_level", nullptr, &SolveOptions::processingLevel},
+    {"pulses", &SolveOptions::pulses, nullptr},
+    {"subset", &SolveOptions::subset, nullptr},
+    {"subsets", &SolveOptions::subsets, nullptr},
+    {"proceeding", nullptr, &SolveOptions::proceeding},
+    {"scale", &SolveOptions::scale, nullptr},
+    {"break_penalty", &SolveOptions::breakPenalty, nullptr},
+};
+
 // The options given as keywords, matched by their interned names: pybind11's own matching
 // makes a Python string for every declared option on every call, which costs more than a
 // short solve's whole argument handling.
 SolveOptions solveOptions(const py::kwargs& given) {
-  static const char* const kNames[] = {"etalons",          "required", "tmin",         "tmax",
-                                       "processing_level", "pulses",   "subset",       "subsets",
-                                       "proceeding",       "scale",    "break_penalty"};
-  constexpr size_t kCount = std::size(kNames);
+  constexpr size_t kCount = std::size(kSolveKeywords);
   static PyObject** names = [] {
     auto** made = new PyObject*[kCount];
-    for (size_t i = 0; i < kCount; ++i) made[i] = PyUnicode_InternFromString(kNames[i]);
+    for (size_t i = 0; i < kCount; ++i) made[i] = PyUnicode_InternFromString(kSolveKeywords[i].name);
     return made;
   }();
   SolveOptions o;
@@ -98,45 +117,15 @@ SolveOptions solveOptions(const py::kwargs& given) {
     while (index < kCount && key != names[index]) ++index;
     for (size_t i = 0; index == kCount && i < kCount; ++i)
       if (PyUnicode_Check(key) && PyUnicode_Compare(key, names[i]) == 0) index = i;
-    const auto object = py::reinterpret_borrow<py::object>(value);
-    switch (index) {
-      case 0:
-        o.etalons = object;
-        break;
-      case 1:
-        o.required = object;
-        break;
-      case 2:
-        o.tmin = integerOption(value, "tmin");
-        break;
-      case 3:
-        o.tmax = integerOption(value, "tmax");
-        break;
-      case 4:
-        o.processingLevel = integerOption(value, "processing_level");
-        break;
-      case 5:
-        o.pulses = object;
-        break;
-      case 6:
-        o.subset = object;
-        break;
-      case 7:
-        o.subsets = object;
-        break;
-      case 8:
-        o.proceeding = integerOption(value, "proceeding");
-        break;
-      case 9:
-        o.scale = object;
-        break;
-      case 10:
-        o.breakPenalty = object;
-        break;
-      default:
-        throw py::type_error("solve() got an unexpected keyword argument " +
-                             py::repr(py::handle(key)).cast<std::string>());
+    if (index == kCount) {
+      throw py::type_error("solve() got an unexpected keyword argument " +
+                           py::repr(py::handle(key)).cast<std::string>());
     }
+    const SolveKeyword& keyword = kSolveKeywords[index];
+    if (keyword.integer != nullptr)
+      o.*keyword.integer = integerOption(value, keyword.name);
+    else
+      o.*keyword.object = py::reinterpret_borrow<py::object>(value);
   }
   return o;
 }
@@ -328,6 +317,7 @@ py::dict PyWorkbench::solve(const std::string& task, int64_t seriesType, py::obj
   bool scaledOk = false;
   std::string scalingError;
   std::optional<OptionError> refused;
+  std::string tooShort;
   double factor = 0;
   const Finished finished =
       runWithoutLock("solve", [&](WorkbenchStart& start, OrderedJson& doc) -> RunOutcome {
@@ -357,8 +347,11 @@ py::dict PyWorkbench::solve(const std::string& task, int64_t seriesType, py::obj
         o.series.length = static_cast<int64_t>(scaled.series.size());
         ProcessSettings p;
         try {
-          p = checkProcess(o);
+          p = checkGivenProcess(o, "noisy");
           checkGivenEtalons(p, count, length);
+        } catch (const SeriesTooShort& e) {
+          tooShort = e.what();
+          return {};
         } catch (const OptionError& e) {
           refused = e;
           return {};
@@ -372,6 +365,7 @@ py::dict PyWorkbench::solve(const std::string& task, int64_t seriesType, py::obj
         return givenDataRun(start, p, data, doc);
       });
   if (!scaledOk) throw py::value_error(scalingError);
+  if (!tooShort.empty()) raiseSeriesTooShort(tooShort, "noisy");
   if (refused) raiseOptionError(*refused);
   if (longPath) {
     if (!finished.outcome.ok) throw py::value_error(finished.outcome.failure);

@@ -4,8 +4,10 @@
 #include "platform/window.h"
 #include "settings/setting_rules.h"
 #include "shell/command_ids.h"
+#include "shell/dialog_command_table.h"
 #include "shell/dialog_commands.h"
 #include "shell/file_commands.h"
+#include "shell/processing_run.h"
 #include "shell/repaint_areas.h"
 #include "signal/pulse_bounds.h"
 
@@ -124,9 +126,8 @@ void redrawSubsets(Window& window, AppState& state) {
   window.invalidate(state.possibleSubsetBox, true);
 }
 
-}  // namespace
-
-void dispatchCommand(Window& window, AppState& state, uint16_t id) {
+// The commands that run a processing step, or the menu items that start one.
+bool processingCommand(Window& window, AppState& state, uint16_t id) {
   switch (id) {
     case CM_NEXT_DATA:
     case CM_MAKE_SERIES:
@@ -135,37 +136,40 @@ void dispatchCommand(Window& window, AppState& state, uint16_t id) {
     case CM_PROCESS:
     case CM_REDRAW_RESULT:
       runProcessingFrom(window, state, id);
-      return;
+      return true;
 
     case kMenuProcessingSameData:
       state.resultKind = 1;
       runProcessingFrom(window, state, CM_PROCESS);
-      return;
+      return true;
     case kMenuMoreDetails:
       runProcessingFrom(window, state, CM_PROCESS);
-      return;
+      return true;
     case kMenuDebuggingRepeat:
       state.verboseTuples = 1;
       state.resultKind = 1;
       runProcessingFrom(window, state, CM_PROCESS);
-      return;
+      return true;
     case kMenuProcessingNextData:
       state.resultKind = 1;
       runProcessingFrom(window, state, CM_NEXT_DATA);
-      return;
+      return true;
     case kMenuTypeMoreDetails:
       // Only the result view clears the flag after drawing; set anywhere else it would
       // keep the next run from erasing whatever view is shown.
       if (state.viewState == 6 && state.resultKind != 2) state.typeDetails = 1;
       runProcessingFrom(window, state, CM_REDRAW_RESULT);
-      return;
+      return true;
     case kMenuFixedCase:
     case kMenuUnfixedCase:
       state.seriesType = id == kMenuFixedCase ? 1 : 4;
       state.resultKind = 1;
-      if (!state.opened.seriesFile.empty()) return reprocessOpenedSeries(window, state);
+      if (!state.opened.seriesFile.empty()) {
+        reprocessOpenedSeries(window, state);
+        return true;
+      }
       runProcessingFrom(window, state, CM_NEXT_DATA);
-      return;
+      return true;
     case kMenuRepeatDetection:
     case kMenuRepeatRecognition:
     case kMenuRepeatJoint:
@@ -174,57 +178,92 @@ void dispatchCommand(Window& window, AppState& state, uint16_t id) {
       state.taskType = kTasks[id - kMenuRepeatDetection];
       state.resultKind = 1;
       runProcessingFrom(window, state, CM_NEXT_DATA);
-      return;
+      return true;
     }
+    default:
+      return false;
+  }
+}
 
+// The task and series type items of the menu.
+bool typeCommand(Window& window, AppState& state, uint16_t id) {
+  switch (id) {
     case kMenuDetection:
     case kMenuRecognition:
     case kMenuJointDetection:
     case kMenuSeriesProcessing:
       taskTypeCommand(window, state, id);
       reprocessOpenedSeries(window, state);
-      return;
+      return true;
 
     case kMenuFixedWhole:
-    case kMenuUnfixedWhole:
-    case kMenuFixedCutOff:
-    case kMenuUnfixedCutOff:
-    case kMenuFixedTuples:
-    case kMenuUnfixedTuples: {
-      static constexpr uint16_t kTypes[] = {1, 4, 2, 8};
-      const uint16_t type = id == kMenuFixedTuples     ? 36
-                            : id == kMenuUnfixedTuples ? 40
-                                                       : kTypes[id - kMenuFixedWhole];
-      seriesTypeCommand(window, state, id, type);
+      seriesTypeCommand(window, state, id, 1);
       reprocessOpenedSeries(window, state);
-      return;
-    }
+      return true;
+    case kMenuUnfixedWhole:
+      seriesTypeCommand(window, state, id, 4);
+      reprocessOpenedSeries(window, state);
+      return true;
+    case kMenuFixedCutOff:
+      seriesTypeCommand(window, state, id, 2);
+      reprocessOpenedSeries(window, state);
+      return true;
+    case kMenuUnfixedCutOff:
+      seriesTypeCommand(window, state, id, 8);
+      reprocessOpenedSeries(window, state);
+      return true;
+    case kMenuFixedTuples:
+      seriesTypeCommand(window, state, id, 36);
+      reprocessOpenedSeries(window, state);
+      return true;
+    case kMenuUnfixedTuples:
+      seriesTypeCommand(window, state, id, 40);
+      reprocessOpenedSeries(window, state);
+      return true;
+    default:
+      return false;
+  }
+}
 
+// The internal commands that apply the choice panels or mark parts of the window for repainting.
+bool repaintCommand(Window& window, AppState& state, uint16_t id) {
+  switch (id) {
+    case CM_APPLY_CHOICES:
+      applyChoices(window, state);
+      return true;
+    case CM_REDRAW_WORK_AREA:
+      window.invalidate(raisedWorkArea(state), true);
+      return true;
+    case CM_REDRAW_WORK_AREA_NO_ERASE:
+      window.invalidate(raisedWorkArea(state), false);
+      return true;
+    case CM_REDRAW_WORK_AREA_AND_BUTTONS:
+      redrawWorkAreaAndButtons(window, state);
+      return true;
+    case CM_REDRAW_ETALON_CELLS:
+      redrawEtalonCells(window, state);
+      return true;
+    case CM_REDRAW_SUBSETS:
+      redrawSubsets(window, state);
+      return true;
+    case CM_REDRAW_SUBSET_FRAME:
+      window.invalidate(state.possibleSubsetBox, true);
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+void dispatchCommand(Window& window, AppState& state, uint16_t id) {
+  if (processingCommand(window, state, id) || typeCommand(window, state, id) ||
+      repaintCommand(window, state, id))
+    return;
+  switch (id) {
     case kMenuExit:
     case CM_EXIT:
       window.close();
-      return;
-
-    case CM_APPLY_CHOICES:
-      applyChoices(window, state);
-      return;
-    case CM_REDRAW_WORK_AREA:
-      window.invalidate(raisedWorkArea(state), true);
-      return;
-    case CM_REDRAW_WORK_AREA_NO_ERASE:
-      window.invalidate(raisedWorkArea(state), false);
-      return;
-    case CM_REDRAW_WORK_AREA_AND_BUTTONS:
-      redrawWorkAreaAndButtons(window, state);
-      return;
-    case CM_REDRAW_ETALON_CELLS:
-      redrawEtalonCells(window, state);
-      return;
-    case CM_REDRAW_SUBSETS:
-      redrawSubsets(window, state);
-      return;
-    case CM_REDRAW_SUBSET_FRAME:
-      window.invalidate(state.possibleSubsetBox, true);
       return;
 
     case CM_NOTHING:

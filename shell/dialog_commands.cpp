@@ -12,6 +12,7 @@
 #include "shell/parameter_dialogs.h"
 #include "shell/repaint_areas.h"
 #include "shell/sequence_growth.h"
+#include "shell/settings_dialogs.h"
 #include "shell/snapshot.h"
 #include "signal/pulse_bounds.h"
 #include "signal/required_list.h"

@@ -23,10 +23,6 @@ enum : uint16_t {
   kCmViewSeriesParameters = 40031,
 };
 
-// Runs the command `id` when it is one of the above, CM_SIMULATION_SETUP or CM_SERIES_DIALOG;
-// false (nothing done) otherwise.
-bool runDialogCommand(Window& window, AppState& state, uint16_t id);
-
 // " Create series... ": dialogs 105 and 106, then the series is made from the edited
 // sequence (CM_MAKE_SERIES_KEEP_SEQUENCE). Stops after Cancel, or after a message when the
 // sequences or the chains header cannot be grown.
@@ -50,17 +46,3 @@ void commandSubsetSettings(Window& window, AppState& state);
 void commandDrawingSettings(Window& window, AppState& state);
 // CM_SIMULATION_SETUP: dialogs 105 and 110 and the simulation grid.
 void commandSimulationSetup(Window& window, AppState& state);
-// " Statistical Simulation": set-up, the parameter message, the records, the run (with a
-// progress box that can cancel it), then the charts are shown.
-void commandStatisticalSimulation(Window& window, AppState& state);
-// " Show Statistical Simulation": the chart dialog (113, or 114 for recognition) and the
-// chart view; nothing before a complete simulation.
-void commandShowStatisticalSimulation(Window& window, AppState& state);
-// Shows the chart of the simulation record as after a run: the chart settings dialog (114 for
-// recognition, 113 otherwise), then the chart in the result view.
-void showStatisticalChart(Window& window, AppState& state, bool recognition);
-
-// Keeps a copy of the series a finished simulation's chart describes (lpSimulationSeries), so
-// that the chart stays that run's whatever later runs do to the current series. When no copy
-// can be had (a message has been shown) the chart reads the current series.
-void keepSimulationSeries(Window& window, AppState& state, const SeriesHeader& series);

@@ -16,11 +16,14 @@
 #include "platform/dialog.h"
 #include "platform/window.h"
 #include "settings/setting_rules.h"
-#include "shell/command_dispatcher.h"
 #include "shell/command_ids.h"
 #include "shell/dialog_fields.h"
+#include "shell/opened_series.h"
+#include "shell/processing_run.h"
+#include "signal/pulse_alphabet.h"
 #include "signal/pulse_bounds.h"
 #include "signal/series_header.h"
+#include "signal/series_maker.h"
 #include "signal/task_codes.h"
 
 namespace {
@@ -259,30 +262,6 @@ bool scaleOpened(AppState& state, const std::vector<double>& series, const std::
   return scaleSamples(r, out, error);
 }
 
-// Puts the samples into the series header with the current distances; false after a message.
-bool installSeries(Window& window, AppState& state, const std::vector<int16_t>& samples) {
-  const auto n = static_cast<uint32_t>(samples.size());
-  const uint16_t wMin = seriesMinPulses(n, state.wImpulseSize, state.wTmax);
-  const uint16_t wMax = maxPulsesFor(n, state.wImpulseSize, state.wTmin);
-  if (n < state.wImpulseSize || wMax < wMin) {
-    window.messageBox("The series of " + std::to_string(n) + " samples holds no admissible pulses of " +
-                          std::to_string(state.wImpulseSize) + " samples with Tmin " +
-                          std::to_string(state.wTmin) + " and Tmax " + std::to_string(state.wTmax),
-                      " Open series ", kWarning);
-    return false;
-  }
-  SeriesHeader* header = getCutOffSeriesHeader(window, state.wEtalonsQuantity, state.wImpulseSize,
-                                               state.wTmin, state.wTmax, n, state.lpCutOffSeriesHeader);
-  state.lpCutOffSeriesHeader = header;
-  if (header == nullptr) return false;
-  const uint16_t q = isUnknownNumberSeries(state.seriesType)
-                         ? uint16_t{0}
-                         : std::clamp<uint16_t>(state.wPulsesUsed, wMin, wMax);
-  if (q != 0) state.wPulsesUsed = q;
-  return setGivenSeries(window, samples.data(), n, state.wEtalonsQuantity, state.etalonAlphabet,
-                        state.wImpulseSize, state.wTmin, state.wTmax, q, header) == 1;
-}
-
 // The series type of the same family (whole pulses, cut-off pulses, tuples) with a known or an
 // unknown number of pulses.
 uint16_t seriesTypeOfKind(uint16_t type, bool unknown) {
@@ -354,7 +333,7 @@ void openSeries(Window& window, AppState& state) {
   const auto n = static_cast<uint32_t>(scaled.series.size());
   state.wPulsesUsed = midpointPulses(seriesMinPulses(n, state.wImpulseSize, state.wTmax),
                                      maxPulsesFor(n, state.wImpulseSize, state.wTmin));
-  if (!installSeries(window, state, scaled.series)) {
+  if (!installSeries(window, state, scaled.series, *name)) {
     static_cast<Settings&>(state) = before;
     return;
   }
@@ -398,7 +377,7 @@ void openEtalons(Window& window, AppState& state) {
   if (!o.seriesFile.empty()) {
     o.samples = scaled.series;
     o.factor = scaled.factor;
-    installSeries(window, state, o.samples);
+    installSeries(window, state, o.samples, o.seriesFile);
   }
   state.viewState = 5;
   state.repaintButtonColumn = 1;
@@ -418,7 +397,7 @@ void restoreAlphabet(Window& window, AppState& state) {
     if (scaleOpened(state, o.values, o.seriesFile, {}, {}, o.scale, scaled, error)) {
       o.samples = scaled.series;
       o.factor = scaled.factor;
-      installSeries(window, state, o.samples);
+      installSeries(window, state, o.samples, o.seriesFile);
     }
   }
 }
@@ -480,24 +459,6 @@ bool useStretchAsEtalon(Window& window, AppState& state, size_t first, size_t la
   only.etalon = 1;
   applyRequiredOption(state, only);
   showResult(window, state);
-  return true;
-}
-
-bool prepareOpenedSeries(Window& window, AppState& state) {
-  const SeriesHeader* before = state.lpCutOffSeriesHeader;
-  std::vector<int16_t> noisy;
-  int16_t noise = 0;
-  if (before != nullptr && before->lpNoisyData != nullptr &&
-      before->dwSeriesSize == state.opened.samples.size()) {
-    noisy.assign(before->lpNoisyData, before->lpNoisyData + before->dwSeriesSize);
-    noise = before->wNoiseLevel;
-  }
-  if (!installSeries(window, state, state.opened.samples)) return false;
-  SeriesHeader* series = state.lpCutOffSeriesHeader;
-  if (noisy.size() == series->dwSeriesSize) {
-    std::copy(noisy.begin(), noisy.end(), series->lpNoisyData);
-    series->wNoiseLevel = noise;
-  }
   return true;
 }
 

@@ -17,8 +17,3 @@ struct AppState;
 bool useStretchAsEtalon(Window& window, AppState& state, size_t first, size_t last);
 
 bool runFileCommand(Window& window, AppState& state, uint16_t id);
-
-// Before a processing run on an opened series: puts its samples into the series header for
-// the current series type (a known number of pulses, or none), keeping noise added since.
-// False after a message when the series admits no pulses with the current distances.
-bool prepareOpenedSeries(Window& window, AppState& state);

@@ -9,6 +9,7 @@
 #include "display/gap_checks.h"
 #include "platform/dialog.h"
 #include "platform/window.h"
+#include "processing/working_limits.h"
 #include "shell/dialog_fields.h"
 #include "signal/pulse_bounds.h"
 #include "simulation/rest_err_header.h"
@@ -104,10 +105,10 @@ class CreateSeriesProcedure : public AcceptingProcedure {
       refuse(window_, gap, caption);
       return false;
     }
-    if (size < impulse || size > kMaxDialogSeriesSize) {
+    if (size < impulse || size > kMaxSolverSeriesSize) {
       refuse(window_,
              "Длина серии должна быть от " + std::to_string(impulse) + " до " +
-                 std::to_string(kMaxDialogSeriesSize) + "!",
+                 std::to_string(kMaxSolverSeriesSize) + "!",
              caption);
       return false;
     }

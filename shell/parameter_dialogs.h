@@ -14,7 +14,7 @@ struct AppState;
 
 // Dialog 105 "Create Series": series length, Tmin, Tmax, etalon number and both saved energy
 // levels. OK is refused with a message (the dialog stays open) when Tmin is 0, Tmax is below
-// Tmin, the length is below the etalon length or above kMaxDialogSeriesSize, the pulses that
+// Tmin, the length is below the etalon length or above kMaxSolverSeriesSize, the pulses that
 // fit exceed 65535, a level lies outside 0..100 or the etalon number outside the alphabet.
 int runCreateSeriesDialog(Window& window, AppState& state);
 
@@ -30,16 +30,3 @@ int runRequiredEtalonsDialog(Window& window, AppState& state);
 // refused with a message for zero repeats, zero noise steps, an empty or inverted pulse
 // range, or a grid over the simulation's cell limit.
 int runSimulationParametersDialog(Window& window, AppState& state);
-
-// Dialog 111 "Subset settings": subset employment, init position and proceeding.
-int runSubsetSettingsDialog(Window& window, AppState& state);
-
-// Dialog 112 "Drawing settings": the four drawing check boxes and the tuple highlight mode.
-int runDrawingSettingsDialog(Window& window, AppState& state);
-
-// Dialog 113 (or 114 when `recognition`, which adds "recognition error" and "bounds incl."):
-// handling case, view case and the fixed upper bound of the charts.
-int runChartSettingsDialog(Window& window, AppState& state, bool recognition);
-
-// Longest series dialog 105 accepts: the longest the solvers can process.
-constexpr uint32_t kMaxDialogSeriesSize = kMaxSolverSeriesSize;

@@ -1,3 +1,5 @@
+#include "shell/processing_run.h"
+
 #include <algorithm>
 #include <new>
 
@@ -6,13 +8,13 @@
 #include "processing/chains_header.h"
 #include "processing/solver_choice.h"
 #include "settings/setting_rules.h"
-#include "shell/command_dispatcher.h"
 #include "shell/command_ids.h"
-#include "shell/file_commands.h"
+#include "shell/opened_series.h"
 #include "shell/repaint_areas.h"
 #include "signal/pulse_bounds.h"
 #include "signal/sequence_random.h"
 #include "signal/series_header.h"
+#include "signal/series_maker.h"
 #include "signal/task_codes.h"
 #include "simulation/solver_call.h"
 

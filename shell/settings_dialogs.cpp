@@ -1,3 +1,5 @@
+#include "shell/settings_dialogs.h"
+
 #include <string>
 
 #include "display/app_state.h"

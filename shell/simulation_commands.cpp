@@ -1,3 +1,5 @@
+#include "shell/simulation_commands.h"
+
 #include <algorithm>
 #include <string>
 
@@ -9,7 +11,7 @@
 #include "shell/dialog_commands.h"
 #include "shell/parameter_dialogs.h"
 #include "shell/repaint_areas.h"
-#include "shell/simulation_result_command.h"
+#include "shell/settings_dialogs.h"
 #include "signal/series_header.h"
 #include "simulation/rest_err_header.h"
 #include "simulation/series_copy.h"
@@ -137,47 +139,4 @@ void showStatisticalChart(Window& window, AppState& state, bool recognition) {
     *flags[panel] = 0;
   }
   state.viewState = 6;
-}
-
-bool runDialogCommand(Window& window, AppState& state, uint16_t id) {
-  switch (id) {
-    case kCmCreateSeries:
-      commandCreateSeries(window, state);
-      return true;
-    case kCmNewPulses:
-      commandNewPulses(window, state);
-      return true;
-    case kCmSaveImage:
-      commandSaveImage(window, state);
-      return true;
-    case kCmStatisticalSimulation:
-      commandStatisticalSimulation(window, state);
-      return true;
-    case kCmShowStatisticalSimulation:
-      commandShowStatisticalSimulation(window, state);
-      return true;
-    case kCmSelectSetOfPulses:
-      commandSelectSetOfPulses(window, state);
-      return true;
-    case kCmSubsetSettings:
-      commandSubsetSettings(window, state);
-      return true;
-    case kCmDrawingSettings:
-      commandDrawingSettings(window, state);
-      return true;
-    case kCmViewSeriesParameters:
-      commandViewSeriesParameters(window, state);
-      return true;
-    case kCmOpenSimulationResult:
-      commandOpenSimulationResult(window, state);
-      return true;
-    case CM_SIMULATION_SETUP:
-      commandSimulationSetup(window, state);
-      return true;
-    case CM_SERIES_DIALOG:
-      commandSeriesDialog(window, state);
-      return true;
-    default:
-      return false;
-  }
 }

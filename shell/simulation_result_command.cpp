@@ -10,6 +10,7 @@
 #include "platform/window.h"
 #include "settings/setting_rules.h"
 #include "shell/dialog_commands.h"
+#include "shell/simulation_commands.h"
 #include "signal/required_list.h"
 #include "signal/selected_subsets.h"
 #include "signal/series_header.h"

@@ -1,7 +1,9 @@
+#include "signal/pulse_alphabet.h"
+
 #include <cmath>
 #include <new>
 
-#include "platform/window.h"
+#include "platform/message_sink.h"
 #include "signal/pulse_header.h"
 #include "signal/random_seeds.h"
 #include "signal/random_source.h"
@@ -100,7 +102,7 @@ void freePulses(PulseHeader* alphabet, uint16_t count) {
   }
 }
 
-int makePulses(Window& window, int16_t amplitude, uint16_t count, uint16_t length, PulseHeader* alphabet,
+int makePulses(MessageSink& window, int16_t amplitude, uint16_t count, uint16_t length, PulseHeader* alphabet,
                RandomSeeds& seeds) {
   // Shapes take signed 16-bit lengths; a longer etalon cannot be built.
   if (length > 32767u) {

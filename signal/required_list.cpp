@@ -2,9 +2,9 @@
 
 #include <new>
 
-#include "platform/window.h"
+#include "platform/message_sink.h"
 
-uint16_t* getRequiredList(Window& window, uint16_t count, uint16_t* oldList) {
+uint16_t* getRequiredList(MessageSink& window, uint16_t count, uint16_t* oldList) {
   freeRequiredList(oldList);
   uint16_t* list = new (std::nothrow) uint16_t[count == 0 ? 1 : count];
   if (list == nullptr) {

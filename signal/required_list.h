@@ -1,11 +1,11 @@
 #pragma once
 #include <cstdint>
 
-class Window;
+class MessageSink;
 
 // Releases oldList (may be null), then returns a new list 1, 2, ..., count (new[]), or
 // null after the message "Нет памяти для newList!".
-uint16_t* getRequiredList(Window& window, uint16_t count, uint16_t* oldList);
+uint16_t* getRequiredList(MessageSink& window, uint16_t count, uint16_t* oldList);
 
 // Releases a list made by getRequiredList. Accepts null.
 void freeRequiredList(uint16_t* list);

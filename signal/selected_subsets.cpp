@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <new>
 
-#include "platform/window.h"
+#include "platform/message_sink.h"
 #include "signal/series_header.h"
 
 namespace {
@@ -36,14 +36,14 @@ void releaseSelectedSubsets(SeriesHeader& h) {
 
 }  // namespace
 
-int setSubset(Window& /*window*/, const int32_t* entries, int32_t count, uint16_t mode, uint16_t position,
-              SeriesHeader* header) {
+int setSubset(MessageSink& /*window*/, const int32_t* entries, int32_t count, uint16_t mode,
+              uint16_t position, SeriesHeader* header) {
   if (header == nullptr) return 1;
   copyCurrentSubset(entries, entries == nullptr ? 0 : count, mode, position, *header);
   return 1;
 }
 
-int addSomeSelectedSubsetToSeriesHeader(Window& window, const int32_t* sizes, const int32_t* const* rows,
+int addSomeSelectedSubsetToSeriesHeader(MessageSink& window, const int32_t* sizes, const int32_t* const* rows,
                                         int32_t count, int32_t reservedRows, int32_t reservedItems,
                                         int32_t chosen, uint16_t mode, uint16_t position,
                                         SeriesHeader* header) {

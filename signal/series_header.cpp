@@ -3,7 +3,8 @@
 #include <new>
 #include <vector>
 
-#include "platform/window.h"
+#include "platform/message_sink.h"
+#include "signal/memory_failure.h"
 #include "signal/pulse_bounds.h"
 
 namespace {
@@ -35,7 +36,7 @@ void releaseBlock(SeriesHeader& h) {
 
 }  // namespace
 
-SeriesHeader* getCutOffSeriesHeader(Window& window, uint16_t etalonsQuantity, uint16_t impulseSize,
+SeriesHeader* getCutOffSeriesHeader(MessageSink& window, uint16_t etalonsQuantity, uint16_t impulseSize,
                                     uint16_t tmin, uint16_t tmax, uint32_t seriesSize, SeriesHeader* header) {
   const uint16_t wMin = seriesMinPulses(seriesSize, impulseSize, tmax);
   const uint16_t wMax = maxPulsesFor(seriesSize, impulseSize, tmin);
@@ -55,12 +56,10 @@ SeriesHeader* getCutOffSeriesHeader(Window& window, uint16_t etalonsQuantity, ui
     const uint64_t samples = 2 * static_cast<uint64_t>(seriesSize) + kPerPulseTables * uint64_t{wMax};
     int16_t* block = nullptr;
     if (samples <= kMaxSeriesBlockSamples) {
-      try {
+      allocated([&] {
         if (keep) keptSubset.assign(header->lpSubset, header->lpSubset + header->wSubsetSize);
         block = new int16_t[samples == 0 ? 1 : samples]();
-      } catch (const std::bad_alloc&) {
-        block = nullptr;
-      }
+      });
     }
     if (block == nullptr) {
       freeSeriesHeader(window, header);
@@ -100,7 +99,7 @@ SeriesHeader* getCutOffSeriesHeader(Window& window, uint16_t etalonsQuantity, ui
   return header;
 }
 
-int freeSeriesHeader(Window& /*window*/, SeriesHeader* header) {
+int freeSeriesHeader(MessageSink& /*window*/, SeriesHeader* header) {
   if (header == nullptr) return 1;
   delete[] header->lpPulsesList;
   delete[] header->lpPureData;

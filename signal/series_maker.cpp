@@ -1,10 +1,13 @@
+#include "signal/series_maker.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <new>
 #include <string>
 #include <vector>
 
-#include "platform/window.h"
+#include "platform/message_sink.h"
+#include "signal/memory_failure.h"
 #include "signal/pulse_bounds.h"
 #include "signal/pulse_header.h"
 #include "signal/random_seeds.h"
@@ -101,6 +104,38 @@ void imposeSubset(const SeriesHeader& h, uint16_t q, uint16_t* sequence, RandomS
   }
 }
 
+// The first and last kept samples of a placed pulse.
+struct KeptPart {
+  int32_t first;
+  int32_t last;
+};
+
+// The kept part [first, last] of an etalon of l samples cut to the saved energy level: the
+// first kept sample drawn from seedCutBegin, the last from seedCutEnd. e is scratch for the
+// l + 1 running energies.
+KeptPart drawKeptPart(const PulseHeader* pulse, int32_t l, uint16_t savedLevel, std::vector<int64_t>& e,
+                      RandomSeeds& seeds) {
+  e[0] = 0;
+  for (int32_t i = 0; i < l; ++i) {
+    const int64_t s = etalonSample(pulse, i);
+    e[i + 1] = e[i] + s * s;
+  }
+  const int64_t total = e[l];
+  const int64_t threshold = (static_cast<int64_t>(savedLevel) * total) / 100;
+  int32_t latestStart = l - 1;
+  for (int32_t i = 0; i < l; ++i) {
+    if (total - e[i + 1] <= threshold) {
+      latestStart = i;
+      break;
+    }
+  }
+  const int32_t first = uniformRandom(seeds.seedCutBegin) % (latestStart + 1);
+  int32_t m = l - 1;
+  while (m > first && e[m] - e[first] > threshold) --m;
+  const int32_t last = m + uniformRandom(seeds.seedCutEnd) % (l - m);
+  return KeptPart{first, last};
+}
+
 }  // namespace
 
 void prepareEtalonSequence(const SeriesHeader& header, uint16_t etalonsQuantity, uint16_t pulseCount,
@@ -119,7 +154,7 @@ void skipSeriesDraws(uint16_t pulseCount, RandomSeeds& seeds) {
   seeds.seedCutEnd = uniformRandomJump(seeds.seedCutEnd, pulseCount);
 }
 
-int makeExtSeries(Window& window, uint16_t etalonsQuantity, PulseHeader* alphabet, uint16_t impulseSize,
+int makeExtSeries(MessageSink& window, uint16_t etalonsQuantity, PulseHeader* alphabet, uint16_t impulseSize,
                   uint16_t tmin, uint16_t tmax, uint32_t seriesSize, uint16_t pulseCount,
                   uint16_t* etalonSequence, int16_t amplitude, uint16_t savedLevel, SeriesHeader* header,
                   RandomSeeds& seeds) {
@@ -166,12 +201,9 @@ int makeExtSeries(Window& window, uint16_t etalonsQuantity, PulseHeader* alphabe
   // Partial energies of the etalon being placed. Sums of squares are carried in 64 bits:
   // for the alphabet's amplitudes they equal the 32-bit sums, and no etalon can overflow them.
   std::vector<int64_t> partialEnergy;
-  try {
-    partialEnergy.resize(static_cast<size_t>(l) + 1);
-  } catch (const std::bad_alloc&) {
-    window.messageBox("Нет памяти для PartialEnergy!", "", kMbOk);
+  if (!allocatedOrSaid(window, "Нет памяти для PartialEnergy!", "", kMbOk,
+                       [&] { partialEnergy.resize(static_cast<size_t>(l) + 1); }))
     return 0;
-  }
 
   const int64_t n = seriesSize;
   const int32_t k0 = (uniformRandom(seeds.seedPositions) >> 2) % q;
@@ -194,25 +226,7 @@ int makeExtSeries(Window& window, uint16_t etalonsQuantity, PulseHeader* alphabe
     }
     const int32_t origin = from + (uniformRandom(seeds.seedPositions) >> 2) % (to - from + 1);
 
-    std::vector<int64_t>& e = partialEnergy;
-    e[0] = 0;
-    for (int32_t i = 0; i < l; ++i) {
-      const int64_t s = etalonSample(pulse, i);
-      e[i + 1] = e[i] + s * s;
-    }
-    const int64_t total = e[l];
-    const int64_t threshold = (static_cast<int64_t>(savedLevel) * total) / 100;
-    int32_t latestStart = l - 1;
-    for (int32_t i = 0; i < l; ++i) {
-      if (total - e[i + 1] <= threshold) {
-        latestStart = i;
-        break;
-      }
-    }
-    const int32_t first = uniformRandom(seeds.seedCutBegin) % (latestStart + 1);
-    int32_t m = l - 1;
-    while (m > first && e[m] - e[first] > threshold) --m;
-    const int32_t last = m + uniformRandom(seeds.seedCutEnd) % (l - m);
+    const auto [first, last] = drawKeptPart(pulse, l, savedLevel, partialEnergy, seeds);
 
     for (int32_t i = first; i <= last; ++i)
       h.lpPureData[origin + i] = static_cast<int16_t>(etalonSample(pulse, i));
@@ -233,7 +247,7 @@ int makeExtSeries(Window& window, uint16_t etalonsQuantity, PulseHeader* alphabe
   return 1;
 }
 
-int setGivenSeries(Window& window, const int16_t* samples, uint32_t seriesSize, uint16_t etalonsQuantity,
+int setGivenSeries(MessageSink& window, const int16_t* samples, uint32_t seriesSize, uint16_t etalonsQuantity,
                    PulseHeader* alphabet, uint16_t impulseSize, uint16_t tmin, uint16_t tmax,
                    uint16_t pulseCount, SeriesHeader* header) {
   if (header == nullptr || alphabet == nullptr || (samples == nullptr && seriesSize > 0)) return 0;
@@ -292,7 +306,7 @@ int setGivenSeries(Window& window, const int16_t* samples, uint32_t seriesSize, 
   return 1;
 }
 
-SeriesHeader* getCutOffSeries(Window& window, uint16_t etalonsQuantity, PulseHeader* alphabet,
+SeriesHeader* getCutOffSeries(MessageSink& window, uint16_t etalonsQuantity, PulseHeader* alphabet,
                               uint16_t impulseSize, uint16_t tmin, uint16_t tmax, uint32_t seriesSize,
                               uint16_t pulseCount, uint16_t* etalonSequence, int16_t amplitude,
                               uint16_t savedLevel, SeriesHeader* header, RandomSeeds& seeds) {
@@ -306,7 +320,7 @@ SeriesHeader* getCutOffSeries(Window& window, uint16_t etalonsQuantity, PulseHea
   return header;
 }
 
-SeriesHeader* getRandomCountSeries(Window& window, uint16_t etalonsQuantity, PulseHeader* alphabet,
+SeriesHeader* getRandomCountSeries(MessageSink& window, uint16_t etalonsQuantity, PulseHeader* alphabet,
                                    uint16_t impulseSize, uint16_t tmin, uint16_t tmax, uint32_t seriesSize,
                                    uint16_t* etalonSequence, int16_t amplitude, uint16_t savedLevel,
                                    SeriesHeader* header, RandomSeeds& seeds) {
@@ -326,7 +340,7 @@ SeriesHeader* getRandomCountSeries(Window& window, uint16_t etalonsQuantity, Pul
                          etalonSequence, amplitude, savedLevel, header, seeds);
 }
 
-void addNoise(Window& /*window*/, int16_t noiseLevel, int16_t /*amplitude*/, SeriesHeader* header,
+void addNoise(MessageSink& /*window*/, int16_t noiseLevel, int16_t /*amplitude*/, SeriesHeader* header,
               uint16_t& seed) {
   if (header == nullptr || header->lpPureData == nullptr) return;
   for (uint32_t i = 0; i < header->dwSeriesSize; ++i) {

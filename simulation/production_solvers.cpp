@@ -1,9 +1,10 @@
+#include "simulation/production_solvers.h"
+
 #include "processing/fixed_detection.h"
 #include "processing/fixed_tuples.h"
 #include "processing/recognition.h"
 #include "processing/unfixed_detection.h"
 #include "processing/unfixed_tuples.h"
-#include "simulation/simulation_driver.h"
 
 const SimulationSolvers& productionSolvers() {
   static const SimulationSolvers solvers = [] {

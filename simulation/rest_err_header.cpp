@@ -4,7 +4,9 @@
 #include <new>
 #include <stdexcept>
 
-#include "platform/window.h"
+#include "platform/message_sink.h"
+#include "processing/run_description.h"
+#include "signal/memory_failure.h"
 #include "signal/task_codes.h"
 
 static const char* const kGetCaption = " getRestErrHeader ";
@@ -13,13 +15,9 @@ static const char* const kGetCaption = " getRestErrHeader ";
 template <typename T>
 static std::unique_ptr<T[]> allocateArray(uint64_t count, uint64_t limit) {
   if (count > limit) return nullptr;
-  try {
-    return std::unique_ptr<T[]>(new T[static_cast<size_t>(count)]());
-  } catch (const std::bad_alloc&) {
-    return nullptr;
-  } catch (const std::length_error&) {
-    return nullptr;
-  }
+  std::unique_ptr<T[]> array;
+  allocated([&] { array.reset(new T[static_cast<size_t>(count)]()); });
+  return array;
 }
 
 static void setTableFields(RestErrHeader& h, uint16_t levels) {
@@ -31,21 +29,18 @@ static void setTableFields(RestErrHeader& h, uint16_t levels) {
   }
 }
 
-static RestErrHeader* failGet(Window& window, RestErrHeader* header, const char* text) {
+static RestErrHeader* failGet(MessageSink& window, RestErrHeader* header, const char* text) {
   delete header;
   window.messageBox(text, kGetCaption, kMbOk);
   return nullptr;
 }
 
-RestErrHeader* getRestErrHeader(Window& window, uint16_t pulses, uint16_t levels, int32_t repeats,
+RestErrHeader* getRestErrHeader(MessageSink& window, uint16_t pulses, uint16_t levels, int32_t repeats,
                                 RestErrHeader* header) {
   if (header == nullptr) {
-    try {
-      header = new RestErrHeader();
-    } catch (const std::bad_alloc&) {
-      window.messageBox("Нет памяти для newRestErrorHeader!", kGetCaption, kMbOk);
+    if (!allocatedOrSaid(window, "Нет памяти для newRestErrorHeader!", kGetCaption, kMbOk,
+                         [&] { header = new RestErrHeader(); }))
       return nullptr;
-    }
   }
   RestErrHeader& h = *header;
   const uint64_t p = pulses;
@@ -90,7 +85,7 @@ RestErrHeader* getRestErrHeader(Window& window, uint16_t pulses, uint16_t levels
   return header;
 }
 
-int initRestErrHeader(Window& window, uint16_t pulses, uint16_t firstPulses, uint16_t pulsesStep,
+int initRestErrHeader(MessageSink& window, uint16_t pulses, uint16_t firstPulses, uint16_t pulsesStep,
                       uint16_t levels, uint16_t firstLevel, uint16_t levelStep, int32_t repeats,
                       RestErrHeader* header) {
   const char* const caption = " initRestErrHeader ";
@@ -122,23 +117,17 @@ int initRestErrHeader(Window& window, uint16_t pulses, uint16_t firstPulses, uin
   return 1;
 }
 
-int addInitRestErrHeader(Window& window, uint16_t seriesType, uint16_t taskType, uint16_t makingLevel,
+int addInitRestErrHeader(MessageSink& window, uint16_t seriesType, uint16_t taskType, uint16_t makingLevel,
                          uint16_t processingLevel, RestErrHeader* header) {
   if (header == nullptr) {
     window.messageBox("Не определен lpErrorHeader!", " addInitRestErrHeader ", kMbOk);
     return 0;
   }
-  header->wInfoLevel = 2;
-  header->wSeriesType = seriesType;
-  header->seriesTypeName = seriesTypeText(seriesType);
-  header->wTaskType = taskType;
-  header->taskName = restErrTaskText(taskType);
-  header->wMakingEnergyLevel = makingLevel;
-  header->wProcessingEnergyLevel = processingLevel;
+  fillRunDescription(*header, seriesType, taskType, restErrTaskText(taskType), makingLevel, processingLevel);
   return 1;
 }
 
-int freeRestErrHeader(Window&, RestErrHeader* header) {
+int freeRestErrHeader(MessageSink&, RestErrHeader* header) {
   delete header;
   return 1;
 }

@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <memory>
 
-class Window;
+class MessageSink;
 
 // The error tables of one statistical simulation: for every noise level (row) and pulse-count
 // value (column) the averaged errors of its trials. A table is an array of row pointers, one
@@ -51,21 +51,21 @@ constexpr uint64_t kMaxRestErrCells = uint64_t{1} << 26;
 // given one, its storage kept when its capacities suffice), with the counts and repeats set
 // and the values and cells cleared. Returns null after a message when memory is short; the
 // given header is then released.
-RestErrHeader* getRestErrHeader(Window& window, uint16_t pulses, uint16_t levels, int32_t repeats,
+RestErrHeader* getRestErrHeader(MessageSink& window, uint16_t pulses, uint16_t levels, int32_t repeats,
                                 RestErrHeader* header);
 
 // Sets the grid: pulse-count value i = firstPulses + i x pulsesStep, noise level l =
 // firstLevel + l x levelStep (16-bit), clears the restoring-error cells in use and ifComplete.
 // Returns 1, or 0 after a message (no header, or a count above the capacity; then nothing
 // changes).
-int initRestErrHeader(Window& window, uint16_t pulses, uint16_t firstPulses, uint16_t pulsesStep,
+int initRestErrHeader(MessageSink& window, uint16_t pulses, uint16_t firstPulses, uint16_t pulsesStep,
                       uint16_t levels, uint16_t firstLevel, uint16_t levelStep, int32_t repeats,
                       RestErrHeader* header);
 
 // Stamps the simulation description (codes, their texts, the two saved energy levels) and sets
 // wInfoLevel = 2. Returns 1, or 0 after a message when the header is null.
-int addInitRestErrHeader(Window& window, uint16_t seriesType, uint16_t taskType, uint16_t makingLevel,
+int addInitRestErrHeader(MessageSink& window, uint16_t seriesType, uint16_t taskType, uint16_t makingLevel,
                          uint16_t processingLevel, RestErrHeader* header);
 
 // Releases the header and everything it owns; accepts null. Returns 1.
-int freeRestErrHeader(Window& window, RestErrHeader* header);
+int freeRestErrHeader(MessageSink& window, RestErrHeader* header);

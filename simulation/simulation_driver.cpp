@@ -7,16 +7,18 @@
 #include <string>
 #include <vector>
 
-#include "platform/window.h"
+#include "platform/message_recorder.h"
+#include "platform/message_sink.h"
 #include "processing/chains_header.h"
 #include "processing/solver_choice.h"
+#include "signal/memory_failure.h"
 #include "signal/pulse_bounds.h"
 #include "signal/pulse_header.h"
 #include "signal/random_seeds.h"
 #include "signal/random_source.h"
 #include "signal/series_header.h"
+#include "signal/series_maker.h"
 #include "signal/task_codes.h"
-#include "simulation/message_recorder.h"
 #include "simulation/rest_err_header.h"
 #include "simulation/series_copy.h"
 #include "simulation/simulation_grid.h"
@@ -75,13 +77,13 @@ struct Worker {
 };
 
 struct Run {
-  Run(Window& w, RestErrHeader& e, SeriesHeader*& h, RandomSeeds& rs, const SimulationSettings& st,
+  Run(MessageSink& w, RestErrHeader& e, SeriesHeader*& h, RandomSeeds& rs, const SimulationSettings& st,
       const SimulationSolvers& sv)
       : window(w), errors(e), series(h), seeds(rs), settings(st), solvers(sv) {}
   Run(const Run&) = delete;
   Run& operator=(const Run&) = delete;
 
-  Window& window;
+  MessageSink& window;
   RestErrHeader& errors;
   SeriesHeader*& series;
   RandomSeeds& seeds;
@@ -320,7 +322,7 @@ bool nextBatch(const Run& r, const Batch& b, uint32_t batchSize, Batch& next) {
 }
 
 void solveTrial(const Run& r, TrialSlot& slot, Worker& worker, uint16_t pulses) {
-  Window& w = slot.window;
+  MessageSink& w = slot.window;
   SeriesHeader* h = slot.series;
   ChainsHeader* c = worker.chains;
   SolverCall call;
@@ -379,13 +381,11 @@ bool setUp(Run& r, uint16_t seriesType, unsigned workerCount, uint32_t slotCount
   }
   // The working sequence is read as an etalon list of n entries too, so it holds at least n.
   const size_t sequenceLength = std::max<size_t>(r.maxPulses, r.n);
-  try {
-    r.counters.assign(sequenceLength, 1);
-    r.sequence.assign(sequenceLength, 1);
-  } catch (const std::bad_alloc&) {
-    r.window.messageBox("Ошибка lpEtalonNumbersList!", " About statCutoffTrawling ", kMbOk);
+  if (!allocatedOrSaid(r.window, "Ошибка lpEtalonNumbersList!", " About statCutoffTrawling ", kMbOk, [&] {
+        r.counters.assign(sequenceLength, 1);
+        r.sequence.assign(sequenceLength, 1);
+      }))
     return false;
-  }
   if (r.taskType == kTaskTupleDetection || r.taskType == kTaskTupleRecognition) {
     const char* const subsetCaption = " About selectedSubset ";
     const SeriesHeader& h = *r.series;
@@ -393,20 +393,18 @@ bool setUp(Run& r, uint16_t seriesType, unsigned workerCount, uint32_t slotCount
       r.window.messageBox("Error: selected Subset is absence!", subsetCaption, kMbOk);
       return false;
     }
-    try {
-      r.currentSubset.assign(h.lpSubset, h.lpSubset + h.wSubsetSize);
-      if (r.taskType == kTaskTupleRecognition) {
-        for (uint16_t i = 0; i < h.wSelectedSubsets; ++i) {
-          const int16_t size = std::max<int16_t>(h.selectedSubsetSize[i], 0);
-          r.subsetSizes.push_back(size);
-          r.subsetRows.emplace_back(h.selectedSubsetList[i], h.selectedSubsetList[i] + size);
-        }
-        for (const auto& row : r.subsetRows) r.subsetRowTable.push_back(row.data());
-      }
-    } catch (const std::bad_alloc&) {
-      r.window.messageBox("Ошибка selectedSubset!", subsetCaption, kMbOk);
+    if (!allocatedOrSaid(r.window, "Ошибка selectedSubset!", subsetCaption, kMbOk, [&] {
+          r.currentSubset.assign(h.lpSubset, h.lpSubset + h.wSubsetSize);
+          if (r.taskType == kTaskTupleRecognition) {
+            for (uint16_t i = 0; i < h.wSelectedSubsets; ++i) {
+              const int16_t size = std::max<int16_t>(h.selectedSubsetSize[i], 0);
+              r.subsetSizes.push_back(size);
+              r.subsetRows.emplace_back(h.selectedSubsetList[i], h.selectedSubsetList[i] + size);
+            }
+            for (const auto& row : r.subsetRows) r.subsetRowTable.push_back(row.data());
+          }
+        }))
       return false;
-    }
   }
   // Every trial's subset is imposed on the run's header as it stands once prepared for the run.
   r.series = getCutOffSeriesHeader(r.window, r.alphabetSize, r.length, r.tmin, r.tmax, r.size, r.series);
@@ -515,9 +513,9 @@ bool runCells(Run& r, WorkerPool& pool) {
 
 }  // namespace
 
-int statCutoffTrawling(Window& window, RestErrHeader* errors, uint16_t alphabetSize, PulseHeader* alphabet,
-                       uint16_t requiredCount, const uint16_t* requiredList, uint16_t seriesType,
-                       uint16_t taskType, uint16_t makingLevel, uint16_t processingLevel,
+int statCutoffTrawling(MessageSink& window, RestErrHeader* errors, uint16_t alphabetSize,
+                       PulseHeader* alphabet, uint16_t requiredCount, const uint16_t* requiredList,
+                       uint16_t seriesType, uint16_t taskType, uint16_t makingLevel, uint16_t processingLevel,
                        SeriesHeader*& series, RandomSeeds& seeds, SimulationTimes& times,
                        const SimulationSettings& settings) {
   const uint16_t keptSubsetSize = series != nullptr ? series->wSubsetSize : uint16_t{0};

@@ -3,38 +3,14 @@
 #include <ctime>
 #include <functional>
 
-class Window;
-struct ChainsHeader;
+#include "signal/series_maker.h"
+
+class MessageSink;
 struct PulseHeader;
 struct RandomSeeds;
 struct RestErrHeader;
 struct SeriesHeader;
-
-// The eight solvers a simulation may call, by role. The production table holds the solvers of
-// processing/; a benchmark or a test may pass other implementations with the same contracts.
-struct SimulationSolvers {
-  int (*detectFixedPulses)(Window&, const PulseHeader*, uint16_t, const uint16_t*, uint16_t, uint16_t,
-                           uint16_t, ChainsHeader*, SeriesHeader*) = nullptr;
-  int (*detectUnfixedPulses)(Window&, const PulseHeader*, uint16_t, const uint16_t*, uint16_t, uint16_t,
-                             uint16_t, ChainsHeader*, SeriesHeader*) = nullptr;
-  int32_t (*recognizeFixedPulses)(Window&, const PulseHeader*, uint16_t, const uint16_t*, uint16_t, uint16_t,
-                                  uint16_t, ChainsHeader*, SeriesHeader*) = nullptr;
-  uint16_t (*recognizeUnfixedPulses)(Window&, const PulseHeader*, uint16_t, const uint16_t*, uint16_t,
-                                     uint16_t, uint16_t, ChainsHeader*, SeriesHeader*) = nullptr;
-  int (*detectFixedTuples)(Window&, const PulseHeader*, int32_t, const int32_t*, uint16_t, uint16_t, uint16_t,
-                           uint16_t, ChainsHeader*, SeriesHeader*) = nullptr;
-  int (*detectUnfixedTuples)(Window&, const PulseHeader*, int32_t, const int32_t*, uint16_t, uint16_t,
-                             uint16_t, uint16_t, ChainsHeader*, SeriesHeader*, int32_t&) = nullptr;
-  int32_t (*recognizeFixedTuples)(Window&, const PulseHeader*, const int32_t*, const int32_t* const*, int32_t,
-                                  uint16_t, uint16_t, uint16_t, uint16_t, ChainsHeader*,
-                                  SeriesHeader*) = nullptr;
-  int32_t (*recognizeUnfixedTuples)(Window&, const PulseHeader*, const int32_t*, const int32_t* const*,
-                                    int32_t, uint16_t, uint16_t, uint16_t, uint16_t, ChainsHeader*,
-                                    SeriesHeader*, int32_t&) = nullptr;
-};
-
-// The production solvers of processing/.
-const SimulationSolvers& productionSolvers();
+struct SimulationSolvers;
 
 // Calendar times (seconds) of the start and the end of the last simulation.
 struct SimulationTimes {
@@ -75,9 +51,9 @@ struct SimulationSettings {
 // message (no error header, an invalid grid or series, a set-up or series failure, a solver failure), or
 // without a message when stopRequested ended the run. A series that could not be made leaves series null (its
 // header was released by the maker).
-int statCutoffTrawling(Window& window, RestErrHeader* errors, uint16_t alphabetSize, PulseHeader* alphabet,
-                       uint16_t requiredCount, const uint16_t* requiredList, uint16_t seriesType,
-                       uint16_t taskType, uint16_t makingLevel, uint16_t processingLevel,
+int statCutoffTrawling(MessageSink& window, RestErrHeader* errors, uint16_t alphabetSize,
+                       PulseHeader* alphabet, uint16_t requiredCount, const uint16_t* requiredList,
+                       uint16_t seriesType, uint16_t taskType, uint16_t makingLevel, uint16_t processingLevel,
                        SeriesHeader*& series, RandomSeeds& seeds, SimulationTimes& times,
                        const SimulationSettings& settings);
 

@@ -2,7 +2,8 @@
 
 #include <cstdio>
 
-#include "platform/window.h"
+#include "platform/message_sink.h"
+#include "processing/working_limits.h"
 #include "signal/pulse_bounds.h"
 
 static std::string format(const char* pattern, long a, long b = 0, long c = 0, long d = 0) {
@@ -19,9 +20,8 @@ std::string seriesShapeProblem(uint32_t seriesSize, uint16_t impulseSize, uint16
     return format("The series length (%ld) must not be below the etalon length (%ld).", seriesSize,
                   impulseSize);
   }
-  if (seriesSize > kMaxSimulationSeriesSize) {
-    return format("The series length (%ld) must not exceed %ld samples.", seriesSize,
-                  kMaxSimulationSeriesSize);
+  if (seriesSize > kMaxSolverSeriesSize) {
+    return format("The series length (%ld) must not exceed %ld samples.", seriesSize, kMaxSolverSeriesSize);
   }
   return {};
 }
@@ -60,7 +60,7 @@ std::string simulationGridProblem(const SimulationGrid& g) {
   return {};
 }
 
-int validateSimulationGrid(Window& window, const SimulationGrid& grid) {
+int validateSimulationGrid(MessageSink& window, const SimulationGrid& grid) {
   const std::string problem = simulationGridProblem(grid);
   if (problem.empty()) return 1;
   window.messageBox(problem, " Simulation parameters ", kMbOk | kMbIconWarning);

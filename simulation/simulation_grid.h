@@ -2,7 +2,9 @@
 #include <cstdint>
 #include <string>
 
-class Window;
+#include "processing/working_limits.h"
+
+class MessageSink;
 
 // The values that define a statistical simulation grid, as the simulation dialog and the
 // command-line companion hold them before the run.
@@ -20,11 +22,8 @@ struct SimulationGrid {
   uint16_t repeats = 100;
 };
 
-// Largest series a simulation accepts: positions are held as signed 16-bit values.
-constexpr uint32_t kMaxSimulationSeriesSize = 32767;
-
 // What is wrong with series of N samples, etalons of L samples and distances Tmin .. Tmax for a
-// simulation (Tmin 0, Tmax below Tmin, L 0, N below L or above kMaxSimulationSeriesSize);
+// simulation (Tmin 0, Tmax below Tmin, L 0, N below L or above kMaxSolverSeriesSize);
 // empty when nothing is.
 std::string seriesShapeProblem(uint32_t seriesSize, uint16_t impulseSize, uint16_t tmin, uint16_t tmax);
 
@@ -43,4 +42,4 @@ uint16_t simulationPulseSteps(const SimulationGrid& grid);
 
 // Shows the grid's problem, if any, in a message box (caption " Simulation parameters ",
 // warning icon). Returns 1 when the grid can be simulated, 0 after the message.
-int validateSimulationGrid(Window& window, const SimulationGrid& grid);
+int validateSimulationGrid(MessageSink& window, const SimulationGrid& grid);

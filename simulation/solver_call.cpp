@@ -1,6 +1,6 @@
 #include "simulation/solver_call.h"
 
-int32_t callSolver(Window& window, SolverRole role, const SolverCall& c, const SimulationSolvers& s) {
+int32_t callSolver(MessageSink& window, SolverRole role, const SolverCall& c, const SimulationSolvers& s) {
   int32_t unusedVerbose = 0;
   int32_t& verbose = c.verboseTuples != nullptr ? *c.verboseTuples : unusedVerbose;
   switch (role) {

@@ -2,9 +2,9 @@
 #include <cstdint>
 
 #include "processing/solver_choice.h"
-#include "simulation/simulation_driver.h"
+#include "simulation/production_solvers.h"
 
-class Window;
+class MessageSink;
 struct PulseHeader;
 struct ChainsHeader;
 struct SeriesHeader;
@@ -30,5 +30,5 @@ struct SolverCall {
 
 // Runs the solver of `role` from the table (the production solvers by default) and returns
 // what it returned.
-int32_t callSolver(Window& window, SolverRole role, const SolverCall& call,
+int32_t callSolver(MessageSink& window, SolverRole role, const SolverCall& call,
                    const SimulationSolvers& solvers = productionSolvers());

@@ -10,6 +10,7 @@
 #include "signal/pulse_bounds.h"
 #include "signal/random_seeds.h"
 #include "signal/series_header.h"
+#include "signal/series_maker.h"
 #include "tests/support/series_factory.h"
 
 namespace {

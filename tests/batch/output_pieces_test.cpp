@@ -7,6 +7,7 @@
 #include "batch/json_output.h"
 #include "batch/options.h"
 #include "batch/stderr_window.h"
+#include "signal/series_maker.h"
 
 namespace {
 

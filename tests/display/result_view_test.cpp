@@ -10,6 +10,7 @@
 #include "processing/fixed_detection.h"
 #include "processing/recognition.h"
 #include "signal/series_header.h"
+#include "signal/series_maker.h"
 #include "tests/support/series_factory.h"
 
 TEST(ResultGeometry, StripsBoxAndTextOfAKnownWorkArea) {

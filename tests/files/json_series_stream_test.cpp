@@ -60,7 +60,7 @@ TEST(JsonSeriesStream, ALongArrayKeepsOneValueMoreThanTheLimitAndCountsTheRest) 
   SeriesValues values;
   std::string error;
   ASSERT_TRUE(parseSeriesBytes(text, "f", {}, values, error)) << error;
-  EXPECT_EQ(values.values.size(), kMaxUserSeriesSize + 1);
+  EXPECT_EQ(values.values.size(), kMaxSolverSeriesSize + 1);
   EXPECT_EQ(values.totalSize, 100000u);
   EXPECT_EQ(values.values[32767], 32767 % 7);
   SeriesReadOptions tail;

@@ -8,7 +8,7 @@
 #include <set>
 #include <string>
 
-#include "platform/headless_window.h"
+#include "platform/message_recorder.h"
 #include "simulation/rest_err_header.h"
 
 namespace {
@@ -51,7 +51,7 @@ TEST(SimulationResultFile, WhatIsWrittenReadsBackAndGivesTheErrorTables) {
   EXPECT_EQ(simulationCsv(back),
             "noise_level,pulses,restoring_error,position_error,recognition_errors\n"
             "0,2,0,0,0\n0,3,3000,-3,1\n30,2,1000,-1,1\n30,3,4000,-4,0\n60,2,2000,-2,0\n60,3,5000,-5,1\n");
-  HeadlessWindow window;
+  MessageRecorder window;
   RestErrHeader* errors = errorsOfResult(window, back, nullptr);
   ASSERT_NE(errors, nullptr);
   EXPECT_EQ(errors->ifComplete, 1);

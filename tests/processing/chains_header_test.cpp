@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/headless_window.h"
+#include "platform/message_recorder.h"
 
 namespace {
 
@@ -34,7 +34,7 @@ int insert(ChainsHeader& h, int32_t value, int count, int seed,
 class ChainsHeaderTest : public ::testing::Test {
  protected:
   void TearDown() override { freeChainsHeader(window, header); }
-  HeadlessWindow window;
+  MessageRecorder window;
   ChainsHeader* header = nullptr;
 };
 

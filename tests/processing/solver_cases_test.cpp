@@ -5,7 +5,7 @@
 #include <random>
 #include <vector>
 
-#include "platform/headless_window.h"
+#include "platform/message_recorder.h"
 #include "processing/chains_header.h"
 #include "processing/fixed_detection.h"
 #include "processing/recognition.h"
@@ -66,7 +66,7 @@ struct HandAlphabet {
 };
 
 struct ChainsOwner {
-  HeadlessWindow window;
+  MessageRecorder window;
   ChainsHeader* h;
   ChainsOwner(uint16_t slots, uint16_t pulses) : h(getChainsHeader(window, slots, pulses, nullptr)) {}
   ~ChainsOwner() { freeChainsHeader(window, h); }
@@ -289,7 +289,7 @@ TEST(SolverCasesTest, UnusableInputIsRefusedWithoutWriting) {
   const uint16_t good[] = {1};
   const uint16_t unknownEtalon[] = {2};
   const uint16_t zero[] = {0};
-  HeadlessWindow w;
+  MessageRecorder w;
   ChainsOwner small(2, 2);  // rows shorter than the three pulses
   ChainsOwner fine(2, 8);
   fine.h->wPretenders = 2;
@@ -359,7 +359,7 @@ TEST(SolverCasesTest, WorkingTablesBeyondMemoryShowTheMessage) {
   // 1,500 pulses over 32,000 samples need far more than a sane working block.
   HandSeries s(std::vector<int16_t>(32000, 1), 2, 1500, 20, 40);
   const uint16_t list[] = {1};
-  HeadlessWindow w;
+  MessageRecorder w;
   EXPECT_EQ(detectFixedPulses(w, a.pulses, 1, list, 20, 40, 100, nullptr, &s.header), 0);
   EXPECT_EQ(recognizeFixedPulses(w, a.pulses, 1, list, 20, 40, 100, nullptr, &s.header), -1);
   ASSERT_EQ(w.messages().size(), 2u);

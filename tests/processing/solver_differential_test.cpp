@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/headless_window.h"
+#include "platform/message_recorder.h"
 #include "processing/chains_header.h"
 #include "processing/fixed_detection.h"
 #include "processing/recognition.h"
@@ -48,7 +48,7 @@ std::vector<int32_t> chainsFields(const ChainsHeader& h) {
 }
 
 // A header holding leftovers of an earlier run, the same for both solvers.
-ChainsHeader* staleHeader(Window& w, std::mt19937& rng, uint16_t slots, uint16_t pulses) {
+ChainsHeader* staleHeader(MessageSink& w, std::mt19937& rng, uint16_t slots, uint16_t pulses) {
   ChainsHeader* h = getChainsHeader(w, slots, pulses, nullptr);
   std::uniform_int_distribution<int> junk(-50, 500);
   for (int i = 0; i < 2 * slots; ++i) h->distance[i] = junk(rng);
@@ -60,11 +60,11 @@ ChainsHeader* staleHeader(Window& w, std::mt19937& rng, uint16_t slots, uint16_t
 
 enum class Solver { kDetectFixed, kDetectUnfixed, kRecognizeFixed, kRecognizeUnfixed };
 
-using SolverFn = int64_t (*)(Window&, const PulseHeader*, uint16_t, const uint16_t*, uint16_t, uint16_t,
+using SolverFn = int64_t (*)(MessageSink&, const PulseHeader*, uint16_t, const uint16_t*, uint16_t, uint16_t,
                              uint16_t, ChainsHeader*, SeriesHeader*);
 
 template <auto F>
-int64_t call(Window& w, const PulseHeader* a, uint16_t l, const uint16_t* list, uint16_t t0, uint16_t t1,
+int64_t call(MessageSink& w, const PulseHeader* a, uint16_t l, const uint16_t* list, uint16_t t0, uint16_t t1,
              uint16_t level, ChainsHeader* c, SeriesHeader* s) {
   return F(w, a, l, list, t0, t1, level, c, s);
 }
@@ -96,7 +96,7 @@ void runDifferential(Solver solver, const std::vector<uint16_t>& seriesTypes, in
   RandomSeeds seeds = randomSeeds(rng);
   const uint16_t levels[] = {100, 75, 50, 0};
   const Pair pair = solverPair(solver);
-  HeadlessWindow window;
+  MessageRecorder window;
   for (int c = 0; c < cases; ++c) {
     TestAlphabet& alphabet = c % 5 == 4 ? alphabet6 : alphabet20;
     const uint16_t level = levels[c % 4];

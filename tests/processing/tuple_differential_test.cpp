@@ -5,12 +5,13 @@
 #include <string>
 #include <vector>
 
-#include "platform/headless_window.h"
+#include "platform/message_recorder.h"
 #include "processing/chains_header.h"
 #include "processing/fixed_tuples.h"
 #include "processing/unfixed_tuples.h"
 #include "signal/pulse_bounds.h"
 #include "signal/series_header.h"
+#include "signal/series_maker.h"
 #include "tests/support/reference_tuples.h"
 #include "tests/support/series_factory.h"
 #include "tests/support/test_scale.h"
@@ -44,7 +45,7 @@ void markSeries(SeriesHeader& s) {
 }
 
 Outcome capture(int32_t result, int32_t verbose, const SeriesHeader& s, const ChainsHeader& c,
-                const HeadlessWindow& w) {
+                const MessageRecorder& w) {
   Outcome o;
   o.result = result;
   o.verboseAfter = verbose;
@@ -76,7 +77,7 @@ struct Case {
 };
 
 Outcome runOne(Solver solver, bool reference, const Case& k, const PulseHeader* a, SeriesHeader& s) {
-  HeadlessWindow w;
+  MessageRecorder w;
   ChainsHeader* c = getChainsHeader(w, k.chainSlots, s.wMaxPulses, nullptr);
   markSeries(s);
   std::vector<int32_t> sizes;
@@ -232,7 +233,7 @@ TEST(TupleSolversDifferential, ExtremeAmplitudesMatchTheReference) {
     pulses[e].wNumber = static_cast<uint16_t>(e + 1);
   }
   for (int i = 0; i < scaledCount(24); ++i) {
-    HeadlessWindow w;
+    MessageRecorder w;
     RandomSeeds seeds = randomSeeds(rng);
     uint32_t size = 0;
     uint16_t tmin = 0, tmax = 0, wMin = 0, wMax = 0;

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/headless_window.h"
+#include "platform/message_recorder.h"
 #include "processing/chains_header.h"
 #include "processing/fixed_detection.h"
 #include "processing/fixed_tuples.h"
@@ -13,6 +13,7 @@
 #include "processing/unfixed_tuples.h"
 #include "signal/pulse_bounds.h"
 #include "signal/series_header.h"
+#include "signal/series_maker.h"
 #include "tests/support/series_factory.h"
 
 namespace {
@@ -89,7 +90,7 @@ struct HandAlphabet {
 };
 
 struct Chains {
-  HeadlessWindow w;
+  MessageRecorder w;
   ChainsHeader* h;
   Chains(uint16_t size, uint16_t pulses) : h(getChainsHeader(w, size, pulses, nullptr)) {}
   ~Chains() { freeChainsHeader(w, h); }
@@ -105,7 +106,7 @@ struct TruthSeries {
   RandomSeeds seeds;
   SeriesPtr series;
   TruthSeries(const std::vector<int32_t>& tuple, int32_t phase, uint16_t q, uint32_t size = 1200) {
-    HeadlessWindow w;
+    MessageRecorder w;
     std::vector<uint16_t> seq(q);
     for (int32_t k = 0; k < q; ++k) seq[k] = static_cast<uint16_t>(tuple[(phase + k) % tuple.size()]);
     series.reset(
@@ -163,7 +164,7 @@ TEST(FixedTuples, NoiselessSeriesIsRecoveredWithItsPhase) {
   const std::vector<int32_t> tuple{3, 7, 12};
   TruthSeries t(tuple, 1, 18);
   Chains c(10, t.series->wMaxPulses);
-  HeadlessWindow w;
+  MessageRecorder w;
   ASSERT_EQ(detectFixedTuples(w, t.alphabet.pulses, 3, tuple.data(), 2, 40, 181, 100, c.h, t.series.get()),
             1);
   t.expectRecovered();
@@ -207,7 +208,7 @@ TEST(FixedTuples, RecognitionFindsTheSubsetThatMadeTheSeries) {
   const int32_t sizes[] = {2, 3, 3};
   const int32_t* rows[] = {a.data(), b.data(), c3.data()};
   Chains c(10, t.series->wMaxPulses);
-  HeadlessWindow w;
+  MessageRecorder w;
   ASSERT_EQ(recognizeFixedTuples(w, t.alphabet.pulses, sizes, rows, 3, 2, 40, 181, 100, c.h, t.series.get()),
             2);
   t.expectRecovered();
@@ -229,7 +230,7 @@ TEST(FixedTuples, EqualPhasesReportTheLowerOne) {
   const std::vector<int32_t> tuple{4, 4};
   TruthSeries t(tuple, 0, 9);
   Chains c(10, t.series->wMaxPulses);
-  HeadlessWindow w;
+  MessageRecorder w;
   ASSERT_EQ(detectFixedTuples(w, t.alphabet.pulses, 2, tuple.data(), 2, 40, 181, 100, c.h, t.series.get()),
             1);
   EXPECT_EQ(restoredTuples(*t.series), (Tuples{{1, 2}, {3, 4}, {5, 6}, {7, 8}, {9, 9}}));
@@ -249,7 +250,7 @@ TEST(FixedTuples, SizeOneMatchesTheKnownNumberDetector) {
     SeriesPtr s = makeRandomSeries(rng, alphabet, seeds, o, &p);
     const int32_t etalon = 1 + trial % 20;
     const uint16_t level = trial % 3 == 0 ? 100 : 60;
-    HeadlessWindow w;
+    MessageRecorder w;
     Chains a(4, s->wMaxPulses), b(4, s->wMaxPulses);
     const uint16_t list[] = {static_cast<uint16_t>(etalon)};
     ASSERT_EQ(detectFixedPulses(w, alphabet.pulses, 1, list, p.tmin, p.tmax, level, a.h, s.get()), 1);
@@ -268,7 +269,7 @@ TEST(UnfixedTuples, NoiselessSeriesIsRecoveredFromTheFirstMember) {
   const std::vector<int32_t> tuple{3, 7, 12};
   TruthSeries t(tuple, 0, 20);
   Chains c(10, t.series->wMaxPulses);
-  HeadlessWindow w;
+  MessageRecorder w;
   int32_t verbose = 0;
   ASSERT_EQ(detectUnfixedTuples(w, t.alphabet.pulses, 3, tuple.data(), 2, 40, 181, 100, c.h, t.series.get(),
                                 verbose),
@@ -296,7 +297,7 @@ TEST(UnfixedTuples, RecognitionRanksOneChainPerSubset) {
   const int32_t sizes[] = {3, 3, 1};
   const int32_t* rows[] = {a.data(), b.data(), d.data()};
   Chains c(10, t.series->wMaxPulses);
-  HeadlessWindow w;
+  MessageRecorder w;
   int32_t verbose = 0;
   ASSERT_EQ(recognizeUnfixedTuples(w, t.alphabet.pulses, sizes, rows, 3, 1, 40, 181, 100, c.h, t.series.get(),
                                    verbose),
@@ -326,7 +327,7 @@ TEST(UnfixedTuples, SizeOneMatchesTheUnknownNumberDetector) {
     SeriesPtr s = makeRandomSeries(rng, alphabet, seeds, o, &p);
     const int32_t etalon = 1 + (trial * 7) % 20;
     const uint16_t level = trial % 3 == 0 ? 100 : 50;
-    HeadlessWindow w;
+    MessageRecorder w;
     Chains a(4, s->wMaxPulses), b(4, s->wMaxPulses);
     const uint16_t list[] = {static_cast<uint16_t>(etalon)};
     ASSERT_EQ(detectUnfixedPulses(w, alphabet.pulses, 1, list, p.tmin, p.tmax, level, a.h, s.get()), 1);
@@ -358,7 +359,7 @@ TEST(UnfixedTuples, TupleLongerThanTheLargestCountUsesOneLayerPerPulse) {
   ASSERT_EQ(s.h.wMaxPulses, 3);
   const int32_t tuple[] = {2, 3, 4, 5, 1};
   Chains c(4, 3);
-  HeadlessWindow w;
+  MessageRecorder w;
   int32_t verbose = 0;
   ASSERT_EQ(detectUnfixedTuples(w, abc.pulses, 5, tuple, 2, 40, 50, 100, c.h, &s.h, verbose), 1);
   EXPECT_EQ(s.positions(), (std::vector<int16_t>{5, 50, 92}));
@@ -373,7 +374,7 @@ TEST(UnfixedTuples, VerboseDumpsShowTheTablesAndAreSwitchedOff) {
   HandSeries s({1, 1, 0, 0, 1, 1, 0, 0}, 2, 2, 2, 4);
   const int32_t tuple[] = {1};
   Chains c(3, s.h.wMaxPulses);
-  HeadlessWindow w;
+  MessageRecorder w;
   int32_t verbose = 1;
   ASSERT_EQ(detectUnfixedTuples(w, abc.pulses, 1, tuple, 1, 2, 4, 100, c.h, &s.h, verbose), 1);
   EXPECT_EQ(verbose, 0);
@@ -401,7 +402,7 @@ TEST(UnfixedTuples, VerboseDumpsShowTheTablesAndAreSwitchedOff) {
 
 TEST(UnfixedTuples, LongDumpIsCutAtItsBuffer) {
   TestAlphabet alphabet;
-  HeadlessWindow w;
+  MessageRecorder w;
   RandomSeeds seeds;
   std::vector<uint16_t> seq(200, 1);
   SeriesPtr s(
@@ -421,7 +422,7 @@ TEST(TupleSolvers, NoChainIsReportedAsZeroPulses) {
   const int32_t tuple[] = {1};
   const int32_t sizes[] = {1};
   const int32_t* rows[] = {tuple};
-  HeadlessWindow w;
+  MessageRecorder w;
   {
     // Every score is 1,080,000: the last pulse is found below 9,999,999 but its backward
     // window holds nothing below 999,999.
@@ -468,7 +469,7 @@ TEST(TupleSolvers, UnusableInputIsRefusedWithoutWriting) {
   HandAlphabet abc({{1, 2, 3, 4}, {4, 3, 2, 1}});
   HandSeries s(std::vector<int16_t>(200, 1), 4, 3, 40, 80);
   s.h.wRestoredQuantity = 9;
-  HeadlessWindow w;
+  MessageRecorder w;
   int32_t verbose = 1;
   const int32_t bad[] = {1, 3};  // etalon 3 has no samples
   const int32_t zero[] = {0};
@@ -498,7 +499,7 @@ TEST(TupleSolvers, UnusableInputIsRefusedWithoutWriting) {
 
 TEST(TupleSolvers, OversizedWorkShowsTheMemoryMessages) {
   HandAlphabet abc({{1, 2, 3, 4}});
-  HeadlessWindow w;
+  MessageRecorder w;
   {
     // 5,000 pulses over 32,767 samples with Tmin 1: the criterion rows exceed the limit.
     HandSeries s(std::vector<int16_t>(32767, 1), 4, 5000, 1, 32767);

@@ -28,6 +28,7 @@
 #include "platform/resources.h"
 #include "platform/surface.h"
 #include "platform/window_procedure.h"
+#include "signal/series_maker.h"
 
 namespace {
 

@@ -114,8 +114,9 @@ TEST(FileCommands, FilesThatCannotBeUsedLeaveSeriesAndAlphabetAsTheyWere) {
        "\"" + dir.file("missing.csv") + "\": cannot open: No such file or directory"},
       {dir.file("nan.txt"), "\"" + dir.file("nan.txt") + "\": line 3: value is not a number"},
       {dir.file("short.txt"),
-       "The series of 3 samples holds no admissible pulses of 20 samples with Tmin 40 and "
-       "Tmax 181"},
+       "\"" + dir.file("short.txt") +
+           "\": the series of 3 samples holds no admissible pulses of 20 samples with Tmin 40 and "
+           "Tmax 181"},
   };
   for (const auto& [path, message] : cases) {
     w.window.clearMessages();

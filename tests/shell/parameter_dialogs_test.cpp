@@ -6,6 +6,7 @@
 
 #include "settings/setting_rules.h"
 #include "shell/dialog_commands.h"
+#include "shell/settings_dialogs.h"
 #include "tests/shell/dialog_test_state.h"
 
 namespace {

@@ -5,16 +5,17 @@
 #include <random>
 #include <vector>
 
-#include "platform/headless_window.h"
+#include "platform/message_recorder.h"
 #include "signal/random_seeds.h"
 #include "signal/series_header.h"
+#include "signal/series_maker.h"
 #include "tests/support/series_factory.h"
 
 namespace {
 
 using Series = std::unique_ptr<SeriesHeader, SeriesHeaderDeleter>;
 
-Series header(HeadlessWindow& window, uint16_t length, uint16_t tmin, uint16_t tmax, uint32_t size) {
+Series header(MessageRecorder& window, uint16_t length, uint16_t tmin, uint16_t tmax, uint32_t size) {
   return Series(getCutOffSeriesHeader(window, 20, length, tmin, tmax, size, nullptr));
 }
 
@@ -26,7 +27,7 @@ TEST(GivenSeries, KnownCountGetsTheMakersRangesAndTheSamples) {
   TestAlphabet alphabet;
   std::mt19937 rng(11);
   for (int round = 0; round < 60; ++round) {
-    HeadlessWindow window;
+    MessageRecorder window;
     const auto tmin = static_cast<uint16_t>(20 + rng() % 30);
     const auto tmax = static_cast<uint16_t>(tmin + rng() % 40);
     const auto size = static_cast<uint32_t>(200 + rng() % 600);
@@ -62,7 +63,7 @@ TEST(GivenSeries, KnownCountGetsTheMakersRangesAndTheSamples) {
 // series maker's message and leaves the header's sizes alone.
 TEST(GivenSeries, UnknownCountAndRefusals) {
   TestAlphabet alphabet;
-  HeadlessWindow window;
+  MessageRecorder window;
   std::vector<int16_t> samples(300, 7);
   Series given = header(window, 20, 40, 60, 300);
   ASSERT_EQ(setGivenSeries(window, samples.data(), 300, 20, alphabet.pulses, 20, 40, 60, 0, given.get()), 1);

@@ -1,8 +1,10 @@
+#include "signal/pulse_alphabet.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "platform/headless_window.h"
+#include "platform/message_recorder.h"
 #include "signal/pulse_header.h"
 #include "signal/random_seeds.h"
 #include "signal/random_source.h"
@@ -87,7 +89,7 @@ TEST(MakePulses, NoiseNeverLeavesMinusAToAMinusOne) {
 }
 
 TEST(MakePulses, RebuildKeepsShapesRedrawsNoiseAndReportsGrowth) {
-  HeadlessWindow w(8, 8);
+  MessageRecorder w;
   RandomSeeds seeds;
   PulseHeader alphabet[kAlphabetRecords];
   ASSERT_EQ(makePulses(w, 128, 20, 20, alphabet, seeds), 1);

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "platform/headless_window.h"
+#include "platform/message_recorder.h"
 #include "signal/required_list.h"
 #include "signal/series_header.h"
 #include "tests/support/series_factory.h"
@@ -12,7 +12,7 @@
 namespace {
 
 SeriesPtr header(uint32_t n = 1200) {
-  HeadlessWindow w(8, 8);
+  MessageRecorder w;
   return SeriesPtr(getCutOffSeriesHeader(w, 20, 20, 40, 181, n, nullptr));
 }
 
@@ -23,7 +23,7 @@ std::vector<int16_t> currentSubset(const SeriesHeader& h) {
 }  // namespace
 
 TEST(RequiredList, BuildsOneToNAndConvertsToAndFromFlags) {
-  HeadlessWindow w(8, 8);
+  MessageRecorder w;
   uint16_t* list = getRequiredList(w, 20, nullptr);
   ASSERT_NE(list, nullptr);
   for (uint16_t i = 0; i < 20; ++i) EXPECT_EQ(list[i], i + 1);
@@ -47,7 +47,7 @@ TEST(RequiredList, BuildsOneToNAndConvertsToAndFromFlags) {
 }
 
 TEST(SetSubset, TruncatesToMaxPulsesAndKeepsLowSixteenBits) {
-  HeadlessWindow w(8, 8);
+  MessageRecorder w;
   SeriesPtr h = header(200);  // at most 5 pulses
   const int32_t entries[] = {65539, 2, -1, 4, 5, 6, 7};
   EXPECT_EQ(setSubset(w, entries, 7, 3, 2, h.get()), 1);
@@ -58,7 +58,7 @@ TEST(SetSubset, TruncatesToMaxPulsesAndKeepsLowSixteenBits) {
 }
 
 TEST(SelectedSubsets, StoresRowsAndChoosesTheCurrentSubset) {
-  HeadlessWindow w(8, 8);
+  MessageRecorder w;
   SeriesPtr h = header();
   const int32_t r0[] = {1, 2};
   const int32_t r1[] = {3, 4, 5};
@@ -94,7 +94,7 @@ TEST(SelectedSubsets, StoresRowsAndChoosesTheCurrentSubset) {
 }
 
 TEST(SelectedSubsets, RefusesWhatDoesNotFitWithoutChangingTheHeader) {
-  HeadlessWindow w(8, 8);
+  MessageRecorder w;
   SeriesPtr h = header();
   const int32_t r0[] = {1, 2, 3, 4};
   const int32_t* rows[] = {r0, r0};

@@ -1,3 +1,5 @@
+#include "signal/series_maker.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -6,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/headless_window.h"
+#include "platform/message_recorder.h"
 #include "signal/pulse_bounds.h"
 #include "signal/random_source.h"
 #include "signal/selected_subsets.h"
@@ -28,7 +30,7 @@ struct Made {
 };
 
 // Makes a series with the default alphabet and fresh seeds unless given.
-Made make(HeadlessWindow& w, TestAlphabet& a, RandomSeeds& seeds, uint32_t n, uint16_t tmin, uint16_t tmax,
+Made make(MessageRecorder& w, TestAlphabet& a, RandomSeeds& seeds, uint32_t n, uint16_t tmin, uint16_t tmax,
           uint16_t q, uint16_t level, std::vector<uint16_t> sequence = {}) {
   if (sequence.empty()) sequence.assign(std::max<size_t>(q, 1), 1);
   SeriesHeader* h = getCutOffSeries(w, a.count, a.pulses, a.length, tmin, tmax, n, q, sequence.data(),
@@ -40,7 +42,7 @@ Made make(HeadlessWindow& w, TestAlphabet& a, RandomSeeds& seeds, uint32_t n, ui
 
 TEST(MakeExtSeries, RandomAdmissibleSeriesKeepEveryPlacementRule) {
   TestAlphabet a;
-  HeadlessWindow w(8, 8);
+  MessageRecorder w;
   std::mt19937 rng(2024);
   const int rounds = scaledCount(3000);
   for (int round = 0; round < rounds; ++round) {
@@ -137,7 +139,7 @@ TEST(MakeExtSeries, RandomAdmissibleSeriesKeepEveryPlacementRule) {
 
 TEST(MakeExtSeries, FreshSeedsReproduceTheWholeSeries) {
   TestAlphabet a;
-  HeadlessWindow w(8, 8);
+  MessageRecorder w;
   std::vector<int16_t> first;
   for (int run = 0; run < 2; ++run) {
     RandomSeeds seeds;
@@ -156,7 +158,7 @@ TEST(MakeExtSeries, FreshSeedsReproduceTheWholeSeries) {
 
 TEST(MakeExtSeries, WholePulsesAtFullLevelAndSeedsStillAdvance) {
   TestAlphabet a;
-  HeadlessWindow w(8, 8);
+  MessageRecorder w;
   RandomSeeds seeds;
   Made m = make(w, a, seeds, 1200, 40, 181, 18, 100);
   for (int k = 0; k < 18; ++k) {
@@ -172,7 +174,7 @@ TEST(MakeExtSeries, WholePulsesAtFullLevelAndSeedsStillAdvance) {
 
 TEST(MakeExtSeries, SkippingTheDrawsLeavesTheSeedsOfAMadeSeries) {
   TestAlphabet a;
-  HeadlessWindow w(8, 8);
+  MessageRecorder w;
   RandomSeeds made;
   for (uint16_t q : {uint16_t{6}, uint16_t{18}, uint16_t{26}}) {
     RandomSeeds skipped = made;
@@ -186,7 +188,7 @@ TEST(MakeExtSeries, SkippingTheDrawsLeavesTheSeedsOfAMadeSeries) {
 
 TEST(MakeExtSeries, PulseCountOutsideTheBoundsIsRefusedWithTheOldValuesShown) {
   TestAlphabet a;
-  HeadlessWindow w(8, 8);
+  MessageRecorder w;
   RandomSeeds seeds;
   // Bounds 6 and 30 for the start settings; both ends are accepted.
   Made m = make(w, a, seeds, 1200, 40, 181, 6, 100);
@@ -230,7 +232,7 @@ TEST(MakeExtSeries, EmptyPlacementWindowsAreRefusedBeforeAnyDraw) {
       {40000, 40, 181, 800, "origins beyond 16 bits"},
   };
   for (const Case& c : cases) {
-    HeadlessWindow w(8, 8);
+    MessageRecorder w;
     RandomSeeds seeds;
     const RandomSeeds before = seeds;
     std::vector<uint16_t> seq(std::max<int>(c.q, 1), 1);
@@ -249,7 +251,7 @@ TEST(MakeExtSeries, EmptyPlacementWindowsAreRefusedBeforeAnyDraw) {
 
 TEST(MakeExtSeries, BadEtalonNumbersBecomeOneInSequenceAndSeries) {
   TestAlphabet a;
-  HeadlessWindow w(8, 8);
+  MessageRecorder w;
   RandomSeeds seeds;
   std::vector<uint16_t> seq = {0, 65535, 21, 20, 3, 0x8000};
   Made m = make(w, a, seeds, 300, 40, 60, 6, 100, seq);
@@ -261,7 +263,7 @@ TEST(MakeExtSeries, BadEtalonNumbersBecomeOneInSequenceAndSeries) {
 
 TEST(MakeExtSeries, EtalonsWithoutSamplesPlaceZeros) {
   TestAlphabet a;
-  HeadlessWindow w(8, 8);
+  MessageRecorder w;
   RandomSeeds seeds;
   PulseHeader empty[kAlphabetRecords];
   for (uint16_t i = 0; i < 20; ++i) empty[i].wNumber = static_cast<uint16_t>(i + 1);
@@ -273,7 +275,7 @@ TEST(MakeExtSeries, EtalonsWithoutSamplesPlaceZeros) {
 
 TEST(SeriesAllocation, UnallocatableLengthGivesTheMessagesAndNull) {
   TestAlphabet a;
-  HeadlessWindow w(8, 8);
+  MessageRecorder w;
   RandomSeeds seeds;
   Made m = make(w, a, seeds, 1200, 40, 181, 18, 100);
   std::vector<uint16_t> seq(30, 1);
@@ -290,7 +292,7 @@ TEST(SeriesAllocation, UnallocatableLengthGivesTheMessagesAndNull) {
 }
 
 TEST(SeriesHeaderStorage, GrowsOnlyWhenNeededAndKeepsTheSubset) {
-  HeadlessWindow w(8, 8);
+  MessageRecorder w;
   SeriesHeader* h = getCutOffSeriesHeader(w, 20, 20, 40, 181, 600, nullptr);
   ASSERT_NE(h, nullptr);
   SeriesPtr owned(h);
@@ -331,7 +333,7 @@ TEST(SeriesHeaderStorage, GrowsOnlyWhenNeededAndKeepsTheSubset) {
 
 TEST(RandomCountSeries, DrawsTheCountWithinTheBounds) {
   TestAlphabet a;
-  HeadlessWindow w(8, 8);
+  MessageRecorder w;
   RandomSeeds seeds;
   std::vector<uint16_t> seq(30, 2);
   SeriesHeader* h = nullptr;
@@ -355,7 +357,7 @@ TEST(RandomCountSeries, DrawsTheCountWithinTheBounds) {
 
 TEST(AddNoise, LevelZeroCopiesAndSeriesMadeInTurnGetDifferentNoise) {
   TestAlphabet a;
-  HeadlessWindow w(8, 8);
+  MessageRecorder w;
   RandomSeeds seeds;
   Made m = make(w, a, seeds, 600, 40, 181, 8, 100);
   SeriesHeader& h = *m.series;

@@ -2,10 +2,11 @@
 
 #include <vector>
 
-#include "platform/headless_window.h"
+#include "platform/message_recorder.h"
 #include "signal/random_source.h"
 #include "signal/selected_subsets.h"
 #include "signal/series_header.h"
+#include "signal/series_maker.h"
 #include "tests/support/series_factory.h"
 
 namespace {
@@ -14,7 +15,7 @@ namespace {
 // subset, mode and position; returns the sequence after construction.
 std::vector<uint16_t> imposed(TestAlphabet& a, RandomSeeds& seeds, uint16_t q, std::vector<int32_t> subset,
                               uint16_t mode, uint16_t position) {
-  HeadlessWindow w(8, 8);
+  MessageRecorder w;
   // Tmin = Tmax = 40 with 40q samples admits exactly q pulses.
   const uint32_t n = 40u * q;
   SeriesPtr s(getCutOffSeriesHeader(w, 20, 20, 40, 40, n, nullptr));

@@ -2,12 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/headless_window.h"
+#include "platform/message_recorder.h"
 
 namespace {
 
 struct HeaderFixture : ::testing::Test {
-  HeadlessWindow window;
+  MessageRecorder window;
   RestErrHeader* header = nullptr;
   ~HeaderFixture() override { freeRestErrHeader(window, header); }
 };

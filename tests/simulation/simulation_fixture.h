@@ -2,9 +2,10 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/headless_window.h"
+#include "platform/message_recorder.h"
 #include "signal/random_seeds.h"
 #include "signal/series_header.h"
+#include "simulation/production_solvers.h"
 #include "simulation/rest_err_header.h"
 #include "simulation/simulation_driver.h"
 #include "tests/support/series_factory.h"
@@ -13,7 +14,7 @@
 // 20 etalons of 20 samples, fresh seeds, a series header prepared for the run's length and
 // distances, and an error header with its grid.
 struct SimulationRig {
-  HeadlessWindow window;
+  MessageRecorder window;
   TestAlphabet alphabet{20, 20, 128};
   RandomSeeds seeds;
   SeriesHeader* series = nullptr;

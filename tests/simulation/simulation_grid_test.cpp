@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/headless_window.h"
+#include "platform/message_recorder.h"
 
 namespace {
 
@@ -46,7 +46,7 @@ TEST(SimulationGrid, RefusesGridsThatCannotBeSimulated) {
 }
 
 TEST(SimulationGrid, ValidationShowsTheProblem) {
-  HeadlessWindow window;
+  MessageRecorder window;
   SimulationGrid grid;
   EXPECT_EQ(validateSimulationGrid(window, grid), 1);
   EXPECT_TRUE(window.messages().empty());

@@ -11,6 +11,7 @@
 #include "processing/chains_header.h"
 #include "signal/random_source.h"
 #include "signal/selected_subsets.h"
+#include "signal/series_maker.h"
 #include "tests/simulation/simulation_fixture.h"
 
 namespace {
@@ -54,7 +55,7 @@ void answer(const uint16_t* list, uint16_t listSize, ChainsHeader* chains, Serie
   }
 }
 
-int pulses(Window& w, const PulseHeader*, uint16_t n, const uint16_t* list, uint16_t, uint16_t, uint16_t,
+int pulses(MessageSink& w, const PulseHeader*, uint16_t n, const uint16_t* list, uint16_t, uint16_t, uint16_t,
            ChainsHeader* c, SeriesHeader* s) {
   if (stand.answer == Answer::kFailure) {
     w.messageBox("Нет памяти для ppDw!", "", kMbOk);
@@ -63,29 +64,29 @@ int pulses(Window& w, const PulseHeader*, uint16_t n, const uint16_t* list, uint
   answer(list, n, c, s);
   return 1;
 }
-int32_t recognizePulses(Window& w, const PulseHeader* a, uint16_t n, const uint16_t* list, uint16_t t1,
+int32_t recognizePulses(MessageSink& w, const PulseHeader* a, uint16_t n, const uint16_t* list, uint16_t t1,
                         uint16_t t2, uint16_t l, ChainsHeader* c, SeriesHeader* s) {
   return pulses(w, a, n, list, t1, t2, l, c, s);
 }
-uint16_t recognizeUnfixed(Window& w, const PulseHeader* a, uint16_t n, const uint16_t* list, uint16_t t1,
+uint16_t recognizeUnfixed(MessageSink& w, const PulseHeader* a, uint16_t n, const uint16_t* list, uint16_t t1,
                           uint16_t t2, uint16_t l, ChainsHeader* c, SeriesHeader* s) {
   return static_cast<uint16_t>(pulses(w, a, n, list, t1, t2, l, c, s));
 }
-int tuples(Window&, const PulseHeader*, int32_t, const int32_t*, uint16_t, uint16_t, uint16_t, uint16_t,
+int tuples(MessageSink&, const PulseHeader*, int32_t, const int32_t*, uint16_t, uint16_t, uint16_t, uint16_t,
            ChainsHeader* c, SeriesHeader* s) {
   answer(nullptr, 0, c, s);
   return 1;
 }
-int tuplesVerbose(Window& w, const PulseHeader* a, int32_t k, const int32_t* t, uint16_t p, uint16_t t1,
+int tuplesVerbose(MessageSink& w, const PulseHeader* a, int32_t k, const int32_t* t, uint16_t p, uint16_t t1,
                   uint16_t t2, uint16_t l, ChainsHeader* c, SeriesHeader* s, int32_t&) {
   return tuples(w, a, k, t, p, t1, t2, l, c, s);
 }
-int32_t recognizeTuples(Window&, const PulseHeader*, const int32_t*, const int32_t* const*, int32_t, uint16_t,
-                        uint16_t, uint16_t, uint16_t, ChainsHeader* c, SeriesHeader* s) {
+int32_t recognizeTuples(MessageSink&, const PulseHeader*, const int32_t*, const int32_t* const*, int32_t,
+                        uint16_t, uint16_t, uint16_t, uint16_t, ChainsHeader* c, SeriesHeader* s) {
   answer(nullptr, 0, c, s);
   return stand.recognized;
 }
-int32_t recognizeTuplesVerbose(Window& w, const PulseHeader* a, const int32_t* sizes,
+int32_t recognizeTuplesVerbose(MessageSink& w, const PulseHeader* a, const int32_t* sizes,
                                const int32_t* const* rows, int32_t count, uint16_t p, uint16_t t1,
                                uint16_t t2, uint16_t l, ChainsHeader* c, SeriesHeader* s, int32_t&) {
   return recognizeTuples(w, a, sizes, rows, count, p, t1, t2, l, c, s);
@@ -358,7 +359,7 @@ TEST_F(Schedule, RefusesWhatItCannotSimulateBeforeAnySeriesIsMade) {
 
   const RandomSeeds before = rig.seeds;
   const auto refusal = [&](uint16_t first, int32_t repeats, std::vector<uint16_t> required) {
-    rig.window.clearMessages();
+    rig.window.clear();
     rig.required = std::move(required);
     EXPECT_TRUE(rig.grid(first, 1, 2, 0, 5, 2, repeats));
     EXPECT_EQ(rig.run(1, 1), 0);
@@ -375,7 +376,7 @@ TEST_F(Schedule, RefusesWhatItCannotSimulateBeforeAnySeriesIsMade) {
   rig.settings.solvers = &detectorOnly;
   rig.required = {1};
   ASSERT_TRUE(rig.grid(2, 1, 2, 0, 5, 2, 10));
-  rig.window.clearMessages();
+  rig.window.clear();
   EXPECT_EQ(rig.run(1, 2), 0);
   ASSERT_EQ(rig.window.messages().size(), 1u);
   EXPECT_EQ(rig.window.messages()[0].text, "No solver is given for recognizeFixedPulses.");

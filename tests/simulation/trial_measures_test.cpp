@@ -7,7 +7,7 @@
 #include <random>
 #include <vector>
 
-#include "platform/headless_window.h"
+#include "platform/message_recorder.h"
 #include "signal/pulse_header.h"
 #include "signal/series_header.h"
 #include "tests/support/test_scale.h"
@@ -24,7 +24,7 @@ struct FoundPulse {
 // A series of 12 samples made by hand: etalon 1 (1 2 3 4) at 1, etalon 2 (-5 5 -5 5) at 6 and a
 // lone sample 7 at 11. Its energy is 30 + 100 + 49 = 179.
 struct HandSeries : ::testing::Test {
-  HeadlessWindow window;
+  MessageRecorder window;
   int16_t first[4] = {1, 2, 3, 4};
   int16_t second[4] = {-5, 5, -5, 5};
   PulseHeader etalons[2] = {{4, 4, 1, first}, {4, 4, 2, second}};

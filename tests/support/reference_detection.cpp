@@ -321,7 +321,7 @@ ReferenceFragment referenceBestFragment(const PulseHeader* alphabet, uint16_t et
   return best;
 }
 
-int referenceDetectFixedPulses(Window&, const PulseHeader* alphabet, uint16_t etalonCount,
+int referenceDetectFixedPulses(MessageSink&, const PulseHeader* alphabet, uint16_t etalonCount,
                                const uint16_t* etalonList, uint16_t tmin, uint16_t tmax, uint16_t level,
                                ChainsHeader* chains, SeriesHeader* series) {
   const uint16_t Q = series->wImpulseQuantity;
@@ -338,7 +338,7 @@ int referenceDetectFixedPulses(Window&, const PulseHeader* alphabet, uint16_t et
   return 1;
 }
 
-int32_t referenceRecognizeFixedPulses(Window&, const PulseHeader* alphabet, uint16_t etalonCount,
+int32_t referenceRecognizeFixedPulses(MessageSink&, const PulseHeader* alphabet, uint16_t etalonCount,
                                       const uint16_t* etalonList, uint16_t tmin, uint16_t tmax,
                                       uint16_t level, ChainsHeader* chains, SeriesHeader* series) {
   const uint16_t Q = series->wImpulseQuantity;
@@ -369,7 +369,7 @@ int32_t referenceRecognizeFixedPulses(Window&, const PulseHeader* alphabet, uint
   return recognized;
 }
 
-int referenceDetectUnfixedPulses(Window&, const PulseHeader* alphabet, uint16_t etalonCount,
+int referenceDetectUnfixedPulses(MessageSink&, const PulseHeader* alphabet, uint16_t etalonCount,
                                  const uint16_t* etalonList, uint16_t tmin, uint16_t tmax, uint16_t level,
                                  ChainsHeader* chains, SeriesHeader* series) {
   if (chains != nullptr) clearForRun(*chains, 0, 0, series->wMaxPulses);
@@ -401,7 +401,7 @@ int referenceDetectUnfixedPulses(Window&, const PulseHeader* alphabet, uint16_t 
   return 1;
 }
 
-uint16_t referenceRecognizeUnfixedPulses(Window&, const PulseHeader* alphabet, uint16_t etalonCount,
+uint16_t referenceRecognizeUnfixedPulses(MessageSink&, const PulseHeader* alphabet, uint16_t etalonCount,
                                          const uint16_t* etalonList, uint16_t tmin, uint16_t tmax,
                                          uint16_t level, ChainsHeader* chains, SeriesHeader* series) {
   chains->wQuanPulses = series->wImpulseQuantity;

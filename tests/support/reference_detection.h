@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-class Window;
+class MessageSink;
 struct PulseHeader;
 struct ChainsHeader;
 struct SeriesHeader;
@@ -13,21 +13,22 @@ struct SeriesHeader;
 // solvers of processing/fixed_detection.h, processing/unfixed_detection.h and
 // processing/recognition.h for admissible input; no refusals and no memory-failure handling.
 
-int referenceDetectFixedPulses(Window& window, const PulseHeader* alphabet, uint16_t etalonCount,
+int referenceDetectFixedPulses(MessageSink& window, const PulseHeader* alphabet, uint16_t etalonCount,
                                const uint16_t* etalonList, uint16_t tmin, uint16_t tmax, uint16_t level,
                                ChainsHeader* chains, SeriesHeader* series);
 
-int referenceDetectUnfixedPulses(Window& window, const PulseHeader* alphabet, uint16_t etalonCount,
+int referenceDetectUnfixedPulses(MessageSink& window, const PulseHeader* alphabet, uint16_t etalonCount,
                                  const uint16_t* etalonList, uint16_t tmin, uint16_t tmax, uint16_t level,
                                  ChainsHeader* chains, SeriesHeader* series);
 
-int32_t referenceRecognizeFixedPulses(Window& window, const PulseHeader* alphabet, uint16_t etalonCount,
+int32_t referenceRecognizeFixedPulses(MessageSink& window, const PulseHeader* alphabet, uint16_t etalonCount,
                                       const uint16_t* etalonList, uint16_t tmin, uint16_t tmax,
                                       uint16_t level, ChainsHeader* chains, SeriesHeader* series);
 
-uint16_t referenceRecognizeUnfixedPulses(Window& window, const PulseHeader* alphabet, uint16_t etalonCount,
-                                         const uint16_t* etalonList, uint16_t tmin, uint16_t tmax,
-                                         uint16_t level, ChainsHeader* chains, SeriesHeader* series);
+uint16_t referenceRecognizeUnfixedPulses(MessageSink& window, const PulseHeader* alphabet,
+                                         uint16_t etalonCount, const uint16_t* etalonList, uint16_t tmin,
+                                         uint16_t tmax, uint16_t level, ChainsHeader* chains,
+                                         SeriesHeader* series);
 
 // The literal best-fragment search at position p over the etalon list: the score, the
 // 0-based alphabet index of the etalon and the kept part.

@@ -7,12 +7,14 @@
 #include "signal/pulse_header.h"
 #include "signal/random_seeds.h"
 #include "signal/series_header.h"
+#include "signal/series_maker.h"
 #include "signal/task_codes.h"
+#include "simulation/production_solvers.h"
 #include "simulation/rest_err_header.h"
 #include "simulation/simulation_driver.h"
 #include "simulation/trial_measures.h"
 
-int referenceStatCutoffTrawling(Window& window, RestErrHeader* errors, uint16_t alphabetSize,
+int referenceStatCutoffTrawling(MessageSink& window, RestErrHeader* errors, uint16_t alphabetSize,
                                 PulseHeader* alphabet, uint16_t n, const uint16_t* required,
                                 uint16_t seriesType, uint16_t T, uint16_t makingLevel,
                                 uint16_t processingLevel, SeriesHeader*& series, RandomSeeds& seeds,

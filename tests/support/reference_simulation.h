@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-class Window;
+class MessageSink;
 struct PulseHeader;
 struct RandomSeeds;
 struct RestErrHeader;
@@ -13,7 +13,7 @@ struct SimulationSolvers;
 // summed as they come. No threads, no copies. It takes the grid and the stamps of an error
 // header prepared like the driver's and fills its tables; returns 1, or 0 when a set-up step
 // fails (no messages of its own). The measures are the production ones (tested on their own).
-int referenceStatCutoffTrawling(Window& window, RestErrHeader* errors, uint16_t alphabetSize,
+int referenceStatCutoffTrawling(MessageSink& window, RestErrHeader* errors, uint16_t alphabetSize,
                                 PulseHeader* alphabet, uint16_t requiredCount, const uint16_t* requiredList,
                                 uint16_t seriesType, uint16_t taskType, uint16_t makingLevel,
                                 uint16_t processingLevel, SeriesHeader*& series, RandomSeeds& seeds,

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "platform/window.h"
+#include "platform/message_sink.h"
 #include "processing/chains_header.h"
 #include "processing/interval_set.h"
 #include "processing/matching_step.h"
@@ -195,7 +195,7 @@ Chain fixedPhase(const std::vector<Member>& members, int32_t m, int32_t Q, int32
 
 }  // namespace
 
-int referenceDetectFixedTuples(Window&, const PulseHeader* alphabet, int32_t K, const int32_t* tuple,
+int referenceDetectFixedTuples(MessageSink&, const PulseHeader* alphabet, int32_t K, const int32_t* tuple,
                                uint16_t subsetProceeding, uint16_t tmin, uint16_t tmax, uint16_t level,
                                ChainsHeader* chains, SeriesHeader* series) {
   if (!validSeries(alphabet, series, series == nullptr ? 0 : series->wImpulseQuantity)) return 0;
@@ -233,7 +233,7 @@ int referenceDetectFixedTuples(Window&, const PulseHeader* alphabet, int32_t K, 
   return 1;
 }
 
-int32_t referenceRecognizeFixedTuples(Window&, const PulseHeader* alphabet, const int32_t* sizes,
+int32_t referenceRecognizeFixedTuples(MessageSink&, const PulseHeader* alphabet, const int32_t* sizes,
                                       const int32_t* const* subsets, int32_t count, uint16_t subsetProceeding,
                                       uint16_t tmin, uint16_t tmax, uint16_t level, ChainsHeader* chains,
                                       SeriesHeader* series) {
@@ -367,7 +367,7 @@ struct Layers {
 };
 
 // One tuple: the layer tables over the three kinds of positions, the end, the chain.
-Chain unfixedTuple(Window& window, const std::vector<Member>& members, const Sets& sets, int32_t Jmax,
+Chain unfixedTuple(MessageSink& window, const std::vector<Member>& members, const Sets& sets, int32_t Jmax,
                    int32_t N, uint16_t n, int32_t Tmin, int32_t Tmax, const int16_t* x, int32_t INF,
                    bool verbose) {
   Chain c;
@@ -500,7 +500,7 @@ Chain unfixedTuple(Window& window, const std::vector<Member>& members, const Set
   return c;
 }
 
-int32_t unfixedRun(Window& window, const PulseHeader* alphabet, const int32_t* sizes,
+int32_t unfixedRun(MessageSink& window, const PulseHeader* alphabet, const int32_t* sizes,
                    const int32_t* const* subsets, int32_t count, uint16_t tmin, uint16_t tmax, uint16_t level,
                    ChainsHeader* chains, SeriesHeader* series, int32_t& verbose, int32_t INF,
                    bool recognize) {
@@ -541,18 +541,18 @@ int32_t unfixedRun(Window& window, const PulseHeader* alphabet, const int32_t* s
 
 }  // namespace
 
-int referenceDetectUnfixedTuples(Window& window, const PulseHeader* alphabet, int32_t K, const int32_t* tuple,
-                                 uint16_t, uint16_t tmin, uint16_t tmax, uint16_t level, ChainsHeader* chains,
-                                 SeriesHeader* series, int32_t& verboseTuples) {
+int referenceDetectUnfixedTuples(MessageSink& window, const PulseHeader* alphabet, int32_t K,
+                                 const int32_t* tuple, uint16_t, uint16_t tmin, uint16_t tmax, uint16_t level,
+                                 ChainsHeader* chains, SeriesHeader* series, int32_t& verboseTuples) {
   const int32_t* rows[1] = {tuple};
   return unfixedRun(window, alphabet, &K, rows, 1, tmin, tmax, level, chains, series, verboseTuples, 99999999,
                     false);
 }
 
-int32_t referenceRecognizeUnfixedTuples(Window& window, const PulseHeader* alphabet, const int32_t* sizes,
-                                        const int32_t* const* subsets, int32_t count, uint16_t, uint16_t tmin,
-                                        uint16_t tmax, uint16_t level, ChainsHeader* chains,
-                                        SeriesHeader* series, int32_t& verboseTuples) {
+int32_t referenceRecognizeUnfixedTuples(MessageSink& window, const PulseHeader* alphabet,
+                                        const int32_t* sizes, const int32_t* const* subsets, int32_t count,
+                                        uint16_t, uint16_t tmin, uint16_t tmax, uint16_t level,
+                                        ChainsHeader* chains, SeriesHeader* series, int32_t& verboseTuples) {
   return unfixedRun(window, alphabet, sizes, subsets, count, tmin, tmax, level, chains, series, verboseTuples,
                     999999999, true);
 }

@@ -2,15 +2,17 @@
 
 #include <stdexcept>
 
-#include "platform/headless_window.h"
+#include "platform/message_recorder.h"
+#include "signal/pulse_alphabet.h"
 #include "signal/pulse_bounds.h"
 #include "signal/selected_subsets.h"
+#include "signal/series_maker.h"
 #include "signal/task_codes.h"
 
 TestAlphabet::TestAlphabet(uint16_t count_, uint16_t length_, int16_t amplitude_, RandomSeeds* seeds)
     : count(count_), length(length_), amplitude(amplitude_) {
   RandomSeeds fresh;
-  HeadlessWindow window(8, 8);
+  MessageRecorder window;
   if (makePulses(window, amplitude, count, length, pulses, seeds != nullptr ? *seeds : fresh) != 1)
     throw std::runtime_error("makePulses failed");
 }
@@ -18,7 +20,7 @@ TestAlphabet::TestAlphabet(uint16_t count_, uint16_t length_, int16_t amplitude_
 TestAlphabet::~TestAlphabet() { freePulses(pulses, count); }
 
 void SeriesHeaderDeleter::operator()(SeriesHeader* header) const {
-  HeadlessWindow window(8, 8);
+  MessageRecorder window;
   freeSeriesHeader(window, header);
 }
 
@@ -47,7 +49,7 @@ void randomDistances(std::mt19937& rng, uint16_t impulseSize, uint32_t maxSeries
 
 SeriesPtr makeRandomSeries(std::mt19937& rng, TestAlphabet& alphabet, RandomSeeds& seeds,
                            const RandomSeriesOptions& options, RandomSeriesParams* params) {
-  HeadlessWindow window(8, 8);
+  MessageRecorder window;
   RandomSeriesParams p;
   std::vector<uint16_t> required = options.required;
   if (required.empty())

@@ -4,6 +4,7 @@
 #include <random>
 #include <vector>
 
+#include "signal/pulse_alphabet.h"
 #include "signal/pulse_header.h"
 #include "signal/random_seeds.h"
 #include "signal/series_header.h"
