@@ -42,7 +42,7 @@ bool inSet(const IntervalSet& s, int64_t p) {
 // and etalons longer than tmin.
 TEST(LongPositionSetsTest, ClosedFormHoldsTheSamePositionsAsEveryPulseCount) {
   std::mt19937 rng(20);
-  for (int trial = 0; trial < 600 * testScale(); ++trial) {
+  for (int trial = 0; trial < scaledCount(600); ++trial) {
     const int n = std::uniform_int_distribution<int>(1, 30)(rng);
     const int tmin = std::uniform_int_distribution<int>(trial % 4 == 0 ? 1 : n, n + 60)(rng);
     const int tmax = tmin + std::uniform_int_distribution<int>(0, trial % 3 == 0 ? 3 : 150)(rng);
@@ -216,15 +216,15 @@ void runAgainstWorkbench(Compared what, int cases, unsigned seed) {
 }
 
 TEST(LongRecordingDifferentialTest, DetectionEqualsTheWorkbenchSolver) {
-  runAgainstWorkbench(Compared::kDetect, 1500 * testScale(), 201);
+  runAgainstWorkbench(Compared::kDetect, scaledCount(1500), 201);
 }
 
 TEST(LongRecordingDifferentialTest, JointDetectionEqualsTheWorkbenchSolver) {
-  runAgainstWorkbench(Compared::kJoint, 1000 * testScale(), 202);
+  runAgainstWorkbench(Compared::kJoint, scaledCount(1000), 202);
 }
 
 TEST(LongRecordingDifferentialTest, RecognitionEqualsTheWorkbenchSolver) {
-  runAgainstWorkbench(Compared::kRecognize, 1000 * testScale(), 203);
+  runAgainstWorkbench(Compared::kRecognize, scaledCount(1000), 203);
 }
 
 // A made recording of planted pulses with gaps in tmin .. tmax, plus noise.
@@ -327,7 +327,7 @@ TEST(LongRecordingReferenceTest, LongRecordingsEqualTheLiteralSolver) {
 // penalties; a finite penalty larger than any chain gives the answer without breaks.
 TEST(LongRecordingBreaksTest, BreaksEqualTheLiteralSolver) {
   std::mt19937 rng(205);
-  for (int trial = 0; trial < 300 * testScale(); ++trial) {
+  for (int trial = 0; trial < scaledCount(300); ++trial) {
     const int n = std::uniform_int_distribution<int>(3, 12)(rng);
     const int tmin = std::uniform_int_distribution<int>(n, n + 20)(rng);
     const int tmax = tmin + std::uniform_int_distribution<int>(0, 40)(rng);
@@ -400,7 +400,7 @@ TEST(LongRecordingBreaksTest, SilenceIsAnsweredWithoutPulses) {
 // pulse a large one.
 TEST(LongRecordingMarginsTest, MarginsEqualTheLiteralForbiddenZoneAnswer) {
   std::mt19937 rng(207);
-  for (int trial = 0; trial < 120 * testScale(); ++trial) {
+  for (int trial = 0; trial < scaledCount(120); ++trial) {
     const int n = std::uniform_int_distribution<int>(4, 12)(rng);
     const int tmin = std::uniform_int_distribution<int>(n, n + 15)(rng);
     const int tmax = tmin + std::uniform_int_distribution<int>(0, 50)(rng);
