@@ -54,7 +54,7 @@ bool copySeriesContents(const SeriesHeader& s, SeriesHeader& t) {
   return true;
 }
 
-SeriesHeader* duplicateSeries(Window& window, const SeriesHeader& s) {
+SeriesHeader* duplicateSeries(MessageSink& window, const SeriesHeader& s) {
   SeriesHeader* t = getCutOffSeriesHeader(window, s.wEtalonsQuantity, s.wImpulseSize, s.wTmin, s.wTmax,
                                           s.dwSeriesSize, nullptr);
   if (t == nullptr) return nullptr;

@@ -1,6 +1,6 @@
 #pragma once
 
-class Window;
+class MessageSink;
 struct SeriesHeader;
 
 // Copies one series into another header with storage of its own: the scalars, the pure and
@@ -13,4 +13,4 @@ bool copySeriesContents(const SeriesHeader& source, SeriesHeader& target);
 // A new header holding a copy of the series, its selected subsets included, for a record
 // that must outlive later runs (the series a simulation's chart describes). Null after a
 // message when storage cannot be had.
-SeriesHeader* duplicateSeries(Window& window, const SeriesHeader& series);
+SeriesHeader* duplicateSeries(MessageSink& window, const SeriesHeader& series);

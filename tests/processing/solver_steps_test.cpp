@@ -13,6 +13,7 @@
 #include "processing/fixed_tuples.h"
 #include "processing/unfixed_tuples.h"
 #include "signal/series_header.h"
+#include "signal/series_maker.h"
 #include "tests/support/series_factory.h"
 
 namespace {
