@@ -351,7 +351,13 @@ bool readSimulationResult(const std::string& path, SimulationResult& result, std
   // Read with read(2), never mapped; a folder, a missing file and a file cut short while read
   // each get their own message.
   InputFile file;
-  if (!file.open(path, error)) return false;
+  if (!file.open(path, error)) {
+    // A result that cannot be opened keeps the wording the window and the companion have shown.
+    const std::string said = "\"" + path + "\": cannot open";
+    if (error.compare(0, said.size(), said) == 0)
+      error.replace(0, said.size(), "\"" + path + "\": cannot be opened");
+    return false;
+  }
   if (file.size() > kMaxSimulationResultBytes) {
     error = "\"" + path + "\": larger than " + std::to_string(kMaxSimulationResultBytes) + " bytes";
     return false;
