@@ -44,9 +44,10 @@ TEST(QtDialogLayout, ControlsInsideTheirGroupsAndCaptionsFullyVisible) {
       if (w == nullptr) continue;
       EXPECT_TRUE(inside.contains(w->geometry())) << id << " control " << c.id << " leaves the dialog";
       if (qobject_cast<const QAbstractButton*>(w) != nullptr && c.kind != ControlKind::kPushButton &&
-          c.kind != ControlKind::kDefPushButton)
+          c.kind != ControlKind::kDefPushButton) {
         EXPECT_GE(w->width(), w->sizeHint().width())
             << id << " \"" << c.text << "\" is cut: " << w->width() << " < " << w->sizeHint().width();
+      }
       for (const DialogControl& g : t.controls) {
         if (g.kind != ControlKind::kGroupBox || &g == &c || !holds(g, c)) continue;
         const QGroupBox* box = nullptr;
