@@ -62,7 +62,8 @@ void eraseOutdated(Surface& surface, const ParamsHeader& p, const ParamsHeader& 
   line(surface, old.lastPulseLine);
   const int32_t lastX = m.x(int64_t{p.pulses} - 1);
   if (p.pulses < old.previousPulses) {
-    surface.moveTo(lastX + 1, old.topLine.y1);
+    // The new top line stops short of its last pulse's column, so the old one is erased from there.
+    surface.moveTo(lastX, old.topLine.y1);
     surface.lineTo(old.topLine.x2 + 1, old.topLine.y2);
     for (int32_t j = std::max(p.pulses, 0); j < old.previousPulses; ++j) {
       surface.moveTo(m.x(j), m.gy1 - 1);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "processing/fragment_matcher.h"
+#include "processing/vector_clones.h"
 
 namespace {
 
@@ -49,11 +50,8 @@ void offerBegin(const uint32_t* __restrict d, uint32_t rest, const int32_t* __re
 
 }  // namespace
 
-// The rows are plain loops over 32-bit lanes; machines with 256-bit integer vectors get a
-// copy compiled for them, chosen once at load time (the same integer results either way).
-#if defined(__x86_64__) && defined(__GNUC__)
-__attribute__((target_clones("avx2", "default")))
-#endif
+// The rows are plain loops over 32-bit lanes.
+DETECTION_VECTOR_CLONES
 void offerKeptPartsOver(FragmentMatcher& matcher, std::size_t t, const int16_t* x, int32_t first,
                         int32_t last, FragmentChoice* out) {
   if (last < first) return;

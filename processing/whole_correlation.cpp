@@ -1,12 +1,6 @@
 #include "processing/whole_correlation.h"
 
-// Machines with 256-bit integer vectors get a copy compiled for them, chosen once at load time
-// (the same integer results either way).
-#if defined(__x86_64__) && defined(__GNUC__)
-#define DETECTION_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
-#else
-#define DETECTION_VECTOR_CLONES
-#endif
+#include "processing/vector_clones.h"
 
 DETECTION_VECTOR_CLONES
 void wholeCorrelations(const int16_t* __restrict s, int32_t n, const int16_t* __restrict x, std::size_t width,

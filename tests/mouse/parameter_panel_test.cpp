@@ -204,6 +204,9 @@ TEST(ParameterPanel, ChoosingAPulseCountMovesTheLastPulse) {
   EXPECT_NE(p.tminLine, oldTmin);
   EXPECT_EQ(wb.window.pixel(m.x(9), midY), kBlack);
   EXPECT_NE(wb.window.pixel(oldX, midY), kBlack);
+  // The top line now stops short of the new last pulse's column, as a full repaint draws it.
+  EXPECT_NE(wb.window.pixel(m.x(9), m.y(p.startMax)), kBlack);
+  EXPECT_EQ(wb.window.pixel(m.x(9) - 1, m.y(p.startMax)), kBlack);
   // The ticks of the removed pulses vanish; the remaining ones stay.
   EXPECT_EQ(wb.window.pixel(m.x(5), m.gy1 - 2), kBlack);
   EXPECT_NE(wb.window.pixel(m.x(15), m.gy1 - 2), kBlack);

@@ -35,6 +35,7 @@ StartedState::~StartedState() {
   delete[] state.etalonSequenceEdit;
   freeChainsHeader(window, state.lpChainsHeader);
   freeSeriesHeader(window, state.lpCutOffSeriesHeader);
+  freeSeriesHeader(window, state.lpSimulationSeries);
   freeRestErrHeader(window, state.lpRestErrorHeader);
   freeParamsHeader(window, state.lpParamsHeader);
   freePulses(state.etalonAlphabet, state.wEtalonsQuantity);
