@@ -130,7 +130,8 @@ RunOutcome longRecordingRun(const ProcessOptions& options, const ScaledSamples& 
 }
 
 int runLongInput(const ProcessOptions& options, const UserData& user, WorkbenchStart& start,
-                 const LongInputOptions& lo, OrderedJson input) {
+                 const LongInputOptions& lo, OrderedJson input, PlotOutput& picture,
+                 const PlotStretch& stretch) {
   OrderedJson doc;
   doc["input"] = std::move(input);
   LongAnswer answer;
@@ -139,6 +140,15 @@ int runLongInput(const ProcessOptions& options, const UserData& user, WorkbenchS
   if (lo.pulsesCsvGiven && !writeOutputFile("--pulses-csv", lo.pulsesCsv,
                                             pulsesCsvText(answer.positions, answer.etalons, answer.margins)))
     return kExitFailed;
+  if (picture.wanted()) {
+    AnswerPlot plot;
+    plot.samples = user.scaled.series;
+    plot.from = stretch.from;
+    plot.to = stretch.to;
+    plot.columnNote = true;
+    describeAnswer(plot, doc, false, user.seriesPath);
+    if (!picture.write(plot)) return kExitFailed;
+  }
   if (!writeStandardOutput(formatDocument(doc)) || !finishStandardOutput()) return kExitFailed;
   return kExitOk;
 }

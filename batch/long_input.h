@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "batch/answer_plot_output.h"
 #include "batch/json_output.h"
 #include "batch/options.h"
 #include "batch/workbench_runs.h"
@@ -42,10 +43,12 @@ RunOutcome longRecordingRun(const ProcessOptions& options, const ScaledSamples& 
                             const PulseHeader* alphabet, const LongInputOptions& longOptions,
                             OrderedJson& doc, LongAnswer& answer);
 
-// Runs the long path on the user's data and prints the JSON answer (the "input" part given).
+// Runs the long path on the user's data and prints the JSON answer (the "input" part given);
+// when a picture is wanted, draws the stretch of the recording with the pulses found into it.
 // Exit status as the other commands.
 int runLongInput(const ProcessOptions& options, const UserData& user, WorkbenchStart& start,
-                 const LongInputOptions& longOptions, OrderedJson input);
+                 const LongInputOptions& longOptions, OrderedJson input, PlotOutput& picture,
+                 const PlotStretch& stretch);
 
 // One line per pulse: position, etalon, margin (a header line first; an infinite margin is
 // written "inf").

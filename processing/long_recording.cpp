@@ -11,6 +11,7 @@
 #include "processing/long_recording_work.h"
 #include "processing/pulse_margins.h"
 #include "processing/whole_correlation.h"
+#include "signal/task_codes.h"
 
 namespace {
 
@@ -41,6 +42,12 @@ int64_t peakOf(const int16_t* x, int64_t size) {
 }
 
 }  // namespace
+
+bool longRecordingAnswers(uint16_t effectiveTaskType, uint16_t seriesType) {
+  return seriesType == kSeriesUnfixedWhole &&
+         (effectiveTaskType == kTaskDetection || effectiveTaskType == kTaskRecognition ||
+          effectiveTaskType == kTaskJointDetection);
+}
 
 std::string longRequestProblem(const LongRequest& r) {
   if (r.samples == nullptr || r.size < 1) return "the recording is empty";

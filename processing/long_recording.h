@@ -57,6 +57,11 @@ struct LongAnswer {
   std::vector<bool> candidateFound;        // recognition: whether the candidate gave a chain
 };
 
+// Whether the path answers a run of the workbench's effective task type on its series type:
+// detection (1), recognition (2) and joint detection and identification (4) of an unknown
+// number of whole pulses (series type 4).
+bool longRecordingAnswers(uint16_t effectiveTaskType, uint16_t seriesType);
+
 // Why a request cannot be run (empty: it can): sizes, the etalons, the distances, the range
 // of the criteria. Names the limit and what to do.
 std::string longRequestProblem(const LongRequest& request);
