@@ -39,6 +39,7 @@ double parseBreakPenalty(const std::string& text) {
 }
 
 bool longPathTask(const ProcessOptions& o) {
+  if (o.seriesType == 1) return o.task == "detection" || o.task == "joint";
   return o.seriesType == 4 && (o.task == "detection" || o.task == "joint" || o.task == "recognition");
 }
 
@@ -68,6 +69,10 @@ RunOutcome longRecordingRun(const ProcessOptions& options, const ScaledSamples& 
   // The settings are checked as for a series the workbench could hold (its length clipped):
   // task, series type, distances, required etalons and level.
   ProcessOptions o = options;
+  // A known number is checked against the whole recording below, not the clipped length.
+  const bool pulsesGiven = options.seriesType == 1 && options.series.pulses.has_value();
+  const int64_t pulses = pulsesGiven ? *options.series.pulses : 0;
+  if (options.seriesType == 1) o.series.pulses.reset();
   o.series.length = std::min<int64_t>(static_cast<int64_t>(scaled.series.size()), kMaxSolverSeriesSize);
   o.series.impulseSize =
       scaled.etalonCount > 0 ? static_cast<int64_t>(scaled.etalonLength) : kBatchImpulseSize;
@@ -87,6 +92,21 @@ RunOutcome longRecordingRun(const ProcessOptions& options, const ScaledSamples& 
   r.tmin = settings.series.tmin;
   r.tmax = settings.series.tmax;
   r.task = settings.effectiveTaskType == 2 ? LongTask::kRecognize : LongTask::kDetect;
+  if (options.seriesType == 1) {
+    if (lo.breakPenalty)
+      throw OptionError("--break-penalty", "applies to an unknown number of pulses (--series-type 4) only");
+    // The admissible range of the whole recording, as the series makers count it.
+    const int64_t fewest = std::max<int64_t>(1, (r.size + r.n - 1) / r.tmax);
+    const int64_t most = r.size + r.tmin >= r.n ? (r.size - r.n + r.tmin) / r.tmin : 0;
+    const std::string range = std::to_string(fewest) + ".." + std::to_string(most);
+    if (most < fewest)
+      throw OptionError("--tmin", "no number of pulses fits " + std::to_string(r.size) +
+                                      " samples with --tmin " + std::to_string(r.tmin) + " and --tmax " +
+                                      std::to_string(r.tmax));
+    if (pulsesGiven && (pulses < fewest || pulses > most))
+      throw OptionError("--pulses", std::to_string(pulses) + " lies outside the admissible range " + range);
+    r.pulses = pulsesGiven ? pulses : (fewest + most) / 2;
+  }
   if (lo.breakPenalty) r.breakPenalty = *lo.breakPenalty;
   // As the workbench's solvers: every required etalon is a candidate.
   const std::vector<uint16_t>& required = settings.required;
@@ -104,6 +124,7 @@ RunOutcome longRecordingRun(const ProcessOptions& options, const ScaledSamples& 
   doc["wTmin"] = r.tmin;
   doc["wTmax"] = r.tmax;
   doc["wImpulseSize"] = r.n;
+  if (r.pulses > 0) doc["wImpulseQuantity"] = r.pulses;
   doc["breakPenalty"] = std::isinf(r.breakPenalty) ? OrderedJson("inf") : OrderedJson(r.breakPenalty);
   doc["found"] = answer.found;
   doc["criterion"] = answer.criterion;

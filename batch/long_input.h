@@ -28,7 +28,8 @@ struct LongInputOptions {
 double parseBreakPenalty(const std::string& text);
 
 // True for the tasks the long path answers: detection, joint detection and recognition of an
-// unknown number of whole pulses (series type 4).
+// unknown number of whole pulses (series type 4), detection and joint detection of a known
+// number (series type 1).
 bool longPathTask(const ProcessOptions& options);
 
 // True when the run goes the long path: a task it answers, and a recording longer than the

@@ -1,5 +1,6 @@
 #include "shell/long_recording_run.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "display/app_state.h"
@@ -12,7 +13,7 @@ std::string longRecordingRefusal(const std::string& file, uint64_t samples) {
   return seriesSizeProblem(samples, kMaxSolverSeriesSize, file,
                            "\"Skip samples\" and \"Number of samples\"; recordings of any length are "
                            "processed for detection, recognition and joint detection of an unknown "
-                           "number of whole pulses");
+                           "number of whole pulses, and detection and joint detection of a known number");
 }
 
 bool processLongRecording(Window& window, AppState& state) {
@@ -44,6 +45,12 @@ bool processLongRecording(Window& window, AppState& state) {
   r.tmin = state.wTmin;
   r.tmax = state.wTmax;
   r.task = state.effectiveTaskType == kTaskRecognition ? LongTask::kRecognize : LongTask::kDetect;
+  if (state.seriesType == kSeriesFixedWhole) {
+    // A known number: the midpoint of the recording's admissible range, as for an opened series.
+    const int64_t fewest = std::max<int64_t>(1, (r.size + r.n - 1) / std::max<int32_t>(r.tmax, 1));
+    const int64_t most = r.size + r.tmin >= r.n ? (r.size - r.n + r.tmin) / std::max<int32_t>(r.tmin, 1) : 0;
+    r.pulses = (fewest + most) / 2;
+  }
   // As the workbench's solvers: every required etalon is a candidate.
   const uint16_t count = state.requiredList != nullptr ? state.requiredCount : uint16_t{0};
   for (uint16_t k = 0; k < count; ++k) {
