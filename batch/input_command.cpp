@@ -79,6 +79,7 @@ int runProcessInput(ProcessOptions o, const InputOptions& in, const PlotRequest&
   if (longPathTask(o)) {
     request.seriesLimit = static_cast<size_t>(kMaxLongRecording);
     request.wideCriteria = true;
+    request.wideOnlyBeyondWorkbench = o.seriesType == 1;
   }
   UserData user;
   std::string error;

@@ -47,6 +47,8 @@ bool longPathNeeded(const ProcessOptions& o, const ScaledSamples& s, const LongI
                     int32_t builtInPeak) {
   if (!longPathTask(o)) return false;
   if (s.series.size() > kMaxSolverSeriesSize || lo.breakPenalty || lo.pulsesCsvGiven) return true;
+  // A known number keeps the workbench's solver (and its scaling) for the series it takes.
+  if (o.seriesType == 1) return false;
   // The workbench's criteria: a chain sums s (s - 2x) over at most N samples in 32 bits.
   const int64_t peakS = std::max<int64_t>(s.etalonPeak, builtInPeak);
   const int64_t bound = static_cast<int64_t>(s.series.size()) * peakS * (peakS + 2 * int64_t{s.seriesPeak});

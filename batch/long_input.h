@@ -33,7 +33,8 @@ double parseBreakPenalty(const std::string& text);
 bool longPathTask(const ProcessOptions& options);
 
 // True when the run goes the long path: a task it answers, and a recording longer than the
-// workbench's 32,767 samples, criteria beyond its 32 bits, breaks or a pulses file.
+// workbench's 32,767 samples, criteria beyond its 32 bits (an unknown number only), breaks or
+// a pulses file.
 bool longPathNeeded(const ProcessOptions& options, const ScaledSamples& scaled,
                     const LongInputOptions& longOptions, int32_t builtInPeak);
 
