@@ -79,6 +79,7 @@ int runProcessInput(ProcessOptions o, const InputOptions& in, const PlotRequest&
   if (longPathTask(o)) {
     request.seriesLimit = static_cast<size_t>(kMaxLongRecording);
     request.wideCriteria = true;
+    request.wideOnlyBeyondWorkbench = o.seriesType == 1;
   }
   UserData user;
   std::string error;
@@ -121,10 +122,10 @@ int runProcessInput(ProcessOptions o, const InputOptions& in, const PlotRequest&
     input["etalonCount"] = scaled.etalonCount;
     input["etalonLength"] = scaled.etalonLength;
   }
-  if (longPath && plot.wanted())
-    throw OptionError(
-        "--plot", "the long-recording path draws no picture yet; plot a stretch of at most 32767 samples");
-  if (longPath) return runLongInput(o, user, start, in.recording, std::move(input));
+  if (longPath) {
+    const PlotStretch longStretch = plotStretch(plot.range, scaled.series.size());
+    return runLongInput(o, user, start, in.recording, std::move(input), picture, longStretch);
+  }
   o.series.length = static_cast<int64_t>(scaled.series.size());
   o.series.impulseSize =
       scaled.etalonCount > 0 ? static_cast<int64_t>(scaled.etalonLength) : kBatchImpulseSize;

@@ -9,6 +9,7 @@
 #include "processing/solver_choice.h"
 #include "settings/setting_rules.h"
 #include "shell/command_ids.h"
+#include "shell/long_recording_run.h"
 #include "shell/opened_series.h"
 #include "shell/repaint_areas.h"
 #include "signal/pulse_bounds.h"
@@ -104,6 +105,7 @@ bool makeSeries(Window& window, AppState& state) {
 
 // CM_PROCESS: the solver of (effective task, series type), then the stamp of the run.
 bool process(Window& window, AppState& state) {
+  if (state.opened.isLong()) return processLongRecording(window, state);
   if (!state.opened.seriesFile.empty() && !prepareOpenedSeries(window, state)) return false;
   SeriesHeader* series = state.lpCutOffSeriesHeader;
   if (series == nullptr) return false;  // no series since a failed build: nothing to process
