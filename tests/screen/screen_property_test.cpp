@@ -570,8 +570,8 @@ class Session {
 };
 
 // Sequences per run: 2,000 in the normal build, dealt to ten test cases so that ctest runs
-// them side by side, and 60 under the sanitizers. DETECTION_TEST_SCALE multiplies both (the
-// quick scripts/test runs a tenth).
+// them side by side, and 60 under the sanitizers. DETECTION_SCREEN_SCALE multiplies both, or
+// else DETECTION_TEST_SCALE (the quick scripts/test runs a tenth; --full runs them all).
 constexpr int kSequences = 2000;
 constexpr int kSanitizedSequences = 60;
 constexpr int kParts = 10;
@@ -581,7 +581,8 @@ class ScreenProperty : public ::testing::TestWithParam<int> {};
 
 TEST_P(ScreenProperty, ScreenIsAlwaysAFullRepaintAndButtonsDoWhatTheyShow) {
   const int total = std::max(
-      kParts, scaledCount(std::getenv("DETECTION_SANITIZED") != nullptr ? kSanitizedSequences : kSequences));
+      kParts, scaledCount(std::getenv("DETECTION_SANITIZED") != nullptr ? kSanitizedSequences : kSequences,
+                          "DETECTION_SCREEN_SCALE"));
   const int part = GetParam();
   int failed = 0;
   int run = 0;
