@@ -3,12 +3,14 @@
 // no count, and a chart drawn with etalons chosen after its run.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "display/app_state.h"
+#include "display/params_header.h"
 #include "display/result_view.h"
 #include "processing/chains_header.h"
 #include "settings/setting_rules.h"
@@ -33,6 +35,28 @@ std::vector<Color> workAreaPixels(const Workbench& w) {
   for (int32_t y = a.top; y < a.bottom; ++y)
     for (int32_t x = a.left; x < a.right; ++x) pixels.push_back(image.at(x, y));
   return pixels;
+}
+
+// 3,000 samples: 20 clicks of one shape, 150 samples apart from sample 100 on, in light noise.
+void writeClicks(const std::string& path) {
+  std::mt19937 rng(5);
+  std::normal_distribution<double> noise(0.0, 0.02);
+  std::vector<double> v(3000);
+  for (double& x : v) x = noise(rng);
+  for (size_t at = 100; at + 20 <= v.size(); at += 150)
+    for (size_t k = 0; k < 20; ++k)
+      v[at + k] += (k % 4 < 2 ? 1.0 : -0.8) * (1.0 - static_cast<double>(k) / 25.0);
+  std::ofstream out(path);
+  out << "volts\n";
+  for (double x : v) out << x << "\n";
+}
+
+// Opens it with Tmin 100, Tmax 200, etalon 3 and the dialog's unknown number.
+void openClicks(Workbench& w, const std::string& path) {
+  w.window.queueOpenFileName(path);
+  w.window.queueDialog(DialogScript{130, {}}.type(1106, "100").type(1107, "200").type(1110, "3"));
+  ASSERT_TRUE(w.window.menuCommand(kMenuOpenSeries));
+  w.window.pump();
 }
 
 }  // namespace
@@ -91,26 +115,11 @@ TEST(ShownAnswer, ARecordingOfUnknownCountOnATupleSeriesIsSolvedByTheDetectorTha
   Workbench w;
   ASSERT_TRUE(w.created);
   ScratchFolder dir;
-  // 20 clicks of one shape, 150 samples apart, in light noise.
-  std::mt19937 rng(5);
-  std::normal_distribution<double> noise(0.0, 0.02);
-  std::vector<double> v(3000);
-  for (double& x : v) x = noise(rng);
-  for (size_t at = 100; at + 20 <= v.size(); at += 150)
-    for (size_t k = 0; k < 20; ++k)
-      v[at + k] += (k % 4 < 2 ? 1.0 : -0.8) * (1.0 - static_cast<double>(k) / 25.0);
-  {
-    std::ofstream out(dir.file("clicks.csv"));
-    out << "volts\n";
-    for (double x : v) out << x << "\n";
-  }
+  writeClicks(dir.file("clicks.csv"));
   ASSERT_TRUE(w.window.menuCommand(kMenuJointDetection));
   ASSERT_TRUE(w.window.menuCommand(kMenuUnfixedTuples));
   // Opened with an unknown number (the dialog's default): series type 40, task 4.
-  w.window.queueOpenFileName(dir.file("clicks.csv"));
-  w.window.queueDialog(DialogScript{130, {}}.type(1106, "100").type(1107, "200").type(1110, "3"));
-  ASSERT_TRUE(w.window.menuCommand(kMenuOpenSeries));
-  w.window.pump();
+  openClicks(w, dir.file("clicks.csv"));
   ASSERT_TRUE(w.window.messages().empty()) << w.window.messages()[0].text;
   ASSERT_EQ(w.state.viewState, 6);
   const SeriesHeader& series = *w.state.lpCutOffSeriesHeader;
@@ -153,4 +162,45 @@ TEST(ShownAnswer, TheChartShowsTheEtalonsOfItsRunNotTheOnesChosenSince) {
   w.window.pump();
   EXPECT_EQ(w.state.viewState, 6);
   EXPECT_TRUE(workAreaPixels(w) == chart) << "the chart changed with the required list";
+}
+
+TEST(ShownAnswer, TheParametersOfARecordingOfUnknownCountAreDrawnForTheCountFound) {
+  Workbench w;
+  ASSERT_TRUE(w.created);
+  ScratchFolder dir;
+  writeClicks(dir.file("clicks.csv"));
+  openClicks(w, dir.file("clicks.csv"));
+  ASSERT_EQ(w.state.viewState, 6);
+  const SeriesHeader& series = *w.state.lpCutOffSeriesHeader;
+  ASSERT_EQ(series.wImpulseQuantity, 0);
+  ASSERT_GT(series.wRestoredQuantity, 0);
+  ASSERT_TRUE(w.window.menuCommand(kCmViewSeriesParameters));
+  w.window.pump();
+  ASSERT_EQ(w.state.viewState, 10);
+  const ParamsHeader& p = *w.state.lpParamsHeader;
+  EXPECT_EQ(p.pulses, series.wRestoredQuantity);
+  EXPECT_EQ(p.minPulses, 15);  // (3000 + 19) / 200
+  EXPECT_EQ(p.maxPulses, 30);  // (3000 + 100 - 20) / 100
+  // Every line inside the graph, the Tmin line of some length, the last pulse's line where
+  // its index is labelled.
+  const Rect& graph = p.graphRect;
+  for (const Segment* line : {&p.tminLine, &p.tmaxLine, &p.lastPulseLine, &p.topLine}) {
+    EXPECT_GE(std::min(line->x1, line->x2), graph.left - 20);
+    EXPECT_LE(std::max(line->x1, line->x2), graph.right + 20);
+  }
+  EXPECT_GT(p.tminLine.x2 - p.tminLine.x1, 10);
+  EXPECT_GT(p.lastPulseLine.x1, graph.left);
+  EXPECT_EQ(p.lastPulseLine.x1, PanelMapping::of(p).x(p.pulses - 1));
+
+  // Before any answer (a recording whose run found nothing), the fewest pulses it admits.
+  ParamsHeader* fresh = nullptr;
+  SeriesHeader unanswered = series;
+  unanswered.wRestoredQuantity = 0;
+  fresh = getParamsHeader(w.window, &unanswered, nullptr);
+  ASSERT_NE(fresh, nullptr);
+  EXPECT_EQ(fresh->pulses, 15);
+  unanswered.wRestoredQuantity = 200;  // more than it admits
+  fresh = getParamsHeader(w.window, &unanswered, fresh);
+  EXPECT_EQ(fresh->pulses, 30);
+  freeParamsHeader(w.window, fresh);
 }
