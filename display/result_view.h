@@ -41,6 +41,18 @@ std::vector<ResultTextLine> resultTextLines(Window& window, const ChainsHeader* 
                                             const SeriesHeader& series, int32_t lineHeight,
                                             bool withTruth = true);
 
+// A text line of the result view as drawn: its two parts at their left edges, each cut at an
+// entry and ended by " ... " where it would run under the alphabet box.
+struct PlacedTextLine {
+  int32_t leftX = 0, rightX = 0, y = 0;
+  std::string left, right;
+};
+// Places `lines` from (textX, textY) of `g`: the right parts in one column, 100 pixels right
+// of textX or further when a left part (a long measure) is wider, so that no digit is covered;
+// a line beside the alphabet box ends before the box.
+std::vector<PlacedTextLine> placeResultText(const Surface& surface, const ResultGeometry& g,
+                                            const std::vector<ResultTextLine>& lines);
+
 // The header line of a series from a file: " Series from NAME, samples A..B, factor F ".
 std::string openedSeriesTitle(const OpenedFiles& opened, uint32_t samples);
 
