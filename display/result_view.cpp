@@ -163,8 +163,12 @@ std::vector<std::string> resultHeaderLines(const ChainsHeader* chains, const Ser
                              energetic ? noiseEnergy / pureEnergy : 0.0,
                              energetic ? pulseNoiseEnergy / pureEnergy : 0.0));
 
-  std::string counts = formatText(" pulses number %d [%d-%d], length %d", series.wImpulseQuantity,
-                                  series.wMinPulses, series.wMaxPulses, series.wImpulseSize);
+  // A series that gives no number of pulses (a recording of unknown count) says so.
+  std::string counts = series.wImpulseQuantity != 0
+                           ? formatText(" pulses number %d [%d-%d], length %d", series.wImpulseQuantity,
+                                        series.wMinPulses, series.wMaxPulses, series.wImpulseSize)
+                           : formatText(" pulses number unknown [%d-%d], length %d", series.wMinPulses,
+                                        series.wMaxPulses, series.wImpulseSize);
   if (stamped(chains) && cutOffType(chains->wSeriesType))
     counts += formatText(", saved energy level for making/processing %d/%d", chains->wMakingEnergyLevel,
                          chains->wProcessingEnergyLevel);
@@ -316,14 +320,20 @@ std::string fittedText(const Surface& surface, const std::string& text, int32_t 
 
 }  // namespace
 
+int32_t resultTextEnd(const Surface& surface, const ResultGeometry& g, int32_t y) {
+  const int32_t height = surface.textExtent("0").cy;
+  const int32_t gap = std::max(g.marginX / 2, 1);
+  const bool besideBox = y < g.boxTop + g.boxHeight + 1 && y + height > g.boxTop;
+  // The box stands a margin inside the work area's right edge.
+  return (besideBox ? g.boxLeft : g.boxLeft + g.boxWidth + g.marginX - 1) - gap;
+}
+
 std::vector<PlacedTextLine> placeResultText(const Surface& surface, const ResultGeometry& g,
                                             const std::vector<ResultTextLine>& lines) {
   int32_t column = 100;
   const int32_t gap = surface.textExtent(" ").cx;
   for (const ResultTextLine& line : lines)
     if (!line.right.empty()) column = std::max(column, surface.textExtent(line.left).cx + gap);
-  const int32_t boxBottom = g.boxTop + g.boxHeight + 1;
-  const int32_t boxEdge = g.boxLeft - std::max(g.marginX / 2, 1);
   std::vector<PlacedTextLine> placed;
   int32_t y = g.textY;
   for (const ResultTextLine& line : lines) {
@@ -331,12 +341,9 @@ std::vector<PlacedTextLine> placeResultText(const Surface& surface, const Result
     p.y = y;
     p.leftX = g.textX;
     p.rightX = g.textX + column;
-    const int32_t height = surface.textExtent(line.left + line.right + "0").cy;
-    const bool besideBox = y < boxBottom && y + height > g.boxTop;
-    const int32_t right = besideBox ? boxEdge : INT32_MAX;
-    p.left = besideBox && line.right.empty() ? fittedText(surface, line.left, right - p.leftX) : line.left;
-    p.right =
-        line.right.empty() || !besideBox ? line.right : fittedText(surface, line.right, right - p.rightX);
+    const int32_t end = resultTextEnd(surface, g, y);
+    p.left = line.right.empty() ? fittedText(surface, line.left, end - p.leftX) : line.left;
+    p.right = line.right.empty() ? line.right : fittedText(surface, line.right, end - p.rightX);
     placed.push_back(std::move(p));
     y += line.advance;
   }
@@ -362,7 +369,7 @@ int drawResultView(Window& window, Surface& surface, AppState& state, uint16_t e
   const bool fromFile = !state.opened.seriesFile.empty();
   if (fromFile && !header.empty()) header.back() = openedSeriesTitle(state.opened, series->dwSeriesSize);
   for (size_t i = 0; i < header.size(); ++i) {
-    surface.textOut(g.x0, y, header[i]);
+    surface.textOut(g.x0, y, fittedText(surface, header[i], resultTextEnd(surface, g, y) - g.x0));
     y += lh + ((i == 0 && withDescription) ? 1 : 0);  // the run description stands one pixel apart
   }
 

@@ -221,6 +221,18 @@ TEST(ResultText, PlacementKeepsLongMeasuresWholeAndStopsBeforeTheAlphabetBox) {
   EXPECT_LT(g.boxTop + g.boxHeight, g.textY);
   EXPECT_EQ(placed[3].right, lines[3].right);
 
+  // Below the box a line ends half a margin inside the work area (right edge 1114).
+  std::string many;
+  for (int k = 0; k < 40; ++k) many += "  " + std::to_string(1000 + k) + " [0..19]";
+  const std::vector<ResultTextLine> wide = {{" 1.  c   -1294638", many, 15}};
+  const PlacedTextLine cut = placeResultText(surface, g, wide)[0];
+  EXPECT_EQ(resultTextEnd(surface, g, g.textY), 1114 - g.marginX / 2);
+  EXPECT_LE(cut.rightX + surface.textExtent(cut.right).cx, 1114 - g.marginX / 2);
+  EXPECT_GT(cut.rightX + surface.textExtent(cut.right).cx, 1114 - g.marginX / 2 - 100);
+  EXPECT_EQ(cut.right.substr(cut.right.size() - 12), "[0..19] ... ") << cut.right;
+  // Beside the box (the header's rows) a line ends before the box.
+  EXPECT_EQ(resultTextEnd(surface, g, g.boxTop + 5), g.boxLeft - g.marginX / 2);
+
   // Short measures keep the column at 100 pixels.
   const std::vector<ResultTextLine> shortRows = {{" 1.      -463", "  10  200", 15}};
   EXPECT_EQ(placeResultText(surface, g, shortRows)[0].rightX, g.textX + 100);

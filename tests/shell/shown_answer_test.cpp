@@ -132,8 +132,12 @@ TEST(ShownAnswer, ARecordingOfUnknownCountOnATupleSeriesIsSolvedByTheDetectorTha
   EXPECT_GE(series.wRestoredQuantity, 15);
   EXPECT_LE(series.wRestoredQuantity, 20);
   EXPECT_GE(series.wRestoredQuantity, series.wMinPulses);
-  EXPECT_EQ(resultHeaderLines(w.state.lpChainsHeader, series, w.state.wAmplitude).front(),
+  const std::vector<std::string> header =
+      resultHeaderLines(w.state.lpChainsHeader, series, w.state.wAmplitude);
+  ASSERT_GE(header.size(), 3u);
+  EXPECT_EQ(header[0],
             " joint detection and identification for series with unknown number of whole pulses tuples ");
+  EXPECT_EQ(header[2], " pulses number unknown [15-30], length 20");
 }
 
 TEST(ShownAnswer, TheChartShowsTheEtalonsOfItsRunNotTheOnesChosenSince) {
