@@ -129,6 +129,22 @@ bool process(Window& window, AppState& state) {
   // would show the chains of an earlier series under this one.
   if (task == 36 && state.selectedSubsetCount == 0) return false;
   if (task == 40 && (state.selectedSubsetCount == 0 || reservedCount == 0)) return false;
+  // A series of unknown count (a user's recording) is solved by the solver that finds the count.
+  const SolverRole role = solverForSeries(task, state.seriesType, series->wImpulseQuantity);
+  const bool tuples = role == SolverRole::kDetectFixedTuples || role == SolverRole::kDetectUnfixedTuples ||
+                      role == SolverRole::kRecognizeFixedTuples ||
+                      role == SolverRole::kRecognizeUnfixedTuples;
+  // The pulse solvers look for the required etalons; with none required (every etalon
+  // unmarked in the alphabet) there is nothing to look for, and a result drawn now would show
+  // the answer of an earlier run under this one: the alphabet is shown, to choose from.
+  if (!tuples && (state.requiredList == nullptr || state.requiredCount == 0)) {
+    state.viewState = 5;
+    return false;
+  }
+  // A run fills only the fields of its own kind: tuples and the recognised subset of an earlier
+  // tuple run on this series must not stay beside a pulse answer.
+  series->wRestoredTuples = 0;
+  series->wRecognizedSubset = 0;
   {
     state.requiredListUsed.assign(
         state.requiredList, state.requiredList + (state.requiredList != nullptr ? state.requiredCount : 0));
@@ -148,7 +164,7 @@ bool process(Window& window, AppState& state) {
     call.chains = chains;
     call.series = series;
     call.verboseTuples = &state.verboseTuples;
-    callSolver(window, solverFor(task, state.seriesType), call);
+    callSolver(window, role, call);
   }
   if (addToChainsHeader(window, state.seriesType, task, static_cast<uint16_t>(state.makingLevelUsed), level,
                         chains) == 0) {
