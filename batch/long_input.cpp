@@ -65,20 +65,57 @@ std::string pulsesCsvText(const std::vector<int64_t>& positions, const std::vect
   return text;
 }
 
+namespace {
+
+// The number of pulses a known-number run takes: the one given, or the middle of the range
+// the whole recording admits, as the series makers count it (throws OptionError).
+int64_t knownNumberOf(int64_t size, int64_t n, int64_t tmin, int64_t tmax, bool given, int64_t pulses) {
+  const int64_t fewest = std::max<int64_t>(1, (size + n - 1) / tmax);
+  const int64_t most = size + tmin >= n ? (size - n + tmin) / tmin : 0;
+  const std::string range = std::to_string(fewest) + ".." + std::to_string(most);
+  if (most < fewest)
+    throw OptionError("--tmin", "no number of pulses fits " + std::to_string(size) + " samples with --tmin " +
+                                    std::to_string(tmin) + " and --tmax " + std::to_string(tmax));
+  if (given && (pulses < fewest || pulses > most))
+    throw OptionError("--pulses", std::to_string(pulses) + " lies outside the admissible range " + range);
+  return given ? pulses : (fewest + most) / 2;
+}
+
+// The options checked as for a series the workbench could hold (its length clipped).
+ProcessSettings clippedSettings(const ProcessOptions& options, int64_t size, size_t etalonCount,
+                                size_t etalonLength, ProcessOptions& o) {
+  o = options;
+  if (options.seriesType == 1) o.series.pulses.reset();
+  o.series.length = std::min<int64_t>(size, kMaxSolverSeriesSize);
+  o.series.impulseSize = etalonCount > 0 ? static_cast<int64_t>(etalonLength) : kBatchImpulseSize;
+  return checkProcess(o);
+}
+
+}  // namespace
+
+std::string knownNumberSizeProblem(const ProcessOptions& options, int64_t size, size_t etalonCount,
+                                   size_t etalonLength) {
+  if (options.seriesType != 1 || size <= static_cast<int64_t>(kMaxSolverSeriesSize)) return {};
+  ProcessOptions o;
+  const ProcessSettings settings = clippedSettings(options, size, etalonCount, etalonLength, o);
+  const int64_t n = o.series.impulseSize;
+  const bool given = options.series.pulses.has_value();
+  const int64_t pulses =
+      knownNumberOf(size, n, settings.series.tmin, settings.series.tmax, given, given ? *options.series.pulses : 0);
+  return longKnownNumberProblem(size, n, settings.series.tmin, settings.series.tmax, pulses);
+}
+
 RunOutcome longRecordingRun(const ProcessOptions& options, const ScaledSamples& scaled,
                             const PulseHeader* alphabet, const LongInputOptions& lo, OrderedJson& doc,
                             LongAnswer& answer) {
   // The settings are checked as for a series the workbench could hold (its length clipped):
   // task, series type, distances, required etalons and level.
-  ProcessOptions o = options;
   // A known number is checked against the whole recording below, not the clipped length.
   const bool pulsesGiven = options.seriesType == 1 && options.series.pulses.has_value();
   const int64_t pulses = pulsesGiven ? *options.series.pulses : 0;
-  if (options.seriesType == 1) o.series.pulses.reset();
-  o.series.length = std::min<int64_t>(static_cast<int64_t>(scaled.series.size()), kMaxSolverSeriesSize);
-  o.series.impulseSize =
-      scaled.etalonCount > 0 ? static_cast<int64_t>(scaled.etalonLength) : kBatchImpulseSize;
-  const ProcessSettings settings = checkProcess(o);
+  ProcessOptions o;
+  const ProcessSettings settings = clippedSettings(options, static_cast<int64_t>(scaled.series.size()),
+                                                   scaled.etalonCount, scaled.etalonLength, o);
   checkGivenEtalons(settings, scaled.etalonCount, scaled.etalonLength);
   if (settings.processingLevel != 100) {
     throw OptionError(
@@ -97,17 +134,7 @@ RunOutcome longRecordingRun(const ProcessOptions& options, const ScaledSamples& 
   if (options.seriesType == 1) {
     if (lo.breakPenalty)
       throw OptionError("--break-penalty", "applies to an unknown number of pulses (--series-type 4) only");
-    // The admissible range of the whole recording, as the series makers count it.
-    const int64_t fewest = std::max<int64_t>(1, (r.size + r.n - 1) / r.tmax);
-    const int64_t most = r.size + r.tmin >= r.n ? (r.size - r.n + r.tmin) / r.tmin : 0;
-    const std::string range = std::to_string(fewest) + ".." + std::to_string(most);
-    if (most < fewest)
-      throw OptionError("--tmin", "no number of pulses fits " + std::to_string(r.size) +
-                                      " samples with --tmin " + std::to_string(r.tmin) + " and --tmax " +
-                                      std::to_string(r.tmax));
-    if (pulsesGiven && (pulses < fewest || pulses > most))
-      throw OptionError("--pulses", std::to_string(pulses) + " lies outside the admissible range " + range);
-    r.pulses = pulsesGiven ? pulses : (fewest + most) / 2;
+    r.pulses = knownNumberOf(r.size, r.n, r.tmin, r.tmax, pulsesGiven, pulses);
   }
   if (lo.breakPenalty) r.breakPenalty = *lo.breakPenalty;
   // As the workbench's solvers: every required etalon is a candidate.

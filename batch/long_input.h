@@ -32,6 +32,12 @@ double parseBreakPenalty(const std::string& text);
 // number (series type 1).
 bool longPathTask(const ProcessOptions& options);
 
+// For known-number detection of a recording over 32,767 samples, why it cannot be run, told
+// from its size alone before any sample is copied (too many pulses, or a table beyond what the
+// long path keeps); empty when it can, or for other tasks. Throws OptionError for bad options.
+std::string knownNumberSizeProblem(const ProcessOptions& options, int64_t size, size_t etalonCount,
+                                   size_t etalonLength);
+
 // True when the run goes the long path: a task it answers, and a recording longer than the
 // workbench's 32,767 samples, criteria beyond its 32 bits (an unknown number only), breaks or
 // a pulses file.

@@ -72,6 +72,23 @@ uint64_t longKnownNumberValues(int64_t size, int64_t n, int64_t tmin, int64_t tm
   return total;
 }
 
+std::string longKnownNumberProblem(int64_t size, int64_t n, int64_t tmin, int64_t tmax, int64_t pulses) {
+  const int64_t most = (size - n + tmin) / tmin;
+  if (pulses > most)
+    return std::to_string(pulses) + " pulses of " + std::to_string(n) + " samples do not fit into " +
+           std::to_string(size) + " samples with Tmin " + std::to_string(tmin) + ": at most " +
+           std::to_string(most);
+  const uint64_t values = longKnownNumberValues(size, n, tmin, tmax, pulses);
+  if (values > kMaxLongKnownValues)
+    return "detection of " + std::to_string(pulses) +
+           " pulses keeps a value for every pulse and every "
+           "start it may take, " +
+           std::to_string(values) +
+           " here, more than the 134,217,728 it keeps "
+           "(1 GiB): process a shorter stretch, narrow Tmin .. Tmax, or detect an unknown number";
+  return {};
+}
+
 std::string longRequestProblem(const LongRequest& r) {
   if (r.samples == nullptr || r.size < 1) return "the recording is empty";
   if (r.size > kMaxLongRecording)
@@ -92,19 +109,8 @@ std::string longRequestProblem(const LongRequest& r) {
   if (r.pulses > 0) {
     if (r.task != LongTask::kDetect) return "a known number of pulses is answered for detection only";
     if (!std::isinf(r.breakPenalty)) return "breaks apply to an unknown number of pulses only";
-    const int64_t most = (r.size - r.n + r.tmin) / r.tmin;
-    if (r.pulses > most)
-      return std::to_string(r.pulses) + " pulses of " + std::to_string(r.n) + " samples do not fit into " +
-             std::to_string(r.size) + " samples with Tmin " + std::to_string(r.tmin) + ": at most " +
-             std::to_string(most);
-    const uint64_t values = longKnownNumberValues(r.size, r.n, r.tmin, r.tmax, r.pulses);
-    if (values > kMaxLongKnownValues)
-      return "detection of " + std::to_string(r.pulses) +
-             " pulses keeps a value for every pulse and every "
-             "start it may take, " +
-             std::to_string(values) +
-             " here, more than the 134,217,728 it keeps "
-             "(1 GiB): process a shorter stretch, narrow Tmin .. Tmax, or detect an unknown number";
+    if (std::string problem = longKnownNumberProblem(r.size, r.n, r.tmin, r.tmax, r.pulses); !problem.empty())
+      return problem;
   }
   return {};
 }

@@ -58,6 +58,10 @@ constexpr uint64_t kMaxLongKnownValues = uint64_t{1} << 27;
 // samples: the sum over the pulses of the starts each may take.
 uint64_t longKnownNumberValues(int64_t size, int64_t n, int64_t tmin, int64_t tmax, int64_t q);
 
+// Why q = pulses known pulses of n samples cannot be detected in size samples with Tmin and
+// Tmax (too many to fit, or a table beyond kMaxLongKnownValues), or empty. Tmin is at least 1.
+std::string longKnownNumberProblem(int64_t size, int64_t n, int64_t tmin, int64_t tmax, int64_t pulses);
+
 struct LongAnswer {
   std::vector<int64_t> positions;  // start positions, ascending
   std::vector<int32_t> etalons;    // 1-based etalon numbers

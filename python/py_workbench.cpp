@@ -305,6 +305,17 @@ py::dict PyWorkbench::solve(const std::string& task, int64_t seriesType, py::obj
     throw py::value_error(problem);
   if (const std::string problem = etalonSizeProblem(count, length, request.source); !problem.empty())
     throw py::value_error(problem);
+  // A known number's table is bounded by the length alone, so a hopeless one is refused
+  // before the samples are copied.
+  if (longTask) {
+    std::string problem;
+    try {
+      problem = knownNumberSizeProblem(o, static_cast<int64_t>(seriesView.size()), count, length);
+    } catch (const OptionError& e) {
+      raiseOptionError(e);
+    }
+    if (!problem.empty()) throw py::value_error(problem);
+  }
   const DoubleValues series = numericValues(std::move(seriesView), "noisy");
   std::optional<DoubleValues> rows;
   if (etalonsView) rows = numericValues(std::move(*etalonsView), "etalons");
