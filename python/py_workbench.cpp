@@ -182,6 +182,17 @@ class Turn {
   PyWorkbench::Turns& turns_;
 };
 
+// The processing options that solve() and process() share.
+void setProcessing(ProcessOptions& o, const std::string& task, int64_t seriesType, const py::object& required,
+                   int64_t processingLevel, const py::object& subsets, int64_t proceeding) {
+  o.task = task;
+  o.seriesType = seriesType;
+  o.required = listText(required, "required");
+  o.processingLevel = processingLevel;
+  o.subsets = listsText(subsets, "subsets");
+  o.proceeding = proceeding;
+}
+
 // solve()'s options as the companion's process takes them, for a series the caller gives.
 ProcessOptions givenSeriesOptions(const std::string& task, int64_t seriesType, const py::object& required,
                                   int64_t tmin, int64_t tmax, int64_t processingLevel,
@@ -192,12 +203,7 @@ ProcessOptions givenSeriesOptions(const std::string& task, int64_t seriesType, c
   o.series.tmax = tmax;
   o.series.pulses = optionalInt(pulses, "pulses");
   o.series.subset = listText(subset, "subset");
-  o.task = task;
-  o.seriesType = seriesType;
-  o.required = listText(required, "required");
-  o.processingLevel = processingLevel;
-  o.subsets = listsText(subsets, "subsets");
-  o.proceeding = proceeding;
+  setProcessing(o, task, seriesType, required, processingLevel, subsets, proceeding);
   o.givenSeries = true;
   return o;
 }
@@ -320,12 +326,7 @@ py::dict PyWorkbench::process(const std::string& task, int64_t seriesType, py::o
   o.series.pulses = optionalInt(pulses, "pulses");
   o.series.unknown = unknown;
   o.series.sequence = listText(sequence, "sequence");
-  o.task = task;
-  o.seriesType = seriesType;
-  o.required = listText(required, "required");
-  o.processingLevel = processingLevel;
-  o.subsets = listsText(subsets, "subsets");
-  o.proceeding = proceeding;
+  setProcessing(o, task, seriesType, required, processingLevel, subsets, proceeding);
   const ProcessSettings p = checked(checkProcess, o);
   return run("process", [&](WorkbenchStart& start, OrderedJson& doc) { return processRun(start, p, doc); });
 }
