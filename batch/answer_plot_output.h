@@ -48,6 +48,7 @@ class PlotOutput {
   bool ready();
   // Draws and writes the picture; false after a message on standard error.
   bool write(const AnswerPlot& plot);
+  bool wanted() const { return request_.wanted(); }
 
  private:
   PlotRequest request_;

@@ -24,7 +24,7 @@ struct ChartDrawing {
 
 // Raised whenever the table below changes, so that a program never calls a plug-in of another
 // build.
-constexpr int32_t kDrawingPluginVersion = 1;
+constexpr int32_t kDrawingPluginVersion = 2;
 
 struct DrawingPlugin {
   int32_t version = 0;

@@ -64,6 +64,7 @@ UserDataRequest userDataRequest(const ProcessOptions& o, const InputOptions& in,
   if (longPathTask(o)) {
     request.seriesLimit = static_cast<size_t>(kMaxLongRecording);
     request.wideCriteria = true;
+    request.wideOnlyBeyondWorkbench = o.seriesType == 1;
   }
   return request;
 }
@@ -136,10 +137,10 @@ int runProcessInput(ProcessOptions o, const InputOptions& in, const PlotRequest&
                       "is answered for detection, joint detection and recognition of series type 4 only");
   }
   OrderedJson input = inputDescription(in, user);
-  if (longPath && plot.wanted())
-    throw OptionError(
-        "--plot", "the long-recording path draws no picture yet; plot a stretch of at most 32767 samples");
-  if (longPath) return runLongInput(o, user, start, in.recording, std::move(input));
+  if (longPath) {
+    const PlotStretch longStretch = plotStretch(plot.range, scaled.series.size());
+    return runLongInput(o, user, start, in.recording, std::move(input), picture, longStretch);
+  }
   o.series.length = static_cast<int64_t>(scaled.series.size());
   o.series.impulseSize =
       scaled.etalonCount > 0 ? static_cast<int64_t>(scaled.etalonLength) : kBatchImpulseSize;

@@ -39,6 +39,7 @@ double parseBreakPenalty(const std::string& text) {
 }
 
 bool longPathTask(const ProcessOptions& o) {
+  if (o.seriesType == 1) return o.task == "detection" || o.task == "joint";
   return o.seriesType == 4 && (o.task == "detection" || o.task == "joint" || o.task == "recognition");
 }
 
@@ -46,6 +47,8 @@ bool longPathNeeded(const ProcessOptions& o, const ScaledSamples& s, const LongI
                     int32_t builtInPeak) {
   if (!longPathTask(o)) return false;
   if (s.series.size() > kMaxSolverSeriesSize || lo.breakPenalty || lo.pulsesCsvGiven) return true;
+  // A known number keeps the workbench's solver (and its scaling) for the series it takes.
+  if (o.seriesType == 1) return false;
   // The workbench's criteria: a chain sums s (s - 2x) over at most N samples in 32 bits.
   const int64_t peakS = std::max<int64_t>(s.etalonPeak, builtInPeak);
   const int64_t bound = static_cast<int64_t>(s.series.size()) * peakS * (peakS + 2 * int64_t{s.seriesPeak});
@@ -68,6 +71,10 @@ RunOutcome longRecordingRun(const ProcessOptions& options, const ScaledSamples& 
   // The settings are checked as for a series the workbench could hold (its length clipped):
   // task, series type, distances, required etalons and level.
   ProcessOptions o = options;
+  // A known number is checked against the whole recording below, not the clipped length.
+  const bool pulsesGiven = options.seriesType == 1 && options.series.pulses.has_value();
+  const int64_t pulses = pulsesGiven ? *options.series.pulses : 0;
+  if (options.seriesType == 1) o.series.pulses.reset();
   o.series.length = std::min<int64_t>(static_cast<int64_t>(scaled.series.size()), kMaxSolverSeriesSize);
   o.series.impulseSize =
       scaled.etalonCount > 0 ? static_cast<int64_t>(scaled.etalonLength) : kBatchImpulseSize;
@@ -87,6 +94,21 @@ RunOutcome longRecordingRun(const ProcessOptions& options, const ScaledSamples& 
   r.tmin = settings.series.tmin;
   r.tmax = settings.series.tmax;
   r.task = settings.effectiveTaskType == 2 ? LongTask::kRecognize : LongTask::kDetect;
+  if (options.seriesType == 1) {
+    if (lo.breakPenalty)
+      throw OptionError("--break-penalty", "applies to an unknown number of pulses (--series-type 4) only");
+    // The admissible range of the whole recording, as the series makers count it.
+    const int64_t fewest = std::max<int64_t>(1, (r.size + r.n - 1) / r.tmax);
+    const int64_t most = r.size + r.tmin >= r.n ? (r.size - r.n + r.tmin) / r.tmin : 0;
+    const std::string range = std::to_string(fewest) + ".." + std::to_string(most);
+    if (most < fewest)
+      throw OptionError("--tmin", "no number of pulses fits " + std::to_string(r.size) +
+                                      " samples with --tmin " + std::to_string(r.tmin) + " and --tmax " +
+                                      std::to_string(r.tmax));
+    if (pulsesGiven && (pulses < fewest || pulses > most))
+      throw OptionError("--pulses", std::to_string(pulses) + " lies outside the admissible range " + range);
+    r.pulses = pulsesGiven ? pulses : (fewest + most) / 2;
+  }
   if (lo.breakPenalty) r.breakPenalty = *lo.breakPenalty;
   // As the workbench's solvers: every required etalon is a candidate.
   const std::vector<uint16_t>& required = settings.required;
@@ -104,6 +126,7 @@ RunOutcome longRecordingRun(const ProcessOptions& options, const ScaledSamples& 
   doc["wTmin"] = r.tmin;
   doc["wTmax"] = r.tmax;
   doc["wImpulseSize"] = r.n;
+  if (r.pulses > 0) doc["wImpulseQuantity"] = r.pulses;
   doc["breakPenalty"] = std::isinf(r.breakPenalty) ? OrderedJson("inf") : OrderedJson(r.breakPenalty);
   doc["found"] = answer.found;
   doc["criterion"] = answer.criterion;
@@ -130,7 +153,8 @@ RunOutcome longRecordingRun(const ProcessOptions& options, const ScaledSamples& 
 }
 
 int runLongInput(const ProcessOptions& options, const UserData& user, WorkbenchStart& start,
-                 const LongInputOptions& lo, OrderedJson input) {
+                 const LongInputOptions& lo, OrderedJson input, PlotOutput& picture,
+                 const PlotStretch& stretch) {
   OrderedJson doc;
   doc["input"] = std::move(input);
   LongAnswer answer;
@@ -139,6 +163,15 @@ int runLongInput(const ProcessOptions& options, const UserData& user, WorkbenchS
   if (lo.pulsesCsvGiven && !writeOutputFile("--pulses-csv", lo.pulsesCsv,
                                             pulsesCsvText(answer.positions, answer.etalons, answer.margins)))
     return kExitFailed;
+  if (picture.wanted()) {
+    AnswerPlot plot;
+    plot.samples = user.scaled.series;
+    plot.from = stretch.from;
+    plot.to = stretch.to;
+    plot.columnNote = true;
+    describeAnswer(plot, doc, false, user.seriesPath);
+    if (!picture.write(plot)) return kExitFailed;
+  }
   if (!writeStandardOutput(formatDocument(doc)) || !finishStandardOutput()) return kExitFailed;
   return kExitOk;
 }

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "batch/answer_plot_output.h"
 #include "batch/json_output.h"
 #include "batch/options.h"
 #include "batch/workbench_runs.h"
@@ -27,11 +28,13 @@ struct LongInputOptions {
 double parseBreakPenalty(const std::string& text);
 
 // True for the tasks the long path answers: detection, joint detection and recognition of an
-// unknown number of whole pulses (series type 4).
+// unknown number of whole pulses (series type 4), detection and joint detection of a known
+// number (series type 1).
 bool longPathTask(const ProcessOptions& options);
 
 // True when the run goes the long path: a task it answers, and a recording longer than the
-// workbench's 32,767 samples, criteria beyond its 32 bits, breaks or a pulses file.
+// workbench's 32,767 samples, criteria beyond its 32 bits (an unknown number only), breaks or
+// a pulses file.
 bool longPathNeeded(const ProcessOptions& options, const ScaledSamples& scaled,
                     const LongInputOptions& longOptions, int32_t builtInPeak);
 
@@ -42,10 +45,12 @@ RunOutcome longRecordingRun(const ProcessOptions& options, const ScaledSamples& 
                             const PulseHeader* alphabet, const LongInputOptions& longOptions,
                             OrderedJson& doc, LongAnswer& answer);
 
-// Runs the long path on the user's data and prints the JSON answer (the "input" part given).
+// Runs the long path on the user's data and prints the JSON answer (the "input" part given);
+// when a picture is wanted, draws the stretch of the recording with the pulses found into it.
 // Exit status as the other commands.
 int runLongInput(const ProcessOptions& options, const UserData& user, WorkbenchStart& start,
-                 const LongInputOptions& longOptions, OrderedJson input);
+                 const LongInputOptions& longOptions, OrderedJson input, PlotOutput& picture,
+                 const PlotStretch& stretch);
 
 // One line per pulse: position, etalon, margin (a header line first; an infinite margin is
 // written "inf").

@@ -58,7 +58,7 @@ RunOutcome solveInto(WorkbenchStart& start, const ProcessSettings& p, const Subs
     return {};
   }
 
-  const SolverRole role = solverFor(p.effectiveTaskType, p.seriesType);
+  const SolverRole role = solverForSeries(p.effectiveTaskType, p.seriesType, start.series->wImpulseQuantity);
   int32_t verboseTuples = 0;
   const int messagesBefore = window.messageCount();
   SolverCall call;

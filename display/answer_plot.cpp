@@ -84,27 +84,51 @@ void drawAxes(Surface& surface, const StretchMap& map) {
 }  // namespace
 
 Rect answerPlotStrip(int32_t width, int32_t height, int32_t lineHeight) {
-  return Rect{56, 6 + 2 * (lineHeight + 1) + 8, width - 12, height - 2 * (lineHeight + 1) - 8};
+  return answerPlotStripIn(Rect{0, 0, width, height}, lineHeight);
+}
+
+Rect answerPlotStripIn(const Rect& area, int32_t lineHeight) {
+  return Rect{area.left + 56, area.top + 6 + 2 * (lineHeight + 1) + 8, area.right - 12,
+              area.bottom - 2 * (lineHeight + 1) - 8};
+}
+
+std::string samplesPerColumnText(uint64_t samples, uint64_t columns) {
+  if (columns == 0 || samples <= columns) return {};
+  const uint64_t fewest = samples / columns, most = fewest + (samples % columns != 0 ? 1 : 0);
+  if (fewest == most) return formatText("%llu samples a column", static_cast<unsigned long long>(most));
+  return formatText("%llu to %llu samples a column", static_cast<unsigned long long>(fewest),
+                    static_cast<unsigned long long>(most));
 }
 
 void drawAnswerPlot(Surface& surface, const AnswerPlot& plot) {
   const Image& image = surface.target();
+  drawAnswerPlotIn(surface, Rect{0, 0, image.width, image.height}, plot);
+}
+
+void drawAnswerPlotIn(Surface& surface, const Rect& area, const AnswerPlot& plot) {
   const int32_t lh = surface.textMetrics().height;
   const uint64_t n = plot.samples.size();
   const uint64_t to = plot.to == 0 ? n : std::min<uint64_t>(plot.to, n);
   const uint64_t from = std::min(plot.from, to);
+  const Rect strip = answerPlotStripIn(area, lh);
+  const bool room = area.right - area.left >= 320 && area.bottom - area.top >= 200;
 
-  surface.textOut(8, 6, plot.title);
+  surface.textOut(area.left + 8, area.top + 6, plot.title);
   std::string legend =
       formatText("samples %llu..%llu of %llu: the series in blue, the pulses found in dotted boxes",
                  static_cast<unsigned long long>(from), static_cast<unsigned long long>(to == 0 ? 0 : to - 1),
                  static_cast<unsigned long long>(n));
   if (plot.hasTruth) legend += ", the true pulses shaded";
-  surface.textOut(8, 6 + lh + 1, legend);
-  if (from >= to) return;
+  if (plot.columnNote && room) {
+    const std::string perColumn =
+        samplesPerColumnText(to - from, static_cast<uint64_t>(strip.right - strip.left + 1));
+    if (!perColumn.empty()) legend += ", " + perColumn;
+  }
+  surface.textOut(area.left + 8, area.top + 6 + lh + 1, legend);
+  if (from >= to || !room) return;
 
   StretchMap map;
-  map.strip = answerPlotStrip(image.width, image.height, lh);
+  map.strip = strip;
   map.from = from;
   map.count = to - from;
   map.columns = static_cast<uint64_t>(map.strip.right - map.strip.left + 1);
@@ -132,7 +156,7 @@ void drawAnswerPlot(Surface& surface, const AnswerPlot& plot) {
     dottedBox(surface, 0, map.x(first), map.x(last), ym, h / 3);
     const std::string label = formatText("%lld", static_cast<long long>(pulse.position));
     const Size size = surface.textExtent(label);
-    const int32_t x = std::min(map.x(first) - 5, image.width - size.cx - 2), y = map.strip.bottom + 3;
+    const int32_t x = std::min(map.x(first) - 5, area.right - size.cx - 2), y = map.strip.bottom + 3;
     // A gap of a few pixels keeps neighbouring numbers apart.
     if (labels.place(Rect{x, y, x + size.cx + 5, y + size.cy - 1})) surface.textOut(x, y, label);
   }

@@ -60,6 +60,8 @@ struct AppState : Settings {
   // last trial's noise and subsets), kept apart from the current series, which later runs,
   // cancelled ones included, replace. Null: the chart reads the current series.
   SeriesHeader* lpSimulationSeries = nullptr;
+  // The required etalons of that run, beside it for the same reason: the list may change since.
+  std::vector<uint16_t> simulationRequiredList;
   // The required etalons the last processing run looked for (the list may change since).
   std::vector<uint16_t> requiredListUsed;
   // The user's series and etalons opened from files.

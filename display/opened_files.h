@@ -8,6 +8,18 @@
 #include <string>
 #include <vector>
 
+#include "processing/long_recording.h"
+#include "processing/working_limits.h"
+
+// The answer of the last run on an opened recording longer than the workbench's series.
+struct LongRecordingResult {
+  bool answered = false;  // false: not processed (the task is not answered on long recordings)
+  LongAnswer answer;
+  uint16_t task = 0;          // the effective task type of the run
+  uint16_t etalonLength = 0;  // samples of each pulse found
+  uint64_t run = 0;           // counts the runs and refusals, so that the screen sees a new answer
+};
+
 struct OpenedFiles {
   std::string seriesFile;                         // empty: the series is generated
   std::vector<int16_t> samples;                   // the file's samples, scaled
@@ -22,6 +34,11 @@ struct OpenedFiles {
   // The built-in alphabet as it was when etalons were first opened; Restart gives it back.
   std::vector<std::vector<int16_t>> builtInRows;
   uint16_t builtInLength = 0;
+  LongRecordingResult longResult;  // while the series is a long recording
+
+  // A recording longer than the workbench's series: the long path processes it and the result
+  // view draws it whole, decimated.
+  bool isLong() const { return !seriesFile.empty() && samples.size() > kMaxSolverSeriesSize; }
 };
 
 // Menu commands of the File menu for the user's files, after the items of the original menu.

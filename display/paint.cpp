@@ -2,6 +2,7 @@
 
 #include "display/alphabet_view.h"
 #include "display/app_state.h"
+#include "display/long_recording_view.h"
 #include "display/parameter_panel.h"
 #include "display/result_view.h"
 #include "display/statistical_charts.h"
@@ -99,6 +100,9 @@ void paintMainWindow(Window& window, Surface& surface, AppState& state, const Bu
     case 6:
       if (state.resultKind == 2) {
         drawStatisticalChart(window, surface, state);
+      } else if (state.opened.isLong()) {
+        drawLongRecordingView(surface, state);
+        state.typeDetails = 0;
       } else {
         const bool shown = state.effectiveTaskType != 64 || state.seriesType == 1 || state.seriesType == 2 ||
                            state.seriesType == 4 || state.seriesType == 8;

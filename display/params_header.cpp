@@ -22,6 +22,15 @@ int32_t clampTo32(int64_t v) {
   return static_cast<int32_t>(v);
 }
 
+// The number of pulses the panel is drawn for: the series' own; for a series that gives none
+// (a recording of unknown count), the number its last run found, else the fewest it admits.
+int32_t shownPulseCount(const SeriesHeader& series, int32_t minCount, int32_t maxCount) {
+  if (series.wImpulseQuantity != 0) return series.wImpulseQuantity;
+  const int32_t lowest = std::max(minCount, 1);
+  const int32_t highest = std::max(maxCount, lowest);
+  return std::clamp<int32_t>(series.wRestoredQuantity, lowest, highest);
+}
+
 }  // namespace
 
 ParamsHeader* getParamsHeader(Window& window, const SeriesHeader* series, ParamsHeader* previous) {
@@ -60,7 +69,7 @@ ParamsHeader* getParamsHeader(Window& window, const SeriesHeader* series, Params
   p->pulsesSelectedCount = count;
   p->maxPulses = maxCount;
   p->minPulses = minCount;
-  p->pulses = series->wImpulseQuantity;
+  p->pulses = shownPulseCount(*series, minCount, maxCount);
   p->pulseSize = l;
   p->seriesSize = n;
   p->tmax = tmax;

@@ -1,6 +1,9 @@
 #include "display/result_view.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cstdint>
+#include <utility>
 
 #include "display/alphabet_view.h"
 #include "display/app_state.h"
@@ -160,8 +163,12 @@ std::vector<std::string> resultHeaderLines(const ChainsHeader* chains, const Ser
                              energetic ? noiseEnergy / pureEnergy : 0.0,
                              energetic ? pulseNoiseEnergy / pureEnergy : 0.0));
 
-  std::string counts = formatText(" pulses number %d [%d-%d], length %d", series.wImpulseQuantity,
-                                  series.wMinPulses, series.wMaxPulses, series.wImpulseSize);
+  // A series that gives no number of pulses (a recording of unknown count) says so.
+  std::string counts = series.wImpulseQuantity != 0
+                           ? formatText(" pulses number %d [%d-%d], length %d", series.wImpulseQuantity,
+                                        series.wMinPulses, series.wMaxPulses, series.wImpulseSize)
+                           : formatText(" pulses number unknown [%d-%d], length %d", series.wMinPulses,
+                                        series.wMaxPulses, series.wImpulseSize);
   if (stamped(chains) && cutOffType(chains->wSeriesType))
     counts += formatText(", saved energy level for making/processing %d/%d", chains->wMakingEnergyLevel,
                          chains->wProcessingEnergyLevel);
@@ -290,6 +297,59 @@ std::vector<ResultTextLine> resultTextLines(Window& window, const ChainsHeader* 
   return lines;
 }
 
+namespace {
+
+// `text` cut after its last whole entry that leaves room for " ... " within `width` pixels; the
+// whole text when it fits. Entries end at a blank that is not followed by a cut's "[".
+std::string fittedText(const Surface& surface, const std::string& text, int32_t width) {
+  if (surface.textExtent(text).cx <= width) return text;
+  const std::string more = " ... ";
+  for (size_t end = text.size(); end > 0;) {
+    end = text.find_last_of(' ', end - 1);
+    if (end == std::string::npos || end == 0) break;
+    if (end + 1 < text.size() && text[end + 1] == '[') continue;
+    size_t kept = end;
+    while (kept > 0 && text[kept - 1] == ' ') --kept;
+    if (kept == 0) break;
+    const std::string cut = text.substr(0, kept) + more;
+    if (surface.textExtent(cut).cx <= width) return cut;
+    end = kept;
+  }
+  return more;
+}
+
+}  // namespace
+
+int32_t resultTextEnd(const Surface& surface, const ResultGeometry& g, int32_t y) {
+  const int32_t height = surface.textExtent("0").cy;
+  const int32_t gap = std::max(g.marginX / 2, 1);
+  const bool besideBox = y < g.boxTop + g.boxHeight + 1 && y + height > g.boxTop;
+  // The box stands a margin inside the work area's right edge.
+  return (besideBox ? g.boxLeft : g.boxLeft + g.boxWidth + g.marginX - 1) - gap;
+}
+
+std::vector<PlacedTextLine> placeResultText(const Surface& surface, const ResultGeometry& g,
+                                            const std::vector<ResultTextLine>& lines) {
+  int32_t column = 100;
+  const int32_t gap = surface.textExtent(" ").cx;
+  for (const ResultTextLine& line : lines)
+    if (!line.right.empty()) column = std::max(column, surface.textExtent(line.left).cx + gap);
+  std::vector<PlacedTextLine> placed;
+  int32_t y = g.textY;
+  for (const ResultTextLine& line : lines) {
+    PlacedTextLine p;
+    p.y = y;
+    p.leftX = g.textX;
+    p.rightX = g.textX + column;
+    const int32_t end = resultTextEnd(surface, g, y);
+    p.left = line.right.empty() ? fittedText(surface, line.left, end - p.leftX) : line.left;
+    p.right = line.right.empty() ? line.right : fittedText(surface, line.right, end - p.rightX);
+    placed.push_back(std::move(p));
+    y += line.advance;
+  }
+  return placed;
+}
+
 int drawResultView(Window& window, Surface& surface, AppState& state, uint16_t etalonsInUse,
                    const uint16_t* etalonList, const ChainsHeader* chains, const SeriesHeader* series) {
   const int32_t lh = state.layout.lineHeight;
@@ -309,7 +369,7 @@ int drawResultView(Window& window, Surface& surface, AppState& state, uint16_t e
   const bool fromFile = !state.opened.seriesFile.empty();
   if (fromFile && !header.empty()) header.back() = openedSeriesTitle(state.opened, series->dwSeriesSize);
   for (size_t i = 0; i < header.size(); ++i) {
-    surface.textOut(g.x0, y, header[i]);
+    surface.textOut(g.x0, y, fittedText(surface, header[i], resultTextEnd(surface, g, y) - g.x0));
     y += lh + ((i == 0 && withDescription) ? 1 : 0);  // the run description stands one pixel apart
   }
 
@@ -364,11 +424,10 @@ int drawResultView(Window& window, Surface& surface, AppState& state, uint16_t e
     drawEtalonGlyph(window, surface, lh, *etalon, amplitude, highlight, cell);
   }
 
-  int32_t ty = g.textY;
-  for (const ResultTextLine& line : resultTextLines(window, chains, *series, lh, !fromFile)) {
-    surface.textOut(g.textX, ty, line.left);
-    if (!line.right.empty()) surface.textOut(g.textX + 100, ty, line.right);
-    ty += line.advance;
+  for (const PlacedTextLine& line :
+       placeResultText(surface, g, resultTextLines(window, chains, *series, lh, !fromFile))) {
+    surface.textOut(line.leftX, line.y, line.left);
+    if (!line.right.empty()) surface.textOut(line.rightX, line.y, line.right);
   }
 
   if (chains != nullptr && tupleCode(chains->wSeriesType))

@@ -41,6 +41,22 @@ std::vector<ResultTextLine> resultTextLines(Window& window, const ChainsHeader* 
                                             const SeriesHeader& series, int32_t lineHeight,
                                             bool withTruth = true);
 
+// A text line of the result view as drawn: its two parts at their left edges, each cut at an
+// entry and ended by " ... " where it would run under the alphabet box or off the work area.
+struct PlacedTextLine {
+  int32_t leftX = 0, rightX = 0, y = 0;
+  std::string left, right;
+};
+// Where a text line of the result view at row y must end: before the alphabet box beside it,
+// else half a margin inside the work area.
+int32_t resultTextEnd(const Surface& surface, const ResultGeometry& g, int32_t y);
+
+// Places `lines` from (textX, textY) of `g`: the right parts in one column, 100 pixels right
+// of textX or further when a left part (a long measure) is wider, so that no digit is covered;
+// every line ends where resultTextEnd says.
+std::vector<PlacedTextLine> placeResultText(const Surface& surface, const ResultGeometry& g,
+                                            const std::vector<ResultTextLine>& lines);
+
 // The header line of a series from a file: " Series from NAME, samples A..B, factor F ".
 std::string openedSeriesTitle(const OpenedFiles& opened, uint32_t samples);
 

@@ -456,6 +456,10 @@ int drawStatisticalChart(Window& window, Surface& surface, const AppState& state
   request.requiredCount =
       state.requiredList != nullptr ? std::min(state.requiredCount, state.requiredCapacity) : 0;
   request.requiredList = state.requiredList;
+  if (state.lpSimulationSeries != nullptr) {  // the etalons of the run the chart shows
+    request.requiredCount = static_cast<uint16_t>(state.simulationRequiredList.size());
+    request.requiredList = state.simulationRequiredList.data();
+  }
   request.alphabet = state.etalonAlphabet;
   request.alphabetSize = std::min<uint16_t>(state.wEtalonsQuantity, kAlphabetRecords);
   request.errors = state.lpRestErrorHeader;

@@ -276,6 +276,11 @@ const std::vector<Scene>& scenes() {
        [](Session& s) { openClicks(s, false); }},
       {"recording-own-etalon", "the same recording after its first click was taken with Use as etalon",
        [](Session& s) { openClicks(s, true); }},
+      {"recording-parameters", "View series parameters... of the recording with clicks: the count found",
+       [](Session& s) {
+         openClicks(s, false);
+         s.menu(kCmViewSeriesParameters);
+       }},
       {"opened-simulation", "a simulation result opened with Open simulation result...: detection error",
        [](Session& s) { openSimulationResult(s, s.glyphs); }},
   };

@@ -34,7 +34,9 @@ bool loadUserData(const UserDataRequest& request, UserData& out, std::string& er
   scaling.amplitude = request.amplitude;
   scaling.segmentHint = request.segmentHint;
   scaling.seriesLimit = request.seriesLimit;
-  scaling.wideCriteria = request.wideCriteria;
+  const size_t length = series.totalSize > series.values.size() ? series.totalSize : series.values.size();
+  scaling.wideCriteria =
+      request.wideCriteria && (!request.wideOnlyBeyondWorkbench || length > kMaxSolverSeriesSize);
   for (const auto& row : etalons.rows) scaling.etalons.emplace_back(row);
   scaling.declaredEtalonCount = etalons.totalRows;
   scaling.etalonPosition = [&etalons](size_t k, size_t i) { return etalons.position(k, i); };

@@ -26,6 +26,9 @@ struct UserDataRequest {
   // For the long-recording path: up to seriesLimit samples, scaled for 64-bit criteria.
   size_t seriesLimit = kMaxSolverSeriesSize;
   bool wideCriteria = false;
+  // With wideCriteria: scale for 64-bit criteria only a series longer than the workbench's
+  // (known-number detection keeps the workbench's solver and scaling for the series it takes).
+  bool wideOnlyBeyondWorkbench = false;
 };
 
 struct UserData {

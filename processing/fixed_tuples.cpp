@@ -84,6 +84,7 @@ bool prepareRun(MessageSink& window, FixedTupleRun& run, const PulseHeader* alph
         run.work.d.resize(static_cast<size_t>(fixedChainWorkValues(q, run.lo.data(), run.hi.data())));
         run.work.offset.resize(q + size_t{1});
         run.work.window.resize(2 * static_cast<size_t>(positions) + q);
+        run.work.trace.resize(q);
       }))
     return false;
   return true;

@@ -7,10 +7,13 @@
 
 #include "platform/message_sink.h"
 #include "processing/chain_kernel.h"
+#include "processing/fixed_chain_search.h"
 #include "processing/long_position_sets.h"
 #include "processing/long_recording_work.h"
 #include "processing/pulse_margins.h"
 #include "processing/whole_correlation.h"
+#include "signal/pulse_bounds.h"
+#include "signal/task_codes.h"
 
 namespace {
 
@@ -42,6 +45,33 @@ int64_t peakOf(const int16_t* x, int64_t size) {
 
 }  // namespace
 
+bool longRecordingAnswers(uint16_t effectiveTaskType, uint16_t seriesType) {
+  if (seriesType == kSeriesFixedWhole)
+    return effectiveTaskType == kTaskDetection || effectiveTaskType == kTaskJointDetection;
+  return seriesType == kSeriesUnfixedWhole &&
+         (effectiveTaskType == kTaskDetection || effectiveTaskType == kTaskRecognition ||
+          effectiveTaskType == kTaskJointDetection);
+}
+
+namespace {
+
+// The admissible starts of pulse j of q, within the recording's starts 0 .. size - n.
+PositionRange knownPulseRange(int64_t j, int64_t size, int64_t n, int64_t tmin, int64_t tmax, int64_t q) {
+  return PositionRange{std::max<int64_t>(0, pulseLowBound(j, size, tmin, tmax, q)),
+                       std::min(size - n, pulseHighBound(j, size, n, tmin, tmax, q))};
+}
+
+}  // namespace
+
+uint64_t longKnownNumberValues(int64_t size, int64_t n, int64_t tmin, int64_t tmax, int64_t q) {
+  uint64_t total = 0;
+  for (int64_t j = 0; j < q; ++j) {
+    const PositionRange range = knownPulseRange(j, size, n, tmin, tmax, q);
+    if (range.first <= range.last) total += static_cast<uint64_t>(range.last - range.first) + 1;
+  }
+  return total;
+}
+
 std::string longRequestProblem(const LongRequest& r) {
   if (r.samples == nullptr || r.size < 1) return "the recording is empty";
   if (r.size > kMaxLongRecording)
@@ -58,6 +88,24 @@ std::string longRequestProblem(const LongRequest& r) {
   if (std::isnan(r.breakPenalty) || r.breakPenalty < 0) return "the break penalty must be 0 or more, or inf";
   for (const int16_t* e : r.etalons)
     if (e == nullptr) return "an etalon has no samples";
+  if (r.pulses < 0) return "the number of pulses must be positive";
+  if (r.pulses > 0) {
+    if (r.task != LongTask::kDetect) return "a known number of pulses is answered for detection only";
+    if (!std::isinf(r.breakPenalty)) return "breaks apply to an unknown number of pulses only";
+    const int64_t most = (r.size - r.n + r.tmin) / r.tmin;
+    if (r.pulses > most)
+      return std::to_string(r.pulses) + " pulses of " + std::to_string(r.n) + " samples do not fit into " +
+             std::to_string(r.size) + " samples with Tmin " + std::to_string(r.tmin) + ": at most " +
+             std::to_string(most);
+    const uint64_t values = longKnownNumberValues(r.size, r.n, r.tmin, r.tmax, r.pulses);
+    if (values > kMaxLongKnownValues)
+      return "detection of " + std::to_string(r.pulses) +
+             " pulses keeps a value for every pulse and every "
+             "start it may take, " +
+             std::to_string(values) +
+             " here, more than the 134,217,728 it keeps "
+             "(1 GiB): process a shorter stretch, narrow Tmin .. Tmax, or detect an unknown number";
+  }
   return {};
 }
 
@@ -134,6 +182,47 @@ struct Run {
     }
   }
 };
+
+// Detection of the known number r.pulses: the known-number solvers' chain search
+// (processing/fixed_chain_search.h) with 64-bit criteria over the ranges of every pulse, from
+// the same starting values, on the best etalon's score of every start.
+void detectKnownNumber(const Run& run, const std::vector<size_t>& all, LongAnswer& answer) {
+  const LongRequest& r = run.r;
+  const int64_t q = r.pulses;
+  const auto count = static_cast<size_t>(q);
+  std::vector<int64_t> lo(count), hi(count);
+  int64_t first = run.top + 1, last = -1;
+  for (size_t j = 0; j < count; ++j) {
+    const PositionRange range = knownPulseRange(static_cast<int64_t>(j), r.size, r.n, r.tmin, r.tmax, q);
+    lo[j] = range.first;
+    hi[j] = range.last;
+    if (range.first > range.last) continue;
+    first = std::min(first, range.first);
+    last = std::max(last, range.last);
+  }
+  if (last < first) return;
+  // Scores and etalons of the starts first .. last, indexed by position.
+  std::vector<Value> score(static_cast<size_t>(last) + 1);
+  std::vector<int32_t> etalon(static_cast<size_t>(last) + 1);
+  ScoreScratch scratch;
+  run.scores(all, first, last - first + 1, score.data() + first, etalon.data() + first, scratch);
+  const std::vector<const Value*> scoreOfPulse(count, score.data());
+  FixedChainWorkOf<Value, int64_t> work;
+  std::vector<int64_t> positions(count);
+  Value value = 0;
+  // The workbench's starting values: the same comparisons wherever its 32-bit sums are exact.
+  const FixedChainStartsOf<Value> starts{999999, 9999999, 999999999};
+  if (!searchFixedChainOf<C, int64_t>(work, q, lo.data(), hi.data(), r.tmin, r.tmax, scoreOfPulse.data(),
+                                      starts, positions.data(), value))
+    return;
+  answer.found = true;
+  answer.criterion = value;
+  answer.positions = std::move(positions);
+  answer.etalons.resize(count);
+  for (size_t j = 0; j < count; ++j)
+    answer.etalons[j] =
+        r.etalonNumbers[static_cast<size_t>(etalon[static_cast<size_t>(answer.positions[j])])];
+}
 
 // The cost of a break for etalons of the given energy, or -1 without breaks.
 Value breakCostFor(const LongRequest& r, int64_t energy) {
@@ -312,12 +401,16 @@ bool solveLongRecording(const LongRequest& r, LongAnswer& answer, std::string& e
               "): give a smaller --scale or a larger Tmin";
       return false;
     }
+    std::vector<size_t> all(r.etalons.size());
+    for (size_t t = 0; t < all.size(); ++t) all[t] = t;
+    if (r.pulses > 0) {
+      detectKnownNumber(run, all, answer);
+      return true;
+    }
     if (!run.breaks) run.sets = longPositionSets(r.size, r.n, r.tmin, r.tmax);
 
     ChainWork work;
     work.prepare(run.top + 1, kChunk);
-    std::vector<size_t> all(r.etalons.size());
-    for (size_t t = 0; t < all.size(); ++t) all[t] = t;
 
     std::vector<size_t> chosen = all;  // the etalons of the answer's chain
     Value breakCost = -1;

@@ -44,7 +44,19 @@ struct LongRequest {
   double breakPenalty = std::numeric_limits<double>::infinity();
   bool margins = true;
   int threads = 1;  // threads of the matching step (1 or more)
+  // Detection of a known number of pulses (0: an unknown number): exactly this many pulses,
+  // pulse j starting within its admissible range (signal/pulse_bounds.h), without breaks or
+  // margins. Its cost grows with the length: one 8-byte value for every pulse and every start it
+  // may take (longKnownNumberValues), at most kMaxLongKnownValues.
+  int64_t pulses = 0;
 };
+
+// Most values (pulse, start) known-number detection keeps: 2^27, 1 GiB of 64-bit criteria.
+constexpr uint64_t kMaxLongKnownValues = uint64_t{1} << 27;
+
+// The values known-number detection keeps for q pulses of n samples in a recording of `size`
+// samples: the sum over the pulses of the starts each may take.
+uint64_t longKnownNumberValues(int64_t size, int64_t n, int64_t tmin, int64_t tmax, int64_t q);
 
 struct LongAnswer {
   std::vector<int64_t> positions;  // start positions, ascending
@@ -56,6 +68,12 @@ struct LongAnswer {
   std::vector<int64_t> candidateCriteria;  // recognition: each candidate's best value
   std::vector<bool> candidateFound;        // recognition: whether the candidate gave a chain
 };
+
+// Whether the path answers a run of the workbench's effective task type on its series type:
+// detection (1), recognition (2) and joint detection and identification (4) of an unknown
+// number of whole pulses (series type 4), and detection and joint detection of a known number
+// (series type 1).
+bool longRecordingAnswers(uint16_t effectiveTaskType, uint16_t seriesType);
 
 // Why a request cannot be run (empty: it can): sizes, the etalons, the distances, the range
 // of the criteria. Names the limit and what to do.

@@ -15,6 +15,23 @@ SolverRole solverFor(uint16_t effectiveTaskType, uint16_t seriesType) {
   }
 }
 
+SolverRole solverForSeries(uint16_t effectiveTaskType, uint16_t seriesType, uint16_t givenPulses) {
+  const SolverRole role = solverFor(effectiveTaskType, seriesType);
+  if (givenPulses != 0) return role;
+  switch (role) {
+    case SolverRole::kDetectFixedPulses:
+      return SolverRole::kDetectUnfixedPulses;
+    case SolverRole::kRecognizeFixedPulses:
+      return SolverRole::kRecognizeUnfixedPulses;
+    case SolverRole::kDetectFixedTuples:
+      return SolverRole::kDetectUnfixedTuples;
+    case SolverRole::kRecognizeFixedTuples:
+      return SolverRole::kRecognizeUnfixedTuples;
+    default:
+      return role;
+  }
+}
+
 const char* solverRoleName(SolverRole role) {
   switch (role) {
     case SolverRole::kDetectFixedPulses:

@@ -9,6 +9,52 @@
 void clippedWindowMinima(const int32_t* v, int32_t vlo, int32_t vhi, int32_t first, int32_t last,
                          int32_t tmin, int32_t tmax, int32_t start, int32_t* scratch, int32_t* out);
 
+// The same for values of type V and positions of type I: the function above is its 32-bit
+// instance, the known-number search of long recordings its 64-bit one.
+template <class V, class I>
+void clippedWindowMinimaOf(const V* v, I vlo, I vhi, I first, I last, I tmin, I tmax, V start, V* scratch,
+                           V* out) {
+  const I width = vhi - vlo + 1;
+  if (width <= 0 || tmax < tmin) {
+    for (I p = first; p <= last; ++p) out[p - first] = start;
+    return;
+  }
+  // A window never holds more than min(tmax - tmin + 1, width) values.
+  const int64_t span = int64_t{tmax} - tmin + 1;
+  const I w = span < width ? static_cast<I>(span) : width;
+  V* g = scratch;          // minimum from its block's start up to i
+  V* h = scratch + width;  // minimum from i up to its block's end
+  for (I s = 0; s < width; s += w) {
+    const I e = (width - s > w ? s + w : width) - 1;
+    g[s] = v[s];
+    for (I i = s + 1; i <= e; ++i) g[i] = v[i] < g[i - 1] ? v[i] : g[i - 1];
+    h[e] = v[e];
+    for (I i = e - 1; i >= s; --i) h[i] = v[i] < h[i + 1] ? v[i] : h[i + 1];
+  }
+  I blockOfB = 0;  // start of the block holding the window's right end
+  for (I p = first; p <= last; ++p) {
+    int64_t a = int64_t{p} - tmax - vlo;
+    int64_t b = int64_t{p} - tmin - vlo;
+    if (a < 0) a = 0;
+    if (b > width - 1) b = width - 1;
+    V m = start;
+    if (a <= b) {
+      const I ia = static_cast<I>(a);
+      const I ib = static_cast<I>(b);
+      while (ib >= blockOfB + w) blockOfB += w;
+      // Across two blocks: the tail of a's block and the head of b's. Inside one block the
+      // window starts at the block (g) or ends at the clipped end of the row (h).
+      V x;
+      if (ia < blockOfB)
+        x = h[ia] < g[ib] ? h[ia] : g[ib];
+      else
+        x = ia == blockOfB ? g[ib] : h[ia];
+      if (x < m) m = x;
+    }
+    out[p - first] = m;
+  }
+}
+
 // Suffix minima of v over [lo, hi], lowest position winning ties: minValue[k] is the smallest of
 // v[k .. hi] and minAt[k] its lowest position, for k = hi down to lo. Selections rather than
 // branches: the comparisons follow noisy data.

@@ -356,7 +356,8 @@ py::dict PyWorkbench::solve(const std::string& task, int64_t seriesType, py::obj
   const bool longTask = longPathTask(o);
   if (longTask) {
     request.seriesLimit = static_cast<size_t>(kMaxLongRecording);
-    request.wideCriteria = true;
+    // Known-number detection keeps the workbench's scaling for the series the workbench takes.
+    request.wideCriteria = o.seriesType != 1 || static_cast<size_t>(seriesView.size()) > kMaxSolverSeriesSize;
     request.segmentHint = "a slice of at most 2,147,483,647 samples";
   }
   // The sizes against the limits this call applies, then the values as float64.

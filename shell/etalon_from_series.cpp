@@ -31,7 +31,7 @@ int64_t sampleAt(const Rect& strip, int32_t x, int64_t count) {
 bool beginEtalonDrag(AppState& state, int32_t x, int32_t y, uint32_t keys) {
   state.etalonDragFrom = -1;
   if ((keys & (kMkShift | kMkControl)) == 0 || state.viewState != 6 || state.resultKind != 1 ||
-      state.opened.seriesFile.empty() || state.opened.samples.size() < 2)
+      state.opened.seriesFile.empty() || state.opened.samples.size() < 2 || state.opened.isLong())
     return false;
   const Rect strip = noisyStrip(state);
   if (x < strip.left || x > strip.right || y < strip.top || y > strip.bottom) return false;

@@ -16,9 +16,11 @@
 #include "platform/dialog.h"
 #include "platform/dialog_ids.h"
 #include "platform/window.h"
+#include "processing/long_recording.h"
 #include "settings/setting_rules.h"
 #include "shell/command_ids.h"
 #include "shell/dialog_fields.h"
+#include "shell/long_recording_run.h"
 #include "shell/opened_series.h"
 #include "shell/processing_run.h"
 #include "signal/pulse_alphabet.h"
@@ -223,8 +225,15 @@ bool installAlphabet(Window& window, AppState& state, const std::vector<int16_t>
 bool scaleOpened(AppState& state, const std::vector<double>& series, const std::string& seriesFile,
                  const std::vector<std::vector<double>>& etalons, const std::string& etalonsFile,
                  std::optional<double> scale, ScaledSamples& out, std::string& error,
-                 const SeriesValues* seriesPlaces = nullptr, const EtalonValues* etalonPlaces = nullptr) {
+                 const SeriesValues* seriesPlaces = nullptr, const EtalonValues* etalonPlaces = nullptr,
+                 bool longRecording = false) {
   ScalingRequest r;
+  if (seriesPlaces != nullptr) r.declaredSeriesSize = seriesPlaces->totalSize;
+  if (longRecording) {
+    // The long path's 64-bit criteria: any length, the recording's own resolution.
+    r.seriesLimit = static_cast<size_t>(kMaxLongRecording);
+    r.wideCriteria = true;
+  }
   if (seriesPlaces != nullptr)
     r.seriesPosition = [seriesPlaces](size_t i) { return seriesPlaces->position(i); };
   if (etalonPlaces != nullptr)
@@ -313,12 +322,26 @@ void openSeries(Window& window, AppState& state) {
   options.etalon = state.opened.etalonCount > 0 ? uint16_t{0} : static_cast<uint16_t>(state.detectionEtalon);
   options.etalons = std::min<uint16_t>(state.wEtalonsQuantity, kAlphabetRecords);
   if (!askOptions(window, options)) return;
+  // A recording longer than the workbench's series is read whole when the run asked for is one
+  // the long path answers; otherwise its true length is told with the limit.
+  const uint16_t type = seriesTypeOfKind(state.seriesType, options.unknown);
+  const bool longTask = longRecordingAnswers(effectiveTaskTypeFor(state.taskType, type), type);
+  if (longTask) options.read.keepAtMost = static_cast<size_t>(kMaxLongRecording);
   SeriesValues values;
   std::string error;
   ScaledSamples scaled;
-  if (!readSeriesFile(*name, options.read, values, error) ||
-      !scaleOpened(state, values.values, *name, state.opened.etalonValues, state.opened.etalonsFile,
-                   options.scale, scaled, error, &values)) {
+  if (!readSeriesFile(*name, options.read, values, error)) {
+    window.messageBox(error, " Open series ", kWarning);
+    return;
+  }
+  const size_t length = std::max(values.totalSize, values.values.size());
+  if (!longTask && length > kMaxSolverSeriesSize) {
+    window.messageBox(longRecordingRefusal(*name, length), " Open series ", kWarning);
+    return;
+  }
+  const bool isLong = length > kMaxSolverSeriesSize;
+  if (!scaleOpened(state, values.values, *name, state.opened.etalonValues, state.opened.etalonsFile,
+                   options.scale, scaled, error, &values, nullptr, isLong)) {
     window.messageBox(error, " Open series ", kWarning);
     return;
   }
@@ -334,14 +357,18 @@ void openSeries(Window& window, AppState& state) {
   const Settings before = state;
   applyProcessingOptions(state, options);
   const auto n = static_cast<uint32_t>(scaled.series.size());
-  state.wPulsesUsed = midpointPulses(seriesMinPulses(n, state.wImpulseSize, state.wTmax),
-                                     maxPulsesFor(n, state.wImpulseSize, state.wTmin));
-  if (!installSeries(window, state, scaled.series, *name)) {
-    static_cast<Settings&>(state) = before;
-    return;
+  // A long recording leaves the series header to the workbench's own series (it is longer
+  // than any etalon: the long path needs nothing installed).
+  if (!isLong) {
+    state.wPulsesUsed = midpointPulses(seriesMinPulses(n, state.wImpulseSize, state.wTmax),
+                                       maxPulsesFor(n, state.wImpulseSize, state.wTmin));
+    if (!installSeries(window, state, scaled.series, *name)) {
+      static_cast<Settings&>(state) = before;
+      return;
+    }
   }
   applyRequiredOption(state, options);
-  state.dwSeriesSizeUsed = n;
+  if (!isLong) state.dwSeriesSizeUsed = n;
   OpenedFiles& o = state.opened;
   o.seriesFile = *name;
   o.samples = scaled.series;
@@ -366,7 +393,7 @@ void openEtalons(Window& window, AppState& state) {
   keepBuiltIn(state);
   if (!readEtalonsFile(*name, values, error) ||
       !scaleOpened(state, o.values, o.seriesFile, values.rows, *name, options.scale ? options.scale : o.scale,
-                   scaled, error, nullptr, &values)) {
+                   scaled, error, nullptr, &values, o.isLong())) {
     window.messageBox(error, " Open etalons ", kWarning);
     return;
   }
@@ -378,9 +405,10 @@ void openEtalons(Window& window, AppState& state) {
   o.etalonCount = count;
   o.etalonLength = length;
   if (!o.seriesFile.empty()) {
+    const bool wasLong = o.isLong();
     o.samples = scaled.series;
     o.factor = scaled.factor;
-    installSeries(window, state, o.samples, o.seriesFile);
+    if (!wasLong) installSeries(window, state, o.samples, o.seriesFile);
   }
   state.viewState = 5;
   state.repaintButtonColumn = 1;
@@ -397,17 +425,20 @@ void restoreAlphabet(Window& window, AppState& state) {
   if (!o.seriesFile.empty()) {
     ScaledSamples scaled;
     std::string error;
-    if (scaleOpened(state, o.values, o.seriesFile, {}, {}, o.scale, scaled, error)) {
+    const bool wasLong = o.isLong();
+    if (scaleOpened(state, o.values, o.seriesFile, {}, {}, o.scale, scaled, error, nullptr, nullptr,
+                    wasLong)) {
       o.samples = scaled.series;
       o.factor = scaled.factor;
-      installSeries(window, state, o.samples, o.seriesFile);
+      if (!wasLong) installSeries(window, state, o.samples, o.seriesFile);
     }
   }
 }
 
 void saveSeries(Window& window, AppState& state) {
   const SeriesHeader* series = state.lpCutOffSeriesHeader;
-  if (series == nullptr || series->lpNoisyData == nullptr) return;
+  const bool longRecording = state.opened.isLong();
+  if (!longRecording && (series == nullptr || series->lpNoisyData == nullptr)) return;
   SaveFileRequest request;
   request.title = "Save series as";
   request.filters = {{"CSV Files (*.csv)", "*.csv"}, {"NumPy Files (*.npy)", "*.npy"}};
@@ -415,15 +446,20 @@ void saveSeries(Window& window, AppState& state) {
   request.capacity = 4096;
   const std::optional<std::string> name = window.saveFileName(request);
   if (!name) return;
-  const size_t n = std::min(series->dwSeriesSize, series->dwReservedSize);
   SampleTable table;
-  // A recording has no pure series: the header holds its noisy samples there too, which a
-  // reader would take for a truth. Only a made series writes that column.
-  if (state.opened.seriesFile.empty())
-    table.columns.emplace_back("lpPureData",
-                               std::vector<int16_t>(series->lpPureData, series->lpPureData + n));
-  table.columns.emplace_back("lpNoisyData",
-                             std::vector<int16_t>(series->lpNoisyData, series->lpNoisyData + n));
+  if (longRecording) {
+    // A long recording lives beside the series header, which keeps the workbench's own series.
+    table.columns.emplace_back("lpNoisyData", state.opened.samples);
+  } else {
+    const size_t n = std::min(series->dwSeriesSize, series->dwReservedSize);
+    // A recording has no pure series: the header holds its noisy samples there too, which a
+    // reader would take for a truth. Only a made series writes that column.
+    if (state.opened.seriesFile.empty())
+      table.columns.emplace_back("lpPureData",
+                                 std::vector<int16_t>(series->lpPureData, series->lpPureData + n));
+    table.columns.emplace_back("lpNoisyData",
+                               std::vector<int16_t>(series->lpNoisyData, series->lpNoisyData + n));
+  }
   if (!state.opened.seriesFile.empty()) table.notes.emplace_back("file", state.opened.seriesFile);
   const bool npy = name->size() > 4 && name->compare(name->size() - 4, 4, ".npy") == 0;
   std::string error;

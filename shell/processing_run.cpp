@@ -9,6 +9,7 @@
 #include "processing/solver_choice.h"
 #include "settings/setting_rules.h"
 #include "shell/command_ids.h"
+#include "shell/long_recording_run.h"
 #include "shell/opened_series.h"
 #include "shell/repaint_areas.h"
 #include "signal/pulse_bounds.h"
@@ -104,6 +105,7 @@ bool makeSeries(Window& window, AppState& state) {
 
 // CM_PROCESS: the solver of (effective task, series type), then the stamp of the run.
 bool process(Window& window, AppState& state) {
+  if (state.opened.isLong()) return processLongRecording(window, state);
   if (!state.opened.seriesFile.empty() && !prepareOpenedSeries(window, state)) return false;
   SeriesHeader* series = state.lpCutOffSeriesHeader;
   if (series == nullptr) return false;  // no series since a failed build: nothing to process
@@ -127,6 +129,22 @@ bool process(Window& window, AppState& state) {
   // would show the chains of an earlier series under this one.
   if (task == 36 && state.selectedSubsetCount == 0) return false;
   if (task == 40 && (state.selectedSubsetCount == 0 || reservedCount == 0)) return false;
+  // A series of unknown count (a user's recording) is solved by the solver that finds the count.
+  const SolverRole role = solverForSeries(task, state.seriesType, series->wImpulseQuantity);
+  const bool tuples = role == SolverRole::kDetectFixedTuples || role == SolverRole::kDetectUnfixedTuples ||
+                      role == SolverRole::kRecognizeFixedTuples ||
+                      role == SolverRole::kRecognizeUnfixedTuples;
+  // The pulse solvers look for the required etalons; with none required (every etalon
+  // unmarked in the alphabet) there is nothing to look for, and a result drawn now would show
+  // the answer of an earlier run under this one: the alphabet is shown, to choose from.
+  if (!tuples && (state.requiredList == nullptr || state.requiredCount == 0)) {
+    state.viewState = 5;
+    return false;
+  }
+  // A run fills only the fields of its own kind: tuples and the recognised subset of an earlier
+  // tuple run on this series must not stay beside a pulse answer.
+  series->wRestoredTuples = 0;
+  series->wRecognizedSubset = 0;
   {
     state.requiredListUsed.assign(
         state.requiredList, state.requiredList + (state.requiredList != nullptr ? state.requiredCount : 0));
@@ -146,7 +164,7 @@ bool process(Window& window, AppState& state) {
     call.chains = chains;
     call.series = series;
     call.verboseTuples = &state.verboseTuples;
-    callSolver(window, solverFor(task, state.seriesType), call);
+    callSolver(window, role, call);
   }
   if (addToChainsHeader(window, state.seriesType, task, static_cast<uint16_t>(state.makingLevelUsed), level,
                         chains) == 0) {

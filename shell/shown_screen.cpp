@@ -61,6 +61,9 @@ ShownScreen shownScreen(const Window& window, const AppState& s) {
             s.tuplesHighlightMode, s.subsetEmployment, s.subsetProceeding, s.chartKind});
   for (int32_t k = 0; k < kAlphabetRecords; ++k) v.push_back(s.etalonSelected[k]);
   v.push_back(reinterpret_cast<intptr_t>(s.lpRestErrorHeader));
+  // A long recording's view is drawn from its last answer.
+  v.push_back(s.opened.isLong() ? 1 : 0);
+  v.push_back(static_cast<int64_t>(s.opened.longResult.run));
   return shown;
 }
 

@@ -118,6 +118,9 @@ void commandStatisticalSimulation(Window& window, AppState& state) {
 void keepSimulationSeries(Window& window, AppState& state, const SeriesHeader& series) {
   freeSeriesHeader(window, state.lpSimulationSeries);
   state.lpSimulationSeries = duplicateSeries(window, series);
+  const uint16_t required =
+      state.requiredList != nullptr ? std::min(state.requiredCount, state.requiredCapacity) : uint16_t{0};
+  state.simulationRequiredList.assign(state.requiredList, state.requiredList + required);
 }
 
 void commandShowStatisticalSimulation(Window& window, AppState& state) {

@@ -48,6 +48,22 @@ def test_long_recording_matches_the_companion_and_finds_the_pulses(module, batch
         assert np.array_equal(table[:, 2], margins)
 
 
+def test_known_number_of_a_long_recording_matches_the_companion(module, batch):
+    x, etalon, origins = planted(5, noise=300)
+    got = module.solve("detection", 1, x, etalons=etalon[None, :], pulses=len(origins))
+    assert got["solver"] == "detectLongRecording"
+    found = np.asarray(got["lpRestoredPositions"])
+    assert len(found) == len(origins)
+    assert np.mean(np.abs(found - origins) <= 1) >= 0.95
+    with tempfile.TemporaryDirectory() as folder:
+        series, etalons = (os.path.join(folder, name) for name in ("x.npy", "e.txt"))
+        np.save(series, x)
+        np.savetxt(etalons, etalon[None, :], fmt="%d")
+        doc = batch.json("process", "--input", series, "--etalons", etalons, "--pulses", len(origins))
+        assert doc["lpRestoredPositions"] == found.tolist()
+        assert doc["criterion"] == got["criterion"]
+
+
 def test_silence_gives_no_pulse_with_penalty_zero(module):
     x, etalon, origins = planted(2, quiet=(20000, 30000))
     got = module.solve("detection", 4, x, etalons=etalon[None, :], break_penalty=0)
@@ -69,7 +85,9 @@ def test_recognition_of_a_long_recording(module):
 def test_refusals_are_value_errors(module):
     x, etalon, _ = planted(4)
     with pytest.raises(ValueError, match="32,767"):
-        module.solve("detection", 1, x, etalons=etalon[None, :])
+        module.solve("recognition", 1, x, etalons=etalon[None, :])
+    with pytest.raises(Exception, match="admissible range"):
+        module.solve("detection", 1, x, etalons=etalon[None, :], pulses=len(x))
     with pytest.raises(ValueError, match="break_penalty"):
         module.solve("detection", 4, x, etalons=etalon[None, :], break_penalty=-1.0)
     with pytest.raises(Exception, match="processing-level"):

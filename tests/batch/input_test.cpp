@@ -197,7 +197,7 @@ TEST(ProcessInput, ACountPastTheEndOfTheFileIsRefusedNamingBothNumbers) {
 TEST(ProcessInput, LongRecordingIsRefusedNamingTheLimitAndTheSegmentOptions) {
   ScratchFolder dir;
   ASSERT_TRUE(dir.python("open('long.txt', 'w').write('1\\n' * 40000)\n")) << dir.pythonErrors();
-  const BatchResult bad = runBatch({"process", "--input", dir.file("long.txt")});
+  const BatchResult bad = runBatch({"process", "--input", dir.file("long.txt"), "--task", "recognition"});
   EXPECT_EQ(bad.status, 1);
   EXPECT_EQ(bad.err,
             "detection-batch: \"" + dir.file("long.txt") +
@@ -235,8 +235,9 @@ TEST(ProcessInput, LongRecordingOfSeriesType4GoesTheLongPath) {
   EXPECT_EQ(csv.substr(0, 26), "position,etalon,margin\n30,");
   EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 401);
 
-  BatchResult bad = runBatch({"process", "--input", dir.file("long.txt"), "--etalons", dir.file("e.txt"),
-                              "--series-type", "1", "--tmin", "80", "--tmax", "120"});
+  BatchResult bad =
+      runBatch({"process", "--input", dir.file("long.txt"), "--etalons", dir.file("e.txt"), "--series-type",
+                "1", "--task", "recognition", "--tmin", "80", "--tmax", "120"});
   EXPECT_EQ(bad.status, 1);
   EXPECT_NE(bad.err.find("32,767"), std::string::npos) << bad.err;
   bad = runBatch({"process", "--input", dir.file("long.txt"), "--etalons", dir.file("e.txt"), "--series-type",
@@ -250,6 +251,60 @@ TEST(ProcessInput, LongRecordingOfSeriesType4GoesTheLongPath) {
   bad = runBatch({"process", "--input", dir.file("long.txt"), "--series-type", "4", "--pulses-csv", ""});
   EXPECT_EQ(bad.status, 2);
   EXPECT_NE(bad.err.find("--pulses-csv"), std::string::npos) << bad.err;
+  EXPECT_EQ(bad.out, "");
+}
+
+// Series type 1 takes a long recording on the long path too: exactly the number of pulses
+// given (the midpoint of the recording's admissible range without --pulses), and a number
+// outside that range or breaks are refused naming the option.
+TEST(ProcessInput, LongRecordingOfSeriesType1FindsTheKnownNumber) {
+  ScratchFolder dir;
+  ASSERT_TRUE(
+      dir.python("import math\n"
+                 "e = [round(2000 * math.sin(math.pi * (i + 0.5) / 20)) for i in range(20)]\n"
+                 "x = [0] * 40000\n"
+                 "for p in range(30, 40000 - 20, 100):\n"
+                 "    for i in range(20): x[p + i] = e[i]\n"
+                 "open('long.txt', 'w').write('\\n'.join(map(str, x)))\n"
+                 "open('e.txt', 'w').write(' '.join(map(str, e)))\n"))
+      << dir.pythonErrors();
+  const std::vector<std::string> base = {"process",
+                                         "--input",
+                                         dir.file("long.txt"),
+                                         "--etalons",
+                                         dir.file("e.txt"),
+                                         "--series-type",
+                                         "1",
+                                         "--tmin",
+                                         "80",
+                                         "--tmax",
+                                         "120"};
+  auto with = [&](std::vector<std::string> extra) {
+    std::vector<std::string> args = base;
+    args.insert(args.end(), extra.begin(), extra.end());
+    return runBatch(args);
+  };
+  const BatchResult run = with({"--pulses", "400"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const json doc = parseOutput(run);
+  EXPECT_EQ(doc["solver"], "detectLongRecording");
+  EXPECT_EQ(doc["wImpulseQuantity"], 400);
+  ASSERT_EQ(doc["wRestoredQuantity"], 400);
+  for (int k = 0; k < 400; ++k) EXPECT_EQ(doc["lpRestoredPositions"][k], 30 + 100 * k);
+  EXPECT_TRUE(doc["lpMargins"].empty());
+
+  // 333 .. 500 pulses fit 40,000 samples with these distances: 416 by default.
+  const BatchResult midpoint = with({});
+  ASSERT_EQ(midpoint.status, 0) << midpoint.err;
+  EXPECT_EQ(parseOutput(midpoint)["wRestoredQuantity"], 416);
+
+  BatchResult bad = with({"--pulses", "501"});
+  EXPECT_EQ(bad.status, 2);
+  EXPECT_NE(bad.err.find("--pulses: 501 lies outside the admissible range 333..500"), std::string::npos)
+      << bad.err;
+  bad = with({"--break-penalty", "1"});
+  EXPECT_EQ(bad.status, 2);
+  EXPECT_NE(bad.err.find("--break-penalty"), std::string::npos) << bad.err;
   EXPECT_EQ(bad.out, "");
 }
 

@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "display/restore_error.h"
+#include "platform/glyph_source.h"
 #include "platform/headless_window.h"
+#include "platform/surface.h"
 #include "processing/chains_header.h"
 #include "processing/fixed_detection.h"
 #include "processing/recognition.h"
@@ -187,4 +190,68 @@ TEST(RestoreError, MissingChainGivesThePureEnergyAndShiftedChainsCount) {
   EXPECT_EQ(restoreError(run.window, run.chains, run.series), 10 * 3600);
   EXPECT_EQ(restoreError(run.window, run.chains, nullptr), 0);
   EXPECT_EQ(trueConfigurationMeasure(run.window, nullptr), 0);
+}
+
+// The text block's placement: no measure loses a digit under the positions, and nothing runs
+// under the alphabet box.
+TEST(ResultText, PlacementKeepsLongMeasuresWholeAndStopsBeforeTheAlphabetBox) {
+  Image image;
+  resizeImage(image, 1200, 900, kWhite);
+  const Surface surface(image, fixedGlyphSource());
+  ResultGeometry g = resultGeometry(Rect{10, 10, 1114, 887}, 15, 4, false);
+  const std::vector<ResultTextLine> lines = {
+      {"Detected 2 pulses:  10 200", "", 15},
+      {" n  measure ", "  positions of etalons in series", 16},
+      {" 1.  c   -1294638", "  10  200", 15},
+      {" 2.  a       -463", "  12 [0..19]   300 [2..17]   600 [0..11]   900 [0..19] ", 15},
+  };
+  const int32_t widest = surface.textExtent(" 1.  c   -1294638").cx;
+  ASSERT_GT(widest, 100);  // the measure is wider than the specified column
+  std::vector<PlacedTextLine> placed = placeResultText(surface, g, lines);
+  ASSERT_EQ(placed.size(), 4u);
+  EXPECT_EQ(placed[0].y, g.textY);
+  EXPECT_EQ(placed[1].y, g.textY + 15);
+  EXPECT_EQ(placed[3].y, g.textY + 46);
+  for (const PlacedTextLine& p : placed) {
+    EXPECT_EQ(p.leftX, g.textX);
+    EXPECT_GT(p.rightX, g.textX + widest) << p.right;  // one column for every row
+    EXPECT_EQ(p.rightX, placed[1].rightX);
+  }
+  // Beside the box nothing fits; the lines are below the box here, so all are whole.
+  EXPECT_LT(g.boxTop + g.boxHeight, g.textY);
+  EXPECT_EQ(placed[3].right, lines[3].right);
+
+  // Below the box a line ends half a margin inside the work area (right edge 1114).
+  std::string many;
+  for (int k = 0; k < 40; ++k) many += "  " + std::to_string(1000 + k) + " [0..19]";
+  const std::vector<ResultTextLine> wide = {{" 1.  c   -1294638", many, 15}};
+  const PlacedTextLine cut = placeResultText(surface, g, wide)[0];
+  EXPECT_EQ(resultTextEnd(surface, g, g.textY), 1114 - g.marginX / 2);
+  EXPECT_LE(cut.rightX + surface.textExtent(cut.right).cx, 1114 - g.marginX / 2);
+  EXPECT_GT(cut.rightX + surface.textExtent(cut.right).cx, 1114 - g.marginX / 2 - 100);
+  EXPECT_EQ(cut.right.substr(cut.right.size() - 12), "[0..19] ... ") << cut.right;
+  // Beside the box (the header's rows) a line ends before the box.
+  EXPECT_EQ(resultTextEnd(surface, g, g.boxTop + 5), g.boxLeft - g.marginX / 2);
+
+  // Short measures keep the column at 100 pixels.
+  const std::vector<ResultTextLine> shortRows = {{" 1.      -463", "  10  200", 15}};
+  EXPECT_EQ(placeResultText(surface, g, shortRows)[0].rightX, g.textX + 100);
+
+  // A box reaching down beside the text: lines end before it, after a whole entry and " ... ".
+  g.boxHeight = g.textY + 200 - g.boxTop;
+  const int32_t gap = g.marginX / 2 + 1;  // the lines stop short of the box by half a margin
+  g.boxLeft = placed[3].rightX + surface.textExtent("  12 [0..19]   300 [2..17] ... ").cx + gap;
+  placed = placeResultText(surface, g, lines);
+  EXPECT_EQ(placed[3].right, "  12 [0..19]   300 [2..17] ... ");
+  EXPECT_EQ(placed[2].right, "  10  200");
+  for (const PlacedTextLine& p : placed) {
+    EXPECT_LE(p.leftX + surface.textExtent(p.left).cx, g.boxLeft) << p.left;
+    if (!p.right.empty()) {
+      EXPECT_LE(p.rightX + surface.textExtent(p.right).cx, g.boxLeft) << p.right;
+    }
+  }
+  const std::vector<ResultTextLine> detected = {
+      {"Detected 9 pulses:  10 200 300 400 500 600 700 800 900", "", 15}};
+  g.boxLeft = g.textX + surface.textExtent("Detected 9 pulses:  10 200 ... ").cx + gap;
+  EXPECT_EQ(placeResultText(surface, g, detected)[0].left, "Detected 9 pulses:  10 200 ... ");
 }

@@ -42,4 +42,27 @@ TEST(SolverChoice, EveryTaskAndSeriesTypePairGetsItsSolver) {
   }
 }
 
+// A series that gives no number of pulses (a recording of unknown count) is solved by the
+// solver of the same task that finds the number; one that gives a number keeps the table's.
+TEST(SolverChoice, ASeriesWithoutANumberGetsTheSolverThatFindsIt) {
+  const uint16_t tasks[] = {1, 2, 4, 36, 40, 64};
+  const uint16_t seriesTypes[] = {1, 2, 4, 8, 16, 32, 36, 40};
+  for (uint16_t task : tasks) {
+    for (uint16_t type : seriesTypes) {
+      const SolverRole table = solverFor(task, type);
+      EXPECT_EQ(solverForSeries(task, type, 18), table) << task << " " << type;
+      const SolverRole alone = solverForSeries(task, type, 0);
+      EXPECT_FALSE(solverNeedsPulseCount(alone)) << task << " " << type;
+      if (!solverNeedsPulseCount(table)) {
+        EXPECT_EQ(alone, table) << task << " " << type;
+      }
+    }
+  }
+  EXPECT_EQ(solverForSeries(4, 40, 0), SolverRole::kDetectUnfixedPulses);
+  EXPECT_EQ(solverForSeries(2, 40, 0), SolverRole::kRecognizeUnfixedPulses);
+  EXPECT_EQ(solverForSeries(36, 36, 0), SolverRole::kDetectUnfixedTuples);
+  EXPECT_EQ(solverForSeries(40, 1, 0), SolverRole::kRecognizeUnfixedTuples);
+  EXPECT_EQ(solverForSeries(64, 40, 12), SolverRole::kDetectFixedPulses);
+}
+
 }  // namespace

@@ -164,6 +164,59 @@ TEST(AnswerPlotCommand, AStretchDrawsOnlyItsPulsesSpreadOverTheStrip) {
   expectMarksAtPlantedPositions(drawn, 1000, 1400, [&](int64_t i) { return (i - 1000) * span / 399.0; });
 }
 
+// A recording longer than the workbench's series goes the long path, and its picture too: 40,000
+// samples over about 1200 columns, a box where each planted pulse stands and nowhere else, and
+// the least and greatest sample of each column (the pulses reach the top of the strip, the
+// quiet stretches stay on the zero line).
+TEST(AnswerPlotCommand, ALongRecordingIsDrawnWithTheExtremesOfEachColumn) {
+  const std::string exe = DETECTION_BATCH_EXE;
+  const std::string dir = ::testing::TempDir();
+  const std::string input = dir + "plot-long.txt", etalon = dir + "plot-long-etalon.txt";
+  const std::string png = dir + "plot-long.png", json = dir + "plot-long.json", err = dir + "plot-long.err";
+  const std::vector<int> shape = {300,   900,   1500, 2000, 1500, 900, 300, -300, -900, -1500,
+                                  -2000, -1500, -900, -300, 200,  600, 400, 100,  -100, -50};
+  std::vector<int> x(40000, 0);
+  std::vector<int64_t> planted;
+  for (int64_t p = 700; p + 20 <= 40000; p += 1900 + (p % 7) * 40) {
+    planted.push_back(p);
+    for (int i = 0; i < 20; ++i) x[static_cast<size_t>(p + i)] = shape[static_cast<size_t>(i)];
+  }
+  {
+    std::ofstream out(input);
+    for (int v : x) out << v << "\n";
+    std::ofstream e(etalon);
+    for (int v : shape) e << v << " ";
+  }
+  std::remove(png.c_str());
+  const std::string command = "env -u XDG_RUNTIME_DIR " + exe + " process --input " + input + " --etalons " +
+                              etalon + " --series-type 4 --tmin 1500 --tmax 2400 --plot " + png + " >" +
+                              json + " 2>" + err;
+  ASSERT_EQ(run(command), 0) << contents(err);
+  const nlohmann::json doc = nlohmann::json::parse(contents(json), nullptr, false);
+  ASSERT_EQ(doc["solver"], "detectLongRecording");
+  ASSERT_EQ(doc["lpRestoredPositions"].get<std::vector<int64_t>>(), planted);
+  const QImage image(QString::fromStdString(png));
+  ASSERT_FALSE(image.isNull());
+  const Strip s = findStrip(image);
+  ASSERT_GT(s.axis, 0);
+  const int h = s.bottom - s.top, left = s.axis + 1;
+  const double columns = s.right - s.axis;
+  ASSERT_LT(columns, 40000);
+  const std::set<int> boxes = columnsWith(image, s, s.zero - h / 3, s.zero + h / 3, h / 6, isBlack);
+  const std::set<int> peaks = columnsWith(image, s, s.top, s.zero - h / 3, 1, isBlue);
+  std::set<int> expected;
+  for (const int64_t p : planted) {
+    const double x1 = left + p * columns / 40000.0, x2 = left + (p + 19) * columns / 40000.0;
+    SCOPED_TRACE("pulse at " + std::to_string(p));
+    EXPECT_TRUE(near(boxes, x1)) << "no box near x " << x1;
+    EXPECT_TRUE(near(peaks, x1)) << "the pulse's peak is lost at x " << x1;
+    for (int c = static_cast<int>(x1) - 2; c <= static_cast<int>(x2) + 2; ++c) expected.insert(c);
+  }
+  for (int c : boxes) EXPECT_TRUE(expected.count(c)) << "a box at x " << c << " marks no pulse";
+  for (int c : peaks)
+    EXPECT_TRUE(expected.count(c)) << "a peak at x " << c << " where the recording is quiet";
+}
+
 TEST(AnswerPlotCommand, RefusesWhatItCannotDraw) {
   const std::string exe = DETECTION_BATCH_EXE;
   const std::string dir = ::testing::TempDir();

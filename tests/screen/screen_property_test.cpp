@@ -207,15 +207,7 @@ class Session {
   // The answer on screen is the shared run's on the same series with the settings its header
   // shows, the header names its task and series type, and a chart shown after a cancelled or
   // any later step is the chart of the last complete run.
-  // The comparison with the shared run still finds open faults (a tuple series of unknown count
-  // solved with a given count, a chart after some cancels, a result where the shared run finds
-  // none), so it runs when DETECTION_SCREEN_ANSWERS=1 asks for it until they are mended.
   bool windowComputesWhatItShows() {
-    static const bool wanted = [] {
-      const char* v = std::getenv("DETECTION_SCREEN_ANSWERS");
-      return v != nullptr && std::string(v) == "1";
-    }();
-    if (!wanted) return true;
     if (std::string p = headerProblem(state_); !p.empty()) fail(p);
     if (std::string p = answerProblem(state_); failure_.empty() && !p.empty()) fail(p);
     if (failure_.empty() && lastRun_) {
@@ -585,8 +577,8 @@ class Session {
 };
 
 // Sequences per run: 2,000 in the normal build, dealt to ten test cases so that ctest runs
-// them side by side, and 60 under the sanitizers. DETECTION_TEST_SCALE multiplies both (the
-// quick scripts/test runs a tenth).
+// them side by side, and 60 under the sanitizers. DETECTION_SCREEN_SCALE multiplies both, or
+// else DETECTION_TEST_SCALE (the quick scripts/test runs a tenth; --full runs them all).
 constexpr int kSequences = 2000;
 constexpr int kSanitizedSequences = 60;
 constexpr int kParts = 10;
@@ -596,7 +588,8 @@ class ScreenProperty : public ::testing::TestWithParam<int> {};
 
 TEST_P(ScreenProperty, ScreenIsAlwaysAFullRepaintAndButtonsDoWhatTheyShow) {
   const int total = std::max(
-      kParts, scaledCount(std::getenv("DETECTION_SANITIZED") != nullptr ? kSanitizedSequences : kSequences));
+      kParts, scaledCount(std::getenv("DETECTION_SANITIZED") != nullptr ? kSanitizedSequences : kSequences,
+                          "DETECTION_SCREEN_SCALE"));
   const int part = GetParam();
   int failed = 0;
   int run = 0;

@@ -96,6 +96,13 @@ std::string answerProblem(const AppState& s) {
     if (m > 0) out << " from " << shown.lpRestoredPositions[0];
     out << ", the shared run finds " << library.wRestoredQuantity;
     if (n > 0) out << " from " << library.lpRestoredPositions[0];
+    if (table(library.lpRestoredEtalons, n) != table(shown.lpRestoredEtalons, m))
+      out << "; the etalons differ";
+    if (table(library.lpRestoredCutBegin, n) != table(shown.lpRestoredCutBegin, m) ||
+        table(library.lpRestoredCutEnd, n) != table(shown.lpRestoredCutEnd, m))
+      out << "; the cuts differ";
+    if (library.wRestoredTuples != shown.wRestoredTuples) out << "; the tuples differ";
+    if (library.wRecognizedSubset != shown.wRecognizedSubset) out << "; the recognised subset differs";
     return out.str();
   }
   return {};
@@ -111,9 +118,18 @@ std::string headerProblem(const AppState& s) {
   if (at == std::string::npos || at <= 1 || line.size() <= at + with.size() + 1)
     return "the run description has an empty field: \"" + line + "\"";
   // What the menu ticks is what the run did: a known or an unknown number of pulses.
+  // The pulse tasks on a tuple series of unknown number keep the number the series was made
+  // with (the simulation does the same), so only a series that holds one may be solved so.
+  const uint16_t given = s.lpCutOffSeriesHeader->wImpulseQuantity;
   const bool tickedUnknown = isUnknownNumberSeries(tickedSeriesType(s.seriesType));
-  const bool solvedUnknown = !solverNeedsPulseCount(solverFor(chains.wTaskType, chains.wSeriesType));
-  if (chains.wSeriesType == s.seriesType && tickedUnknown != solvedUnknown)
+  const bool solvedUnknown =
+      !solverNeedsPulseCount(solverForSeries(chains.wTaskType, chains.wSeriesType, given));
+  const bool pulsesOnUnknownTuples = chains.wSeriesType == 40 && chains.wTaskType != kTaskTupleDetection &&
+                                     chains.wTaskType != kTaskTupleRecognition;
+  if (!solvedUnknown && given == 0)
+    return "the run \"" + line + "\" was solved with a given number of pulses on a series that holds none";
+  if (chains.wSeriesType == s.seriesType && tickedUnknown != solvedUnknown &&
+      !(pulsesOnUnknownTuples && given > 0))
     return "the menu ticks series type " + std::to_string(tickedSeriesType(s.seriesType)) +
            " but the run \"" + line + "\" was solved with a " + (solvedUnknown ? "found" : "given") +
            " number of pulses";

@@ -328,6 +328,49 @@ TEST(WindowAnswers, ARecordingIsSavedWithoutATruthColumn) {
   EXPECT_NE(text.find("lpNoisyData"), std::string::npos);
 }
 
+TEST(WindowAnswers, ASavedRecordingOpensAgainAsTheSameSeriesAndOffersNoTruth) {
+  Workbench w;
+  ASSERT_TRUE(w.created);
+  ScratchFolder dir;
+  writeRecording(dir.file("clicks.csv"), 1200, 150);
+  openRecording(w, dir.file("clicks.csv"));
+  ASSERT_FALSE(w.state.opened.seriesFile.empty());
+  const SeriesHeader& before = *w.state.lpCutOffSeriesHeader;
+  const std::vector<int16_t> samples(before.lpNoisyData, before.lpNoisyData + before.dwSeriesSize);
+  for (const char* saved : {"saved.csv", "saved.npy"}) {
+    w.window.queueFileName(dir.file(saved));
+    ASSERT_TRUE(w.window.menuCommand(kMenuSaveSeries));
+    // One column: a reader needs no column to read it, and finds no pure series to take for a truth.
+    openRecording(w, dir.file(saved));
+    ASSERT_TRUE(w.window.messages().empty()) << saved << ": " << w.window.messages()[0].text;
+    EXPECT_EQ(w.state.opened.seriesFile, dir.file(saved));
+    const SeriesHeader& again = *w.state.lpCutOffSeriesHeader;
+    EXPECT_EQ(std::vector<int16_t>(again.lpNoisyData, again.lpNoisyData + again.dwSeriesSize), samples)
+        << saved;
+    openRecording(w, dir.file("clicks.csv"));
+  }
+  // Asked for by name, the pure series is refused as missing, and the series stays.
+  w.window.queueOpenFileName(dir.file("saved.csv"));
+  w.window.queueDialog(DialogScript{file_options_dialog::kTemplate, {}}
+                           .type(file_options_dialog::kColumn, "lpPureData")
+                           .click(file_options_dialog::kKnownPulses));
+  ASSERT_TRUE(w.window.menuCommand(kMenuOpenSeries));
+  ASSERT_EQ(w.window.messages().size(), 1u);
+  EXPECT_NE(w.window.messages()[0].text.find("lpPureData"), std::string::npos) << w.window.messages()[0].text;
+  EXPECT_EQ(w.state.opened.seriesFile, dir.file("clicks.csv"));
+
+  // A made series keeps both columns: its pure series is its truth.
+  ASSERT_TRUE(w.window.menuCommand(kMenuProcessingNextData));
+  ASSERT_TRUE(w.state.opened.seriesFile.empty());
+  w.window.queueFileName(dir.file("made.csv"));
+  ASSERT_TRUE(w.window.menuCommand(kMenuSaveSeries));
+  std::ifstream in(dir.file("made.csv"));
+  std::string header;
+  while (std::getline(in, header) && header.rfind("#", 0) == 0) {
+  }
+  EXPECT_EQ(header, "lpPureData,lpNoisyData");
+}
+
 TEST(WindowAnswers, CreateSeriesMarksItsLengthAndLostLevelAndNextMakesTheSame) {
   Workbench w;
   ASSERT_TRUE(w.created);

@@ -1,5 +1,6 @@
 #include "tests/support/reference_long.h"
 
+#include <algorithm>
 #include <cstddef>
 
 using std::size_t;
@@ -132,6 +133,85 @@ ReferenceLongAnswer referenceLongDetect(const std::vector<int16_t>& x,
   for (int64_t p = end; p >= 0 && p <= top; p = pred[static_cast<size_t>(p)]) {
     answer.positions.insert(answer.positions.begin(), p);
     answer.etalons.insert(answer.etalons.begin(), chosen[static_cast<size_t>(p)]);
+  }
+  return answer;
+}
+
+ReferenceLongAnswer referenceLongKnownDetect(const std::vector<int16_t>& x,
+                                             const std::vector<std::vector<int16_t>>& etalons, int64_t q,
+                                             int64_t tmin, int64_t tmax) {
+  ReferenceLongAnswer answer;
+  const int64_t size = static_cast<int64_t>(x.size());
+  const int64_t n = static_cast<int64_t>(etalons[0].size());
+  const int64_t top = size - n;
+  if (top < 0 || q < 1) return answer;
+  std::vector<int64_t> lo(static_cast<size_t>(q)), hi(static_cast<size_t>(q));
+  for (int64_t j = 0; j < q; ++j) {
+    lo[static_cast<size_t>(j)] = std::max<int64_t>(0, std::max(j * tmin, size - tmax * (q - j)));
+    hi[static_cast<size_t>(j)] = std::min(top, std::min((j + 1) * tmax - n, size - n - tmin * (q - j - 1)));
+  }
+  auto scoreAt = [&](int64_t p, int32_t& which) {
+    int64_t best = 0;
+    for (size_t t = 0; t < etalons.size(); ++t) {
+      int64_t v = 0;
+      for (int64_t i = 0; i < n; ++i) {
+        const int64_t s = etalons[t][static_cast<size_t>(i)];
+        v += s * (s - 2 * int64_t{x[static_cast<size_t>(p + i)]});
+      }
+      if (t == 0 || v < best) {
+        best = v;
+        which = static_cast<int32_t>(t);
+      }
+    }
+    return best;
+  };
+  // D[j] indexed by start position (only the range of pulse j is filled).
+  std::vector<std::vector<int64_t>> d(static_cast<size_t>(q),
+                                      std::vector<int64_t>(static_cast<size_t>(top + 1)));
+  for (int64_t j = 0; j < q; ++j) {
+    const auto k = static_cast<size_t>(j);
+    for (int64_t p = lo[k]; p <= hi[k]; ++p) {
+      int32_t which = 0;
+      const int64_t s = scoreAt(p, which);
+      if (j == 0) {
+        d[k][static_cast<size_t>(p)] = s;
+        continue;
+      }
+      int64_t b = 999999;
+      for (int64_t l = std::max(p - tmax, lo[k - 1]); l <= std::min(p - tmin, hi[k - 1]); ++l)
+        b = std::min(b, d[k - 1][static_cast<size_t>(l)]);
+      d[k][static_cast<size_t>(p)] = b + s;
+    }
+  }
+  const auto last = static_cast<size_t>(q - 1);
+  int64_t best = 9999999, at = -1;
+  for (int64_t p = lo[last]; p <= hi[last]; ++p)
+    if (d[last][static_cast<size_t>(p)] < best) {
+      best = d[last][static_cast<size_t>(p)];
+      at = p;
+    }
+  if (at < 0) return answer;
+  std::vector<int64_t> positions(static_cast<size_t>(q));
+  positions[last] = at;
+  for (int64_t j = q - 2; j >= 0; --j) {
+    const auto k = static_cast<size_t>(j);
+    int64_t m = 999999999, l = -1;
+    for (int64_t p = std::max(positions[k + 1] - tmax, lo[k]); p <= std::min(positions[k + 1] - tmin, hi[k]);
+         ++p)
+      if (d[k][static_cast<size_t>(p)] < m) {
+        m = d[k][static_cast<size_t>(p)];
+        l = p;
+      }
+    if (l < 0) return answer;
+    positions[k] = l;
+  }
+  answer.found = true;
+  answer.criterion = best;
+  answer.positions = positions;
+  for (const int64_t p : positions) {
+    int32_t which = 0;
+    scoreAt(p, which);
+    answer.etalons.push_back(which);
   }
   return answer;
 }
