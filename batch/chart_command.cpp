@@ -8,6 +8,7 @@
 #include "batch/failure_boundary.h"
 #include "files/atomic_file.h"
 #include "files/simulation_result.h"
+#include "platform/dialog_ids.h"
 
 namespace {
 
@@ -47,9 +48,9 @@ int runChart(const ChartOptions& o) {
     return badOption("--output", "the file must end in .png or .bmp");
   if (o.width < 320 || o.width > 8192) return badOption("--width", "must lie in 320..8192");
   if (o.height < 240 || o.height > 8192) return badOption("--height", "must lie in 240..8192");
-  if (o.errors == "restoring") request.errorsChoice = 1028;
-  if (o.errors == "detection") request.errorsChoice = 1029;
-  if (o.errors == "recognition") request.errorsChoice = 1034;
+  if (o.errors == "restoring") request.errorsChoice = chart_settings_dialog::kRestoringError;
+  if (o.errors == "detection") request.errorsChoice = chart_settings_dialog::kDetectionError;
+  if (o.errors == "recognition") request.errorsChoice = chart_settings_dialog::kRecognitionError;
   if (request.errorsChoice == 0)
     return badOption("--errors", "\"" + o.errors + "\" is none of restoring, detection, recognition");
   AtomicFile output(o.output);
@@ -63,7 +64,7 @@ int runChart(const ChartOptions& o) {
     return kExitFailed;
   }
   request.recognition = result.run.taskType == 2;
-  if (request.errorsChoice == 1034 && !request.recognition)
+  if (request.errorsChoice == chart_settings_dialog::kRecognitionError && !request.recognition)
     return badOption("--errors", "recognition errors are charted for recognition runs");
   if (o.bounds && !request.recognition)
     return badOption("--bounds", "the bounds belong to recognition charts");

@@ -41,25 +41,10 @@ std::string listOf(const OrderedJson& array) {
   return text;
 }
 
-}  // namespace
-
-void setColumn(InputOptions& options, const std::string& text) {
-  const bool digits = !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
-  if (digits && text.size() < 10) {
-    options.column = std::stoll(text);
-    if (*options.column == 0) throw OptionError("--column", "columns are counted from 1");
-  } else {
-    options.columnName = text;
-  }
-}
-
-int runProcessInput(ProcessOptions o, const InputOptions& in, const PlotRequest& plot) {
-  WorkbenchStart start;
-  if (!start.ready) return kExitFailed;
-  PlotOutput picture(plot);
-  if (!picture.ready()) return kExitFailed;
-  WatchedRun watched("process");
-  watched.watch(start.window);
+// What the reader is asked for: the options' file, part and scaling, and the limits of the path
+// the task takes.
+UserDataRequest userDataRequest(const ProcessOptions& o, const InputOptions& in,
+                                const WorkbenchStart& start) {
   UserDataRequest request;
   request.seriesPath = in.input;
   request.etalonsPath = in.etalons;
@@ -81,6 +66,48 @@ int runProcessInput(ProcessOptions o, const InputOptions& in, const PlotRequest&
     request.wideCriteria = true;
     request.wideOnlyBeyondWorkbench = o.seriesType == 1;
   }
+  return request;
+}
+
+// The document's "input": what was read from where, and the factor it was scaled with.
+OrderedJson inputDescription(const InputOptions& in, const UserData& user) {
+  const ScaledSamples& scaled = user.scaled;
+  OrderedJson input;
+  input["file"] = user.seriesPath;
+  if (in.column) input["column"] = *in.column;
+  if (!in.columnName.empty()) input["column"] = in.columnName;
+  if (in.channel) input["channel"] = *in.channel;
+  input["from"] = user.first;
+  input["count"] = user.count;
+  input["factor"] = scaled.factor;
+  if (!user.etalonsPath.empty()) {
+    input["etalons"] = user.etalonsPath;
+    input["etalonCount"] = scaled.etalonCount;
+    input["etalonLength"] = scaled.etalonLength;
+  }
+  return input;
+}
+
+}  // namespace
+
+void setColumn(InputOptions& options, const std::string& text) {
+  const bool digits = !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
+  if (digits && text.size() < 10) {
+    options.column = std::stoll(text);
+    if (*options.column == 0) throw OptionError("--column", "columns are counted from 1");
+  } else {
+    options.columnName = text;
+  }
+}
+
+int runProcessInput(ProcessOptions o, const InputOptions& in, const PlotRequest& plot) {
+  WorkbenchStart start;
+  if (!start.ready) return kExitFailed;
+  PlotOutput picture(plot);
+  if (!picture.ready()) return kExitFailed;
+  WatchedRun watched("process");
+  watched.watch(start.window);
+  const UserDataRequest request = userDataRequest(o, in, start);
   UserData user;
   std::string error;
   {
@@ -109,19 +136,7 @@ int runProcessInput(ProcessOptions o, const InputOptions& in, const PlotRequest&
     throw OptionError(in.recording.breakPenalty ? "--break-penalty" : "--pulses-csv",
                       "is answered for detection, joint detection and recognition of series type 4 only");
   }
-  OrderedJson input;
-  input["file"] = user.seriesPath;
-  if (in.column) input["column"] = *in.column;
-  if (!in.columnName.empty()) input["column"] = in.columnName;
-  if (in.channel) input["channel"] = *in.channel;
-  input["from"] = user.first;
-  input["count"] = user.count;
-  input["factor"] = scaled.factor;
-  if (!user.etalonsPath.empty()) {
-    input["etalons"] = user.etalonsPath;
-    input["etalonCount"] = scaled.etalonCount;
-    input["etalonLength"] = scaled.etalonLength;
-  }
+  OrderedJson input = inputDescription(in, user);
   if (longPath) {
     const PlotStretch longStretch = plotStretch(plot.range, scaled.series.size());
     return runLongInput(o, user, start, in.recording, std::move(input), picture, longStretch);

@@ -26,6 +26,7 @@
 #include "display/opened_files.h"
 #include "display/result_view.h"
 #include "files/simulation_result.h"
+#include "platform/dialog_ids.h"
 #include "platform/headless_window.h"
 #include "platform/message_sink.h"
 #include "platform/qt/qt_glyph_source.h"
@@ -90,16 +91,19 @@ void requireSome(Session& s, uint16_t taskMenu) {
 // A small statistical simulation: series of 300 samples, 3 to 5 pulses, noise 0 to 100 in
 // 6 steps, 20 repeats. The calendar times are fixed afterwards so that the picture never changes.
 void smallSimulation(Session& s) {
-  s.window.queueDialog(DialogScript{105, {}}.type(1000, "300").type(1001, "40").type(1003, "181"));
-  s.window.queueDialog(DialogScript{110, {}}
-                           .type(1015, "3")
-                           .type(1016, "5")
-                           .type(1017, "1")
-                           .type(1019, "0")
-                           .type(1018, "6")
-                           .type(1020, "20")
-                           .type(1021, "20"));
-  s.window.queueDialog(DialogScript{113, {}});
+  s.window.queueDialog(DialogScript{series_parameters_dialog::kTemplate, {}}
+                           .type(series_parameters_dialog::kSamplesLength, "300")
+                           .type(series_parameters_dialog::kMinInterval, "40")
+                           .type(series_parameters_dialog::kMaxInterval, "181"));
+  s.window.queueDialog(DialogScript{simulation_parameters_dialog::kTemplate, {}}
+                           .type(simulation_parameters_dialog::kPulsesFrom, "3")
+                           .type(simulation_parameters_dialog::kPulsesTo, "5")
+                           .type(simulation_parameters_dialog::kPulsesIncrement, "1")
+                           .type(simulation_parameters_dialog::kNoiseInitialLevel, "0")
+                           .type(simulation_parameters_dialog::kNoiseSteps, "6")
+                           .type(simulation_parameters_dialog::kNoiseIncrement, "20")
+                           .type(simulation_parameters_dialog::kRepeats, "20"));
+  s.window.queueDialog(DialogScript{chart_settings_dialog::kTemplate, {}});
   s.menu(kCmStatisticalSimulation);
   s.state->simulationStartTime = 1796025600;  // Mon Nov 30 08:00:00 2026 UTC
   s.state->simulationEndTime = 1796025600 + 12;
@@ -122,6 +126,7 @@ class ScratchFolder {
 // series... and the options dialog left as it comes (the whole file, the scale that maps the
 // series' peak to the amplitude, the current Tmin and Tmax) but for a known number of pulses.
 void openRecording(Session& s) {
+  using namespace file_options_dialog;
   s.menu(kMenuProcessingNextData);
   const SeriesHeader* made = s.state->lpCutOffSeriesHeader;
   const ScratchFolder folder;
@@ -134,7 +139,7 @@ void openRecording(Session& s) {
     }
   }
   s.window.queueOpenFileName(path);
-  s.window.queueDialog(DialogScript{130, {}}.type(1101, "volts").click(1108));
+  s.window.queueDialog(DialogScript{kTemplate, {}}.type(kColumn, "volts").click(kKnownPulses));
   s.menu(kMenuOpenSeries);
 }
 
@@ -143,6 +148,7 @@ void openRecording(Session& s) {
 // pulses (the dialog's default); with `ownEtalon`, the first click is then dragged over with
 // Shift on the noisy strip and taken as etalon 1 ("Use as etalon", Yes).
 void openClicks(Session& s, bool ownEtalon) {
+  using namespace file_options_dialog;
   const ScratchFolder folder;
   const std::string path = folder.file("clicks.csv");
   {
@@ -158,7 +164,7 @@ void openClicks(Session& s, bool ownEtalon) {
     }
   }
   s.window.queueOpenFileName(path);
-  s.window.queueDialog(DialogScript{130, {}}.type(1106, "100").type(1107, "200"));
+  s.window.queueDialog(DialogScript{kTemplate, {}}.type(kTmin, "100").type(kTmax, "200"));
   s.menu(kMenuOpenSeries);
   if (!ownEtalon) return;
   s.repaint();
@@ -175,6 +181,7 @@ void openClicks(Session& s, bool ownEtalon) {
 // run in another workbench, written to a file and opened with File > Open simulation result...,
 // its detection error chosen in the chart dialog.
 void openSimulationResult(Session& s, const GlyphSource& glyphs) {
+  using namespace chart_settings_dialog;
   SimulationResult result;
   {
     Session other(glyphs);
@@ -202,11 +209,12 @@ void openSimulationResult(Session& s, const GlyphSource& glyphs) {
   const std::string path = folder.file("result.json");
   std::ofstream(path, std::ios::binary) << simulationResultJson(result);
   s.window.queueOpenFileName(path);
-  s.window.queueDialog(DialogScript{113, {}}.click(1029));
+  s.window.queueDialog(DialogScript{kTemplate, {}}.click(kDetectionError));
   s.menu(kCmOpenSimulationResult);
 }
 
 const std::vector<Scene>& scenes() {
+  using namespace chart_settings_dialog;
   static const std::vector<Scene> list = {
       {"alphabet", "the window after start: the alphabet view", [](Session&) {}},
       {"alphabet-joint", "joint detection with etalons 1, 3, 5 and 9 required",
@@ -258,7 +266,7 @@ const std::vector<Scene>& scenes() {
       {"simulation-detection", "the same simulation shown as detection error, summary view",
        [](Session& s) {
          smallSimulation(s);
-         s.window.queueDialog(DialogScript{113, {}}.click(1029).click(1031));
+         s.window.queueDialog(DialogScript{kTemplate, {}}.click(kDetectionError).click(kSummaryView));
          s.menu(kCmShowStatisticalSimulation);
          s.repaint();
        }},

@@ -13,6 +13,31 @@ std::string name(const std::string& source) { return "\"" + source + "\": "; }
 // What an array being read stands for.
 enum class Role : uint8_t { kOther, kSeries, kEtalons, kEtalon, kSamples };
 
+// An array of numbers being read: whether the last member of its name is an array, its
+// entries, the values kept and the first entry kept that is no number (none kept after it).
+struct NumberArray {
+  bool found = false;
+  size_t total = 0;
+  std::vector<double> values;
+  std::optional<size_t> bad;
+
+  void reset(bool array) {
+    found = array;
+    total = 0;
+    values.clear();
+    bad.reset();
+  }
+
+  // Entry i, which the caller keeps.
+  void keep(size_t i, bool isNumber, double v) {
+    if (bad) return;
+    if (isNumber)
+      values.push_back(v);
+    else
+      bad = i;
+  }
+};
+
 // Reads a series or an alphabet document as a stream of events, without building the
 // document: only the values the caller keeps are stored (at most one more than the limits),
 // so a document of any size takes memory for the segment alone. A member given twice counts
@@ -55,12 +80,8 @@ class DocumentEvents : public nlohmann::json_sax<Json> {
   bool malformed() const { return malformed_; }
   bool documentIsObject() const { return documentIsObject_; }
 
-  // The series: whether the last member of its name is an array, its entries, the values kept
-  // and the first entry kept that is no number.
-  bool seriesFound = false;
-  size_t seriesTotal = 0;
-  std::vector<double> seriesValues;
-  std::optional<size_t> seriesBad;
+  // The series.
+  NumberArray series;
 
   // The etalons: whether "etalons" is an array, its entries, the rows kept, and the first
   // refusal of an etalon among those read.
@@ -161,27 +182,18 @@ class DocumentEvents : public nlohmann::json_sax<Json> {
     }
     const Frame f = frames_.back();
     frames_.pop_back();
-    if (f.role == Role::kSeries) seriesTotal = f.next;
+    if (f.role == Role::kSeries) series.total = f.next;
     if (f.role == Role::kEtalons) etalonsTotal = f.next;
-    if (f.role == Role::kSamples) samplesTotal_ = f.next;
+    if (f.role == Role::kSamples) samples_.total = f.next;
     if (f.role == Role::kEtalon) finishEtalon();
     return true;
   }
 
-  void resetSeries(bool array) {
-    seriesFound = array;
-    seriesTotal = 0;
-    seriesValues.clear();
-    seriesBad.reset();
-  }
+  void resetSeries(bool array) { series.reset(array); }
 
   void seriesEntry(size_t i, bool isNumber, double v) {
-    if (i < from_ || (count_ && i - from_ >= *count_) || seriesBad) return;
-    if (seriesValues.size() > keepAtMost_) return;
-    if (isNumber)
-      seriesValues.push_back(v);
-    else
-      seriesBad = i;
+    if (i < from_ || (count_ && i - from_ >= *count_) || series.values.size() > keepAtMost_) return;
+    series.keep(i, isNumber, v);
   }
 
   void resetEtalons(bool array) {
@@ -203,33 +215,24 @@ class DocumentEvents : public nlohmann::json_sax<Json> {
     return true;
   }
 
-  void resetSamples(bool array) {
-    samplesFound_ = array;
-    samplesTotal_ = 0;
-    row_.clear();
-    sampleBad_.reset();
-  }
+  void resetSamples(bool array) { samples_.reset(array); }
 
   void sampleEntry(size_t i, bool isNumber, double v) {
-    if (sampleBad_ || i >= kMaxUserEtalonLength) return;
-    if (isNumber)
-      row_.push_back(v);
-    else
-      sampleBad_ = i;
+    if (i < kMaxUserEtalonLength) samples_.keep(i, isNumber, v);
   }
 
   void finishEtalon() {
     const std::string which = "etalon " + std::to_string(etalon_ + 1);
-    if (!samplesFound_) {
+    if (!samples_.found) {
       etalonProblem = which + " has no array \"samples\"";
-    } else if (samplesTotal_ > kMaxUserEtalonLength) {
+    } else if (samples_.total > kMaxUserEtalonLength) {
       etalonProblem = which + ": more than " + std::to_string(kMaxUserEtalonLength) + " samples";
-    } else if (sampleBad_) {
-      etalonProblem = which + ", sample " + std::to_string(*sampleBad_ + 1) + ": not a number";
+    } else if (samples_.bad) {
+      etalonProblem = which + ", sample " + std::to_string(*samples_.bad + 1) + ": not a number";
     } else {
-      rows.push_back(std::move(row_));
+      rows.push_back(std::move(samples_.values));
     }
-    row_ = {};
+    samples_.values = {};
   }
 
   std::string seriesKey_;
@@ -242,10 +245,7 @@ class DocumentEvents : public nlohmann::json_sax<Json> {
   bool malformed_ = false;
   bool documentIsObject_ = false;
   size_t etalon_ = 0;
-  bool samplesFound_ = false;
-  size_t samplesTotal_ = 0;
-  std::vector<double> row_;
-  std::optional<size_t> sampleBad_;
+  NumberArray samples_;  // of the etalon being read
 };
 
 // Reads the whole text; false with the message when it is not one JSON object.
@@ -276,17 +276,17 @@ bool parseJsonSeries(std::string_view bytes, const std::string& source, const Se
     error = name(source) + "a JSON series is chosen by name (lpNoisyData, lpPureData), not by number";
     return false;
   }
-  if (!events.seriesFound) {
+  if (!events.series.found) {
     error = name(source) + "no array \"" + key + "\" in the document";
     return false;
   }
-  const size_t total = events.seriesTotal;
+  const size_t total = events.series.total;
   if (const std::string problem = segmentStartProblem(source, options, total, "sample"); !problem.empty()) {
     error = problem;
     return false;
   }
-  if (events.seriesBad) {
-    error = name(source) + key + " entry " + std::to_string(*events.seriesBad + 1) + ": not a number";
+  if (events.series.bad) {
+    error = name(source) + key + " entry " + std::to_string(*events.series.bad + 1) + ": not a number";
     return false;
   }
   SeriesValues result;
@@ -295,7 +295,7 @@ bool parseJsonSeries(std::string_view bytes, const std::string& source, const Se
       options.count && *options.count < total - options.from ? options.from + *options.count : total;
   result.totalSize = end > options.from ? end - options.from : 0;
   result.first = result.totalSize > 0 ? options.from : 0;
-  result.values = std::move(events.seriesValues);
+  result.values = std::move(events.series.values);
   out = std::move(result);
   return true;
 }

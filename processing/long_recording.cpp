@@ -304,6 +304,81 @@ bool chooseEnd(const Run& run, const ChainWork& work, Value breakCost, int64_t& 
   return true;
 }
 
+// Recognition: each candidate alone; the strictly smallest accepted value wins, the earlier
+// candidate keeping ties. Leaves the winner's values in `work`, its etalon in `chosen`, its
+// break cost and its chain's end.
+void recognize(const Run& run, ChainWork& work, LongAnswer& answer, std::vector<size_t>& chosen,
+               Value& breakCost, int64_t& end) {
+  const LongRequest& r = run.r;
+  answer.candidateCriteria.assign(r.etalons.size(), 0);
+  answer.candidateFound.assign(r.etalons.size(), false);
+  size_t best = r.etalons.size();
+  for (size_t t = 0; t < r.etalons.size(); ++t) {
+    const Value cost = breakCostFor(r, run.energies[t]);
+    forwardPass(run, {t}, cost, work);
+    int64_t e = -1;
+    Value v = 0;
+    if (!chooseEnd(run, work, cost, e, v)) continue;
+    answer.candidateCriteria[t] = v;
+    answer.candidateFound[t] = true;
+    if (best == r.etalons.size() || v < answer.criterion) {
+      best = t;
+      answer.criterion = v;
+    }
+  }
+  if (best < r.etalons.size()) {
+    answer.found = true;
+    answer.recognized = r.etalonNumbers[best];
+    chosen = {best};
+    breakCost = breakCostFor(r, run.energies[best]);
+    // The winner's values again, for its chain (one more pass rather than a copy of
+    // every candidate's links).
+    if (best + 1 != r.etalons.size()) forwardPass(run, chosen, breakCost, work);
+    chooseEnd(run, work, breakCost, end, answer.criterion);
+  }
+}
+
+// The etalon of every pulse: the best-fitting one at its position, the earlier on ties.
+void nameEtalons(const Run& run, const std::vector<size_t>& chosen, LongAnswer& answer) {
+  answer.etalons.resize(answer.positions.size());
+  ScoreScratch one;
+  for (size_t k = 0; k < answer.positions.size(); ++k) {
+    Value s = 0;
+    int32_t t = 0;
+    run.scoresPart(chosen, answer.positions[k], 1, &s, &t, one.main);
+    answer.etalons[k] = run.r.etalonNumbers[static_cast<size_t>(t)];
+  }
+}
+
+// Every pulse's margin from a backward pass over the forward values left in `work`.
+void addMargins(const Run& run, const std::vector<size_t>& chosen, Value breakCost, ChainWork& work,
+                LongAnswer& answer) {
+  const LongRequest& r = run.r;
+  work.link.release();  // the links make room for the backward values
+  MarginInput m;
+  m.sets = run.breaks ? nullptr : &run.sets;
+  m.size = r.size;
+  m.n = r.n;
+  m.tmin = r.tmin;
+  m.tmax = r.tmax;
+  m.breakCost = breakCost;
+  m.criterion = answer.criterion;
+  int64_t energy = 0;
+  for (size_t t : chosen) energy = std::max(energy, run.energies[t]);
+  m.energy = energy;
+  auto scoresOf = [&](int64_t first, int64_t count, Value* out) {
+    run.scores(chosen, first, count, out, nullptr, work.scratch);
+  };
+  answer.margins = pulseMargins(m, work.value.data(), answer.positions, scoresOf);
+}
+
+bool outOfMemory(const LongRequest& r, LongAnswer& answer, std::string& error) {
+  answer = LongAnswer{};
+  error = "not enough memory for a recording of " + std::to_string(r.size) +
+          " samples (about 16 bytes a sample are needed): process it in parts";
+  return false;
+}
+
 }  // namespace
 
 bool solveLongRecording(const LongRequest& r, LongAnswer& answer, std::string& error) {
@@ -352,34 +427,7 @@ bool solveLongRecording(const LongRequest& r, LongAnswer& answer, std::string& e
       forwardPass(run, all, breakCost, work);
       answer.found = chooseEnd(run, work, breakCost, end, answer.criterion);
     } else {
-      // Each candidate alone; the strictly smallest accepted value wins, the earlier candidate
-      // keeping ties.
-      answer.candidateCriteria.assign(r.etalons.size(), 0);
-      answer.candidateFound.assign(r.etalons.size(), false);
-      size_t best = r.etalons.size();
-      for (size_t t = 0; t < r.etalons.size(); ++t) {
-        const Value cost = breakCostFor(r, run.energies[t]);
-        forwardPass(run, {t}, cost, work);
-        int64_t e = -1;
-        Value v = 0;
-        if (!chooseEnd(run, work, cost, e, v)) continue;
-        answer.candidateCriteria[t] = v;
-        answer.candidateFound[t] = true;
-        if (best == r.etalons.size() || v < answer.criterion) {
-          best = t;
-          answer.criterion = v;
-        }
-      }
-      if (best < r.etalons.size()) {
-        answer.found = true;
-        answer.recognized = r.etalonNumbers[best];
-        chosen = {best};
-        breakCost = breakCostFor(r, run.energies[best]);
-        // The winner's values again, for its chain (one more pass rather than a copy of
-        // every candidate's links).
-        if (best + 1 != r.etalons.size()) forwardPass(run, chosen, breakCost, work);
-        chooseEnd(run, work, breakCost, end, answer.criterion);
-      }
+      recognize(run, work, answer, chosen, breakCost, end);
     }
     if (!answer.found) return true;
     if (end >= 0) {
@@ -387,44 +435,13 @@ bool solveLongRecording(const LongRequest& r, LongAnswer& answer, std::string& e
       answer.positions.resize(count);
       traceLinks<C>(work.link.data(), run.top + 1, end, answer.positions.data());
     }
-    // The etalon of every pulse: the best-fitting one at its position, the earlier on ties.
-    answer.etalons.resize(answer.positions.size());
-    ScoreScratch one;
-    for (size_t k = 0; k < answer.positions.size(); ++k) {
-      Value s = 0;
-      int32_t t = 0;
-      run.scoresPart(chosen, answer.positions[k], 1, &s, &t, one.main);
-      answer.etalons[k] = r.etalonNumbers[static_cast<size_t>(t)];
-    }
-    if (r.margins) {
-      work.link.release();  // the links make room for the backward values
-      MarginInput m;
-      m.sets = run.breaks ? nullptr : &run.sets;
-      m.size = r.size;
-      m.n = r.n;
-      m.tmin = r.tmin;
-      m.tmax = r.tmax;
-      m.breakCost = breakCost;
-      m.criterion = answer.criterion;
-      int64_t energy = 0;
-      for (size_t t : chosen) energy = std::max(energy, run.energies[t]);
-      m.energy = energy;
-      auto scoresOf = [&](int64_t first, int64_t count, Value* out) {
-        run.scores(chosen, first, count, out, nullptr, work.scratch);
-      };
-      answer.margins = pulseMargins(m, work.value.data(), answer.positions, scoresOf);
-    }
+    nameEtalons(run, chosen, answer);
+    if (r.margins) addMargins(run, chosen, breakCost, work, answer);
     return true;
   } catch (const std::bad_alloc&) {
-    answer = LongAnswer{};
-    error = "not enough memory for a recording of " + std::to_string(r.size) +
-            " samples (about 16 bytes a sample are needed): process it in parts";
-    return false;
+    return outOfMemory(r, answer, error);
   } catch (const std::length_error&) {
-    answer = LongAnswer{};
-    error = "not enough memory for a recording of " + std::to_string(r.size) +
-            " samples (about 16 bytes a sample are needed): process it in parts";
-    return false;
+    return outOfMemory(r, answer, error);
   }
 }
 

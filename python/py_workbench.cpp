@@ -182,6 +182,104 @@ class Turn {
   PyWorkbench::Turns& turns_;
 };
 
+// The processing options that solve() and process() share.
+void setProcessing(ProcessOptions& o, const std::string& task, int64_t seriesType, const py::object& required,
+                   int64_t processingLevel, const py::object& subsets, int64_t proceeding) {
+  o.task = task;
+  o.seriesType = seriesType;
+  o.required = listText(required, "required");
+  o.processingLevel = processingLevel;
+  o.subsets = listsText(subsets, "subsets");
+  o.proceeding = proceeding;
+}
+
+// solve()'s options as the companion's process takes them, for a series the caller gives.
+ProcessOptions givenSeriesOptions(const std::string& task, int64_t seriesType, const py::object& required,
+                                  int64_t tmin, int64_t tmax, int64_t processingLevel,
+                                  const py::object& pulses, const py::object& subset,
+                                  const py::object& subsets, int64_t proceeding) {
+  ProcessOptions o;
+  o.series.tmin = tmin;
+  o.series.tmax = tmax;
+  o.series.pulses = optionalInt(pulses, "pulses");
+  o.series.subset = listText(subset, "subset");
+  setProcessing(o, task, seriesType, required, processingLevel, subsets, proceeding);
+  o.givenSeries = true;
+  return o;
+}
+
+// The run on the scaled arrays in the workbench's own series, after the checks that need their
+// sizes; a refusal is left in tooShort or refused, with an empty outcome.
+RunOutcome givenArrayRun(WorkbenchStart& start, const ProcessOptions& o, ScaledSamples& scaled,
+                         OrderedJson& doc, std::string& tooShort, std::optional<OptionError>& refused) {
+  ProcessSettings p;
+  try {
+    p = checkGivenProcess(o, "noisy");
+    checkGivenEtalons(p, scaled.etalonCount, scaled.etalonLength);
+  } catch (const SeriesTooShort& e) {
+    tooShort = e.what();
+    return {};
+  } catch (const OptionError& e) {
+    refused = e;
+    return {};
+  }
+  GivenData data;
+  data.series = std::move(scaled.series);
+  data.etalons = std::move(scaled.etalons);
+  data.etalonCount = scaled.etalonCount;
+  data.etalonLength = scaled.etalonLength;
+  return givenDataRun(start, p, data, doc);
+}
+
+// The scaling of solve()'s arrays: `scale` (None: the series' peak to the amplitude), with
+// positions and hints that name the arguments.
+ScalingRequest arrayScaling(const py::object& scale) {
+  ScalingRequest request;
+  if (!scale.is_none()) {
+    if (!py::isinstance<py::float_>(scale) && !py::isinstance<py::int_>(scale))
+      throw py::type_error("scale: expected a number or None");
+    request.scale = scale.cast<double>();
+  }
+  request.amplitude = kBatchAmplitude;
+  request.source = "array";
+  request.seriesPosition = [](size_t i) { return "noisy[" + std::to_string(i) + "]"; };
+  request.etalonPosition = [](size_t k, size_t i) {
+    return "etalons[" + std::to_string(k) + ", " + std::to_string(i) + "]";
+  };
+  request.segmentHint = "a slice such as noisy[start:start + 32767]";
+  request.scaleHint = "scale=";
+  return request;
+}
+
+// The options of recordings of any length: the break penalty, None for none.
+LongInputOptions recordingOptions(const py::object& breakPenalty) {
+  LongInputOptions recording;
+  if (!breakPenalty.is_none()) {
+    if (!py::isinstance<py::float_>(breakPenalty) && !py::isinstance<py::int_>(breakPenalty))
+      throw py::type_error("break_penalty: expected a number or None");
+    const double penalty = breakPenalty.cast<double>();
+    if (std::isnan(penalty) || penalty < 0)
+      throw py::value_error("break_penalty: expected 0 or more, or inf");
+    recording.breakPenalty = penalty;
+  }
+  return recording;
+}
+
+// The arrays of an answer of the long-recording path.
+void addLongAnswer(py::dict& result, const LongAnswer& answer) {
+  // Margins as numbers, infinity where no admissible answer does without the pulse.
+  py::array_t<double> margins(static_cast<py::ssize_t>(answer.margins.size()));
+  std::copy(answer.margins.begin(), answer.margins.end(), margins.mutable_data());
+  result["lpMargins"] = margins;
+  // Positions beyond the 16-bit tables of the workbench's series: 64-bit arrays.
+  py::array_t<int64_t> positions(static_cast<py::ssize_t>(answer.positions.size()));
+  std::copy(answer.positions.begin(), answer.positions.end(), positions.mutable_data());
+  result["lpRestoredPositions"] = positions;
+  py::array_t<int64_t> etalons(static_cast<py::ssize_t>(answer.etalons.size()));
+  std::copy(answer.etalons.begin(), answer.etalons.end(), etalons.mutable_data());
+  result["lpRestoredEtalons"] = etalons;
+}
+
 }  // namespace
 
 PyWorkbench::PyWorkbench() {
@@ -228,12 +326,7 @@ py::dict PyWorkbench::process(const std::string& task, int64_t seriesType, py::o
   o.series.pulses = optionalInt(pulses, "pulses");
   o.series.unknown = unknown;
   o.series.sequence = listText(sequence, "sequence");
-  o.task = task;
-  o.seriesType = seriesType;
-  o.required = listText(required, "required");
-  o.processingLevel = processingLevel;
-  o.subsets = listsText(subsets, "subsets");
-  o.proceeding = proceeding;
+  setProcessing(o, task, seriesType, required, processingLevel, subsets, proceeding);
   const ProcessSettings p = checked(checkProcess, o);
   return run("process", [&](WorkbenchStart& start, OrderedJson& doc) { return processRun(start, p, doc); });
 }
@@ -253,44 +346,13 @@ py::dict PyWorkbench::solve(const std::string& task, int64_t seriesType, py::obj
   const size_t count = etalonsView ? static_cast<size_t>(etalonsView->shape(0)) : 0;
   const size_t length = etalonsView ? static_cast<size_t>(etalonsView->shape(1)) : 0;
 
-  ScalingRequest request;
-  if (!scale.is_none()) {
-    if (!py::isinstance<py::float_>(scale) && !py::isinstance<py::int_>(scale))
-      throw py::type_error("scale: expected a number or None");
-    request.scale = scale.cast<double>();
-  }
-  request.amplitude = kBatchAmplitude;
-  request.source = "array";
-  request.seriesPosition = [](size_t i) { return "noisy[" + std::to_string(i) + "]"; };
-  request.etalonPosition = [](size_t k, size_t i) {
-    return "etalons[" + std::to_string(k) + ", " + std::to_string(i) + "]";
-  };
-  request.segmentHint = "a slice such as noisy[start:start + 32767]";
-  request.scaleHint = "scale=";
+  ScalingRequest request = arrayScaling(scale);
 
-  ProcessOptions o;
-  o.series.tmin = tmin;
-  o.series.tmax = tmax;
-  o.series.pulses = optionalInt(pulses, "pulses");
-  o.series.subset = listText(subset, "subset");
+  ProcessOptions o = givenSeriesOptions(task, seriesType, required, tmin, tmax, processingLevel, pulses,
+                                        subset, subsets, proceeding);
   o.series.impulseSize = count > 0 ? static_cast<int64_t>(length) : kBatchImpulseSize;
-  o.task = task;
-  o.seriesType = seriesType;
-  o.required = listText(required, "required");
-  o.processingLevel = processingLevel;
-  o.subsets = listsText(subsets, "subsets");
-  o.proceeding = proceeding;
-  o.givenSeries = true;
   // Recordings of any length with 64-bit criteria for the tasks the long path answers.
-  LongInputOptions recording;
-  if (!breakPenalty.is_none()) {
-    if (!py::isinstance<py::float_>(breakPenalty) && !py::isinstance<py::int_>(breakPenalty))
-      throw py::type_error("break_penalty: expected a number or None");
-    const double penalty = breakPenalty.cast<double>();
-    if (std::isnan(penalty) || penalty < 0)
-      throw py::value_error("break_penalty: expected 0 or more, or inf");
-    recording.breakPenalty = penalty;
-  }
+  const LongInputOptions recording = recordingOptions(breakPenalty);
   const bool longTask = longPathTask(o);
   if (longTask) {
     request.seriesLimit = static_cast<size_t>(kMaxLongRecording);
@@ -357,24 +419,8 @@ py::dict PyWorkbench::solve(const std::string& task, int64_t seriesType, py::obj
           }
         }
         o.series.length = static_cast<int64_t>(scaled.series.size());
-        ProcessSettings p;
-        try {
-          p = checkGivenProcess(o, "noisy");
-          checkGivenEtalons(p, count, length);
-        } catch (const SeriesTooShort& e) {
-          tooShort = e.what();
-          return {};
-        } catch (const OptionError& e) {
-          refused = e;
-          return {};
-        }
         factor = scaled.factor;
-        GivenData data;
-        data.series = std::move(scaled.series);
-        data.etalons = std::move(scaled.etalons);
-        data.etalonCount = scaled.etalonCount;
-        data.etalonLength = scaled.etalonLength;
-        return givenDataRun(start, p, data, doc);
+        return givenArrayRun(start, o, scaled, doc, tooShort, refused);
       });
   if (!scaledOk) throw py::value_error(scalingError);
   if (!tooShort.empty()) raiseSeriesTooShort(tooShort, "noisy");
@@ -383,17 +429,7 @@ py::dict PyWorkbench::solve(const std::string& task, int64_t seriesType, py::obj
     if (!finished.outcome.ok) throw py::value_error(finished.outcome.failure);
     py::dict result = toPython(finished.doc);
     result["factor"] = factor;
-    // Margins as numbers, infinity where no admissible answer does without the pulse.
-    py::array_t<double> margins(static_cast<py::ssize_t>(longAnswer.margins.size()));
-    std::copy(longAnswer.margins.begin(), longAnswer.margins.end(), margins.mutable_data());
-    result["lpMargins"] = margins;
-    // Positions beyond the 16-bit tables of the workbench's series: 64-bit arrays.
-    py::array_t<int64_t> positions(static_cast<py::ssize_t>(longAnswer.positions.size()));
-    std::copy(longAnswer.positions.begin(), longAnswer.positions.end(), positions.mutable_data());
-    result["lpRestoredPositions"] = positions;
-    py::array_t<int64_t> etalons(static_cast<py::ssize_t>(longAnswer.etalons.size()));
-    std::copy(longAnswer.etalons.begin(), longAnswer.etalons.end(), etalons.mutable_data());
-    result["lpRestoredEtalons"] = etalons;
+    addLongAnswer(result, longAnswer);
     return result;
   }
   reportRun(finished.messages, finished.outcome);

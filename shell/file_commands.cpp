@@ -14,6 +14,7 @@
 #include "files/series_writers.h"
 #include "files/user_data.h"
 #include "platform/dialog.h"
+#include "platform/dialog_ids.h"
 #include "platform/window.h"
 #include "processing/long_recording.h"
 #include "settings/setting_rules.h"
@@ -30,7 +31,6 @@
 
 namespace {
 
-constexpr uint16_t kFileOptionsDialog = 130;
 constexpr uint32_t kWarning = kMbOk | kMbIconWarning;
 
 // What the options dialog gave. For a series it also gives the run that follows: the
@@ -50,21 +50,23 @@ class FileOptionsProcedure : public DialogProcedure {
  public:
   explicit FileOptionsProcedure(FileOptions& options) : options_(options) {}
   bool onInit(Dialog& dialog) override {
-    dialog.setItemText(1103, "0");
+    using namespace file_options_dialog;
+    dialog.setItemText(kSkipSamples, "0");
     if (options_.forSeries) {
-      dialog.setItemText(1106, std::to_string(options_.tmin));
-      dialog.setItemText(1107, std::to_string(options_.tmax));
-      dialog.checkRadioButton(1108, 1109, options_.unknown ? 1109 : 1108);
-      dialog.setItemText(1110, options_.etalon == 0 ? std::string() : std::to_string(options_.etalon));
+      dialog.setItemText(kTmin, std::to_string(options_.tmin));
+      dialog.setItemText(kTmax, std::to_string(options_.tmax));
+      dialog.checkRadioButton(kKnownPulses, kUnknownPulses, options_.unknown ? kUnknownPulses : kKnownPulses);
+      dialog.setItemText(kEtalon, options_.etalon == 0 ? std::string() : std::to_string(options_.etalon));
     } else {
-      for (uint16_t id = 1106; id <= 1110; ++id) dialog.enableItem(id, false);
+      for (uint16_t id = kTmin; id <= kEtalon; ++id) dialog.enableItem(id, false);
     }
     return true;
   }
   bool onCommand(Dialog& dialog, uint16_t id) override {
+    using namespace file_options_dialog;
     if (id == kIdOk) {
       problem_.clear();
-      const std::string column = trimmed(dialog.itemText(1101, 200));
+      const std::string column = trimmed(dialog.itemText(kColumn, 200));
       if (!column.empty()) {
         const int64_t n = number(column);
         if (n > 0)
@@ -72,10 +74,10 @@ class FileOptionsProcedure : public DialogProcedure {
         else
           options_.read.columnName = column;
       }
-      options_.read.channel = optionalCount(dialog.itemText(1102), "Channel");
-      options_.read.from = optionalCount(dialog.itemText(1103), "Skip samples").value_or(0);
-      options_.read.count = optionalCount(dialog.itemText(1104), "Number of samples");
-      const std::string scale = trimmed(dialog.itemText(1105));
+      options_.read.channel = optionalCount(dialog.itemText(kChannel), "Channel");
+      options_.read.from = optionalCount(dialog.itemText(kSkipSamples), "Skip samples").value_or(0);
+      options_.read.count = optionalCount(dialog.itemText(kSampleCount), "Number of samples");
+      const std::string scale = trimmed(dialog.itemText(kScaleFactor));
       if (!scale.empty()) {
         double v = 0;
         const auto r = std::from_chars(scale.data(), scale.data() + scale.size(), v);
@@ -117,13 +119,14 @@ class FileOptionsProcedure : public DialogProcedure {
 
   // Tmin, Tmax, the kind of number and the etalon of the run on the series.
   void readProcessing(Dialog& dialog) {
-    const int64_t tmin = number(trimmed(dialog.itemText(1106))),
-                  tmax = number(trimmed(dialog.itemText(1107)));
+    using namespace file_options_dialog;
+    const int64_t tmin = number(trimmed(dialog.itemText(kTmin))),
+                  tmax = number(trimmed(dialog.itemText(kTmax)));
     if (problem_.empty() && (tmin < 1 || tmin > 65535))
-      problem_ = "Tmin \"" + trimmed(dialog.itemText(1106)) + "\" is not a whole number from 1 to 65535";
+      problem_ = "Tmin \"" + trimmed(dialog.itemText(kTmin)) + "\" is not a whole number from 1 to 65535";
     if (problem_.empty() && (tmax < tmin || tmax > 65535))
-      problem_ = "Tmax \"" + trimmed(dialog.itemText(1107)) + "\" is not a whole number from Tmin to 65535";
-    const std::string etalon = trimmed(dialog.itemText(1110));
+      problem_ = "Tmax \"" + trimmed(dialog.itemText(kTmax)) + "\" is not a whole number from Tmin to 65535";
+    const std::string etalon = trimmed(dialog.itemText(kEtalon));
     const int64_t e = etalon.empty() ? 0 : number(etalon);
     if (problem_.empty() && (e < 0 || e > options_.etalons || (!etalon.empty() && e == 0)))
       problem_ =
@@ -131,7 +134,7 @@ class FileOptionsProcedure : public DialogProcedure {
     if (!problem_.empty()) return;
     options_.tmin = static_cast<uint16_t>(tmin);
     options_.tmax = static_cast<uint16_t>(tmax);
-    options_.unknown = !dialog.isButtonChecked(1108);
+    options_.unknown = !dialog.isButtonChecked(kKnownPulses);
     options_.etalon = static_cast<uint16_t>(e);
   }
 
@@ -143,7 +146,7 @@ class FileOptionsProcedure : public DialogProcedure {
 // a message).
 bool askOptions(Window& window, FileOptions& options) {
   FileOptionsProcedure procedure(options);
-  if (window.runDialog(kFileOptionsDialog, procedure) == 1) return true;
+  if (window.runDialog(file_options_dialog::kTemplate, procedure) == 1) return true;
   if (!procedure.problem().empty()) window.messageBox(procedure.problem(), " File Options ", kWarning);
   return false;
 }

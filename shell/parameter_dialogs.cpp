@@ -8,6 +8,7 @@
 #include "display/app_state.h"
 #include "display/gap_checks.h"
 #include "platform/dialog.h"
+#include "platform/dialog_ids.h"
 #include "platform/window.h"
 #include "processing/working_limits.h"
 #include "shell/dialog_fields.h"
@@ -15,9 +16,6 @@
 #include "simulation/rest_err_header.h"
 
 namespace {
-
-constexpr uint16_t kOk = 1;
-constexpr uint16_t kCancel = 2;
 
 std::string readText(const Dialog& dialog, uint16_t id) {
   return limitDialogText(dialog.itemText(id, kDialogReadLimit + 1));
@@ -45,12 +43,12 @@ class AcceptingProcedure : public DialogProcedure {
   AcceptingProcedure(Window& window, AppState& state) : window_(window), state_(state) {}
 
   bool onCommand(Dialog& dialog, uint16_t id) final {
-    if (id == kCancel) {
+    if (id == kIdCancel) {
       state_.dialogAccepted = 0;
       dialog.endDialog(1);
       return true;
     }
-    if (id != kOk) return false;
+    if (id != kIdOk) return false;
     return onOk(dialog);
   }
 
@@ -68,22 +66,24 @@ class CreateSeriesProcedure : public AcceptingProcedure {
   CreateSeriesProcedure(Window& window, AppState& state) : AcceptingProcedure(window, state) {}
 
   bool onInit(Dialog& dialog) override {
-    writeInt(dialog, 1000, state_.dwSeriesSizeUsed);
-    writeInt(dialog, 1001, state_.wTmin);
-    writeInt(dialog, 1003, state_.wTmax);
-    writeInt(dialog, 1005, state_.makingLevelUsed);
-    writeInt(dialog, 1006, state_.processingLevelUsed);
-    writeInt(dialog, 1004, state_.detectionEtalonUsed);
+    using namespace series_parameters_dialog;
+    writeInt(dialog, kSamplesLength, state_.dwSeriesSizeUsed);
+    writeInt(dialog, kMinInterval, state_.wTmin);
+    writeInt(dialog, kMaxInterval, state_.wTmax);
+    writeInt(dialog, kMakingEnergyLevel, state_.makingLevelUsed);
+    writeInt(dialog, kProcessingEnergyLevel, state_.processingLevelUsed);
+    writeInt(dialog, kEtalonNumber, state_.detectionEtalonUsed);
     return true;
   }
 
   bool onOk(Dialog& dialog) override {
-    const uint32_t size = static_cast<uint32_t>(readInt(dialog, 1000));
-    const uint16_t tmin = static_cast<uint16_t>(readInt(dialog, 1001));
-    const uint16_t tmax = static_cast<uint16_t>(readInt(dialog, 1003));
-    const int32_t making = readInt(dialog, 1005);
-    const int32_t etalon = readInt(dialog, 1004);
-    const int32_t processing = readInt(dialog, 1006);
+    using namespace series_parameters_dialog;
+    const uint32_t size = static_cast<uint32_t>(readInt(dialog, kSamplesLength));
+    const uint16_t tmin = static_cast<uint16_t>(readInt(dialog, kMinInterval));
+    const uint16_t tmax = static_cast<uint16_t>(readInt(dialog, kMaxInterval));
+    const int32_t making = readInt(dialog, kMakingEnergyLevel);
+    const int32_t etalon = readInt(dialog, kEtalonNumber);
+    const int32_t processing = readInt(dialog, kProcessingEnergyLevel);
     if (!acceptable(size, tmin, tmax, making, processing, etalon)) return true;
     state_.dialogSeriesSize = size;
     state_.dialogTmin = tmin;
@@ -136,21 +136,24 @@ class SeriesStructureProcedure : public AcceptingProcedure {
   SeriesStructureProcedure(Window& window, AppState& state) : AcceptingProcedure(window, state) {}
 
   bool onInit(Dialog& dialog) override {
+    using namespace series_structure_dialog;
     // The number of entries shown, and read back at OK, is the request at the start.
     shownCount_ = std::min(state_.wPulsesRequested, state_.etalonSequenceEditCapacity);
-    dialog.setItemText(1008, "Number of Pulses in Series (from " + std::to_string(state_.dialogMinPulses) +
-                                 " to " + std::to_string(state_.dialogMaxPulses) + ")");
-    writeInt(dialog, 1007, state_.wPulsesRequested);
-    dialog.setItemText(1009, "Sequence of Etalons in Series (values from 1 to " +
-                                 std::to_string(state_.wEtalonsQuantity) + ")");
-    dialog.setItemText(1010, formatDialogList(state_.etalonSequenceEdit, shownCount_));
-    writeInt(dialog, 1011, state_.noiseLevelUsed);
+    dialog.setItemText(kPulseCountLabel, "Number of Pulses in Series (from " +
+                                             std::to_string(state_.dialogMinPulses) + " to " +
+                                             std::to_string(state_.dialogMaxPulses) + ")");
+    writeInt(dialog, kPulseCount, state_.wPulsesRequested);
+    dialog.setItemText(kSequenceLabel, "Sequence of Etalons in Series (values from 1 to " +
+                                           std::to_string(state_.wEtalonsQuantity) + ")");
+    dialog.setItemText(kEtalonSequence, formatDialogList(state_.etalonSequenceEdit, shownCount_));
+    writeInt(dialog, kNoiseLevel, state_.noiseLevelUsed);
     return true;
   }
 
   bool onOk(Dialog& dialog) override {
+    using namespace series_structure_dialog;
     std::vector<uint16_t> sequence(shownCount_);
-    parseDialogList(readText(dialog, 1010), sequence.data(), sequence.size());
+    parseDialogList(readText(dialog, kEtalonSequence), sequence.data(), sequence.size());
     for (uint16_t value : sequence) {
       if (value < 1 || value > state_.wEtalonsQuantity) {
         refuse(window_,
@@ -160,12 +163,12 @@ class SeriesStructureProcedure : public AcceptingProcedure {
       }
     }
     // The noise level is a 16-bit setting: a larger or negative value would wrap silently.
-    const int32_t noiseLevel = readInt(dialog, 1011);
+    const int32_t noiseLevel = readInt(dialog, kNoiseLevel);
     if (noiseLevel < 0 || noiseLevel > 32767) {
       refuse(window_, "Уровень шума должен быть от 0 до 32767!", "Create Series");
       return true;
     }
-    state_.dialogPulses = static_cast<uint16_t>(readInt(dialog, 1007));
+    state_.dialogPulses = static_cast<uint16_t>(readInt(dialog, kPulseCount));
     std::copy(sequence.begin(), sequence.end(), state_.etalonSequenceEdit);
     state_.dialogNoiseLevel = static_cast<int16_t>(noiseLevel);
     state_.dialogAccepted = 1;
@@ -184,19 +187,21 @@ class RequiredEtalonsProcedure : public AcceptingProcedure {
   RequiredEtalonsProcedure(Window& window, AppState& state) : AcceptingProcedure(window, state) {}
 
   bool onInit(Dialog& dialog) override {
-    writeInt(dialog, 1014, state_.requiredCount);
+    using namespace required_etalons_dialog;
+    writeInt(dialog, kCount, state_.requiredCount);
     dialog.setItemText(
-        1012, "List of Required Etalons (from 1 to " + std::to_string(state_.wEtalonsQuantity) + ")");
+        kListLabel, "List of Required Etalons (from 1 to " + std::to_string(state_.wEtalonsQuantity) + ")");
     const uint16_t shown = std::min(state_.requiredCount, state_.requiredCapacity);
-    dialog.setItemText(1013, formatDialogList(state_.requiredList, shown));
+    dialog.setItemText(kList, formatDialogList(state_.requiredList, shown));
     return true;
   }
 
   bool onOk(Dialog& dialog) override {
-    const int32_t count = readInt(dialog, 1014);
+    using namespace required_etalons_dialog;
+    const int32_t count = readInt(dialog, kCount);
     if (count > 0 && count <= state_.requiredCapacity) state_.requiredCount = static_cast<uint16_t>(count);
     const uint16_t used = std::min(state_.requiredCount, state_.requiredCapacity);
-    parseDialogList(readText(dialog, 1013), state_.requiredList, used);
+    parseDialogList(readText(dialog, kList), state_.requiredList, used);
     state_.dialogAccepted = 1;
     dialog.endDialog(1);
     return true;
@@ -210,27 +215,29 @@ class SimulationParametersProcedure : public AcceptingProcedure {
   SimulationParametersProcedure(Window& window, AppState& state) : AcceptingProcedure(window, state) {}
 
   bool onInit(Dialog& dialog) override {
+    using namespace simulation_parameters_dialog;
     // The admissible pulse range of the series chosen in dialog 105.
     lowest_ = seriesMinPulses(state_.dialogSeriesSize, state_.wImpulseSize, state_.dialogTmax);
     highest_ = maxPulsesFor(state_.dialogSeriesSize, state_.wImpulseSize, state_.dialogTmin);
-    writeInt(dialog, 1015, state_.dialogMinPulses);
-    writeInt(dialog, 1016, state_.dialogMaxPulses);
-    writeInt(dialog, 1017, state_.pulsesIncrement);
-    writeInt(dialog, 1019, state_.noiseInitialLevel);
-    writeInt(dialog, 1018, state_.noiseSteps);
-    writeInt(dialog, 1020, state_.noiseIncrement);
-    writeInt(dialog, 1021, state_.repeats);
+    writeInt(dialog, kPulsesFrom, state_.dialogMinPulses);
+    writeInt(dialog, kPulsesTo, state_.dialogMaxPulses);
+    writeInt(dialog, kPulsesIncrement, state_.pulsesIncrement);
+    writeInt(dialog, kNoiseInitialLevel, state_.noiseInitialLevel);
+    writeInt(dialog, kNoiseSteps, state_.noiseSteps);
+    writeInt(dialog, kNoiseIncrement, state_.noiseIncrement);
+    writeInt(dialog, kRepeats, state_.repeats);
     return true;
   }
 
   bool onOk(Dialog& dialog) override {
-    const uint16_t from = static_cast<uint16_t>(readInt(dialog, 1015));
-    const uint16_t to = static_cast<uint16_t>(readInt(dialog, 1016));
-    const uint16_t increment = static_cast<uint16_t>(readInt(dialog, 1017));
-    const uint16_t initial = static_cast<uint16_t>(readInt(dialog, 1019));
-    const uint16_t steps = static_cast<uint16_t>(readInt(dialog, 1018));
-    const uint16_t noiseIncrement = static_cast<uint16_t>(readInt(dialog, 1020));
-    const uint16_t repeats = static_cast<uint16_t>(readInt(dialog, 1021));
+    using namespace simulation_parameters_dialog;
+    const uint16_t from = static_cast<uint16_t>(readInt(dialog, kPulsesFrom));
+    const uint16_t to = static_cast<uint16_t>(readInt(dialog, kPulsesTo));
+    const uint16_t increment = static_cast<uint16_t>(readInt(dialog, kPulsesIncrement));
+    const uint16_t initial = static_cast<uint16_t>(readInt(dialog, kNoiseInitialLevel));
+    const uint16_t steps = static_cast<uint16_t>(readInt(dialog, kNoiseSteps));
+    const uint16_t noiseIncrement = static_cast<uint16_t>(readInt(dialog, kNoiseIncrement));
+    const uint16_t repeats = static_cast<uint16_t>(readInt(dialog, kRepeats));
     const std::string caption = " Location Parameters";
     if (from < lowest_ || to > highest_ || from > to) {
       refuse(window_,
@@ -277,12 +284,12 @@ class SimulationParametersProcedure : public AcceptingProcedure {
 
 int runCreateSeriesDialog(Window& window, AppState& state) {
   CreateSeriesProcedure procedure(window, state);
-  return runAccepting(window, state, 105, procedure);
+  return runAccepting(window, state, series_parameters_dialog::kTemplate, procedure);
 }
 
 int runSeriesStructureDialog(Window& window, AppState& state) {
   SeriesStructureProcedure procedure(window, state);
-  return runAccepting(window, state, 106, procedure);
+  return runAccepting(window, state, series_structure_dialog::kTemplate, procedure);
 }
 
 int runRequiredEtalonsDialog(Window& window, AppState& state) {
@@ -291,10 +298,10 @@ int runRequiredEtalonsDialog(Window& window, AppState& state) {
     return -1;
   }
   RequiredEtalonsProcedure procedure(window, state);
-  return runAccepting(window, state, 107, procedure);
+  return runAccepting(window, state, required_etalons_dialog::kTemplate, procedure);
 }
 
 int runSimulationParametersDialog(Window& window, AppState& state) {
   SimulationParametersProcedure procedure(window, state);
-  return runAccepting(window, state, 110, procedure);
+  return runAccepting(window, state, simulation_parameters_dialog::kTemplate, procedure);
 }

@@ -4,6 +4,7 @@
 
 #include "display/app_state.h"
 #include "platform/dialog.h"
+#include "platform/dialog_ids.h"
 #include "platform/window.h"
 #include "shell/dialog_fields.h"
 #include "shell/parameter_dialogs.h"
@@ -14,9 +15,6 @@
 
 namespace {
 
-constexpr uint16_t kOk = 1;
-constexpr uint16_t kCancel = 2;
-
 int32_t checkedValue(const Dialog& dialog, uint16_t id) { return dialog.isButtonChecked(id) ? 1 : 0; }
 
 // ---- 111: subset settings ---------------------------------------------------------------
@@ -26,36 +24,40 @@ class SubsetSettingsProcedure : public DialogProcedure {
   explicit SubsetSettingsProcedure(AppState& state) : state_(state) {}
 
   bool onInit(Dialog& dialog) override {
+    using namespace subset_settings_dialog;
     employment_ = savedEmployment_ = state_.subsetEmployment;
-    // Employments 1 to 5 map to the buttons 1015 to 1019; any other value shows "Complete "
-    // while the working value keeps the stored one.
-    const uint16_t employmentButton =
-        employment_ >= 1 && employment_ <= 5 ? static_cast<uint16_t>(1014 + employment_) : 1018;
-    dialog.checkRadioButton(1015, 1019, employmentButton);
-    dialog.setItemText(1020, std::to_string(state_.subsetInitPosition));
+    // Employments 1 to 5 map to the buttons kSingleRandom to kShiftedComplete; any other value shows
+    // "Complete " while the working value keeps the stored one.
+    const uint16_t employmentButton = employment_ >= 1 && employment_ <= 5
+                                          ? static_cast<uint16_t>(kSingleRandom - 1 + employment_)
+                                          : kComplete;
+    dialog.checkRadioButton(kSingleRandom, kShiftedComplete, employmentButton);
+    dialog.setItemText(kInitPosition, std::to_string(state_.subsetInitPosition));
     proceeding_ = savedProceeding_ = state_.subsetProceeding;
-    dialog.checkRadioButton(1021, 1022, proceeding_ == 2 ? 1022 : 1021);
+    dialog.checkRadioButton(kProceedingComplete, kProceedingShiftedComplete,
+                            proceeding_ == 2 ? kProceedingShiftedComplete : kProceedingComplete);
     return true;
   }
 
   bool onCommand(Dialog& dialog, uint16_t id) override {
-    if (id >= 1015 && id <= 1019) {
-      employment_ = static_cast<uint16_t>(id - 1014);
+    using namespace subset_settings_dialog;
+    if (id >= kSingleRandom && id <= kShiftedComplete) {
+      employment_ = static_cast<uint16_t>(id - kSingleRandom + 1);
       return true;
     }
-    if (id == 1021 || id == 1022) {
-      proceeding_ = static_cast<uint16_t>(id - 1020);
+    if (id == kProceedingComplete || id == kProceedingShiftedComplete) {
+      proceeding_ = static_cast<uint16_t>(id - kProceedingComplete + 1);
       return true;
     }
-    if (id == kOk) {
+    if (id == kIdOk) {
       state_.subsetEmployment = employment_;
       state_.subsetProceeding = proceeding_;
-      state_.subsetInitPosition =
-          static_cast<uint16_t>(parseDialogInt(limitDialogText(dialog.itemText(1020, kDialogReadLimit + 1))));
+      state_.subsetInitPosition = static_cast<uint16_t>(
+          parseDialogInt(limitDialogText(dialog.itemText(kInitPosition, kDialogReadLimit + 1))));
       dialog.endDialog(1);
       return true;
     }
-    if (id == kCancel) {
+    if (id == kIdCancel) {
       state_.subsetEmployment = savedEmployment_;
       state_.subsetProceeding = savedProceeding_;
       dialog.endDialog(1);
@@ -77,6 +79,7 @@ class DrawingSettingsProcedure : public DialogProcedure {
   explicit DrawingSettingsProcedure(AppState& state) : state_(state) {}
 
   bool onInit(Dialog& dialog) override {
+    using namespace drawing_settings_dialog;
     int32_t* settings[kBoxes] = {&state_.drawFrameGraphFields, &state_.drawShadedPulses,
                                  &state_.drawHighlightDetectedPulses, &state_.drawSpecialGraphSize};
     for (int i = 0; i < kBoxes; ++i) {
@@ -84,28 +87,32 @@ class DrawingSettingsProcedure : public DialogProcedure {
       dialog.checkButton(kBoxIds[i], *settings[i] != 0);
     }
     mode_ = savedMode_ = state_.tuplesHighlightMode;
-    dialog.checkRadioButton(1025, 1027, mode_ == 0 ? 1027 : mode_ == 1 ? 1025 : 1026);
+    dialog.checkRadioButton(kDottedFrame, kNoHighlight,
+                            mode_ == 0   ? kNoHighlight
+                            : mode_ == 1 ? kDottedFrame
+                                         : kColouredBackground);
     return true;
   }
 
   bool onCommand(Dialog& dialog, uint16_t id) override {
+    using namespace drawing_settings_dialog;
     for (int i = 0; i < kBoxes; ++i) {
       if (id == kBoxIds[i]) {
         working_[i] = checkedValue(dialog, id);
         return true;
       }
     }
-    if (id == 1025 || id == 1026 || id == 1027) {
-      mode_ = id == 1025 ? 1 : id == 1026 ? 2 : 0;
+    if (id == kDottedFrame || id == kColouredBackground || id == kNoHighlight) {
+      mode_ = id == kDottedFrame ? 1 : id == kColouredBackground ? 2 : 0;
       return true;
     }
-    if (id == kOk || id == kCancel) {
-      const int32_t* values = id == kOk ? working_ : saved_;
+    if (id == kIdOk || id == kIdCancel) {
+      const int32_t* values = id == kIdOk ? working_ : saved_;
       state_.drawFrameGraphFields = values[0];
       state_.drawShadedPulses = values[1];
       state_.drawHighlightDetectedPulses = values[2];
       state_.drawSpecialGraphSize = values[3];
-      state_.tuplesHighlightMode = id == kOk ? mode_ : savedMode_;
+      state_.tuplesHighlightMode = id == kIdOk ? mode_ : savedMode_;
       dialog.endDialog(1);
       return true;
     }
@@ -114,7 +121,9 @@ class DrawingSettingsProcedure : public DialogProcedure {
 
  private:
   static constexpr int kBoxes = 4;
-  static constexpr uint16_t kBoxIds[kBoxes] = {1044, 1024, 1023, 1043};
+  static constexpr uint16_t kBoxIds[kBoxes] = {
+      drawing_settings_dialog::kFrameGraphFields, drawing_settings_dialog::kShadedPulses,
+      drawing_settings_dialog::kHighlightDetectedPulses, drawing_settings_dialog::kSpecialGraphSize};
   AppState& state_;
   int32_t working_[kBoxes] = {};
   int32_t saved_[kBoxes] = {};
@@ -128,53 +137,55 @@ class ChartSettingsProcedure : public DialogProcedure {
   ChartSettingsProcedure(AppState& state, bool recognition) : state_(state), recognition_(recognition) {}
 
   bool onInit(Dialog& dialog) override {
+    using namespace chart_settings_dialog;
     viewCase_ = savedViewCase_ = state_.viewCase;
-    dialog.checkRadioButton(1030, 1031, viewCase_ == 2 ? 1031 : 1030);
+    dialog.checkRadioButton(kComponentwise, kSummaryView, viewCase_ == 2 ? kSummaryView : kComponentwise);
     handlingCase_ = savedHandlingCase_ = state_.handlingCase;
-    uint16_t handlingButton = 1028;
-    if (handlingCase_ == 2) handlingButton = 1029;
-    if (recognition_ && handlingCase_ == 3) handlingButton = 1034;
+    uint16_t handlingButton = kRestoringError;
+    if (handlingCase_ == 2) handlingButton = kDetectionError;
+    if (recognition_ && handlingCase_ == 3) handlingButton = kRecognitionError;
     checkHandling(dialog, handlingButton);
     fixed_ = savedFixed_ = state_.fixedUpperBound;
-    dialog.checkButton(1032, fixed_ != 0);
+    dialog.checkButton(kFixedUpperBound, fixed_ != 0);
     savedUpperBound_ = state_.upperBound;
-    dialog.setItemText(1033, formatDialogReal(state_.upperBound));
+    dialog.setItemText(kUpperBound, formatDialogReal(state_.upperBound));
     if (recognition_) {
       bounds_ = savedBounds_ = state_.boundsIncluded;
-      dialog.checkButton(1042, bounds_ != 0);
+      dialog.checkButton(kBoundsIncluded, bounds_ != 0);
     }
     return true;
   }
 
   bool onCommand(Dialog& dialog, uint16_t id) override {
-    if (id == 1028 || id == 1029 || (recognition_ && id == 1034)) {
-      handlingCase_ = id == 1028 ? 1 : id == 1029 ? 2 : 3;
+    using namespace chart_settings_dialog;
+    if (id == kRestoringError || id == kDetectionError || (recognition_ && id == kRecognitionError)) {
+      handlingCase_ = id == kRestoringError ? 1 : id == kDetectionError ? 2 : 3;
       return true;
     }
-    if (id == 1030 || id == 1031) {
-      viewCase_ = id == 1030 ? 1 : 2;
+    if (id == kComponentwise || id == kSummaryView) {
+      viewCase_ = id == kComponentwise ? 1 : 2;
       return true;
     }
-    if (id == 1032) {
+    if (id == kFixedUpperBound) {
       fixed_ = checkedValue(dialog, id);
       return true;
     }
-    if (recognition_ && id == 1042) {
+    if (recognition_ && id == kBoundsIncluded) {
       bounds_ = checkedValue(dialog, id);
       return true;
     }
-    if (id == kOk) {
+    if (id == kIdOk) {
       state_.handlingCase = handlingCase_;
       state_.viewCase = viewCase_;
       state_.fixedUpperBound = fixed_;
       if (recognition_) state_.boundsIncluded = bounds_;
-      state_.upperBound = fixed_ != 0
-                              ? parseDialogReal(limitDialogText(dialog.itemText(1033, kDialogReadLimit + 1)))
-                              : savedUpperBound_;
+      state_.upperBound =
+          fixed_ != 0 ? parseDialogReal(limitDialogText(dialog.itemText(kUpperBound, kDialogReadLimit + 1)))
+                      : savedUpperBound_;
       dialog.endDialog(1);
       return true;
     }
-    if (id == kCancel) {
+    if (id == kIdCancel) {
       state_.handlingCase = savedHandlingCase_;
       state_.viewCase = savedViewCase_;
       state_.fixedUpperBound = savedFixed_;
@@ -188,12 +199,13 @@ class ChartSettingsProcedure : public DialogProcedure {
 
  private:
   void checkHandling(Dialog& dialog, uint16_t button) {
+    using namespace chart_settings_dialog;
     if (recognition_) {
-      // 1034 does not follow 1029, so the group is checked button by button.
-      for (uint16_t id : {uint16_t{1028}, uint16_t{1029}, uint16_t{1034}})
+      // kRecognitionError does not follow kDetectionError, so the group is checked button by button.
+      for (uint16_t id : {kRestoringError, kDetectionError, kRecognitionError})
         dialog.checkButton(id, id == button);
     } else {
-      dialog.checkRadioButton(1028, 1029, button);
+      dialog.checkRadioButton(kRestoringError, kDetectionError, button);
     }
   }
 
@@ -210,15 +222,16 @@ class ChartSettingsProcedure : public DialogProcedure {
 
 int runSubsetSettingsDialog(Window& window, AppState& state) {
   SubsetSettingsProcedure procedure(state);
-  return window.runDialog(111, procedure);
+  return window.runDialog(subset_settings_dialog::kTemplate, procedure);
 }
 
 int runDrawingSettingsDialog(Window& window, AppState& state) {
   DrawingSettingsProcedure procedure(state);
-  return window.runDialog(112, procedure);
+  return window.runDialog(drawing_settings_dialog::kTemplate, procedure);
 }
 
 int runChartSettingsDialog(Window& window, AppState& state, bool recognition) {
+  using namespace chart_settings_dialog;
   ChartSettingsProcedure procedure(state, recognition);
-  return window.runDialog(recognition ? 114 : 113, procedure);
+  return window.runDialog(recognition ? kRecognitionTemplate : kTemplate, procedure);
 }

@@ -6,6 +6,7 @@
 
 #include "display/app_state.h"
 #include "display/layout.h"
+#include "platform/dialog_ids.h"
 #include "platform/headless_window.h"
 #include "platform/qt/qt_glyph_source.h"
 #include "platform/qt/qt_image.h"
@@ -53,9 +54,10 @@ bool drawChartPicture(const ChartDrawing& request, std::string& bytes) {
   }
   window.queueOpenFileName(request.input);
   DialogScript choice;
-  choice.templateId = request.recognition ? 114 : 113;
-  choice.click(request.errorsChoice).click(request.aggregate ? 1031 : 1030);
-  if (request.recognition && request.bounds != (state->boundsIncluded != 0)) choice.click(1042);
+  using namespace chart_settings_dialog;
+  choice.templateId = request.recognition ? kRecognitionTemplate : kTemplate;
+  choice.click(request.errorsChoice).click(request.aggregate ? kSummaryView : kComponentwise);
+  if (request.recognition && request.bounds != (state->boundsIncluded != 0)) choice.click(kBoundsIncluded);
   window.queueDialog(choice);
   window.sendCommand(kCmOpenSimulationResult);
   window.pump();

@@ -1,5 +1,6 @@
 """The README's worked example, run headless on recordings with planted pulses."""
 import csv
+import importlib.util
 import json
 import os
 import pathlib
@@ -11,21 +12,16 @@ import numpy as np
 import pytest
 
 EXAMPLE = pathlib.Path(__file__).resolve().parents[2] / "examples" / "detect_in_recording.py"
-TMIN, TMAX, LENGTH = 250, 450, 40
+_spec = importlib.util.spec_from_file_location("detect_in_recording", EXAMPLE)
+example = importlib.util.module_from_spec(_spec)
+_spec.loader.exec_module(example)  # the module itself imports numpy only
+
+TMIN, TMAX, LENGTH = 250, 450, example.DEMO_LENGTH
 
 
 def recording(seed):
-    """A damped-sine pulse planted at gaps of 280..360 samples in light noise, as floats."""
-    rng = np.random.default_rng(seed)
-    t = np.arange(LENGTH)
-    pulse = 0.6 * np.exp(-t / 12.0) * np.sin(2 * np.pi * t / 9.0)
-    planted = [100]
-    for _ in range(5):
-        planted.append(planted[-1] + int(rng.integers(280, 361)))
-    series = rng.normal(0.0, 0.04, planted[-1] + 250)
-    for origin in planted:
-        series[origin:origin + LENGTH] += pulse
-    return np.clip(series, -1, 1), planted
+    """The example's demo recording from another seed: floats and the planted origins."""
+    return example.demo_recording(seed)
 
 
 def run_example(path, planted, tmp_path, extra=()):

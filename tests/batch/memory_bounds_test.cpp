@@ -11,6 +11,7 @@
 
 #include "batch_runner.h"
 #include "files/simulation_result.h"
+#include "tests/support/simulation_grid.h"
 
 namespace {
 
@@ -23,19 +24,8 @@ void writeText(const std::string& path, const std::string& text) {
 // and checksum that match: what a forger who recomputes them writes.
 std::string forged(size_t pulses, size_t levels, uint32_t shard, uint32_t shards,
                    const std::vector<uint32_t>& cells) {
-  SimulationResult r;
-  r.run.taskType = r.run.effectiveTaskType = 1;
-  r.run.seriesType = 1;
-  r.run.seriesSize = 1200;
-  r.run.tmin = 40;
-  r.run.tmax = 181;
-  r.run.impulseSize = 20;
-  r.run.etalons = 20;
-  r.run.amplitude = 128;
-  r.run.required = {1};
-  r.run.repeats = 1;
-  for (size_t j = 0; j < pulses; ++j) r.run.pulseValues.push_back(static_cast<int16_t>(j % 32768));
-  for (size_t k = 0; k < levels; ++k) r.run.noiseLevels.push_back(static_cast<int16_t>(int64_t(k) - 32768));
+  // Pulse counts 0 to 32767 and round again, noise levels from -32768 up.
+  SimulationResult r = simulationGrid(pulses, 0, levels, -32768, 1);
   for (const uint32_t c : cells) r.cells.push_back({c, 1, 2, 3});
   r.shard = shard;
   r.shards = shards;

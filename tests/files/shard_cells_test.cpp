@@ -6,23 +6,9 @@
 #include <string>
 
 #include "files/simulation_result.h"
+#include "tests/support/simulation_grid.h"
 
 namespace {
-
-SimulationResult gridOf(size_t pulses, size_t levels) {
-  SimulationResult r;
-  r.run.seriesSize = 1200;
-  r.run.tmin = 40;
-  r.run.tmax = 181;
-  r.run.impulseSize = 20;
-  r.run.etalons = 20;
-  r.run.amplitude = 128;
-  r.run.required = {1};
-  r.run.repeats = 1;
-  for (size_t j = 0; j < pulses; ++j) r.run.pulseValues.push_back(static_cast<int16_t>(6 + j));
-  for (size_t k = 0; k < levels; ++k) r.run.noiseLevels.push_back(static_cast<int16_t>(5 * k));
-  return r;
-}
 
 TEST(ShardCells, EveryShardHoldsExactlyWhatTheDealingGivesIt) {
   for (size_t pulses = 1; pulses <= 4; ++pulses) {
@@ -31,7 +17,7 @@ TEST(ShardCells, EveryShardHoldsExactlyWhatTheDealingGivesIt) {
         for (uint32_t shard = 1; shard <= shards; ++shard) {
           SCOPED_TRACE(std::to_string(pulses) + "x" + std::to_string(levels) + " shard " +
                        std::to_string(shard) + "/" + std::to_string(shards));
-          SimulationResult r = gridOf(pulses, levels);
+          SimulationResult r = simulationGrid(pulses, 6, levels, 0, 5);
           r.shard = shard;
           r.shards = shards;
           for (uint32_t c = 0; c < r.run.cellCount(); ++c)

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/dialog.h"
+#include "platform/dialog_ids.h"
 #include "platform/resources.h"
 #include "platform/surface.h"
 #include "platform/window_procedure.h"
@@ -234,23 +235,28 @@ struct DrawingLikeProcedure : DialogProcedure {
   int frame = 1;
   std::string typed;
   bool onInit(Dialog& d) override {
-    d.checkRadioButton(1025, 1027, mode == 0 ? 1027 : mode == 1 ? 1025 : 1026);
-    d.checkButton(1044, frame != 0);
+    using namespace drawing_settings_dialog;
+    d.checkRadioButton(kDottedFrame, kNoHighlight,
+                       mode == 0   ? kNoHighlight
+                       : mode == 1 ? kDottedFrame
+                                   : kColouredBackground);
+    d.checkButton(kFrameGraphFields, frame != 0);
     return true;
   }
   bool onCommand(Dialog& d, uint16_t id) override {
+    using namespace drawing_settings_dialog;
     switch (id) {
-      case 1025:
+      case kDottedFrame:
         mode = 1;
         return true;
-      case 1026:
+      case kColouredBackground:
         mode = 2;
         return true;
-      case 1027:
+      case kNoHighlight:
         mode = 0;
         return true;
-      case 1044:
-        frame = d.isButtonChecked(1044) ? 1 : 0;
+      case kFrameGraphFields:
+        frame = d.isButtonChecked(kFrameGraphFields) ? 1 : 0;
         return true;
       case kIdOk:
         d.endDialog(1);
@@ -267,21 +273,27 @@ struct DrawingLikeProcedure : DialogProcedure {
 TEST(HeadlessDialogs, ScriptsClickAutomaticButtonsAndRecordWhatWasShown) {
   HeadlessWindow w;
   DrawingLikeProcedure proc;
-  w.queueDialog(DialogScript{112, {}}.click(1025).click(1027).click(1044).click(kIdOk));
-  EXPECT_EQ(w.runDialog(112, proc), 1);
+  w.queueDialog(DialogScript{drawing_settings_dialog::kTemplate, {}}
+                    .click(drawing_settings_dialog::kDottedFrame)
+                    .click(drawing_settings_dialog::kNoHighlight)
+                    .click(drawing_settings_dialog::kFrameGraphFields)
+                    .click(kIdOk));
+  EXPECT_EQ(w.runDialog(drawing_settings_dialog::kTemplate, proc), 1);
   EXPECT_EQ(proc.mode, 0);
   EXPECT_EQ(proc.frame, 0);
   ASSERT_EQ(w.dialogs().size(), 1u);
   const DialogRecord& r = w.dialogs()[0];
-  EXPECT_EQ(r.shownChecked, (std::set<uint16_t>{1026, 1044}));
-  EXPECT_EQ(r.finalChecked, (std::set<uint16_t>{1027}));
-  EXPECT_EQ(r.shownText.at(1044), "frame graph fields");
+  EXPECT_EQ(r.shownChecked, (std::set<uint16_t>{drawing_settings_dialog::kColouredBackground,
+                                                drawing_settings_dialog::kFrameGraphFields}));
+  EXPECT_EQ(r.finalChecked, (std::set<uint16_t>{drawing_settings_dialog::kNoHighlight}));
+  EXPECT_EQ(r.shownText.at(drawing_settings_dialog::kFrameGraphFields), "frame graph fields");
 
   // No script: OK. A script for another template: Cancel.
-  EXPECT_EQ(w.runDialog(112, proc), 1);
-  w.queueDialog(DialogScript{105, {}}.click(1025));
+  EXPECT_EQ(w.runDialog(drawing_settings_dialog::kTemplate, proc), 1);
+  w.queueDialog(
+      DialogScript{series_parameters_dialog::kTemplate, {}}.click(drawing_settings_dialog::kDottedFrame));
   proc.mode = 2;
-  EXPECT_EQ(w.runDialog(112, proc), 1);
+  EXPECT_EQ(w.runDialog(drawing_settings_dialog::kTemplate, proc), 1);
   EXPECT_TRUE(w.dialogs().back().scriptMismatch);
   EXPECT_EQ(proc.mode, 2);
   EXPECT_EQ(w.runDialog(999, proc), -1);
@@ -295,22 +307,30 @@ TEST(HeadlessDialogs, RadioGroupsAreSeparateAndDisabledControlsIgnoreInput) {
     bool onCommand(Dialog& d, uint16_t id) override {
       heard.push_back(id);
       if (id == kIdOk) {
-        text = d.itemText(1033);
+        text = d.itemText(chart_settings_dialog::kUpperBound);
         d.endDialog(1);
       }
       return true;
     }
   } proc;
   HeadlessWindow w;
-  w.queueDialog(DialogScript{114, {}}.click(1029).click(1031).click(1034).type(1033, std::string(120, '5')));
-  w.runDialog(114, proc);
-  EXPECT_EQ(w.dialogs().back().finalChecked, (std::set<uint16_t>{1031, 1034}));
+  w.queueDialog(DialogScript{chart_settings_dialog::kRecognitionTemplate, {}}
+                    .click(chart_settings_dialog::kDetectionError)
+                    .click(chart_settings_dialog::kSummaryView)
+                    .click(chart_settings_dialog::kRecognitionError)
+                    .type(chart_settings_dialog::kUpperBound, std::string(120, '5')));
+  w.runDialog(chart_settings_dialog::kRecognitionTemplate, proc);
+  EXPECT_EQ(w.dialogs().back().finalChecked, (std::set<uint16_t>{chart_settings_dialog::kSummaryView,
+                                                                 chart_settings_dialog::kRecognitionError}));
   EXPECT_EQ(proc.text, std::string(99, '5'));
 
-  w.queueDialog(DialogScript{111, {}}.type(1020, "17").click(1020).click(1016));
-  w.runDialog(111, proc);
-  EXPECT_EQ(w.dialogs().back().finalText.at(1020), "");
-  EXPECT_EQ(w.dialogs().back().finalChecked, (std::set<uint16_t>{1016}));
+  w.queueDialog(DialogScript{subset_settings_dialog::kTemplate, {}}
+                    .type(subset_settings_dialog::kInitPosition, "17")
+                    .click(subset_settings_dialog::kInitPosition)
+                    .click(subset_settings_dialog::kSingleFixed));
+  w.runDialog(subset_settings_dialog::kTemplate, proc);
+  EXPECT_EQ(w.dialogs().back().finalText.at(subset_settings_dialog::kInitPosition), "");
+  EXPECT_EQ(w.dialogs().back().finalChecked, (std::set<uint16_t>{subset_settings_dialog::kSingleFixed}));
 }
 
 TEST(HeadlessBitmaps, TheFiveButtonsLoadAndAFailureCanBeArranged) {

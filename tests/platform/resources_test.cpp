@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/bmp_decode.h"
+#include "platform/dialog_ids.h"
 #include "platform/dialog_template.h"
 
 namespace {
@@ -61,7 +62,7 @@ TEST(MainMenu, HasEveryItemAndSeparatorInOrder) {
   EXPECT_EQ(m->popups[3].text, " Else One");
   EXPECT_EQ(describe(m->popups[3].entries),
             (std::vector<std::string>{" Create Series...#40014", "-", " Debugging repeat #40033"}));
-  EXPECT_EQ(menuResource(105), nullptr);
+  EXPECT_EQ(menuResource(series_parameters_dialog::kTemplate), nullptr);
 }
 
 std::vector<uint16_t> ids(const DialogTemplate& t) {
@@ -78,6 +79,8 @@ TEST(DialogTemplates, TitlesSizesAndControlsInTemplateOrder) {
     int16_t cx, cy;
     std::vector<uint16_t> controls;
   };
+  // The numbers are the dialogs' own: this table pins them (and the names of
+  // platform/dialog_ids.h that the templates are written with); the other tests use the names.
   const std::vector<Want> wants = {
       {105, "Create Series", 209, 168, {1000, 1001, 1003, 1004, 1005, 1006}},
       {106, "Create Series", 192, 138, {1008, 1007, 1009, 1010, 1011}},
@@ -111,21 +114,41 @@ TEST(DialogTemplates, TitlesSizesAndControlsInTemplateOrder) {
 }
 
 TEST(DialogTemplates, ControlTextsKindsAndRadioGroups) {
-  const DialogTemplate& d111 = *dialogResource(111);
-  EXPECT_EQ(d111.find(1015)->text, "Single random ");
-  EXPECT_EQ(d111.find(1018)->text, "Complete ");
-  EXPECT_TRUE(d111.find(1020)->disabled);
-  EXPECT_EQ(radioGroupOf(d111, 1017), (std::vector<uint16_t>{1015, 1016, 1017, 1018, 1019}));
-  EXPECT_EQ(radioGroupOf(d111, 1022), (std::vector<uint16_t>{1021, 1022}));
-  EXPECT_TRUE(radioGroupOf(d111, 1020).empty());
+  const DialogTemplate& d111 = *dialogResource(subset_settings_dialog::kTemplate);
+  EXPECT_EQ(d111.find(subset_settings_dialog::kSingleRandom)->text, "Single random ");
+  EXPECT_EQ(d111.find(subset_settings_dialog::kComplete)->text, "Complete ");
+  EXPECT_TRUE(d111.find(subset_settings_dialog::kInitPosition)->disabled);
+  EXPECT_EQ(
+      radioGroupOf(d111, subset_settings_dialog::kMultipleRandom),
+      (std::vector<uint16_t>{subset_settings_dialog::kSingleRandom, subset_settings_dialog::kSingleFixed,
+                             subset_settings_dialog::kMultipleRandom, subset_settings_dialog::kComplete,
+                             subset_settings_dialog::kShiftedComplete}));
+  EXPECT_EQ(radioGroupOf(d111, subset_settings_dialog::kProceedingShiftedComplete),
+            (std::vector<uint16_t>{subset_settings_dialog::kProceedingComplete,
+                                   subset_settings_dialog::kProceedingShiftedComplete}));
+  EXPECT_TRUE(radioGroupOf(d111, subset_settings_dialog::kInitPosition).empty());
 
-  const DialogTemplate& d113 = *dialogResource(113);
-  EXPECT_EQ(radioGroupOf(d113, 1028), (std::vector<uint16_t>{1028, 1029}));
-  EXPECT_EQ(radioGroupOf(d113, 1031), (std::vector<uint16_t>{1030, 1031}));
-  EXPECT_EQ(d113.find(1032)->kind, ControlKind::kCheckBox);
-  EXPECT_EQ(radioGroupOf(*dialogResource(114), 1034), (std::vector<uint16_t>{1028, 1029, 1034}));
-  EXPECT_EQ(dialogResource(112)->find(1043)->text, "special graph size");
-  EXPECT_EQ(dialogResource(110)->find(1021)->kind, ControlKind::kEdit);
+  const DialogTemplate& d113 = *dialogResource(chart_settings_dialog::kTemplate);
+  EXPECT_EQ(radioGroupOf(d113, chart_settings_dialog::kRestoringError),
+            (std::vector<uint16_t>{chart_settings_dialog::kRestoringError,
+                                   chart_settings_dialog::kDetectionError}));
+  EXPECT_EQ(
+      radioGroupOf(d113, chart_settings_dialog::kSummaryView),
+      (std::vector<uint16_t>{chart_settings_dialog::kComponentwise, chart_settings_dialog::kSummaryView}));
+  EXPECT_EQ(d113.find(chart_settings_dialog::kFixedUpperBound)->kind, ControlKind::kCheckBox);
+  EXPECT_EQ(
+      radioGroupOf(*dialogResource(chart_settings_dialog::kRecognitionTemplate),
+                   chart_settings_dialog::kRecognitionError),
+      (std::vector<uint16_t>{chart_settings_dialog::kRestoringError, chart_settings_dialog::kDetectionError,
+                             chart_settings_dialog::kRecognitionError}));
+  EXPECT_EQ(dialogResource(drawing_settings_dialog::kTemplate)
+                ->find(drawing_settings_dialog::kSpecialGraphSize)
+                ->text,
+            "special graph size");
+  EXPECT_EQ(dialogResource(simulation_parameters_dialog::kTemplate)
+                ->find(simulation_parameters_dialog::kRepeats)
+                ->kind,
+            ControlKind::kEdit);
 }
 
 // The button images: grey face, dark one-pixel frame, a black caption in the middle.

@@ -12,6 +12,7 @@
 
 #include "display/app_state.h"
 #include "display/layout.h"
+#include "platform/dialog_ids.h"
 #include "platform/headless_window.h"
 #include "platform/qt/qt_glyph_source.h"
 #include "shell/main_window.h"
@@ -30,6 +31,7 @@ void ensureApplication() {
 int run(const std::string& command) { return std::system((command + " 2>/dev/null").c_str()); }
 
 TEST(ChartCommand, ImageEqualsTheChartAreaOfTheHeadlessWindow) {
+  using namespace chart_settings_dialog;
   ensureApplication();
   const std::string exe = DETECTION_BATCH_EXE;
   const std::string dir = ::testing::TempDir();
@@ -51,7 +53,7 @@ TEST(ChartCommand, ImageEqualsTheChartAreaOfTheHeadlessWindow) {
   MainWindow procedure(*state);
   ASSERT_TRUE(window.create(procedure));
   window.queueOpenFileName(result);
-  window.queueDialog(DialogScript{113, {}}.click(1029).click(1030));
+  window.queueDialog(DialogScript{kTemplate, {}}.click(kDetectionError).click(kComponentwise));
   ASSERT_TRUE(window.menuCommand(kCmOpenSimulationResult));
   ASSERT_EQ(state->resultKind, 2);
   // The view: the work area with the caption of its frame above it and its outline right of and

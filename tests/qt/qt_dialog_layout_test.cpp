@@ -6,6 +6,7 @@
 #include <QtWidgets/QLabel>
 
 #include "platform/dialog.h"
+#include "platform/dialog_ids.h"
 #include "platform/qt/qt_dialog.h"
 #include "platform/resources.h"
 
@@ -32,7 +33,10 @@ TEST(QtDialogLayout, ControlsInsideTheirGroupsAndCaptionsFullyVisible) {
     static char* argv[] = {name, nullptr};
     new QApplication(argc, argv);
   }
-  for (uint16_t id : {105, 106, 107, 110, 111, 112, 113, 114}) {
+  for (uint16_t id : {series_parameters_dialog::kTemplate, series_structure_dialog::kTemplate,
+                      required_etalons_dialog::kTemplate, simulation_parameters_dialog::kTemplate,
+                      subset_settings_dialog::kTemplate, drawing_settings_dialog::kTemplate,
+                      chart_settings_dialog::kTemplate, chart_settings_dialog::kRecognitionTemplate}) {
     const DialogTemplate& t = *dialogResource(id);
     IdleProcedure idle;
     QtDialog dialog(t, idle, nullptr);

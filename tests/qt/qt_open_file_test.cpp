@@ -15,6 +15,7 @@
 
 #include "display/app_state.h"
 #include "display/opened_files.h"
+#include "platform/dialog_ids.h"
 #include "platform/qt/qt_dialog.h"
 #include "platform/qt/qt_window.h"
 #include "shell/main_window.h"
@@ -101,7 +102,7 @@ TEST(QtOpenFile, OpenedSeriesIsProcessedAndDrawnInTheRealWindow) {
   bool seen = false;
   chooseFileSoon(dir.file("recording.csv"), &seen);
   answerModal<QtDialog>([](QtDialog* d) {
-    d->setItemText(1101, "volts");
+    d->setItemText(file_options_dialog::kColumn, "volts");
     qobject_cast<QAbstractButton*>(d->item(1))->click();
   });
   window.sendCommand(kMenuOpenSeries);

@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "platform/dialog.h"
+#include "platform/dialog_ids.h"
 #include "platform/qt/qt_dialog.h"
 #include "platform/resources.h"
 #include "platform/surface.h"
@@ -183,22 +184,23 @@ struct ChoiceProcedure : DialogProcedure {
   int mode = 1;
   std::vector<uint16_t> heard;
   bool onInit(Dialog& d) override {
-    d.checkRadioButton(1025, 1027, 1025);
-    d.checkButton(1024, true);
+    using namespace drawing_settings_dialog;
+    d.checkRadioButton(kDottedFrame, kNoHighlight, kDottedFrame);
+    d.checkButton(kShadedPulses, true);
     return true;
   }
   bool onCommand(Dialog& d, uint16_t id) override {
     heard.push_back(id);
-    if (id == 1026) mode = 2;
-    if (id == 1) d.endDialog(7);
-    if (id == 2) d.endDialog(8);
+    if (id == drawing_settings_dialog::kColouredBackground) mode = 2;
+    if (id == kIdOk) d.endDialog(7);
+    if (id == kIdCancel) d.endDialog(8);
     return true;
   }
 };
 
 TEST_F(QtWindowTest, DialogIsBuiltFromItsTemplateAndServedByItsProcedure) {
   ChoiceProcedure p;
-  const DialogTemplate& t = *dialogResource(112);
+  const DialogTemplate& t = *dialogResource(drawing_settings_dialog::kTemplate);
   bool inspected = false;
   QTimer::singleShot(0, [&] {
     auto* d = dynamic_cast<QtDialog*>(QApplication::activeModalWidget());
@@ -214,22 +216,27 @@ TEST_F(QtWindowTest, DialogIsBuiltFromItsTemplateAndServedByItsProcedure) {
       EXPECT_EQ(w->geometry(),
                 QRect(d->toPixelsX(c.x), d->toPixelsY(c.y), d->toPixelsX(c.cx), d->toPixelsY(c.cy)));
     }
-    EXPECT_EQ(utf8(qobject_cast<QRadioButton*>(d->item(1026))->text()), "coloured background");
-    EXPECT_TRUE(d->isButtonChecked(1025));
-    EXPECT_TRUE(d->isButtonChecked(1024));
-    qobject_cast<QAbstractButton*>(d->item(1026))->click();
-    EXPECT_FALSE(d->isButtonChecked(1025));
-    EXPECT_TRUE(d->isButtonChecked(1026));
-    qobject_cast<QAbstractButton*>(d->item(1026))->click();  // an automatic radio button stays checked
-    EXPECT_TRUE(d->isButtonChecked(1026));
-    qobject_cast<QAbstractButton*>(d->item(1044))->click();
-    EXPECT_TRUE(d->isButtonChecked(1044));
-    qobject_cast<QAbstractButton*>(d->item(1))->click();
+    EXPECT_EQ(
+        utf8(qobject_cast<QRadioButton*>(d->item(drawing_settings_dialog::kColouredBackground))->text()),
+        "coloured background");
+    EXPECT_TRUE(d->isButtonChecked(drawing_settings_dialog::kDottedFrame));
+    EXPECT_TRUE(d->isButtonChecked(drawing_settings_dialog::kShadedPulses));
+    qobject_cast<QAbstractButton*>(d->item(drawing_settings_dialog::kColouredBackground))->click();
+    EXPECT_FALSE(d->isButtonChecked(drawing_settings_dialog::kDottedFrame));
+    EXPECT_TRUE(d->isButtonChecked(drawing_settings_dialog::kColouredBackground));
+    qobject_cast<QAbstractButton*>(d->item(drawing_settings_dialog::kColouredBackground))
+        ->click();  // an automatic radio button stays checked
+    EXPECT_TRUE(d->isButtonChecked(drawing_settings_dialog::kColouredBackground));
+    qobject_cast<QAbstractButton*>(d->item(drawing_settings_dialog::kFrameGraphFields))->click();
+    EXPECT_TRUE(d->isButtonChecked(drawing_settings_dialog::kFrameGraphFields));
+    qobject_cast<QAbstractButton*>(d->item(kIdOk))->click();
   });
-  EXPECT_EQ(window->runDialog(112, p), 7);
+  EXPECT_EQ(window->runDialog(drawing_settings_dialog::kTemplate, p), 7);
   EXPECT_TRUE(inspected);
   EXPECT_EQ(p.mode, 2);
-  EXPECT_EQ(p.heard, (std::vector<uint16_t>{1026, 1026, 1044, 1}));
+  EXPECT_EQ(p.heard, (std::vector<uint16_t>{drawing_settings_dialog::kColouredBackground,
+                                            drawing_settings_dialog::kColouredBackground,
+                                            drawing_settings_dialog::kFrameGraphFields, kIdOk}));
 
   // Closing the dialog arrives as Cancel; texts are cut at 99 characters.
   ChoiceProcedure q;
@@ -237,12 +244,12 @@ TEST_F(QtWindowTest, DialogIsBuiltFromItsTemplateAndServedByItsProcedure) {
   QTimer::singleShot(0, [&] {
     auto* d = dynamic_cast<QtDialog*>(QApplication::activeModalWidget());
     ASSERT_NE(d, nullptr);
-    d->setItemText(1033, std::string(150, '4'));
-    cut = d->itemText(1033);
-    EXPECT_FALSE(d->item(1020) != nullptr);
+    d->setItemText(chart_settings_dialog::kUpperBound, std::string(150, '4'));
+    cut = d->itemText(chart_settings_dialog::kUpperBound);
+    EXPECT_FALSE(d->item(subset_settings_dialog::kInitPosition) != nullptr);
     d->close();
   });
-  EXPECT_EQ(window->runDialog(113, q), 8);
+  EXPECT_EQ(window->runDialog(chart_settings_dialog::kTemplate, q), 8);
   EXPECT_EQ(cut, std::string(99, '4'));
   EXPECT_EQ(q.heard, (std::vector<uint16_t>{2}));
   EXPECT_EQ(window->runDialog(4242, q), -1);

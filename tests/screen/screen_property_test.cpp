@@ -20,6 +20,7 @@
 #include "display/layout.h"
 #include "display/opened_files.h"
 #include "display/params_header.h"
+#include "platform/dialog_ids.h"
 #include "platform/headless_window.h"
 #include "shell/command_ids.h"
 #include "shell/main_window.h"
@@ -266,34 +267,39 @@ class Session {
   void queueSeriesDialogs(bool forSimulation) {
     std::vector<std::pair<uint16_t, std::string>> typing;
     if (chance(60)) {
-      typing.push_back({1000, forSimulation
-                                  ? number({"200", "240"})
-                                  : number({"200", "600", "1200", "900", "0", "abc", "40000", "1000000"})});
-      typing.push_back({1001, number({"40", "30", "50", "0", "abc"})});
-      typing.push_back({1003, number({"181", "120", "90", "10"})});
-      if (chance(30)) typing.push_back({1004, number({"1", "3", "20", "25"})});
-      if (chance(30)) typing.push_back({1005, number({"100", "75", "50"})});
+      typing.push_back({series_parameters_dialog::kSamplesLength,
+                        forSimulation
+                            ? number({"200", "240"})
+                            : number({"200", "600", "1200", "900", "0", "abc", "40000", "1000000"})});
+      typing.push_back({series_parameters_dialog::kMinInterval, number({"40", "30", "50", "0", "abc"})});
+      typing.push_back({series_parameters_dialog::kMaxInterval, number({"181", "120", "90", "10"})});
+      if (chance(30))
+        typing.push_back({series_parameters_dialog::kEtalonNumber, number({"1", "3", "20", "25"})});
+      if (chance(30))
+        typing.push_back({series_parameters_dialog::kMakingEnergyLevel, number({"100", "75", "50"})});
     }
-    window_.queueDialog(script(105, typing));
+    window_.queueDialog(script(series_parameters_dialog::kTemplate, typing));
     if (!forSimulation) {
       std::vector<std::pair<uint16_t, std::string>> structure;
-      if (chance(40)) structure.push_back({1007, number({"3", "5", "12", "0"})});
-      if (chance(30)) structure.push_back({1011, number({"0", "20", "50"})});
-      window_.queueDialog(script(106, structure));
+      if (chance(40))
+        structure.push_back({series_structure_dialog::kPulseCount, number({"3", "5", "12", "0"})});
+      if (chance(30)) structure.push_back({series_structure_dialog::kNoiseLevel, number({"0", "20", "50"})});
+      window_.queueDialog(script(series_structure_dialog::kTemplate, structure));
     }
   }
 
   void queueChartDialog() {
+    using namespace chart_settings_dialog;
     DialogScript s;
-    s.templateId = state_.taskType == 2 ? 114 : 113;
+    s.templateId = state_.taskType == 2 ? kRecognitionTemplate : kTemplate;
     if (chance(20)) {
       s.click(kIdCancel);
     } else {
-      if (chance(50)) s.click(oneOf<uint16_t>({1028, 1029}));
-      if (chance(50)) s.click(oneOf<uint16_t>({1030, 1031}));
+      if (chance(50)) s.click(oneOf<uint16_t>({kRestoringError, kDetectionError}));
+      if (chance(50)) s.click(oneOf<uint16_t>({kComponentwise, kSummaryView}));
       if (chance(30)) {
-        s.click(1032);
-        s.type(1033, number({"0.5", "1", "abc"}));
+        s.click(kFixedUpperBound);
+        s.type(kUpperBound, number({"0.5", "1", "abc"}));
       }
     }
     window_.queueDialog(s);
@@ -313,18 +319,23 @@ class Session {
         break;
       case 40002: {
         std::vector<std::pair<uint16_t, std::string>> typing;
-        typing.push_back({1014, number({"1", "3", "5", "0", "20"})});
-        typing.push_back({1013, number({"1", "2,3,4", "5,1,7,9,11", "21,2", "abc"})});
-        window_.queueDialog(script(107, typing));
+        typing.push_back({required_etalons_dialog::kCount, number({"1", "3", "5", "0", "20"})});
+        typing.push_back(
+            {required_etalons_dialog::kList, number({"1", "2,3,4", "5,1,7,9,11", "21,2", "abc"})});
+        window_.queueDialog(script(required_etalons_dialog::kTemplate, typing));
         break;
       }
       case 40012: {
         queueSeriesDialogs(true);
         std::vector<std::pair<uint16_t, std::string>> typing = {
-            {1015, number({"3", "5"})},  {1016, number({"5", "6"})}, {1017, "1"},
-            {1019, number({"0", "20"})}, {1018, number({"1", "2"})}, {1020, "10"},
-            {1021, number({"1", "2"})}};
-        window_.queueDialog(script(110, typing));
+            {simulation_parameters_dialog::kPulsesFrom, number({"3", "5"})},
+            {simulation_parameters_dialog::kPulsesTo, number({"5", "6"})},
+            {simulation_parameters_dialog::kPulsesIncrement, "1"},
+            {simulation_parameters_dialog::kNoiseInitialLevel, number({"0", "20"})},
+            {simulation_parameters_dialog::kNoiseSteps, number({"1", "2"})},
+            {simulation_parameters_dialog::kNoiseIncrement, "10"},
+            {simulation_parameters_dialog::kRepeats, number({"1", "2"})}};
+        window_.queueDialog(script(simulation_parameters_dialog::kTemplate, typing));
         queueChartDialog();
         if (chance(40)) {
           window_.cancelProgressAt(window_.progressTexts().size() + 2);
@@ -337,18 +348,22 @@ class Session {
         break;
       case 40029: {
         DialogScript s;
-        s.templateId = 111;
-        if (chance(60)) s.click(static_cast<uint16_t>(1015 + pick(5)));
-        if (chance(40)) s.click(static_cast<uint16_t>(1021 + pick(2)));
+        s.templateId = subset_settings_dialog::kTemplate;
+        if (chance(60)) s.click(static_cast<uint16_t>(subset_settings_dialog::kSingleRandom + pick(5)));
+        if (chance(40)) s.click(static_cast<uint16_t>(subset_settings_dialog::kProceedingComplete + pick(2)));
         if (chance(20)) s.click(kIdCancel);
         window_.queueDialog(s);
         break;
       }
       case 40030: {
         DialogScript s;
-        s.templateId = 112;
+        s.templateId = drawing_settings_dialog::kTemplate;
         for (int k = pick(4); k > 0; --k)
-          s.click(oneOf<uint16_t>({1025, 1026, 1027, 1044, 1024, 1023, 1043}));
+          s.click(oneOf<uint16_t>(
+              {drawing_settings_dialog::kDottedFrame, drawing_settings_dialog::kColouredBackground,
+               drawing_settings_dialog::kNoHighlight, drawing_settings_dialog::kFrameGraphFields,
+               drawing_settings_dialog::kShadedPulses, drawing_settings_dialog::kHighlightDetectedPulses,
+               drawing_settings_dialog::kSpecialGraphSize}));
         if (chance(20)) s.click(kIdCancel);
         window_.queueDialog(s);
         break;
@@ -356,7 +371,7 @@ class Session {
       case kMenuOpenSeries: {
         window_.queueOpenFileName(recordingFile());
         DialogScript s;
-        s.templateId = 130;
+        s.templateId = file_options_dialog::kTemplate;
         if (chance(10)) s.click(kIdCancel);
         window_.queueDialog(s);
         break;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "display/statistical_charts.h"
+#include "platform/dialog_ids.h"
 #include "platform/surface.h"
 #include "shell/command_ids.h"
 #include "signal/series_header.h"
@@ -37,14 +38,15 @@ std::string tempName(const std::string& suffix) {
 
 // Dialogs 105 (series 200 long) and 110 (pulses 2..3, three noise levels, 4 repeats).
 void queueSmallSimulation(HeadlessWindow& window) {
-  window.queueDialog(DialogScript{105, {}}.type(1000, "200"));
-  window.queueDialog(DialogScript{110, {}}
-                         .type(1015, "2")
-                         .type(1016, "3")
-                         .type(1019, "0")
-                         .type(1018, "3")
-                         .type(1020, "10")
-                         .type(1021, "4"));
+  window.queueDialog(DialogScript{series_parameters_dialog::kTemplate, {}}.type(
+      series_parameters_dialog::kSamplesLength, "200"));
+  window.queueDialog(DialogScript{simulation_parameters_dialog::kTemplate, {}}
+                         .type(simulation_parameters_dialog::kPulsesFrom, "2")
+                         .type(simulation_parameters_dialog::kPulsesTo, "3")
+                         .type(simulation_parameters_dialog::kNoiseInitialLevel, "0")
+                         .type(simulation_parameters_dialog::kNoiseSteps, "3")
+                         .type(simulation_parameters_dialog::kNoiseIncrement, "10")
+                         .type(simulation_parameters_dialog::kRepeats, "4"));
 }
 
 }  // namespace
@@ -52,8 +54,14 @@ void queueSmallSimulation(HeadlessWindow& window) {
 TEST(CreateSeriesCommand, AppliesBothDialogsAndMakesTheSeries) {
   CommandFixture f;
   AppState& st = f.s.state;
-  f.s.window.queueDialog(DialogScript{105, {}}.type(1001, "30").type(1004, "2").type(1005, "90"));
-  f.s.window.queueDialog(DialogScript{106, {}}.type(1007, "20").type(1010, "2,3,2").type(1011, "35"));
+  f.s.window.queueDialog(DialogScript{series_parameters_dialog::kTemplate, {}}
+                             .type(series_parameters_dialog::kMinInterval, "30")
+                             .type(series_parameters_dialog::kEtalonNumber, "2")
+                             .type(series_parameters_dialog::kMakingEnergyLevel, "90"));
+  f.s.window.queueDialog(DialogScript{series_structure_dialog::kTemplate, {}}
+                             .type(series_structure_dialog::kPulseCount, "20")
+                             .type(series_structure_dialog::kEtalonSequence, "2,3,2")
+                             .type(series_structure_dialog::kNoiseLevel, "35"));
   // Dialog 106 refuses the short list (missing entries read 0) and ends with Cancel.
   commandCreateSeries(f.s.window, st);
   EXPECT_EQ(st.dialogAccepted, 0);
@@ -63,9 +71,14 @@ TEST(CreateSeriesCommand, AppliesBothDialogsAndMakesTheSeries) {
 
   std::string sequence = "2,3";
   for (int i = 2; i < 20; ++i) sequence += ",4";  // the shown count: midpoint of 6 and 40 is 23
-  f.s.window.queueDialog(DialogScript{105, {}}.type(1001, "30").type(1004, "2").type(1005, "90"));
-  f.s.window.queueDialog(
-      DialogScript{106, {}}.type(1007, "20").type(1010, sequence + ",5,5,5").type(1011, "35"));
+  f.s.window.queueDialog(DialogScript{series_parameters_dialog::kTemplate, {}}
+                             .type(series_parameters_dialog::kMinInterval, "30")
+                             .type(series_parameters_dialog::kEtalonNumber, "2")
+                             .type(series_parameters_dialog::kMakingEnergyLevel, "90"));
+  f.s.window.queueDialog(DialogScript{series_structure_dialog::kTemplate, {}}
+                             .type(series_structure_dialog::kPulseCount, "20")
+                             .type(series_structure_dialog::kEtalonSequence, sequence + ",5,5,5")
+                             .type(series_structure_dialog::kNoiseLevel, "35"));
   commandCreateSeries(f.s.window, st);
   ASSERT_EQ(st.dialogAccepted, 1);
   EXPECT_EQ(st.wTmin, 30);
@@ -95,19 +108,27 @@ TEST(CreateSeriesCommand, BoundsAndCancelOfTheSecondDialog) {
   st.seriesType = 4;
   // Tmax above the series length: the lower bound is raised to 1; an out-of-range pulse
   // count becomes the midpoint; Cancel restores the request.
-  f.s.window.queueDialog(DialogScript{105, {}}.type(1000, "200").type(1003, "300"));
-  f.s.window.queueDialog(DialogScript{106, {}}.type(1007, "9").click(2));
+  f.s.window.queueDialog(DialogScript{series_parameters_dialog::kTemplate, {}}
+                             .type(series_parameters_dialog::kSamplesLength, "200")
+                             .type(series_parameters_dialog::kMaxInterval, "300"));
+  f.s.window.queueDialog(DialogScript{series_structure_dialog::kTemplate, {}}
+                             .type(series_structure_dialog::kPulseCount, "9")
+                             .click(kIdCancel));
   commandCreateSeries(f.s.window, st);
   ASSERT_EQ(f.s.window.dialogs().size(), 2u);
-  EXPECT_EQ(f.s.window.dialogs()[1].shownText.at(1008), "Number of Pulses in Series (from 1 to 5)");
-  EXPECT_EQ(f.s.window.dialogs()[1].shownText.at(1007), "3");
+  EXPECT_EQ(f.s.window.dialogs()[1].shownText.at(series_structure_dialog::kPulseCountLabel),
+            "Number of Pulses in Series (from 1 to 5)");
+  EXPECT_EQ(f.s.window.dialogs()[1].shownText.at(series_structure_dialog::kPulseCount), "3");
   EXPECT_EQ(st.dialogPulses, 3);
   EXPECT_EQ(st.wPulsesRequested, 18);
   EXPECT_EQ(st.dwSeriesSize, 1200u);
   EXPECT_EQ(st.seriesType, 4);
 
-  f.s.window.queueDialog(DialogScript{105, {}}.type(1000, "200").type(1003, "300"));
-  f.s.window.queueDialog(DialogScript{106, {}}.type(1007, "4"));
+  f.s.window.queueDialog(DialogScript{series_parameters_dialog::kTemplate, {}}
+                             .type(series_parameters_dialog::kSamplesLength, "200")
+                             .type(series_parameters_dialog::kMaxInterval, "300"));
+  f.s.window.queueDialog(
+      DialogScript{series_structure_dialog::kTemplate, {}}.type(series_structure_dialog::kPulseCount, "4"));
   commandCreateSeries(f.s.window, st);
   EXPECT_EQ(st.wPulsesRequested, 4);
   EXPECT_EQ(st.wMinPulses, 1);
@@ -115,12 +136,13 @@ TEST(CreateSeriesCommand, BoundsAndCancelOfTheSecondDialog) {
 }
 
 TEST(SeriesDialogCommand, RepairsRequiredListAndDetectionEtalon) {
+  using namespace series_parameters_dialog;
   CommandFixture f;
   AppState& st = f.s.state;
   st.requiredCount = 0;
   st.etalonSelected[0] = 0;
   st.detectionEtalonUsed = 4;
-  f.s.window.queueDialog(DialogScript{105, {}}.click(2));
+  f.s.window.queueDialog(DialogScript{kTemplate, {}}.click(kIdCancel));
   commandSeriesDialog(f.s.window, st);
   EXPECT_EQ(st.requiredCount, 1);
   EXPECT_EQ(st.requiredList[0], 1);
@@ -130,10 +152,10 @@ TEST(SeriesDialogCommand, RepairsRequiredListAndDetectionEtalon) {
   st.etalonSelected[0] = 0;
   st.etalonSelected[6] = 1;
   st.etalonSelected[9] = 1;
-  f.s.window.queueDialog(DialogScript{105, {}}.click(2));
+  f.s.window.queueDialog(DialogScript{kTemplate, {}}.click(kIdCancel));
   commandSeriesDialog(f.s.window, st);
   EXPECT_EQ(st.detectionEtalonUsed, 7);
-  EXPECT_EQ(f.s.window.dialogs().back().shownText.at(1004), "7");
+  EXPECT_EQ(f.s.window.dialogs().back().shownText.at(kEtalonNumber), "7");
 }
 
 TEST(ViewCommands, SwitchViewsAndRequestRepaints) {
@@ -148,15 +170,18 @@ TEST(ViewCommands, SwitchViewsAndRequestRepaints) {
   EXPECT_TRUE(f.s.window.pendingRegion().contains(st.layout.workArea.right, st.layout.workArea.bottom));
   EXPECT_TRUE(f.s.window.pendingErase());
   // The subset settings without a series only change the settings.
-  f.s.window.queueDialog(DialogScript{111, {}}.click(1015));
+  f.s.window.queueDialog(
+      DialogScript{subset_settings_dialog::kTemplate, {}}.click(subset_settings_dialog::kSingleRandom));
   f.s.window.sendCommand(kCmSubsetSettings);
   EXPECT_EQ(st.subsetEmployment, 1);
-  f.s.window.queueDialog(DialogScript{112, {}}.click(1024));
+  f.s.window.queueDialog(
+      DialogScript{drawing_settings_dialog::kTemplate, {}}.click(drawing_settings_dialog::kShadedPulses));
   f.s.window.sendCommand(kCmDrawingSettings);
   EXPECT_EQ(st.drawShadedPulses, 0);
 }
 
 TEST(StatisticalSimulationCommand, RunsTheGridAndShowsTheCharts) {
+  using namespace chart_settings_dialog;
   CommandFixture f;
   AppState& st = f.s.state;
   // Nothing to show before a complete simulation.
@@ -165,7 +190,7 @@ TEST(StatisticalSimulationCommand, RunsTheGridAndShowsTheCharts) {
   EXPECT_EQ(st.resultKind, 1);
 
   queueSmallSimulation(f.s.window);
-  f.s.window.queueDialog(DialogScript{113, {}}.click(1029));
+  f.s.window.queueDialog(DialogScript{kTemplate, {}}.click(kDetectionError));
   f.s.window.sendCommand(kCmStatisticalSimulation);
   ASSERT_FALSE(f.s.window.messages().empty());
   EXPECT_EQ(f.s.window.messages()[0].caption, "getPulseEstAsRepeats");
@@ -187,7 +212,7 @@ TEST(StatisticalSimulationCommand, RunsTheGridAndShowsTheCharts) {
   EXPECT_EQ(f.s.window.progressTexts().back(), "Statistical simulation: 6 of 6 cells done");
   EXPECT_EQ(f.s.window.progressBar(), (std::pair<uint32_t, uint32_t>{6, 6}));
   EXPECT_FALSE(f.s.window.progressOpen());
-  EXPECT_EQ(f.s.window.dialogs().back().templateId, 113);
+  EXPECT_EQ(f.s.window.dialogs().back().templateId, kTemplate);
   EXPECT_EQ(st.resultKind, 2);
   EXPECT_EQ(st.viewState, 6);
   EXPECT_EQ(st.chartKind, 2);  // detection error, componentwise
@@ -205,9 +230,9 @@ TEST(StatisticalSimulationCommand, RunsTheGridAndShowsTheCharts) {
 
   // Shown again later with the recognition dialog when the task is recognition.
   st.taskType = 2;
-  f.s.window.queueDialog(DialogScript{114, {}}.click(1034).click(1031));
+  f.s.window.queueDialog(DialogScript{kRecognitionTemplate, {}}.click(kRecognitionError).click(kSummaryView));
   f.s.window.sendCommand(kCmShowStatisticalSimulation);
-  EXPECT_EQ(f.s.window.dialogs().back().templateId, 114);
+  EXPECT_EQ(f.s.window.dialogs().back().templateId, kRecognitionTemplate);
   EXPECT_EQ(st.chartKind, 13);
 }
 
@@ -227,8 +252,8 @@ TEST(StatisticalSimulationCommand, CancelledRunIsIncompleteAndNotShown) {
   EXPECT_EQ(f.s.window.dialogs().size(), 2u);
 
   // Cancel in the simulation dialog stops before anything is made.
-  f.s.window.queueDialog(DialogScript{105, {}});
-  f.s.window.queueDialog(DialogScript{110, {}}.click(2));
+  f.s.window.queueDialog(DialogScript{series_parameters_dialog::kTemplate, {}});
+  f.s.window.queueDialog(DialogScript{simulation_parameters_dialog::kTemplate, {}}.click(kIdCancel));
   const size_t messages = f.s.window.messages().size();
   f.s.window.sendCommand(kCmStatisticalSimulation);
   EXPECT_EQ(f.s.window.messages().size(), messages);
@@ -240,7 +265,7 @@ TEST(StatisticalSimulationCommand, CancelledRunKeepsTheLastCompleteResult) {
   CommandFixture f;
   AppState& st = f.s.state;
   queueSmallSimulation(f.s.window);
-  f.s.window.queueDialog(DialogScript{113, {}});
+  f.s.window.queueDialog(DialogScript{chart_settings_dialog::kTemplate, {}});
   f.s.window.sendCommand(kCmStatisticalSimulation);
   f.s.window.pump();
   ASSERT_NE(st.lpRestErrorHeader, nullptr);
@@ -258,14 +283,15 @@ TEST(StatisticalSimulationCommand, CancelledRunKeepsTheLastCompleteResult) {
   const std::vector<Color> chart = drawnChart();
 
   // The second run asks for 400 repeats and is cancelled at its second cell.
-  f.s.window.queueDialog(DialogScript{105, {}}.type(1000, "200"));
-  f.s.window.queueDialog(DialogScript{110, {}}
-                             .type(1015, "2")
-                             .type(1016, "3")
-                             .type(1019, "0")
-                             .type(1018, "3")
-                             .type(1020, "10")
-                             .type(1021, "400"));
+  f.s.window.queueDialog(DialogScript{series_parameters_dialog::kTemplate, {}}.type(
+      series_parameters_dialog::kSamplesLength, "200"));
+  f.s.window.queueDialog(DialogScript{simulation_parameters_dialog::kTemplate, {}}
+                             .type(simulation_parameters_dialog::kPulsesFrom, "2")
+                             .type(simulation_parameters_dialog::kPulsesTo, "3")
+                             .type(simulation_parameters_dialog::kNoiseInitialLevel, "0")
+                             .type(simulation_parameters_dialog::kNoiseSteps, "3")
+                             .type(simulation_parameters_dialog::kNoiseIncrement, "10")
+                             .type(simulation_parameters_dialog::kRepeats, "400"));
   f.s.window.cancelProgressAt(f.s.window.progressTexts().size() + 2);
   const size_t dialogs = f.s.window.dialogs().size();
   f.s.window.sendCommand(kCmStatisticalSimulation);
@@ -284,10 +310,10 @@ TEST(StatisticalSimulationCommand, CancelledRunKeepsTheLastCompleteResult) {
 
   // " Show Statistical Simulation" still shows it.
   f.s.window.cancelProgressAt(0);
-  f.s.window.queueDialog(DialogScript{113, {}});
+  f.s.window.queueDialog(DialogScript{chart_settings_dialog::kTemplate, {}});
   f.s.window.sendCommand(kCmShowStatisticalSimulation);
   EXPECT_EQ(f.s.window.dialogs().size(), dialogs + 3);
-  EXPECT_EQ(f.s.window.dialogs().back().templateId, 113);
+  EXPECT_EQ(f.s.window.dialogs().back().templateId, chart_settings_dialog::kTemplate);
 }
 
 TEST(SaveImageCommand, FormatByExtensionAndMessages) {

@@ -9,14 +9,13 @@
 #include "display/opened_files.h"
 #include "display/result_view.h"
 #include "files/series_files.h"
+#include "platform/dialog_ids.h"
 #include "shell/command_ids.h"
 #include "signal/series_header.h"
 #include "tests/files/independent_writer.h"
 #include "tests/shell/workbench_fixture.h"
 
 namespace {
-
-constexpr uint16_t kOptionsDialog = 130;
 
 std::vector<int16_t> noisy(const AppState& s) {
   const SeriesHeader* h = s.lpCutOffSeriesHeader;
@@ -37,12 +36,13 @@ std::vector<std::vector<int16_t>> alphabet(const AppState& s) {
 void writeText(const std::string& path, const std::string& text) { std::ofstream(path) << text; }
 
 void open(Workbench& w, uint16_t command, const std::string& path, const std::string& scale = "") {
+  using namespace file_options_dialog;
   w.window.queueOpenFileName(path);
   DialogScript options;
-  options.templateId = kOptionsDialog;
-  if (!scale.empty()) options.type(1105, scale);
+  options.templateId = kTemplate;
+  if (!scale.empty()) options.type(kScaleFactor, scale);
   // The run on an opened series is given its number of pulses, as the made series had it.
-  if (command == kMenuOpenSeries) options.click(1108);
+  if (command == kMenuOpenSeries) options.click(kKnownPulses);
   w.window.queueDialog(options);
   ASSERT_TRUE(w.window.menuCommand(command));
 }
@@ -91,6 +91,7 @@ TEST(FileCommands, AnOpenedSeriesIsProcessedAsTheMadeSeriesWasAndNextDataGoesBac
 }
 
 TEST(FileCommands, FilesThatCannotBeUsedLeaveSeriesAndAlphabetAsTheyWere) {
+  using namespace file_options_dialog;
   Workbench w;
   ASSERT_TRUE(w.window.menuCommand(kMenuProcessingNextData));
   const std::vector<int16_t> before = noisy(w.state);
@@ -139,8 +140,8 @@ TEST(FileCommands, FilesThatCannotBeUsedLeaveSeriesAndAlphabetAsTheyWere) {
   w.window.clearMessages();
   w.window.queueOpenFileName(dir.file("nan.txt"));
   DialogScript bad;
-  bad.templateId = kOptionsDialog;
-  bad.type(1105, "1,5");
+  bad.templateId = kTemplate;
+  bad.type(kScaleFactor, "1,5");
   w.window.queueDialog(bad);
   ASSERT_TRUE(w.window.menuCommand(kMenuOpenSeries));
   ASSERT_EQ(w.window.messages().size(), 1u);

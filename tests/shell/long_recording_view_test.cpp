@@ -16,6 +16,7 @@
 #include "display/column_extremes.h"
 #include "display/opened_files.h"
 #include "files/series_files.h"
+#include "platform/dialog_ids.h"
 #include "platform/surface.h"
 #include "shell/command_ids.h"
 #include "signal/series_header.h"
@@ -24,7 +25,6 @@
 
 namespace {
 
-constexpr uint16_t kOptionsDialog = 130;
 constexpr Color kBlue = rgb(0, 0, 255);
 
 std::vector<int16_t> noisy(const AppState& s) {
@@ -65,11 +65,11 @@ void openRecording(Workbench& w, const std::string& path, bool knownNumber = fal
                    const std::string& tmin = "", const std::string& tmax = "") {
   w.window.queueOpenFileName(path);
   DialogScript options;
-  options.templateId = kOptionsDialog;
-  options.type(1105, "1");
-  if (!tmin.empty()) options.type(1106, tmin);
-  if (!tmax.empty()) options.type(1107, tmax);
-  options.click(knownNumber ? 1108 : 1109);
+  options.templateId = file_options_dialog::kTemplate;
+  options.type(file_options_dialog::kScaleFactor, "1");
+  if (!tmin.empty()) options.type(file_options_dialog::kTmin, tmin);
+  if (!tmax.empty()) options.type(file_options_dialog::kTmax, tmax);
+  options.click(knownNumber ? file_options_dialog::kKnownPulses : file_options_dialog::kUnknownPulses);
   w.window.queueDialog(options);
   ASSERT_TRUE(w.window.menuCommand(kMenuOpenSeries));
   w.window.pump();

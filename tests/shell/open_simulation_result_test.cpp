@@ -7,6 +7,7 @@
 #include <string>
 
 #include "files/simulation_result.h"
+#include "platform/dialog_ids.h"
 #include "shell/simulation_result_command.h"
 #include "signal/series_header.h"
 #include "simulation/rest_err_header.h"
@@ -43,14 +44,16 @@ std::string written(const std::string& name, const std::string& text) {
 }
 
 TEST(OpenSimulationResult, AWholeResultBecomesTheRecordAndIsShownAsAfterARun) {
+  using namespace chart_settings_dialog;
   Workbench wb;
   ASSERT_TRUE(wb.created);
   const std::string path = written("whole-result.json", simulationResultJson(recognitionResult()));
   wb.window.queueOpenFileName(path);
-  wb.window.queueDialog(DialogScript{114, {}}.click(1029).click(1030));
+  wb.window.queueDialog(DialogScript{kRecognitionTemplate, {}}.click(kDetectionError).click(kComponentwise));
   ASSERT_TRUE(wb.window.menuCommand(kCmOpenSimulationResult));
   ASSERT_EQ(wb.window.dialogs().size(), 1u);
-  EXPECT_EQ(wb.window.dialogs()[0].templateId, 114);  // recognition runs get the recognition dialog
+  EXPECT_EQ(wb.window.dialogs()[0].templateId,
+            kRecognitionTemplate);  // recognition runs get the recognition dialog
   EXPECT_TRUE(wb.window.messages().empty());
   const AppState& s = wb.state;
   ASSERT_NE(s.lpRestErrorHeader, nullptr);

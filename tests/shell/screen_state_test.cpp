@@ -7,6 +7,7 @@
 
 #include "display/internal_commands.h"
 #include "display/result_view.h"
+#include "platform/dialog_ids.h"
 #include "shell/command_ids.h"
 #include "shell/dialog_commands.h"
 #include "signal/series_header.h"
@@ -60,8 +61,8 @@ TEST(ScreenState, LostDataLevelPanelFollowsTheSeriesType) {
   ASSERT_TRUE(wb.window.menuCommand(kMenuFixedTuples));
   EXPECT_TRUE(screenIsFullRepaint(wb));  // the panel is gone at once
   ASSERT_TRUE(wb.window.menuCommand(kMenuFixedCutOff));
-  wb.window.queueDialog(DialogScript{105, {}});
-  wb.window.queueDialog(DialogScript{106, {}});
+  wb.window.queueDialog(DialogScript{series_parameters_dialog::kTemplate, {}});
+  wb.window.queueDialog(DialogScript{series_structure_dialog::kTemplate, {}});
   ASSERT_TRUE(wb.window.menuCommand(kCmCreateSeries));
   EXPECT_TRUE(screenIsFullRepaint(wb));
 }
@@ -77,8 +78,8 @@ TEST(ScreenState, MissingDescriptionsPrintAsNothing) {
   EXPECT_EQ(lines[0], " series processing for series with known number of whole pulses ");
 
   ASSERT_TRUE(wb.window.menuCommand(kMenuRepeatDetection));
-  wb.window.queueDialog(DialogScript{105, {}});
-  wb.window.queueDialog(DialogScript{106, {}});
+  wb.window.queueDialog(DialogScript{series_parameters_dialog::kTemplate, {}});
+  wb.window.queueDialog(DialogScript{series_structure_dialog::kTemplate, {}});
   ASSERT_TRUE(wb.window.menuCommand(kCmCreateSeries));
   ASSERT_EQ(s.seriesType, 16);
   lines = resultHeaderLines(s.lpChainsHeader, *s.lpCutOffSeriesHeader, s.wAmplitude);
@@ -93,7 +94,8 @@ TEST(ScreenState, SeriesLongerThanTheSolversTakeIsRefusedInTheDialog) {
   for (const char* length : {"32768", "40000", "1000000"}) {
     wb.window.clearMessages();
     const size_t dialogs = wb.window.dialogs().size();
-    wb.window.queueDialog(DialogScript{105, {}}.type(1000, length));
+    wb.window.queueDialog(DialogScript{series_parameters_dialog::kTemplate, {}}.type(
+        series_parameters_dialog::kSamplesLength, length));
     ASSERT_TRUE(wb.window.menuCommand(kCmCreateSeries));
     ASSERT_FALSE(wb.window.messages().empty()) << length;
     EXPECT_EQ(wb.window.messages()[0].text, "Длина серии должна быть от 20 до 32767!") << length;
@@ -103,9 +105,10 @@ TEST(ScreenState, SeriesLongerThanTheSolversTakeIsRefusedInTheDialog) {
   }
   // The longest the solvers take passes the dialog.
   wb.window.clearMessages();
-  wb.window.queueDialog(DialogScript{105, {}}.type(1000, "32767"));
-  wb.window.queueDialog(DialogScript{106, {}}.click(2));
+  wb.window.queueDialog(DialogScript{series_parameters_dialog::kTemplate, {}}.type(
+      series_parameters_dialog::kSamplesLength, "32767"));
+  wb.window.queueDialog(DialogScript{series_structure_dialog::kTemplate, {}}.click(kIdCancel));
   ASSERT_TRUE(wb.window.menuCommand(kCmCreateSeries));
   EXPECT_TRUE(wb.window.messages().empty());
-  EXPECT_EQ(wb.window.dialogs().back().templateId, 106);
+  EXPECT_EQ(wb.window.dialogs().back().templateId, series_structure_dialog::kTemplate);
 }

@@ -12,6 +12,7 @@
 #include "display/app_state.h"
 #include "display/params_header.h"
 #include "display/result_view.h"
+#include "platform/dialog_ids.h"
 #include "processing/chains_header.h"
 #include "settings/setting_rules.h"
 #include "shell/command_ids.h"
@@ -53,8 +54,9 @@ void writeClicks(const std::string& path) {
 
 // Opens it with Tmin 100, Tmax 200, etalon 3 and the dialog's unknown number.
 void openClicks(Workbench& w, const std::string& path) {
+  using namespace file_options_dialog;
   w.window.queueOpenFileName(path);
-  w.window.queueDialog(DialogScript{130, {}}.type(1106, "100").type(1107, "200").type(1110, "3"));
+  w.window.queueDialog(DialogScript{kTemplate, {}}.type(kTmin, "100").type(kTmax, "200").type(kEtalon, "3"));
   ASSERT_TRUE(w.window.menuCommand(kMenuOpenSeries));
   w.window.pump();
 }
@@ -143,15 +145,16 @@ TEST(ShownAnswer, ARecordingOfUnknownCountOnATupleSeriesIsSolvedByTheDetectorTha
 TEST(ShownAnswer, TheChartShowsTheEtalonsOfItsRunNotTheOnesChosenSince) {
   Workbench w;
   ASSERT_TRUE(w.created);
-  w.window.queueDialog(DialogScript{105, {}}.type(1000, "600"));
-  w.window.queueDialog(DialogScript{110, {}}
-                           .type(1015, "3")
-                           .type(1016, "4")
-                           .type(1019, "0")
-                           .type(1018, "2")
-                           .type(1020, "10")
-                           .type(1021, "2"));
-  w.window.queueDialog(DialogScript{113, {}});
+  w.window.queueDialog(DialogScript{series_parameters_dialog::kTemplate, {}}.type(
+      series_parameters_dialog::kSamplesLength, "600"));
+  w.window.queueDialog(DialogScript{simulation_parameters_dialog::kTemplate, {}}
+                           .type(simulation_parameters_dialog::kPulsesFrom, "3")
+                           .type(simulation_parameters_dialog::kPulsesTo, "4")
+                           .type(simulation_parameters_dialog::kNoiseInitialLevel, "0")
+                           .type(simulation_parameters_dialog::kNoiseSteps, "2")
+                           .type(simulation_parameters_dialog::kNoiseIncrement, "10")
+                           .type(simulation_parameters_dialog::kRepeats, "2"));
+  w.window.queueDialog(DialogScript{chart_settings_dialog::kTemplate, {}});
   ASSERT_TRUE(w.window.menuCommand(kCmStatisticalSimulation));
   w.window.pump();
   ASSERT_EQ(w.state.resultKind, 2);
@@ -159,7 +162,9 @@ TEST(ShownAnswer, TheChartShowsTheEtalonsOfItsRunNotTheOnesChosenSince) {
   EXPECT_EQ(w.state.simulationRequiredList, (std::vector<uint16_t>{1}));
   const std::vector<Color> chart = workAreaPixels(w);
   // New pulses: three other etalons. The chart stays the run's: one etalon, the same curves.
-  w.window.queueDialog(DialogScript{107, {}}.type(1014, "3").type(1013, "5,7,9"));
+  w.window.queueDialog(DialogScript{required_etalons_dialog::kTemplate, {}}
+                           .type(required_etalons_dialog::kCount, "3")
+                           .type(required_etalons_dialog::kList, "5,7,9"));
   ASSERT_TRUE(w.window.menuCommand(kCmNewPulses));
   ASSERT_EQ(w.state.requiredCount, 3);
   w.window.invalidateAll(true);

@@ -15,6 +15,7 @@
 #include "display/opened_files.h"
 #include "display/params_header.h"
 #include "display/result_view.h"
+#include "platform/dialog_ids.h"
 #include "platform/message_sink.h"
 #include "platform/window_procedure.h"
 #include "processing/chains_header.h"
@@ -27,8 +28,6 @@
 #include "tests/shell/workbench_fixture.h"
 
 namespace {
-
-constexpr uint16_t kOptionsDialog = 130;
 
 // A recording of `length` samples: light noise with clicks of one 20-sample shape planted
 // `spacing` samples apart from sample 100 on. Returns where the clicks start.
@@ -51,8 +50,9 @@ std::vector<int> writeRecording(const std::string& path, size_t length, int spac
 
 // Opens a recording with the dialog's defaults but for a known number of pulses.
 void openRecording(Workbench& w, const std::string& path) {
+  using namespace file_options_dialog;
   w.window.queueOpenFileName(path);
-  w.window.queueDialog(DialogScript{kOptionsDialog, {}}.click(1108));
+  w.window.queueDialog(DialogScript{kTemplate, {}}.click(kKnownPulses));
   ASSERT_TRUE(w.window.menuCommand(kMenuOpenSeries));
   w.window.pump();
 }
@@ -72,15 +72,16 @@ std::vector<Color> workAreaPixels(const Workbench& w) {
 }
 
 void queueSimulation(HeadlessWindow& window, const std::string& length) {
-  window.queueDialog(DialogScript{105, {}}.type(1000, length));
-  window.queueDialog(DialogScript{110, {}}
-                         .type(1015, "3")
-                         .type(1016, "4")
-                         .type(1019, "0")
-                         .type(1018, "2")
-                         .type(1020, "10")
-                         .type(1021, "2"));
-  window.queueDialog(DialogScript{113, {}});
+  window.queueDialog(DialogScript{series_parameters_dialog::kTemplate, {}}.type(
+      series_parameters_dialog::kSamplesLength, length));
+  window.queueDialog(DialogScript{simulation_parameters_dialog::kTemplate, {}}
+                         .type(simulation_parameters_dialog::kPulsesFrom, "3")
+                         .type(simulation_parameters_dialog::kPulsesTo, "4")
+                         .type(simulation_parameters_dialog::kNoiseInitialLevel, "0")
+                         .type(simulation_parameters_dialog::kNoiseSteps, "2")
+                         .type(simulation_parameters_dialog::kNoiseIncrement, "10")
+                         .type(simulation_parameters_dialog::kRepeats, "2"));
+  window.queueDialog(DialogScript{chart_settings_dialog::kTemplate, {}});
 }
 
 }  // namespace
@@ -137,14 +138,15 @@ TEST(WindowAnswers, ACancelledSimulationAndLaterSeriesLeaveTheLastCompleteChartA
   const std::vector<Color> chart = workAreaPixels(w);
 
   // A longer run, cancelled in its progress box: the chart is the 600-sample run's.
-  w.window.queueDialog(DialogScript{105, {}}.type(1000, "3000"));
-  w.window.queueDialog(DialogScript{110, {}}
-                           .type(1015, "17")
-                           .type(1016, "18")
-                           .type(1019, "0")
-                           .type(1018, "2")
-                           .type(1020, "10")
-                           .type(1021, "2"));
+  w.window.queueDialog(DialogScript{series_parameters_dialog::kTemplate, {}}.type(
+      series_parameters_dialog::kSamplesLength, "3000"));
+  w.window.queueDialog(DialogScript{simulation_parameters_dialog::kTemplate, {}}
+                           .type(simulation_parameters_dialog::kPulsesFrom, "17")
+                           .type(simulation_parameters_dialog::kPulsesTo, "18")
+                           .type(simulation_parameters_dialog::kNoiseInitialLevel, "0")
+                           .type(simulation_parameters_dialog::kNoiseSteps, "2")
+                           .type(simulation_parameters_dialog::kNoiseIncrement, "10")
+                           .type(simulation_parameters_dialog::kRepeats, "2"));
   w.window.cancelProgressAt(w.window.progressTexts().size() + 2);
   ASSERT_TRUE(w.window.menuCommand(kCmStatisticalSimulation));
   w.window.cancelProgressAt(0);
@@ -158,7 +160,7 @@ TEST(WindowAnswers, ACancelledSimulationAndLaterSeriesLeaveTheLastCompleteChartA
 
   // A series made since then does not change the chart either.
   ASSERT_TRUE(w.window.menuCommand(kMenuProcessingNextData));
-  w.window.queueDialog(DialogScript{113, {}});
+  w.window.queueDialog(DialogScript{chart_settings_dialog::kTemplate, {}});
   ASSERT_TRUE(w.window.menuCommand(kCmShowStatisticalSimulation));
   w.window.pump();
   EXPECT_TRUE(workAreaPixels(w) == chart) << "the chart changed with the current series";
@@ -185,8 +187,8 @@ TEST(WindowAnswers, CreateSeriesKeepsTheTickedSeriesTypeAndTheDescriptionNamesIt
   Workbench w;
   ASSERT_TRUE(w.created);
   ASSERT_TRUE(w.window.menuCommand(kMenuUnfixedWhole));
-  w.window.queueDialog(DialogScript{105, {}});
-  w.window.queueDialog(DialogScript{106, {}});
+  w.window.queueDialog(DialogScript{series_parameters_dialog::kTemplate, {}});
+  w.window.queueDialog(DialogScript{series_structure_dialog::kTemplate, {}});
   ASSERT_TRUE(w.window.menuCommand(kCmCreateSeries));
   w.window.pump();
   ASSERT_EQ(w.state.viewState, 6);
@@ -199,8 +201,8 @@ TEST(WindowAnswers, CreateSeriesKeepsTheTickedSeriesTypeAndTheDescriptionNamesIt
   // processing is named by its menu.
   ASSERT_TRUE(w.window.menuCommand(kMenuFixedWhole));
   ASSERT_TRUE(w.window.menuCommand(kMenuSeriesProcessing));
-  w.window.queueDialog(DialogScript{105, {}});
-  w.window.queueDialog(DialogScript{106, {}});
+  w.window.queueDialog(DialogScript{series_parameters_dialog::kTemplate, {}});
+  w.window.queueDialog(DialogScript{series_structure_dialog::kTemplate, {}});
   ASSERT_TRUE(w.window.menuCommand(kCmCreateSeries));
   w.window.pump();
   EXPECT_EQ(w.state.seriesType, 16);
@@ -208,6 +210,7 @@ TEST(WindowAnswers, CreateSeriesKeepsTheTickedSeriesTypeAndTheDescriptionNamesIt
 }
 
 TEST(WindowAnswers, ARecordingIsFoundInThreeStepsOpenChooseTheKindAndUseAClickAsEtalon) {
+  using namespace file_options_dialog;
   Workbench w;
   ASSERT_TRUE(w.created);
   ScratchFolder dir;
@@ -216,7 +219,7 @@ TEST(WindowAnswers, ARecordingIsFoundInThreeStepsOpenChooseTheKindAndUseAClickAs
 
   // 1. Open the recording with its distances: an unknown number by default, processed at once.
   w.window.queueOpenFileName(dir.file("clicks.csv"));
-  w.window.queueDialog(DialogScript{kOptionsDialog, {}}.type(1106, "100").type(1107, "200").type(1110, "3"));
+  w.window.queueDialog(DialogScript{kTemplate, {}}.type(kTmin, "100").type(kTmax, "200").type(kEtalon, "3"));
   ASSERT_TRUE(w.window.menuCommand(kMenuOpenSeries));
   w.window.pump();
   ASSERT_TRUE(w.window.messages().empty()) << w.window.messages()[0].text;
@@ -271,14 +274,15 @@ TEST(WindowAnswers, ARecordingIsFoundInThreeStepsOpenChooseTheKindAndUseAClickAs
 }
 
 TEST(WindowAnswers, TheFileOptionsOfASeriesRefuseBadDistancesAndEtalonsAndChangeNothing) {
+  using namespace file_options_dialog;
   Workbench w;
   ASSERT_TRUE(w.created);
   ScratchFolder dir;
   writeRecording(dir.file("clicks.csv"), 3000, 150);
   for (const auto& [field, text] : std::vector<std::pair<uint16_t, std::string>>{
-           {1106, "0"}, {1106, "abc"}, {1107, "30"}, {1110, "21"}, {1110, "x"}}) {
+           {kTmin, "0"}, {kTmin, "abc"}, {kTmax, "30"}, {kEtalon, "21"}, {kEtalon, "x"}}) {
     w.window.queueOpenFileName(dir.file("clicks.csv"));
-    w.window.queueDialog(DialogScript{kOptionsDialog, {}}.type(field, text));
+    w.window.queueDialog(DialogScript{kTemplate, {}}.type(field, text));
     ASSERT_TRUE(w.window.menuCommand(kMenuOpenSeries));
     EXPECT_TRUE(w.state.opened.seriesFile.empty()) << text;
     EXPECT_EQ(w.state.wTmin, 40);
@@ -347,7 +351,9 @@ TEST(WindowAnswers, ASavedRecordingOpensAgainAsTheSameSeriesAndOffersNoTruth) {
   }
   // Asked for by name, the pure series is refused as missing, and the series stays.
   w.window.queueOpenFileName(dir.file("saved.csv"));
-  w.window.queueDialog(DialogScript{kOptionsDialog, {}}.type(1101, "lpPureData").click(1108));
+  w.window.queueDialog(DialogScript{file_options_dialog::kTemplate, {}}
+                           .type(file_options_dialog::kColumn, "lpPureData")
+                           .click(file_options_dialog::kKnownPulses));
   ASSERT_TRUE(w.window.menuCommand(kMenuOpenSeries));
   ASSERT_EQ(w.window.messages().size(), 1u);
   EXPECT_NE(w.window.messages()[0].text.find("lpPureData"), std::string::npos) << w.window.messages()[0].text;
@@ -369,8 +375,11 @@ TEST(WindowAnswers, CreateSeriesMarksItsLengthAndLostLevelAndNextMakesTheSame) {
   Workbench w;
   ASSERT_TRUE(w.created);
   ASSERT_TRUE(w.window.menuCommand(kMenuFixedCutOff));
-  w.window.queueDialog(DialogScript{105, {}}.type(1000, "600").type(1005, "50").type(1006, "50"));
-  w.window.queueDialog(DialogScript{106, {}});
+  w.window.queueDialog(DialogScript{series_parameters_dialog::kTemplate, {}}
+                           .type(series_parameters_dialog::kSamplesLength, "600")
+                           .type(series_parameters_dialog::kMakingEnergyLevel, "50")
+                           .type(series_parameters_dialog::kProcessingEnergyLevel, "50"));
+  w.window.queueDialog(DialogScript{series_structure_dialog::kTemplate, {}});
   ASSERT_TRUE(w.window.menuCommand(kCmCreateSeries));
   w.window.pump();
   ASSERT_EQ(w.state.viewState, 6);
@@ -384,9 +393,10 @@ TEST(WindowAnswers, CreateSeriesMarksItsLengthAndLostLevelAndNextMakesTheSame) {
 }
 
 TEST(WindowAnswers, ARequiredEntryThatIsNoNumberBecomesItsPlaceNotEtalonZero) {
+  using namespace required_etalons_dialog;
   Workbench w;
   ASSERT_TRUE(w.created);
-  w.window.queueDialog(DialogScript{107, {}}.type(1014, "3").type(1013, "abc,5"));
+  w.window.queueDialog(DialogScript{kTemplate, {}}.type(kCount, "3").type(kList, "abc,5"));
   ASSERT_TRUE(w.window.menuCommand(kCmNewPulses));
   ASSERT_EQ(w.state.requiredCount, 3);
   EXPECT_EQ(w.state.requiredList[0], 1);
