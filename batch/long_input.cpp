@@ -100,8 +100,8 @@ std::string knownNumberSizeProblem(const ProcessOptions& options, int64_t size, 
   const ProcessSettings settings = clippedSettings(options, size, etalonCount, etalonLength, o);
   const int64_t n = o.series.impulseSize;
   const bool given = options.series.pulses.has_value();
-  const int64_t pulses =
-      knownNumberOf(size, n, settings.series.tmin, settings.series.tmax, given, given ? *options.series.pulses : 0);
+  const int64_t pulses = knownNumberOf(size, n, settings.series.tmin, settings.series.tmax, given,
+                                       given ? *options.series.pulses : 0);
   return longKnownNumberProblem(size, n, settings.series.tmin, settings.series.tmax, pulses);
 }
 
