@@ -148,8 +148,6 @@ void showDump(MessageSink& window, const UnfixedRun& run, const char* title, con
                     kMbOk);
 }
 
-// One tuple, from the tables' starting values to the chain cut into tuples: fills run.current
-// and returns true when a chain is accepted.
 // Positions that can be first or later: a pulse extends a chain of negative value on the
 // previous layer, or (on layer 0) starts a new one.
 void fillFirstOrLater(UnfixedRun& run, int32_t layers) {
@@ -298,6 +296,8 @@ bool readChain(UnfixedRun& run, int32_t layers, int32_t size) {
   return true;
 }
 
+// One tuple, from the tables' starting values to the chain cut into tuples: fills run.current
+// and returns true when a chain is accepted.
 bool tupleChain(MessageSink& window, UnfixedRun& run, int32_t size, const int32_t* tuple, bool verbose) {
   const int32_t layers = size < run.jmax ? size : run.jmax;
   const int32_t P = run.positions;
