@@ -15,6 +15,7 @@
 // computed once, when first needed, and the prefix minima of the block holding the window's
 // end grow with it. Only one block of suffix minima is alive at a time, so the working
 // storage besides the values and links is 2 x w entries, whatever the length.
+#include <algorithm>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -105,6 +106,13 @@ class WindowExtension {
   // (link may be null: values only).
   void extend(Value* value, Link* link, int64_t first, int64_t last, const Value* score) {
     for (int64_t p = first; p <= last; ++p) {
+      // Between block boundaries every position takes one new prefix entry, one suffix entry
+      // and (with breaks) one new earlier position: those runs go without the bookkeeping.
+      if (const int64_t run = steadyRun(p, last); run > 0) {
+        steady(value, link, p, run, score + (p - first));
+        p += run - 1;
+        continue;
+      }
       Value best = start_;
       int64_t at = kNoPredecessorMark;
       const int64_t to = p - tmin_;
@@ -177,6 +185,91 @@ class WindowExtension {
   }
 
  private:
+  // How many positions from p on (at most up to last) are steady: the window [p - tmax, p -
+  // tmin] lies past position 0, its ends stay in the blocks of the previous position, the
+  // prefix minima reach up to p - tmin - 1, the suffix minima of the window's first block are
+  // made, and with breaks every position up to p - tmax - 2 is in the running minimum.
+  int64_t steadyRun(int64_t p, int64_t last) const {
+    const int64_t to = p - tmin_, from = p - tmax_;
+    if (w_ <= 0 || from < 1 || prefixBlock_ != toBlock_ || prefixNext_ != to) return 0;
+    if (to > toBlockEnd_ || to < toBlockEnd_ - w_ + 1 || from > fromBlockEnd_ || from < fromBlockEnd_ - w_ + 1)
+      return 0;
+    if (fromBlock_ != toBlock_ && suffixBlock_ != fromBlock_) return 0;
+    if (breaks_ && (farNext_ != from - 1 || farAt_ < 0)) return 0;
+    return std::min({last - p + 1, toBlockEnd_ - to + 1, fromBlockEnd_ - from + 1});
+  }
+
+  void steady(Value* value, Link* link, int64_t p, int64_t run, const Value* score) {
+    const bool split = fromBlock_ != toBlock_;
+    if (link == nullptr) {
+      if (split)
+        breaks_ ? steadyOf<true, true, false>(value, link, p, run, score)
+                : steadyOf<true, false, false>(value, link, p, run, score);
+      else
+        breaks_ ? steadyOf<false, true, false>(value, link, p, run, score)
+                : steadyOf<false, false, false>(value, link, p, run, score);
+    } else {
+      if (split)
+        breaks_ ? steadyOf<true, true, true>(value, link, p, run, score)
+                : steadyOf<true, false, true>(value, link, p, run, score);
+      else
+        breaks_ ? steadyOf<false, true, true>(value, link, p, run, score)
+                : steadyOf<false, false, true>(value, link, p, run, score);
+    }
+  }
+
+  // The steady positions first .. first + run - 1: the same comparisons as the general step.
+  template <bool kSplit, bool kBreaks, bool kLinks>
+  void steadyOf(Value* value, Link* link, int64_t first, int64_t run, const Value* score) {
+    Value prefixMin = prefixMin_;
+    int64_t prefixAt = prefixAt_;
+    Value farMin = farMin_;
+    int64_t farAt = farAt_;
+    const Value start = start_;
+    const int64_t blockFirst = fromBlockEnd_ - w_ + 1;
+    for (int64_t i = 0; i < run; ++i) {
+      const int64_t p = first + i;
+      const int64_t to = p - tmin_;
+      const Value v = value[to];
+      const bool takeV = v < prefixMin;
+      prefixMin = takeV ? v : prefixMin;
+      prefixAt = takeV ? to : prefixAt;
+      Value windowMin = prefixMin;
+      int64_t windowAt = prefixAt;
+      if constexpr (kSplit) {
+        const auto k = static_cast<size_t>(p - tmax_ - blockFirst);
+        const bool take = suffixMin_[k] <= windowMin;
+        windowAt = take ? suffixAt_[k] : windowAt;
+        windowMin = take ? suffixMin_[k] : windowMin;
+      }
+      const bool below = windowMin < start;
+      Value best = below ? windowMin : start;
+      int64_t at = below ? windowAt : kNoPredecessorMark;
+      if constexpr (kBreaks) {
+        const int64_t x = p - tmax_ - 1;
+        const Value far = value[x];
+        const bool takeF = far < farMin;
+        farMin = takeF ? far : farMin;
+        farAt = takeF ? x : farAt;
+        const Value viaBreak = C::add(farMin, breakCost_);
+        const bool broken = viaBreak < best;
+        best = broken ? viaBreak : best;
+        at = broken ? farAt : at;
+      }
+      value[p] = C::add(best, score[i]);
+      if constexpr (kLinks) link[p] = static_cast<Link>(at);
+    }
+    const int64_t last = first + run - 1;
+    prefixMin_ = prefixMin;
+    prefixAt_ = prefixAt;
+    prefixNext_ = last - tmin_ + 1;
+    if constexpr (kBreaks) {
+      farMin_ = farMin;
+      farAt_ = farAt;
+      farNext_ = last - tmax_;
+    }
+  }
+
   int64_t tmin_ = 1, tmax_ = 0, w_ = 0;
   Value start_ = 0;
   std::vector<Value> suffixMin_;

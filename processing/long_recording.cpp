@@ -22,7 +22,7 @@ using Value = C::Value;
 
 // Positions whose scores are made at once: small enough for the caches, large enough that the
 // threads of the matching step have work.
-constexpr int64_t kChunk = int64_t{1} << 16;
+constexpr int64_t kChunk = int64_t{1} << 14;
 
 // The largest break cost: far below the values that mean "no chain".
 constexpr double kMaxBreakCost = 1e17;
@@ -251,17 +251,25 @@ void forwardPass(const Run& run, const std::vector<size_t>& which, Value breakCo
   }
   Value* value = work.value.data();
   int32_t* link = work.link.data();
+  // Positions outside every piece keep "no value yet" and no link; they are marked before
+  // the windows reach them.
+  int64_t marked = 0;
+  auto markUpTo = [&](int64_t end) {
+    if (end <= marked) return;
+    std::fill(value + marked, value + end, C::kInfinity);
+    std::fill(link + marked, link + end, kOutsideMark);
+    marked = end;
+  };
   size_t next = 0;
   for (int64_t c0 = 0; c0 <= top; c0 += kChunk) {
     const int64_t c1 = std::min(top, c0 + kChunk - 1);
-    // Positions outside every piece keep "no value yet" and no link.
-    std::fill(value + c0, value + c1 + 1, C::kInfinity);
-    std::fill(link + c0, link + c1 + 1, kOutsideMark);
     run.scores(which, c0, c1 - c0 + 1, work.score.data(), nullptr, work.scratch);
     while (next < pieces.size() && pieces[next].range.first <= c1) {
       Piece& piece = pieces[next];
       const int64_t a = std::max(piece.range.first, c0);
       const int64_t b = std::min(piece.range.last, c1);
+      markUpTo(a);
+      marked = std::max(marked, b + 1);
       const Value* s = work.score.data() + (a - c0);
       switch (piece.role) {
         case PieceRole::kStartsOnly:
@@ -278,6 +286,7 @@ void forwardPass(const Run& run, const std::vector<size_t>& which, Value breakCo
       if (piece.range.last > c1) break;
       ++next;
     }
+    if (next == pieces.size() || pieces[next].range.first > c1) markUpTo(c1 + 1);
   }
 }
 
@@ -416,7 +425,7 @@ bool solveLongRecording(const LongRequest& r, LongAnswer& answer, std::string& e
     if (!run.breaks) run.sets = longPositionSets(r.size, r.n, r.tmin, r.tmax);
 
     ChainWork work;
-    work.prepare(run.top + 1, kChunk);
+    work.prepare(run.top + 1, std::min(kChunk, run.top + 1));
 
     std::vector<size_t> chosen = all;  // the etalons of the answer's chain
     Value breakCost = -1;
@@ -431,9 +440,10 @@ bool solveLongRecording(const LongRequest& r, LongAnswer& answer, std::string& e
     }
     if (!answer.found) return true;
     if (end >= 0) {
-      const uint64_t count = traceLinks<C>(work.link.data(), run.top + 1, end, nullptr);
-      answer.positions.resize(count);
-      traceLinks<C>(work.link.data(), run.top + 1, end, answer.positions.data());
+      // One walk down the links (each step a distant load), then the order reversed.
+      const int32_t* link = work.link.data();
+      for (int64_t p = end; p >= 0 && p <= run.top; p = link[p]) answer.positions.push_back(p);
+      std::reverse(answer.positions.begin(), answer.positions.end());
     }
     nameEtalons(run, chosen, answer);
     if (r.margins) addMargins(run, chosen, breakCost, work, answer);

@@ -1,5 +1,6 @@
 #include "processing/long_recording_work.h"
 
+#include <cstdint>
 #include <new>
 
 #if defined(__linux__)
@@ -9,7 +10,14 @@
 namespace {
 
 // Below this, operator new (small arrays gain nothing from a mapping of their own).
-constexpr size_t kMappedFrom = size_t{4} << 20;
+constexpr size_t kMappedFrom = size_t{256} << 10;
+
+#if defined(__linux__)
+constexpr size_t kHugePage = size_t{2} << 20;
+
+// Whole huge pages: a mapping that ends inside one keeps small pages there.
+size_t hugeRounded(size_t bytes) { return (bytes + kHugePage - 1) / kHugePage * kHugePage; }
+#endif
 
 }  // namespace
 
@@ -17,10 +25,19 @@ void* allocateWorkingMemory(size_t bytes) {
   if (bytes == 0) bytes = 1;
 #if defined(__linux__)
   if (bytes >= kMappedFrom) {
-    void* memory = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (memory == MAP_FAILED) throw std::bad_alloc();
+    // Mapped with room to start on a huge-page boundary, the rest given back: an unaligned
+    // mapping keeps small pages at both ends, a fault every 4 KB there.
+    const size_t length = hugeRounded(bytes);
+    void* mapped = mmap(nullptr, length + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (mapped == MAP_FAILED) throw std::bad_alloc();
+    const auto base = reinterpret_cast<uintptr_t>(mapped);
+    const uintptr_t aligned = (base + kHugePage - 1) & ~uintptr_t{kHugePage - 1};
+    if (aligned > base) munmap(mapped, aligned - base);
+    const uintptr_t end = base + length + kHugePage;
+    if (end > aligned + length) munmap(reinterpret_cast<void*>(aligned + length), end - (aligned + length));
+    void* memory = reinterpret_cast<void*>(aligned);
     // Advice only: without huge pages the mapping works the same.
-    madvise(memory, bytes, MADV_HUGEPAGE);
+    madvise(memory, length, MADV_HUGEPAGE);
     return memory;
   }
 #endif
@@ -32,7 +49,7 @@ void releaseWorkingMemory(void* memory, size_t bytes) {
   if (bytes == 0) bytes = 1;
 #if defined(__linux__)
   if (bytes >= kMappedFrom) {
-    munmap(memory, bytes);
+    munmap(memory, hugeRounded(bytes));
     return;
   }
 #endif

@@ -11,7 +11,7 @@ namespace {
 using C = WideCriteria;
 using Value = int64_t;
 
-constexpr int64_t kChunk = int64_t{1} << 15;
+constexpr int64_t kChunk = int64_t{1} << 14;
 
 // Ranges of positions mirrored: p becomes top - p, in ascending order.
 std::vector<PositionRange> mirrored(const std::vector<PositionRange>& ranges, int64_t top) {
@@ -57,7 +57,8 @@ UninitializedArray<Value> backwardValues(const MarginInput& in, const MarginScor
   started.begin(in.tmin, in.tmax, 0);
   continued.begin(in.tmin, in.tmax, C::kInfinity);
   if (in.breakCost >= 0) started.allowBreaks(in.breakCost);
-  std::vector<Value> forwardOrder(static_cast<size_t>(kChunk)), mirroredOrder(static_cast<size_t>(kChunk));
+  const auto chunk = static_cast<size_t>(std::min(kChunk, top + 1));
+  std::vector<Value> forwardOrder(chunk), mirroredOrder(chunk);
   size_t next = 0;
   for (int64_t c0 = 0; c0 <= top; c0 += kChunk) {
     const int64_t c1 = std::min(top, c0 + kChunk - 1);
@@ -84,6 +85,86 @@ UninitializedArray<Value> backwardValues(const MarginInput& in, const MarginScor
   return back;
 }
 
+// Window minima of the jumps over one zone, reused from pulse to pulse.
+struct JumpScratch {
+  std::vector<Value> minima;
+  std::deque<int64_t> window;
+};
+
+// For every q of firstQ .. lastQ, the smallest forward value F[m] over the admissible
+// predecessors m of q before the zone: max(0, q - tmax) <= m <= min(q - tmin, lastM), or "no
+// answer" when there is none. Returns minima indexed by q - firstQ.
+//
+// While q - tmin <= lastM the windows slide; when they are not wider apart than their width
+// they share a core, and each is the core, a part left of it that shrinks and a part right of
+// it that grows. Beyond that every window ends at lastM: a suffix minimum.
+const Value* jumpWindowMinima(const Value* F, int64_t lastM, int64_t firstQ, int64_t lastQ, int64_t tmin,
+                              int64_t tmax, JumpScratch& s) {
+  const size_t count = static_cast<size_t>(lastQ - firstQ + 1);
+  if (s.minima.size() < count) s.minima.resize(count);
+  Value* w = s.minima.data();  // indexed by q - firstQ
+  auto lo = [tmax](int64_t q) { return std::max<int64_t>(0, q - tmax); };
+  const int64_t slideTo = std::min(lastQ, lastM + tmin);  // the last q whose window slides
+  const int64_t slideFrom = std::max(firstQ, tmin);       // the first q with any predecessor
+  for (int64_t q = firstQ; q < slideFrom && q <= lastQ; ++q) w[q - firstQ] = C::kInfinity;
+  if (slideFrom <= slideTo) {
+    const int64_t coreFirst = lo(slideTo), coreLast = slideFrom - tmin;
+    if (coreFirst <= coreLast) {
+      Value core = F[coreFirst];
+      for (int64_t m = coreFirst + 1; m <= coreLast; ++m) core = std::min(core, F[m]);
+      Value left = C::kInfinity;
+      int64_t x = coreFirst;
+      for (int64_t q = slideTo; q >= slideFrom; --q) {
+        for (; x > lo(q);) left = std::min(left, F[--x]);
+        w[q - firstQ] = std::min(core, left);
+      }
+      Value right = C::kInfinity;
+      int64_t y = coreLast;
+      for (int64_t q = slideFrom; q <= slideTo; ++q) {
+        for (; y < q - tmin;) right = std::min(right, F[++y]);
+        w[q - firstQ] = std::min(w[q - firstQ], right);
+      }
+    } else {
+      // Windows narrower than their spread: a queue of increasing values.
+      std::deque<int64_t>& window = s.window;
+      window.clear();
+      int64_t pushed = lo(slideFrom);
+      for (int64_t q = slideFrom; q <= slideTo; ++q) {
+        for (; pushed <= q - tmin; ++pushed) {
+          while (!window.empty() && F[window.back()] >= F[pushed]) window.pop_back();
+          window.push_back(pushed);
+        }
+        while (window.front() < q - tmax) window.pop_front();
+        w[q - firstQ] = F[window.front()];
+      }
+    }
+  }
+  Value tail = C::kInfinity;
+  int64_t x = lastM + 1;
+  for (int64_t q = lastQ; q > slideTo && q >= firstQ; --q) {
+    for (; x > lo(q);) tail = std::min(tail, F[--x]);
+    w[q - firstQ] = tail;
+  }
+  return s.minima.data();
+}
+
+// The smallest of values[0 .. i] for ascending i (none: "no answer").
+class RunningMinimum {
+ public:
+  explicit RunningMinimum(const Value* values) : values_(values) {}
+  Value upTo(int64_t i) {
+    Value m = min_;
+    for (; next_ <= i; ++next_) m = std::min(m, values_[next_]);
+    min_ = m;
+    return i < 0 ? C::kInfinity : m;
+  }
+
+ private:
+  const Value* values_;
+  int64_t next_ = 0;
+  Value min_ = C::kInfinity;
+};
+
 bool inRanges(const std::vector<PositionRange>& ranges, int64_t p) {
   auto it = std::upper_bound(ranges.begin(), ranges.end(), p,
                              [](int64_t v, const PositionRange& r) { return v < r.first; });
@@ -102,73 +183,95 @@ std::vector<double> pulseMargins(const MarginInput& in, const Value* forward,
   const UninitializedArray<Value> back = backwardValues(in, scores);
   auto F = [&](int64_t m) { return forward[m]; };
   auto G = [&](int64_t q) { return back[top - q]; };
-  // The last set lies within the last tmax positions: a range test there, none below.
-  const int64_t lastFloor = in.size - in.tmax;
+  const int64_t h = in.n / 2;
+  // Below lastFloor no chain may end without a break, and the last set lies within the last
+  // tmax positions: a range test there, none below.
+  const int64_t lastFloor = std::max<int64_t>(0, in.size - in.tmax);
   auto endCost = [&](int64_t m) -> Value {
     if (breaks) return m >= lastFloor ? 0 : in.breakCost;
     return m >= lastFloor && inRanges(in.sets->last, m) ? 0 : C::kInfinity;
   };
-  // The first set lies within the first tmax - n + 1 positions.
+  // Above firstCeiling no chain may start without a break; the first set lies below it.
+  const int64_t firstCeiling = in.tmax - in.n;
   auto startCost = [&](int64_t q) -> Value {
-    if (breaks) return q <= in.tmax - in.n ? 0 : in.breakCost;
-    return q <= in.tmax - in.n && inRanges(in.sets->first, q) ? 0 : C::kInfinity;
+    if (breaks) return q <= firstCeiling ? 0 : in.breakCost;
+    return q <= firstCeiling && inRanges(in.sets->first, q) ? 0 : C::kInfinity;
   };
-  auto continues = [&](int64_t q) { return breaks || inRanges(in.sets->later, q); };
-  const int64_t h = in.n / 2;
 
-  // Ascending sweeps: the best answer ending before each zone, and the smallest forward value
+  // Ascending sweeps: the best answer ending before each zone (the smallest forward value
+  // below lastFloor plus a break, the tail with its end costs), and the smallest forward value
   // up to p + h - tmax (where the breaks over the zone begin to matter).
   std::vector<Value> before(count), prefixF(count);
   {
-    Value endBest = C::kInfinity, plainBest = C::kInfinity;
-    int64_t m = 0, f = 0;
+    RunningMinimum low(forward), plain(forward);
+    Value tailBest = C::kInfinity;
+    int64_t m = lastFloor;
     for (size_t k = 0; k < count; ++k) {
       const int64_t p = positions[k];
-      for (; m <= p - h - 1; ++m) endBest = std::min(endBest, sum(F(m), endCost(m)));
-      for (; f <= std::min(p + h - in.tmax, p - h - 1); ++f) plainBest = std::min(plainBest, F(f));
-      before[k] = endBest;
-      prefixF[k] = plainBest;
+      for (; m <= p - h - 1; ++m) tailBest = std::min(tailBest, sum(F(m), endCost(m)));
+      before[k] = tailBest;
+      if (breaks) {
+        before[k] = std::min(before[k], sum(low.upTo(std::min(p - h - 1, lastFloor - 1)), in.breakCost));
+        prefixF[k] = plain.upTo(std::min(p + h - in.tmax, p - h - 1));
+      }
     }
   }
   // Descending sweeps: the best answer starting after each zone, and the smallest backward value
   // from max(p + h + 1, p - h + tmax) on.
   std::vector<Value> after(count), suffixG(count);
   {
-    Value startBest = C::kInfinity, plainBest = C::kInfinity;
-    int64_t q = top, g = top;
+    RunningMinimum high(back.data()), plain(back.data());
+    Value headBest = C::kInfinity;
+    int64_t q = std::min(top, firstCeiling);
     for (size_t k = count; k-- > 0;) {
       const int64_t p = positions[k];
-      for (; q >= p + h + 1; --q) startBest = std::min(startBest, sum(G(q), startCost(q)));
-      for (; g >= std::max(p + h + 1, p - h + in.tmax); --g) plainBest = std::min(plainBest, G(g));
-      after[k] = startBest;
-      suffixG[k] = plainBest;
+      for (; q >= p + h + 1; --q) headBest = std::min(headBest, sum(G(q), startCost(q)));
+      after[k] = headBest;
+      if (breaks) {
+        // Positions from `from` on are mirrored positions up to top - from.
+        after[k] = std::min(after[k], sum(high.upTo(top - std::max(p + h + 1, firstCeiling + 1)), in.breakCost));
+        suffixG[k] = plain.upTo(top - std::max(p + h + 1, p - h + in.tmax));
+      }
     }
   }
-  std::deque<int64_t> window;
+  JumpScratch scratch;
+  size_t laterAt = 0;  // the first range of the later set that may hold a q of this pulse
   for (size_t k = 0; k < count; ++k) {
     const int64_t p = positions[k];
     Value best = std::min(before[k], after[k]);
     if (breaks) best = std::min(best, in.breakCost);
-    // Jumps over the zone from m to q within tmin .. tmax; with breaks, longer ones too.
-    window.clear();
-    int64_t pushed = std::max<int64_t>(0, p + h + 1 - in.tmax);
-    Value localF = prefixF[k];
-    int64_t localTo = std::max<int64_t>(-1, std::min(p + h - in.tmax, p - h - 1));
-    for (int64_t q = p + h + 1; q <= std::min(top, p - h - 1 + in.tmax); ++q) {
-      const int64_t upper = std::min(q - in.tmin, p - h - 1);
-      for (; pushed <= upper; ++pushed) {
-        while (!window.empty() && F(window.back()) >= F(pushed)) window.pop_back();
-        window.push_back(pushed);
-      }
-      while (!window.empty() && window.front() < q - in.tmax) window.pop_front();
-      if (continues(q) && !window.empty()) best = std::min(best, sum(F(window.front()), G(q)));
+    // Jumps over the zone from m <= p - h - 1 to q >= p + h + 1 within tmin .. tmax; with
+    // breaks, longer ones too.
+    const int64_t lastM = p - h - 1;
+    const int64_t firstQ = p + h + 1;
+    const int64_t lastQ = std::min(top, lastM + in.tmax);
+    if (lastM >= 0 && firstQ <= lastQ) {
+      const Value* w = jumpWindowMinima(forward, lastM, firstQ, lastQ, in.tmin, in.tmax, scratch);
+      auto take = [&](int64_t from, int64_t to) {
+        for (int64_t q = from; q <= to; ++q) best = std::min(best, sum(w[q - firstQ], G(q)));
+      };
       if (breaks) {
-        for (; localTo < q - in.tmax - 1;) localF = std::min(localF, F(++localTo));
-        if (q - in.tmax - 1 >= 0) best = std::min(best, sum(sum(localF, in.breakCost), G(q)));
+        take(firstQ, lastQ);
+      } else {
+        const std::vector<PositionRange>& later = in.sets->later;
+        while (laterAt < later.size() && later[laterAt].last < firstQ) ++laterAt;
+        for (size_t j = laterAt; j < later.size() && later[j].first <= lastQ; ++j)
+          take(std::max(later[j].first, firstQ), std::min(later[j].last, lastQ));
+      }
+      if (breaks) {
+        // A break from the best pulse up to q - tmax - 1 to q.
+        Value localF = prefixF[k];
+        int64_t localTo = std::max<int64_t>(-1, std::min(p + h - in.tmax, lastM));
+        for (int64_t q = firstQ; q <= lastQ; ++q) {
+          for (; localTo < q - in.tmax - 1;) localF = std::min(localF, F(++localTo));
+          if (q - in.tmax - 1 >= 0) best = std::min(best, sum(sum(localF, in.breakCost), G(q)));
+        }
       }
     }
     if (breaks) {
-      for (; localTo < p - h - 1;) localF = std::min(localF, F(++localTo));
+      Value localF = prefixF[k];
+      for (int64_t m = std::max<int64_t>(0, std::min(p + h - in.tmax, lastM) + 1); m <= lastM; ++m)
+        localF = std::min(localF, F(m));
       best = std::min(best, sum(sum(localF, in.breakCost), suffixG[k]));
     }
     margins[k] = best >= C::kAccepted
