@@ -1,8 +1,8 @@
 // The long-recording path on made recordings of 10^5 .. 10^7 samples (10^8 with --huge or
-// DETECTION_BENCH_HUGE=1; --size S and --etalon n pick one line for a profiler): one etalon of 20 or 64 samples, Tmin/Tmax 40/181 and 108/540, one
-// and two threads of the matching step, time a sample and samples a second, the peak memory
-// beyond the samples, and numpy's np.correlate of the same recording with the same etalon in
-// the same run (bench/long_numpy.py under /usr/bin/python3).
+// DETECTION_BENCH_HUGE=1; --size S and --etalon n pick one line for a profiler): one etalon of 20 or 64
+// samples, Tmin/Tmax 40/181 and 108/540, one and two threads of the matching step, time a sample and samples
+// a second, the peak memory beyond the samples, and numpy's np.correlate of the same recording with the same
+// etalon in the same run (bench/long_numpy.py under /usr/bin/python3).
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -81,13 +81,15 @@ int main(int argc, char** argv) {
   bool huge = std::getenv("DETECTION_BENCH_HUGE") != nullptr &&
               std::strcmp(std::getenv("DETECTION_BENCH_HUGE"), "0") != 0;
   bool numpy = true;
-  int64_t onlySize = 0;  // --size S: that length only (for a profiler)
-  int onlyEtalon = 0;    // --etalon n: that etalon length only
+  int64_t onlySize = 0;     // --size S: that length only (for a profiler)
+  int onlyEtalon = 0;       // --etalon n: that etalon length only
+  double amplitude = 3000;  // --amplitude A: the etalon's peak (30000: 64-bit correlations)
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--huge") == 0) huge = true;
     if (std::strcmp(argv[i], "--no-numpy") == 0) numpy = false;
     if (std::strcmp(argv[i], "--size") == 0 && i + 1 < argc) onlySize = std::atoll(argv[++i]);
     if (std::strcmp(argv[i], "--etalon") == 0 && i + 1 < argc) onlyEtalon = std::atoi(argv[++i]);
+    if (std::strcmp(argv[i], "--amplitude") == 0 && i + 1 < argc) amplitude = std::atof(argv[++i]);
   }
   std::vector<int64_t> sizes{100000, 1000000, 10000000};
   if (huge) sizes.push_back(100000000);
@@ -104,7 +106,7 @@ int main(int argc, char** argv) {
   for (const Shape& shape : shapes) {
     if (onlyEtalon != 0 && shape.n != onlyEtalon) continue;
     for (int64_t size : sizes) {
-      const std::vector<int16_t> e = halfSine(shape.n, 3000);
+      const std::vector<int16_t> e = halfSine(shape.n, amplitude);
       const std::vector<int16_t> x = recording(size, e, shape.tmin, shape.tmax, 7);
       LongRequest r;
       r.samples = x.data();

@@ -17,6 +17,7 @@
 // storage besides the values and links is 2 x w entries, whatever the length.
 #include <algorithm>
 #include <cstdint>
+#include <limits>
 #include <span>
 #include <vector>
 
@@ -68,8 +69,11 @@ class WindowExtension {
   using Link = typename C::Link;
 
   // A fresh pass with windows [p - tmax, p - tmin] (tmin >= 1) and the given starting value.
-  // May throw std::bad_alloc (2 x (tmax - tmin + 1) entries).
-  void begin(int64_t tmin, int64_t tmax, Value start) {
+  // Positions below floor do not exist for it: windows are cut there and the values below are
+  // never read (a pass may start in the middle of a recording). May throw std::bad_alloc (2 x
+  // (tmax - tmin + 1) entries).
+  void begin(int64_t tmin, int64_t tmax, Value start, int64_t floor = 0) {
+    floor_ = floor;
     tmin_ = tmin;
     tmax_ = tmax;
     w_ = tmax - tmin + 1;
@@ -88,8 +92,9 @@ class WindowExtension {
     prefixMin_ = 0;
     prefixAt_ = -1;
     breaks_ = false;
-    farNext_ = 0;
+    farNext_ = floor;
     farAt_ = -1;
+    tracking_ = false;
   }
 
   // From the next piece on, chains may also start with the given value.
@@ -99,6 +104,37 @@ class WindowExtension {
   void allowBreaks(Value cost) {
     breaks_ = true;
     breakCost_ = cost;
+  }
+
+  // How close the choices between the starting value and the best predecessor came: d = start
+  // - best predecessor's value at every position that has one; a chain starts anew where d
+  // <= 0. Shifting every value by c keeps every choice when nearestAbove > c >= 0 or
+  // nearestBelow <= c < 0.
+  struct Closeness {
+    Value nearestAbove = std::numeric_limits<Value>::max();  // the smallest d > 0
+    Value nearestBelow = std::numeric_limits<Value>::min();  // the largest d <= 0
+    void add(Value d) {
+      if (d > 0)
+        nearestAbove = d < nearestAbove ? d : nearestAbove;
+      else
+        nearestBelow = d > nearestBelow ? d : nearestBelow;
+    }
+    void add(const Closeness& o) {
+      nearestAbove = o.nearestAbove < nearestAbove ? o.nearestAbove : nearestAbove;
+      nearestBelow = o.nearestBelow > nearestBelow ? o.nearestBelow : nearestBelow;
+    }
+    bool keepsChoicesUnder(Value c) const { return c >= 0 ? nearestAbove > c : nearestBelow <= c; }
+  };
+
+  // From now on the choices are measured (takeCloseness hands them over and starts anew).
+  void trackCloseness() {
+    tracking_ = true;
+    closeness_ = Closeness{};
+  }
+  Closeness takeCloseness() {
+    const Closeness c = closeness_;
+    closeness_ = Closeness{};
+    return c;
   }
 
   // Positions first .. last, above every position of earlier pieces: value[p] = (window
@@ -115,9 +151,11 @@ class WindowExtension {
       }
       Value best = start_;
       int64_t at = kNoPredecessorMark;
+      bool candidate = false;  // a predecessor exists
+      Value nearest = 0;       // the best predecessor's value
       const int64_t to = p - tmin_;
-      if (w_ > 0 && to >= 0) {
-        const int64_t from = p - tmax_ < 0 ? 0 : p - tmax_;
+      if (w_ > 0 && to >= floor_) {
+        const int64_t from = p - tmax_ < floor_ ? floor_ : p - tmax_;
         while (to > toBlockEnd_) {
           ++toBlock_;
           toBlockEnd_ += w_;
@@ -128,7 +166,7 @@ class WindowExtension {
         }
         if (toBlock_ != prefixBlock_) {
           prefixBlock_ = toBlock_;
-          prefixNext_ = toBlockEnd_ - w_ + 1;
+          prefixNext_ = std::max(floor_, toBlockEnd_ - w_ + 1);
           prefixMin_ = value[prefixNext_];
           prefixAt_ = prefixNext_;
           ++prefixNext_;
@@ -148,7 +186,7 @@ class WindowExtension {
           if (fromBlock_ != suffixBlock_) {
             Value runMin = value[fromBlockEnd_];
             int64_t runAt = fromBlockEnd_;
-            for (int64_t m = fromBlockEnd_; m >= blockFirst; --m) {
+            for (int64_t m = fromBlockEnd_; m >= std::max(blockFirst, floor_); --m) {
               const bool take = value[m] <= runMin;
               runMin = take ? value[m] : runMin;
               runAt = take ? m : runAt;
@@ -165,6 +203,8 @@ class WindowExtension {
         const bool below = windowMin < best;
         at = below ? windowAt : at;
         best = below ? windowMin : best;
+        candidate = true;
+        nearest = windowMin;
       }
       if (breaks_) {
         // The smallest value up to p - tmax - 1, the lowest position winning ties.
@@ -174,11 +214,17 @@ class WindowExtension {
             farAt_ = farNext_;
           }
         }
-        if (farAt_ >= 0 && C::add(farMin_, breakCost_) < best) {
-          best = C::add(farMin_, breakCost_);
-          at = farAt_;
+        if (farAt_ >= 0) {
+          const Value viaBreak = C::add(farMin_, breakCost_);
+          if (viaBreak < best) {
+            best = viaBreak;
+            at = farAt_;
+          }
+          nearest = candidate && nearest < viaBreak ? nearest : viaBreak;
+          candidate = true;
         }
       }
+      if (tracking_ && candidate) closeness_.add(start_ - nearest);
       value[p] = C::add(best, score[p - first]);
       if (link != nullptr) link[p] = static_cast<Link>(at);
     }
@@ -191,8 +237,9 @@ class WindowExtension {
   // made, and with breaks every position up to p - tmax - 2 is in the running minimum.
   int64_t steadyRun(int64_t p, int64_t last) const {
     const int64_t to = p - tmin_, from = p - tmax_;
-    if (w_ <= 0 || from < 1 || prefixBlock_ != toBlock_ || prefixNext_ != to) return 0;
-    if (to > toBlockEnd_ || to < toBlockEnd_ - w_ + 1 || from > fromBlockEnd_ || from < fromBlockEnd_ - w_ + 1)
+    if (w_ <= 0 || from < floor_ + 1 || prefixBlock_ != toBlock_ || prefixNext_ != to) return 0;
+    if (to > toBlockEnd_ || to < toBlockEnd_ - w_ + 1 || from > fromBlockEnd_ ||
+        from < fromBlockEnd_ - w_ + 1)
       return 0;
     if (fromBlock_ != toBlock_ && suffixBlock_ != fromBlock_) return 0;
     if (breaks_ && (farNext_ != from - 1 || farAt_ < 0)) return 0;
@@ -200,27 +247,36 @@ class WindowExtension {
   }
 
   void steady(Value* value, Link* link, int64_t p, int64_t run, const Value* score) {
+    if (tracking_)
+      steadyWith<true>(value, link, p, run, score);
+    else
+      steadyWith<false>(value, link, p, run, score);
+  }
+
+  template <bool kTrack>
+  void steadyWith(Value* value, Link* link, int64_t p, int64_t run, const Value* score) {
     const bool split = fromBlock_ != toBlock_;
     if (link == nullptr) {
       if (split)
-        breaks_ ? steadyOf<true, true, false>(value, link, p, run, score)
-                : steadyOf<true, false, false>(value, link, p, run, score);
+        breaks_ ? steadyOf<true, true, false, kTrack>(value, link, p, run, score)
+                : steadyOf<true, false, false, kTrack>(value, link, p, run, score);
       else
-        breaks_ ? steadyOf<false, true, false>(value, link, p, run, score)
-                : steadyOf<false, false, false>(value, link, p, run, score);
+        breaks_ ? steadyOf<false, true, false, kTrack>(value, link, p, run, score)
+                : steadyOf<false, false, false, kTrack>(value, link, p, run, score);
     } else {
       if (split)
-        breaks_ ? steadyOf<true, true, true>(value, link, p, run, score)
-                : steadyOf<true, false, true>(value, link, p, run, score);
+        breaks_ ? steadyOf<true, true, true, kTrack>(value, link, p, run, score)
+                : steadyOf<true, false, true, kTrack>(value, link, p, run, score);
       else
-        breaks_ ? steadyOf<false, true, true>(value, link, p, run, score)
-                : steadyOf<false, false, true>(value, link, p, run, score);
+        breaks_ ? steadyOf<false, true, true, kTrack>(value, link, p, run, score)
+                : steadyOf<false, false, true, kTrack>(value, link, p, run, score);
     }
   }
 
   // The steady positions first .. first + run - 1: the same comparisons as the general step.
-  template <bool kSplit, bool kBreaks, bool kLinks>
+  template <bool kSplit, bool kBreaks, bool kLinks, bool kTrack>
   void steadyOf(Value* value, Link* link, int64_t first, int64_t run, const Value* score) {
+    Closeness closeness = closeness_;
     Value prefixMin = prefixMin_;
     int64_t prefixAt = prefixAt_;
     Value farMin = farMin_;
@@ -245,6 +301,7 @@ class WindowExtension {
       const bool below = windowMin < start;
       Value best = below ? windowMin : start;
       int64_t at = below ? windowAt : kNoPredecessorMark;
+      Value nearest = windowMin;
       if constexpr (kBreaks) {
         const int64_t x = p - tmax_ - 1;
         const Value far = value[x];
@@ -255,11 +312,14 @@ class WindowExtension {
         const bool broken = viaBreak < best;
         best = broken ? viaBreak : best;
         at = broken ? farAt : at;
+        nearest = viaBreak < nearest ? viaBreak : nearest;
       }
+      if constexpr (kTrack) closeness.add(start - nearest);
       value[p] = C::add(best, score[i]);
       if constexpr (kLinks) link[p] = static_cast<Link>(at);
     }
     const int64_t last = first + run - 1;
+    closeness_ = closeness;
     prefixMin_ = prefixMin;
     prefixAt_ = prefixAt;
     prefixNext_ = last - tmin_ + 1;
@@ -270,6 +330,7 @@ class WindowExtension {
     }
   }
 
+  int64_t floor_ = 0;
   int64_t tmin_ = 1, tmax_ = 0, w_ = 0;
   Value start_ = 0;
   std::vector<Value> suffixMin_;
@@ -283,6 +344,8 @@ class WindowExtension {
   int64_t farNext_ = 0;
   Value farMin_ = 0;
   int64_t farAt_ = -1;
+  bool tracking_ = false;
+  Closeness closeness_;
 };
 
 // Positions that can only start a chain: their value is their score, their link -1.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <new>
 #include <thread>
 
@@ -11,6 +12,8 @@
 #include "processing/long_position_sets.h"
 #include "processing/long_recording_work.h"
 #include "processing/pulse_margins.h"
+#include "processing/side_thread.h"
+#include "processing/vector_clones.h"
 #include "processing/whole_correlation.h"
 #include "signal/pulse_bounds.h"
 #include "signal/task_codes.h"
@@ -19,10 +22,6 @@ namespace {
 
 using C = WideCriteria;
 using Value = C::Value;
-
-// Positions whose scores are made at once: small enough for the caches, large enough that the
-// threads of the matching step have work.
-constexpr int64_t kChunk = int64_t{1} << 14;
 
 // The largest break cost: far below the values that mean "no chain".
 constexpr double kMaxBreakCost = 1e17;
@@ -43,7 +42,18 @@ int64_t peakOf(const int16_t* x, int64_t size) {
   return std::max(-int64_t{lowest}, int64_t{highest});
 }
 
+// The scores of one etalon from its 32-bit correlations: energy - 2 x correlation.
+DETECTION_VECTOR_CLONES
+void narrowScores(const uint32_t* corr, size_t width, int64_t energy, int64_t* out) {
+  for (size_t q = 0; q < width; ++q) out[q] = energy - 2 * int64_t{static_cast<int32_t>(corr[q])};
+}
+
 }  // namespace
+
+int longRecordingThreads(int asked) {
+  const int most = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+  return std::min({2, asked == 0 ? most : asked, most});
+}
 
 bool longRecordingAnswers(uint16_t effectiveTaskType, uint16_t seriesType) {
   if (seriesType == kSeriesFixedWhole)
@@ -105,6 +115,7 @@ std::string longRequestProblem(const LongRequest& r) {
   if (std::isnan(r.breakPenalty) || r.breakPenalty < 0) return "the break penalty must be 0 or more, or inf";
   for (const int16_t* e : r.etalons)
     if (e == nullptr) return "an etalon has no samples";
+  if (r.threads < 0) return "the number of threads must be 0 (every core) or more";
   if (r.pulses < 0) return "the number of pulses must be positive";
   if (r.pulses > 0) {
     if (r.task != LongTask::kDetect) return "a known number of pulses is answered for detection only";
@@ -121,6 +132,7 @@ namespace {
 // matching step.
 struct Run {
   const LongRequest& r;
+  int threads = 1;  // threads the passes use: 1 or 2
   std::vector<int64_t> energies;
   int64_t top = 0;  // last start position
   bool narrow = false;
@@ -134,30 +146,21 @@ struct Run {
   // index chosen when not null. Threads split the positions.
   void scores(const std::vector<size_t>& which, int64_t first, int64_t count, Value* out, int32_t* etalon,
               ScoreScratch& scratch) const {
-    const int parts = std::max(1, std::min<int>(r.threads, static_cast<int>(count / 4096)));
-    if (parts == 1) {
+    if (threads < 2 || count < 8192) {
       scoresPart(which, first, count, out, etalon, scratch.main);
       return;
     }
-    std::vector<std::thread> helpers;
-    const int64_t step = (count + parts - 1) / parts;
-    if (scratch.helpers.size() < static_cast<size_t>(parts))
-      scratch.helpers.resize(static_cast<size_t>(parts));
-    for (int k = 1; k < parts; ++k) {
-      const int64_t a = k * step;
-      const int64_t b = std::min(count, a + step);
-      if (a >= b) break;
-      helpers.emplace_back([&, a, b, k] {
-        scoresPart(which, first + a, b - a, out + a, etalon != nullptr ? etalon + a : nullptr,
-                   scratch.helpers[static_cast<size_t>(k)]);
-      });
-    }
-    scoresPart(which, first, std::min(step, count), out, etalon, scratch.main);
-    for (std::thread& t : helpers) t.join();
+    if (scratch.helpers.empty()) scratch.helpers.resize(1);
+    const int64_t half = count / 2;
+    inParallel([&] { scoresPart(which, first, half, out, etalon, scratch.main); },
+               [&] {
+                 scoresPart(which, first + half, count - half, out + half,
+                            etalon != nullptr ? etalon + half : nullptr, scratch.helpers[0]);
+               });
   }
 
   void scoresPart(const std::vector<size_t>& which, int64_t first, int64_t count, Value* out, int32_t* etalon,
-                  CorrelationScratch& s) const {
+                  ScoreRows& s) const {
     const auto width = static_cast<size_t>(count);
     const int16_t* x = r.samples + first;
     bool firstEtalon = true;
@@ -166,11 +169,15 @@ struct Run {
       if (narrow) {
         if (s.narrow.size() < width) s.narrow.resize(width);
         wholeCorrelations(r.etalons[t], r.n, x, width, s.narrow.data());
-        for (size_t q = 0; q < width; ++q) {
-          const Value v = energy - 2 * int64_t{static_cast<int32_t>(s.narrow[q])};
-          if (firstEtalon || v < out[q]) {
-            out[q] = v;
-            if (etalon != nullptr) etalon[q] = static_cast<int32_t>(t);
+        if (firstEtalon && etalon == nullptr) {
+          narrowScores(s.narrow.data(), width, energy, out);
+        } else {
+          for (size_t q = 0; q < width; ++q) {
+            const Value v = energy - 2 * int64_t{static_cast<int32_t>(s.narrow[q])};
+            if (firstEtalon || v < out[q]) {
+              out[q] = v;
+              if (etalon != nullptr) etalon[q] = static_cast<int32_t>(t);
+            }
           }
         }
       } else {
@@ -240,54 +247,18 @@ Value breakCostFor(const LongRequest& r, int64_t energy) {
 // One forward pass over every start position for the etalons `which`: values and links.
 void forwardPass(const Run& run, const std::vector<size_t>& which, Value breakCost, ChainWork& work) {
   const LongRequest& r = run.r;
-  const int64_t top = run.top;
-  std::vector<Piece> pieces = forwardPieces(run.sets, top, r.tmax, r.n, breakCost);
-  WindowExtension<C> started, continued;
-  started.begin(r.tmin, r.tmax, 0);
-  continued.begin(r.tmin, r.tmax, C::kInfinity);
-  if (breakCost >= 0) {
-    started.allowBreaks(breakCost);
-    continued.allowBreaks(breakCost);
-  }
-  Value* value = work.value.data();
-  int32_t* link = work.link.data();
-  // Positions outside every piece keep "no value yet" and no link; they are marked before
-  // the windows reach them.
-  int64_t marked = 0;
-  auto markUpTo = [&](int64_t end) {
-    if (end <= marked) return;
-    std::fill(value + marked, value + end, C::kInfinity);
-    std::fill(link + marked, link + end, kOutsideMark);
-    marked = end;
+  const std::vector<Piece> pieces = forwardPieces(run.sets, run.top, r.tmax, r.n, breakCost);
+  ChainPassInput in;
+  in.pieces = &pieces;
+  in.top = run.top;
+  in.tmin = r.tmin;
+  in.tmax = r.tmax;
+  in.breakCost = breakCost;
+  in.threads = run.threads;
+  in.scores = [&](int64_t first, int64_t count, Value* out, ScoreRows& rows) {
+    run.scoresPart(which, first, count, out, nullptr, rows);
   };
-  size_t next = 0;
-  for (int64_t c0 = 0; c0 <= top; c0 += kChunk) {
-    const int64_t c1 = std::min(top, c0 + kChunk - 1);
-    run.scores(which, c0, c1 - c0 + 1, work.score.data(), nullptr, work.scratch);
-    while (next < pieces.size() && pieces[next].range.first <= c1) {
-      Piece& piece = pieces[next];
-      const int64_t a = std::max(piece.range.first, c0);
-      const int64_t b = std::min(piece.range.last, c1);
-      markUpTo(a);
-      marked = std::max(marked, b + 1);
-      const Value* s = work.score.data() + (a - c0);
-      switch (piece.role) {
-        case PieceRole::kStartsOnly:
-          startChains<C>(value, link, a, b, s);
-          break;
-        case PieceRole::kStartsOrContinues:
-          started.setStart(piece.start);
-          started.extend(value, link, a, b, s);
-          break;
-        case PieceRole::kContinuesOnly:
-          continued.extend(value, link, a, b, s);
-          break;
-      }
-      if (piece.range.last > c1) break;
-      ++next;
-    }
-    if (next == pieces.size() || pieces[next].range.first > c1) markUpTo(c1 + 1);
-  }
+  runChainPass(in, work.value.data(), work.link());
 }
 
 // The end of the best chain: over the last set (no breaks), or over every position with the
@@ -349,6 +320,10 @@ void recognize(const Run& run, ChainWork& work, LongAnswer& answer, std::vector<
 
 // The etalon of every pulse: the best-fitting one at its position, the earlier on ties.
 void nameEtalons(const Run& run, const std::vector<size_t>& chosen, LongAnswer& answer) {
+  if (chosen.size() == 1) {
+    answer.etalons.assign(answer.positions.size(), run.r.etalonNumbers[chosen[0]]);
+    return;
+  }
   answer.etalons.resize(answer.positions.size());
   ScoreScratch one;
   for (size_t k = 0; k < answer.positions.size(); ++k) {
@@ -363,7 +338,6 @@ void nameEtalons(const Run& run, const std::vector<size_t>& chosen, LongAnswer& 
 void addMargins(const Run& run, const std::vector<size_t>& chosen, Value breakCost, ChainWork& work,
                 LongAnswer& answer) {
   const LongRequest& r = run.r;
-  work.link.release();  // the links make room for the backward values
   MarginInput m;
   m.sets = run.breaks ? nullptr : &run.sets;
   m.size = r.size;
@@ -375,10 +349,11 @@ void addMargins(const Run& run, const std::vector<size_t>& chosen, Value breakCo
   int64_t energy = 0;
   for (size_t t : chosen) energy = std::max(energy, run.energies[t]);
   m.energy = energy;
-  auto scoresOf = [&](int64_t first, int64_t count, Value* out) {
-    run.scores(chosen, first, count, out, nullptr, work.scratch);
+  m.threads = run.threads;
+  auto scoresOf = [&](int64_t first, int64_t count, Value* out, ScoreRows& rows) {
+    run.scoresPart(chosen, first, count, out, nullptr, rows);
   };
-  answer.margins = pulseMargins(m, work.value.data(), answer.positions, scoresOf);
+  answer.margins = pulseMargins(m, work.value.data(), answer.positions, scoresOf, work.back());
 }
 
 bool outOfMemory(const LongRequest& r, LongAnswer& answer, std::string& error) {
@@ -396,6 +371,7 @@ bool solveLongRecording(const LongRequest& r, LongAnswer& answer, std::string& e
   if (!error.empty()) return false;
   try {
     Run run(r);
+    run.threads = longRecordingThreads(r.threads);
     run.top = r.size - r.n;
     run.breaks = !std::isinf(r.breakPenalty);
     int64_t peakS = 0;
@@ -425,7 +401,7 @@ bool solveLongRecording(const LongRequest& r, LongAnswer& answer, std::string& e
     if (!run.breaks) run.sets = longPositionSets(r.size, r.n, r.tmin, r.tmax);
 
     ChainWork work;
-    work.prepare(run.top + 1, std::min(kChunk, run.top + 1));
+    work.prepare(run.top + 1);
 
     std::vector<size_t> chosen = all;  // the etalons of the answer's chain
     Value breakCost = -1;
@@ -440,10 +416,22 @@ bool solveLongRecording(const LongRequest& r, LongAnswer& answer, std::string& e
     }
     if (!answer.found) return true;
     if (end >= 0) {
-      // One walk down the links (each step a distant load), then the order reversed.
-      const int32_t* link = work.link.data();
-      for (int64_t p = end; p >= 0 && p <= run.top; p = link[p]) answer.positions.push_back(p);
-      std::reverse(answer.positions.begin(), answer.positions.end());
+      // One walk down the links, then the order reversed. Each step is a distant load; the
+      // start two pulses back lies within [p - 2 tmax, p - 2 tmin], so its links are asked
+      // for one step early.
+      const int32_t* link = work.link();
+      UninitializedArray<int64_t> walked;  // last pulse first; at most one every tmin
+      walked.resize(run.top / r.tmin + 2);
+      int64_t count = 0;
+      for (int64_t p = end; p >= 0 && p <= run.top; p = link[p]) {
+        walked[count++] = p;
+#if defined(__GNUC__)
+        for (int64_t a = std::max<int64_t>(0, p - 2 * r.tmax); a <= p - 2 * r.tmin; a += 16)
+          __builtin_prefetch(link + a);
+#endif
+      }
+      answer.positions.assign(std::make_reverse_iterator(walked.data() + count),
+                              std::make_reverse_iterator(walked.data()));
     }
     nameEtalons(run, chosen, answer);
     if (r.margins) addMargins(run, chosen, breakCost, work, answer);

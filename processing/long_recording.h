@@ -43,7 +43,9 @@ struct LongRequest {
   LongTask task = LongTask::kDetect;
   double breakPenalty = std::numeric_limits<double>::infinity();
   bool margins = true;
-  int threads = 1;  // threads of the matching step (1 or more)
+  // Threads: 0 takes the machine's cores. At most two work: the second starts every pass in
+  // the middle and shares the margins (the answer does not depend on it).
+  int threads = 0;
   // Detection of a known number of pulses (0: an unknown number): exactly this many pulses,
   // pulse j starting within its admissible range (signal/pulse_bounds.h), without breaks or
   // margins. Its cost grows with the length: one 8-byte value for every pulse and every start it
@@ -72,6 +74,9 @@ struct LongAnswer {
   std::vector<int64_t> candidateCriteria;  // recognition: each candidate's best value
   std::vector<bool> candidateFound;        // recognition: whether the candidate gave a chain
 };
+
+// The threads a request asking for `asked` gets (1 or 2).
+int longRecordingThreads(int asked);
 
 // Whether the path answers a run of the workbench's effective task type on its series type:
 // detection (1), recognition (2) and joint detection and identification (4) of an unknown

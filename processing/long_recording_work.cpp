@@ -28,7 +28,8 @@ void* allocateWorkingMemory(size_t bytes) {
     // Mapped with room to start on a huge-page boundary, the rest given back: an unaligned
     // mapping keeps small pages at both ends, a fault every 4 KB there.
     const size_t length = hugeRounded(bytes);
-    void* mapped = mmap(nullptr, length + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    void* mapped =
+        mmap(nullptr, length + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (mapped == MAP_FAILED) throw std::bad_alloc();
     const auto base = reinterpret_cast<uintptr_t>(mapped);
     const uintptr_t aligned = (base + kHugePage - 1) & ~uintptr_t{kHugePage - 1};

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "processing/chain_kernel.h"
+#include "processing/chain_pass.h"
 #include "processing/long_position_sets.h"
 
 // Memory for large working arrays: on Linux mapped anonymously and marked for huge pages, so
@@ -49,28 +50,25 @@ class UninitializedArray {
   int64_t size_ = 0;
 };
 
-// Correlation rows of one thread of the matching step.
-struct CorrelationScratch {
-  std::vector<uint32_t> narrow;
-  std::vector<int64_t> wide;
-};
-
+// Rows of the matching step: the caller's thread's, and one for every helper thread.
 struct ScoreScratch {
-  CorrelationScratch main;
-  std::vector<CorrelationScratch> helpers;
+  ScoreRows main;
+  std::vector<ScoreRows> helpers;
 };
 
-// Values and links of every start position, and the scores of one chunk.
+// Values of every start position, and one more 8-byte entry a position whose memory holds
+// first the 32-bit links of the forward pass and then, once the chain is traced, the values
+// of the backward pass (pages the links touched are not cleared again).
 struct ChainWork {
   UninitializedArray<int64_t> value;
-  UninitializedArray<int32_t> link;
-  std::vector<int64_t> score;
-  ScoreScratch scratch;
+  UninitializedArray<int64_t> spare;
+
+  int32_t* link() { return reinterpret_cast<int32_t*>(spare.data()); }
+  int64_t* back() { return spare.data(); }
 
   // May throw std::bad_alloc.
-  void prepare(int64_t positions, int64_t chunk) {
+  void prepare(int64_t positions) {
     value.resize(positions);
-    link.resize(positions);
-    score.resize(static_cast<size_t>(chunk));
+    spare.resize(positions);
   }
 };

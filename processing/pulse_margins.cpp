@@ -5,13 +5,13 @@
 #include <limits>
 
 #include "processing/long_recording_work.h"
+#include "processing/side_thread.h"
+#include "processing/vector_clones.h"
 
 namespace {
 
 using C = WideCriteria;
 using Value = int64_t;
-
-constexpr int64_t kChunk = int64_t{1} << 14;
 
 // Ranges of positions mirrored: p becomes top - p, in ascending order.
 std::vector<PositionRange> mirrored(const std::vector<PositionRange>& ranges, int64_t top) {
@@ -26,10 +26,8 @@ Value sum(Value a, Value b) { return a >= C::kAccepted || b >= C::kAccepted ? C:
 
 // The backward values, mirrored: back[top - p] is the best chain that continues from a pulse at
 // p to the end, p's score included.
-UninitializedArray<Value> backwardValues(const MarginInput& in, const MarginScores& scores) {
+void backwardValues(const MarginInput& in, const MarginScores& scores, Value* back) {
   const int64_t top = in.size - in.n;
-  UninitializedArray<Value> back;
-  back.resize(top + 1);
   std::vector<Piece> pieces;
   if (in.breakCost >= 0) {
     // Mirrored, ending late enough is starting early enough.
@@ -53,36 +51,40 @@ UninitializedArray<Value> backwardValues(const MarginInput& in, const MarginScor
       pieces.push_back(Piece{r, PieceRole::kContinuesOnly, C::kInfinity});
     std::sort(pieces.begin(), pieces.end(), [](auto& a, auto& b) { return a.range.first < b.range.first; });
   }
-  WindowExtension<C> started, continued;
-  started.begin(in.tmin, in.tmax, 0);
-  continued.begin(in.tmin, in.tmax, C::kInfinity);
-  if (in.breakCost >= 0) started.allowBreaks(in.breakCost);
-  const auto chunk = static_cast<size_t>(std::min(kChunk, top + 1));
-  std::vector<Value> forwardOrder(chunk), mirroredOrder(chunk);
-  size_t next = 0;
-  for (int64_t c0 = 0; c0 <= top; c0 += kChunk) {
-    const int64_t c1 = std::min(top, c0 + kChunk - 1);
-    const int64_t count = c1 - c0 + 1;
-    std::fill(back.data() + c0, back.data() + c1 + 1, C::kInfinity);
-    scores(top - c1, count, forwardOrder.data());
-    for (int64_t i = 0; i < count; ++i)
-      mirroredOrder[static_cast<size_t>(i)] = forwardOrder[static_cast<size_t>(count - 1 - i)];
-    while (next < pieces.size() && pieces[next].range.first <= c1) {
-      const Piece& piece = pieces[next];
-      const int64_t a = std::max(piece.range.first, c0);
-      const int64_t b = std::min(piece.range.last, c1);
-      const Value* s = mirroredOrder.data() + (a - c0);
-      if (piece.role == PieceRole::kContinuesOnly) {
-        continued.extend(back.data(), nullptr, a, b, s);
-      } else {
-        started.setStart(piece.start);
-        started.extend(back.data(), nullptr, a, b, s);
-      }
-      if (piece.range.last > c1) break;
-      ++next;
-    }
+  ChainPassInput pass;
+  pass.pieces = &pieces;
+  pass.top = top;
+  pass.tmin = in.tmin;
+  pass.tmax = in.tmax;
+  pass.breakCost = in.breakCost;
+  pass.threads = in.threads;
+  // Pass position i is start position top - i: the scores in forward order, reversed.
+  pass.scores = [&](int64_t first, int64_t count, Value* out, ScoreRows& rows) {
+    if (rows.order.size() < static_cast<size_t>(count)) rows.order.resize(static_cast<size_t>(count));
+    scores(top - first - count + 1, count, rows.order.data(), rows);
+    for (int64_t i = 0; i < count; ++i) out[i] = rows.order[static_cast<size_t>(count - 1 - i)];
+  };
+  runChainPass(pass, back, nullptr);
+}
+
+// The smallest of v[0 .. count - 1] (count >= 1).
+DETECTION_VECTOR_CLONES
+Value lowestOf(const Value* v, int64_t count) {
+  Value m = v[0];
+  for (int64_t i = 1; i < count; ++i) m = v[i] < m ? v[i] : m;
+  return m;
+}
+
+// The smallest sum(a[i], b[-i]) over i < count, or "no answer".
+DETECTION_VECTOR_CLONES
+Value lowestSumAgainst(const Value* a, const Value* b, int64_t count) {
+  Value m = C::kInfinity;
+  for (int64_t i = 0; i < count; ++i) {
+    const Value x = a[i], y = b[-i];
+    const Value s = x >= C::kAccepted || y >= C::kAccepted ? C::kInfinity : x + y;
+    m = s < m ? s : m;
   }
-  return back;
+  return m;
 }
 
 // Window minima of the jumps over one zone, reused from pulse to pulse.
@@ -110,8 +112,7 @@ const Value* jumpWindowMinima(const Value* F, int64_t lastM, int64_t firstQ, int
   if (slideFrom <= slideTo) {
     const int64_t coreFirst = lo(slideTo), coreLast = slideFrom - tmin;
     if (coreFirst <= coreLast) {
-      Value core = F[coreFirst];
-      for (int64_t m = coreFirst + 1; m <= coreLast; ++m) core = std::min(core, F[m]);
+      const Value core = lowestOf(F + coreFirst, coreLast - coreFirst + 1);
       Value left = C::kInfinity;
       int64_t x = coreFirst;
       for (int64_t q = slideTo; q >= slideFrom; --q) {
@@ -139,10 +140,11 @@ const Value* jumpWindowMinima(const Value* F, int64_t lastM, int64_t firstQ, int
       }
     }
   }
+  // Windows [max(0, q - tmax), lastM], q descending: one more forward value each.
   Value tail = C::kInfinity;
-  int64_t x = lastM + 1;
+  for (int64_t m = lastM; m > lastQ - tmax && m >= 0; --m) tail = std::min(tail, F[m]);
   for (int64_t q = lastQ; q > slideTo && q >= firstQ; --q) {
-    for (; x > lo(q);) tail = std::min(tail, F[--x]);
+    if (q - tmax >= 0) tail = std::min(tail, F[q - tmax]);
     w[q - firstQ] = tail;
   }
   return s.minima.data();
@@ -174,13 +176,14 @@ bool inRanges(const std::vector<PositionRange>& ranges, int64_t p) {
 }  // namespace
 
 std::vector<double> pulseMargins(const MarginInput& in, const Value* forward,
-                                 const std::vector<int64_t>& positions, const MarginScores& scores) {
+                                 const std::vector<int64_t>& positions, const MarginScores& scores,
+                                 Value* back) {
   const size_t count = positions.size();
   std::vector<double> margins(count, 0.0);
   if (count == 0) return margins;
   const int64_t top = in.size - in.n;
   const bool breaks = in.breakCost >= 0;
-  const UninitializedArray<Value> back = backwardValues(in, scores);
+  backwardValues(in, scores, back);
   auto F = [&](int64_t m) { return forward[m]; };
   auto G = [&](int64_t q) { return back[top - q]; };
   const int64_t h = in.n / 2;
@@ -201,7 +204,14 @@ std::vector<double> pulseMargins(const MarginInput& in, const Value* forward,
   // Ascending sweeps: the best answer ending before each zone (the smallest forward value
   // below lastFloor plus a break, the tail with its end costs), and the smallest forward value
   // up to p + h - tmax (where the breaks over the zone begin to matter).
-  std::vector<Value> before(count), prefixF(count);
+  // Four values a pulse, in memory that is not cleared first (every entry is written before
+  // it is read; unused entries without breaks are never read).
+  UninitializedArray<Value> perPulse;
+  perPulse.resize(4 * static_cast<int64_t>(count));
+  Value* before = perPulse.data();
+  Value* prefixF = before + count;
+  Value* after = prefixF + count;
+  Value* suffixG = after + count;
   {
     RunningMinimum low(forward), plain(forward);
     Value tailBest = C::kInfinity;
@@ -218,9 +228,8 @@ std::vector<double> pulseMargins(const MarginInput& in, const Value* forward,
   }
   // Descending sweeps: the best answer starting after each zone, and the smallest backward value
   // from max(p + h + 1, p - h + tmax) on.
-  std::vector<Value> after(count), suffixG(count);
   {
-    RunningMinimum high(back.data()), plain(back.data());
+    RunningMinimum high(back), plain(back);
     Value headBest = C::kInfinity;
     int64_t q = std::min(top, firstCeiling);
     for (size_t k = count; k-- > 0;) {
@@ -229,54 +238,73 @@ std::vector<double> pulseMargins(const MarginInput& in, const Value* forward,
       after[k] = headBest;
       if (breaks) {
         // Positions from `from` on are mirrored positions up to top - from.
-        after[k] = std::min(after[k], sum(high.upTo(top - std::max(p + h + 1, firstCeiling + 1)), in.breakCost));
+        after[k] =
+            std::min(after[k], sum(high.upTo(top - std::max(p + h + 1, firstCeiling + 1)), in.breakCost));
         suffixG[k] = plain.upTo(top - std::max(p + h + 1, p - h + in.tmax));
       }
     }
   }
-  JumpScratch scratch;
-  size_t laterAt = 0;  // the first range of the later set that may hold a q of this pulse
-  for (size_t k = 0; k < count; ++k) {
-    const int64_t p = positions[k];
-    Value best = std::min(before[k], after[k]);
-    if (breaks) best = std::min(best, in.breakCost);
-    // Jumps over the zone from m <= p - h - 1 to q >= p + h + 1 within tmin .. tmax; with
-    // breaks, longer ones too.
-    const int64_t lastM = p - h - 1;
-    const int64_t firstQ = p + h + 1;
-    const int64_t lastQ = std::min(top, lastM + in.tmax);
-    if (lastM >= 0 && firstQ <= lastQ) {
-      const Value* w = jumpWindowMinima(forward, lastM, firstQ, lastQ, in.tmin, in.tmax, scratch);
-      auto take = [&](int64_t from, int64_t to) {
-        for (int64_t q = from; q <= to; ++q) best = std::min(best, sum(w[q - firstQ], G(q)));
-      };
-      if (breaks) {
-        take(firstQ, lastQ);
-      } else {
-        const std::vector<PositionRange>& later = in.sets->later;
-        while (laterAt < later.size() && later[laterAt].last < firstQ) ++laterAt;
-        for (size_t j = laterAt; j < later.size() && later[j].first <= lastQ; ++j)
-          take(std::max(later[j].first, firstQ), std::min(later[j].last, lastQ));
-      }
-      if (breaks) {
-        // A break from the best pulse up to q - tmax - 1 to q.
-        Value localF = prefixF[k];
-        int64_t localTo = std::max<int64_t>(-1, std::min(p + h - in.tmax, lastM));
-        for (int64_t q = firstQ; q <= lastQ; ++q) {
-          for (; localTo < q - in.tmax - 1;) localF = std::min(localF, F(++localTo));
-          if (q - in.tmax - 1 >= 0) best = std::min(best, sum(sum(localF, in.breakCost), G(q)));
+  // Every pulse's margin on its own: the pulses k0 .. k1 - 1 on one thread.
+  auto marginsOf = [&](size_t k0, size_t k1) {
+    JumpScratch scratch;
+    // The first range of the later set that may hold a q of the pulse.
+    size_t laterAt = 0;
+    if (!breaks && k0 < k1) {
+      const std::vector<PositionRange>& later = in.sets->later;
+      const int64_t firstQ = positions[k0] + h + 1;
+      laterAt =
+          static_cast<size_t>(std::partition_point(later.begin(), later.end(),
+                                                   [&](const PositionRange& r) { return r.last < firstQ; }) -
+                              later.begin());
+    }
+    for (size_t k = k0; k < k1; ++k) {
+      const int64_t p = positions[k];
+      Value best = std::min(before[k], after[k]);
+      if (breaks) best = std::min(best, in.breakCost);
+      // Jumps over the zone from m <= p - h - 1 to q >= p + h + 1 within tmin .. tmax; with
+      // breaks, longer ones too.
+      const int64_t lastM = p - h - 1;
+      const int64_t firstQ = p + h + 1;
+      const int64_t lastQ = std::min(top, lastM + in.tmax);
+      if (lastM >= 0 && firstQ <= lastQ) {
+        const Value* w = jumpWindowMinima(forward, lastM, firstQ, lastQ, in.tmin, in.tmax, scratch);
+        auto take = [&](int64_t from, int64_t to) {
+          if (from <= to)
+            best = std::min(best, lowestSumAgainst(w + (from - firstQ), &back[top - from], to - from + 1));
+        };
+        if (breaks) {
+          take(firstQ, lastQ);
+        } else {
+          const std::vector<PositionRange>& later = in.sets->later;
+          while (laterAt < later.size() && later[laterAt].last < firstQ) ++laterAt;
+          for (size_t j = laterAt; j < later.size() && later[j].first <= lastQ; ++j)
+            take(std::max(later[j].first, firstQ), std::min(later[j].last, lastQ));
+        }
+        if (breaks) {
+          // A break from the best pulse up to q - tmax - 1 to q.
+          Value localF = prefixF[k];
+          int64_t localTo = std::max<int64_t>(-1, std::min(p + h - in.tmax, lastM));
+          for (int64_t q = firstQ; q <= lastQ; ++q) {
+            for (; localTo < q - in.tmax - 1;) localF = std::min(localF, F(++localTo));
+            if (q - in.tmax - 1 >= 0) best = std::min(best, sum(sum(localF, in.breakCost), G(q)));
+          }
         }
       }
+      if (breaks) {
+        Value localF = prefixF[k];
+        for (int64_t m = std::max<int64_t>(0, std::min(p + h - in.tmax, lastM) + 1); m <= lastM; ++m)
+          localF = std::min(localF, F(m));
+        best = std::min(best, sum(sum(localF, in.breakCost), suffixG[k]));
+      }
+      margins[k] = best >= C::kAccepted
+                       ? std::numeric_limits<double>::infinity()
+                       : static_cast<double>(best - in.criterion) / static_cast<double>(in.energy);
     }
-    if (breaks) {
-      Value localF = prefixF[k];
-      for (int64_t m = std::max<int64_t>(0, std::min(p + h - in.tmax, lastM) + 1); m <= lastM; ++m)
-        localF = std::min(localF, F(m));
-      best = std::min(best, sum(sum(localF, in.breakCost), suffixG[k]));
-    }
-    margins[k] = best >= C::kAccepted
-                     ? std::numeric_limits<double>::infinity()
-                     : static_cast<double>(best - in.criterion) / static_cast<double>(in.energy);
+  };
+  if (in.threads < 2 || count < 4096) {
+    marginsOf(0, count);
+    return margins;
   }
+  inParallel([&] { marginsOf(0, count / 2); }, [&] { marginsOf(count / 2, count); });
   return margins;
 }

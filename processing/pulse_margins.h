@@ -13,6 +13,7 @@
 #include <functional>
 #include <vector>
 
+#include "processing/chain_pass.h"
 #include "processing/long_position_sets.h"
 
 struct MarginInput {
@@ -24,12 +25,16 @@ struct MarginInput {
   int64_t breakCost = -1;  // -1: no breaks
   int64_t criterion = 0;   // the best answer's value
   int64_t energy = 1;      // the unit of the margins
+  int threads = 1;
 };
 
-// Scores of the start positions first .. first + count - 1, into out.
-using MarginScores = std::function<void(int64_t first, int64_t count, int64_t* out)>;
+// Scores of the start positions first .. first + count - 1, into out, with a thread's rows
+// (called from several threads at once).
+using MarginScores = PassScores;
 
 // The margin of every pulse at positions (ascending) given the forward values (one per start
-// position). May throw std::bad_alloc (8 bytes a start position for the backward values).
+// position); back receives the backward values (one per start position). May throw
+// std::bad_alloc.
 std::vector<double> pulseMargins(const MarginInput& input, const int64_t* forward,
-                                 const std::vector<int64_t>& positions, const MarginScores& scores);
+                                 const std::vector<int64_t>& positions, const MarginScores& scores,
+                                 int64_t* back);

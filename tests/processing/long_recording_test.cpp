@@ -323,6 +323,65 @@ TEST(LongRecordingReferenceTest, LongRecordingsEqualTheLiteralSolver) {
   }
 }
 
+// Two threads give the one thread's answer, margins included: on noisy recordings, where the
+// second thread's values from the middle on meet the true ones, and on recordings where they
+// may never meet (silence, a constant, an exact period, a stretch of silence across the
+// middle), with and without breaks, for detection, joint detection and recognition.
+TEST(LongRecordingThreadsTest, TwoThreadsGiveTheOneThreadAnswer) {
+  std::mt19937 rng(208);
+  struct Case {
+    int64_t size;
+    int n, tmin, tmax, etalons, noise;
+    double penalty;
+    int shape;  // 0 planted pulses, 1 silence, 2 a constant, 3 an exact period, 4 silence in the middle
+    LongTask task;
+  };
+  constexpr double kNoBreaks = std::numeric_limits<double>::infinity();
+  const Case cases[] = {
+      {300000, 20, 40, 181, 1, 900, kNoBreaks, 0, LongTask::kDetect},
+      {280000, 20, 40, 181, 1, 900, 0.5, 0, LongTask::kDetect},
+      {262200, 16, 30, 90, 3, 2000, kNoBreaks, 0, LongTask::kDetect},
+      {270000, 12, 25, 60, 2, 700, 0.0, 0, LongTask::kRecognize},
+      {200000, 20, 40, 181, 1, 0, kNoBreaks, 1, LongTask::kDetect},
+      {200000, 20, 40, 181, 1, 0, 0.25, 1, LongTask::kDetect},
+      {200000, 10, 20, 50, 1, 0, kNoBreaks, 2, LongTask::kDetect},
+      {210000, 20, 40, 181, 1, 0, kNoBreaks, 3, LongTask::kDetect},
+      {300000, 20, 40, 181, 1, 300, 1.0, 4, LongTask::kDetect},
+      {300000, 20, 40, 181, 1, 300, kNoBreaks, 4, LongTask::kDetect},
+  };
+  for (size_t c = 0; c < std::size(cases); ++c) {
+    const Case& k = cases[c];
+    std::vector<std::vector<int16_t>> etalons{halfSine(k.n, 3000), fullSine(k.n, 2500), halfSine(k.n, -2000)};
+    etalons.resize(static_cast<size_t>(k.etalons));
+    Planted planted;
+    if (k.shape == 0 || k.shape == 4)
+      planted = k.shape == 0 ? plant(rng, k.size, etalons, k.tmin, k.tmax, k.noise)
+                             : plant(rng, k.size, etalons, k.tmin, k.tmax, k.noise, k.size / 2 - 5000,
+                                     k.size / 2 + 5000);
+    else
+      planted.x.assign(static_cast<size_t>(k.size), static_cast<int16_t>(k.shape == 2 ? 700 : 0));
+    if (k.shape == 3)
+      for (int64_t p = 0; p + k.n <= k.size; p += k.tmax)
+        for (int i = 0; i < k.n; ++i) planted.x[static_cast<size_t>(p + i)] = etalons[0][static_cast<size_t>(i)];
+    LongAnswer one, two;
+    std::string error;
+    for (int threads : {1, 2}) {
+      LongRequest r = plainRequest(planted.x, etalons, k.tmin, k.tmax, k.task);
+      r.breakPenalty = k.penalty;
+      r.threads = threads;
+      ASSERT_TRUE(solveLongRecording(r, threads == 1 ? one : two, error)) << error;
+    }
+    const std::string where = "case " + std::to_string(c);
+    ASSERT_EQ(two.found, one.found) << where;
+    EXPECT_EQ(two.criterion, one.criterion) << where;
+    EXPECT_EQ(two.positions, one.positions) << where;
+    EXPECT_EQ(two.etalons, one.etalons) << where;
+    EXPECT_EQ(two.margins, one.margins) << where;
+    EXPECT_EQ(two.recognized, one.recognized) << where;
+    EXPECT_EQ(two.candidateCriteria, one.candidateCriteria) << where;
+  }
+}
+
 // With breaks the long path equals the literal solver on small series with all kinds of
 // penalties; a finite penalty larger than any chain gives the answer without breaks.
 TEST(LongRecordingBreaksTest, BreaksEqualTheLiteralSolver) {

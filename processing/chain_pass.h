@@ -1,0 +1,46 @@
+#pragma once
+// One pass of the long-recording chain values over every start position 0 .. top, piece by
+// piece in ascending position, on one thread or two.
+//
+// With two threads the second one starts in the middle of the recording as if nothing came
+// before (chains may start there at no cost for the first tmax positions), while the first
+// one works from the start. Chains in noise forget where they came from: after a stretch the
+// values the second thread made differ from the true ones by one constant and pick the same
+// predecessors. The first thread goes on past the middle, comparing, until a stretch of tmax +
+// 1 positions (and, with breaks, the running minimum behind them) agrees up to one constant c
+// and every later choice of the second thread between a new start and a predecessor stays the
+// same under c; from there on the values are the second thread's plus c and its links stand.
+// Otherwise the first thread computes everything itself. Either way the result is the one
+// thread's, value for value and link for link.
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "processing/long_position_sets.h"
+
+// Working rows of one thread's scores.
+struct ScoreRows {
+  std::vector<uint32_t> narrow;
+  std::vector<int64_t> wide;
+  std::vector<int64_t> order;
+};
+
+// Scores of positions first .. first + count - 1 of the pass into out, with a thread's rows.
+using PassScores = std::function<void(int64_t first, int64_t count, int64_t* out, ScoreRows& rows)>;
+
+struct ChainPassInput {
+  const std::vector<Piece>* pieces = nullptr;  // ascending, within 0 .. top
+  int64_t top = -1;
+  int64_t tmin = 1;
+  int64_t tmax = 1;
+  int64_t breakCost = -1;  // -1: no breaks
+  PassScores scores;
+  int threads = 1;
+};
+
+// Values of positions 0 .. top (and links when link is not null); positions outside every
+// piece get "no value yet" and the outside mark. May throw std::bad_alloc.
+void runChainPass(const ChainPassInput& input, int64_t* value, int32_t* link);
+
+// Positions a pass takes at once: small enough for the caches.
+constexpr int64_t kPassChunk = int64_t{1} << 14;
