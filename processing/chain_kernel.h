@@ -74,6 +74,7 @@ class WindowExtension {
   // (tmax - tmin + 1) entries).
   void begin(int64_t tmin, int64_t tmax, Value start, int64_t floor = 0) {
     floor_ = floor;
+    origin_ = 0;
     tmin_ = tmin;
     tmax_ = tmax;
     w_ = tmax - tmin + 1;
@@ -99,6 +100,11 @@ class WindowExtension {
 
   // From the next piece on, chains may also start with the given value.
   void setStart(Value start) { start_ = start; }
+
+  // From now on value[i] and link[i] hold position origin + i (a pass that keeps only its
+  // latest positions moves them down and says so; every position the windows still reach,
+  // the tmax + (tmax - tmin + 1) before the next one, must be kept).
+  void setOrigin(int64_t origin) { origin_ = origin; }
 
   // Lets a chain break: a predecessor more than tmax before costs `cost` on top of its value.
   void allowBreaks(Value cost) {
@@ -141,6 +147,8 @@ class WindowExtension {
   // minimum below the start, or the start) + score[p - first], link[p] = its position or -2
   // (link may be null: values only).
   void extend(Value* value, Link* link, int64_t first, int64_t last, const Value* score) {
+    // A local copy: stores into value could otherwise be taken to change it.
+    const int64_t origin = origin_;
     for (int64_t p = first; p <= last; ++p) {
       // Between block boundaries every position takes one new prefix entry, one suffix entry
       // and (with breaks) one new earlier position: those runs go without the bookkeeping.
@@ -167,13 +175,13 @@ class WindowExtension {
         if (toBlock_ != prefixBlock_) {
           prefixBlock_ = toBlock_;
           prefixNext_ = std::max(floor_, toBlockEnd_ - w_ + 1);
-          prefixMin_ = value[prefixNext_];
+          prefixMin_ = value[prefixNext_ - origin];
           prefixAt_ = prefixNext_;
           ++prefixNext_;
         }
         // Selections rather than branches: the comparisons follow noisy data.
         for (; prefixNext_ <= to; ++prefixNext_) {
-          const Value v = value[prefixNext_];
+          const Value v = value[prefixNext_ - origin];
           const bool take = v < prefixMin_;
           prefixMin_ = take ? v : prefixMin_;
           prefixAt_ = take ? prefixNext_ : prefixAt_;
@@ -184,14 +192,20 @@ class WindowExtension {
         if (fromBlock_ != toBlock_) {
           const int64_t blockFirst = fromBlockEnd_ - w_ + 1;
           if (fromBlock_ != suffixBlock_) {
-            Value runMin = value[fromBlockEnd_];
-            int64_t runAt = fromBlockEnd_;
-            for (int64_t m = fromBlockEnd_; m >= std::max(blockFirst, floor_); --m) {
-              const bool take = value[m] <= runMin;
-              runMin = take ? value[m] : runMin;
+            // Locals throughout: the stores below could otherwise be taken to change members.
+            const int64_t blockLast = fromBlockEnd_, lowest = std::max(blockFirst, floor_);
+            Value* suffixMin = suffixMin_.data();
+            int64_t* suffixAt = suffixAt_.data();
+            const Value* v = value;
+            Value runMin = v[blockLast - origin];
+            int64_t runAt = blockLast;
+            for (int64_t m = blockLast; m >= lowest; --m) {
+              const Value x = v[m - origin];
+              const bool take = x <= runMin;
+              runMin = take ? x : runMin;
               runAt = take ? m : runAt;
-              suffixMin_[static_cast<size_t>(m - blockFirst)] = runMin;
-              suffixAt_[static_cast<size_t>(m - blockFirst)] = runAt;
+              suffixMin[m - blockFirst] = runMin;
+              suffixAt[m - blockFirst] = runAt;
             }
             suffixBlock_ = fromBlock_;
           }
@@ -209,8 +223,8 @@ class WindowExtension {
       if (breaks_) {
         // The smallest value up to p - tmax - 1, the lowest position winning ties.
         for (; farNext_ <= p - tmax_ - 1; ++farNext_) {
-          if (farAt_ < 0 || value[farNext_] < farMin_) {
-            farMin_ = value[farNext_];
+          if (farAt_ < 0 || value[farNext_ - origin] < farMin_) {
+            farMin_ = value[farNext_ - origin];
             farAt_ = farNext_;
           }
         }
@@ -225,8 +239,8 @@ class WindowExtension {
         }
       }
       if (tracking_ && candidate) closeness_.add(start_ - nearest);
-      value[p] = C::add(best, score[p - first]);
-      if (link != nullptr) link[p] = static_cast<Link>(at);
+      value[p - origin] = C::add(best, score[p - first]);
+      if (link != nullptr) link[p - origin] = static_cast<Link>(at);
     }
   }
 
@@ -276,6 +290,7 @@ class WindowExtension {
   // The steady positions first .. first + run - 1: the same comparisons as the general step.
   template <bool kSplit, bool kBreaks, bool kLinks, bool kTrack>
   void steadyOf(Value* value, Link* link, int64_t first, int64_t run, const Value* score) {
+    const int64_t origin = origin_;
     Closeness closeness = closeness_;
     Value prefixMin = prefixMin_;
     int64_t prefixAt = prefixAt_;
@@ -286,7 +301,7 @@ class WindowExtension {
     for (int64_t i = 0; i < run; ++i) {
       const int64_t p = first + i;
       const int64_t to = p - tmin_;
-      const Value v = value[to];
+      const Value v = value[to - origin];
       const bool takeV = v < prefixMin;
       prefixMin = takeV ? v : prefixMin;
       prefixAt = takeV ? to : prefixAt;
@@ -304,7 +319,7 @@ class WindowExtension {
       Value nearest = windowMin;
       if constexpr (kBreaks) {
         const int64_t x = p - tmax_ - 1;
-        const Value far = value[x];
+        const Value far = value[x - origin];
         const bool takeF = far < farMin;
         farMin = takeF ? far : farMin;
         farAt = takeF ? x : farAt;
@@ -315,8 +330,8 @@ class WindowExtension {
         nearest = viaBreak < nearest ? viaBreak : nearest;
       }
       if constexpr (kTrack) closeness.add(start - nearest);
-      value[p] = C::add(best, score[i]);
-      if constexpr (kLinks) link[p] = static_cast<Link>(at);
+      value[p - origin] = C::add(best, score[i]);
+      if constexpr (kLinks) link[p - origin] = static_cast<Link>(at);
     }
     const int64_t last = first + run - 1;
     closeness_ = closeness;
@@ -331,6 +346,7 @@ class WindowExtension {
   }
 
   int64_t floor_ = 0;
+  int64_t origin_ = 0;
   int64_t tmin_ = 1, tmax_ = 0, w_ = 0;
   Value start_ = 0;
   std::vector<Value> suffixMin_;

@@ -23,9 +23,18 @@ class Walker {
  public:
   // warmUntil: below it positions that may only continue a chain may also start one at no
   // cost (a walk that begins in the middle); from it on, with `measure`, the closeness of the
-  // choices is kept chunk by chunk.
+  // choices is kept chunk by chunk. value null: the walk keeps only its latest values, in a
+  // buffer of its own (values()).
   Walker(const ChainPassInput& in, Value* value, Link* link, int64_t floor, int64_t warmUntil, bool measure)
       : in_(in), value_(value), link_(link), marked_(floor), warmUntil_(warmUntil), measure_(measure) {
+    if (value_ == nullptr) {
+      // The windows reach tmax + (tmax - tmin + 1) positions back; the readers of the values
+      // as far again.
+      keep_ = 2 * in.tmax + 2;
+      buffer_.resize(static_cast<size_t>(kPassChunk + keep_));
+      value_ = buffer_.data();
+      base_ = floor;
+    }
     started_.begin(in.tmin, in.tmax, 0, floor);
     continued_.begin(in.tmin, in.tmax, C::kInfinity, floor);
     if (in.breakCost >= 0) {
@@ -39,6 +48,7 @@ class Walker {
 
   // Positions c0 .. c1, all of one chunk.
   void chunk(int64_t c0, int64_t c1) {
+    if (!buffer_.empty() && c1 - base_ >= static_cast<int64_t>(buffer_.size())) slide(c0);
     in_.scores(c0, c1 - c0 + 1, score_.data(), rows_);
     const std::vector<Piece>& pieces = *in_.pieces;
     while (next_ < pieces.size() && pieces[next_].range.first <= c1) {
@@ -64,6 +74,10 @@ class Walker {
     if (next_ == pieces.size() || pieces[next_].range.first > c1) markUpTo(c1 + 1);
   }
 
+  // Where the values are: position p at values()[p - base()].
+  const Value* values() const { return value_; }
+  int64_t base() const { return base_; }
+
   // The closeness of the choices made since the last call.
   Closeness takeCloseness() {
     Closeness c = started_.takeCloseness();
@@ -77,7 +91,7 @@ class Walker {
     switch (piece.role) {
       case PieceRole::kStartsOnly:
         for (int64_t p = a; p <= b; ++p) {
-          value_[p] = s[p - a];
+          value_[p - base_] = s[p - a];
           if (link_ != nullptr) link_[p] = kChainStartMark;
         }
         break;
@@ -98,14 +112,26 @@ class Walker {
 
   void markUpTo(int64_t end) {
     if (end <= marked_) return;
-    std::fill(value_ + marked_, value_ + end, C::kInfinity);
+    std::fill(value_ + (marked_ - base_), value_ + (end - base_), C::kInfinity);
     if (link_ != nullptr) std::fill(link_ + marked_, link_ + end, kOutsideMark);
     marked_ = end;
+  }
+
+  // Moves the kept positions before c0 to the buffer's start.
+  void slide(int64_t c0) {
+    const int64_t from = std::max(base_, c0 - keep_);
+    std::copy(value_ + (from - base_), value_ + (c0 - base_), value_);
+    base_ = from;
+    started_.setOrigin(base_);
+    continued_.setOrigin(base_);
   }
 
   const ChainPassInput& in_;
   Value* value_;
   Link* link_;
+  std::vector<Value> buffer_;
+  int64_t base_ = 0;
+  int64_t keep_ = 0;
   Kernel started_, continued_;
   std::vector<Value> score_;
   ScoreRows rows_;
@@ -117,9 +143,13 @@ class Walker {
 };
 
 void walkAll(const ChainPassInput& in, Value* value, Link* link) {
-  Walker walker(in, value, link, 0, 0, false);
-  for (int64_t c0 = 0; c0 <= in.top; c0 += kPassChunk)
-    walker.chunk(c0, std::min(in.top, c0 + kPassChunk - 1));
+  const bool streaming = static_cast<bool>(in.handOver);
+  Walker walker(in, streaming ? nullptr : value, link, 0, 0, false);
+  for (int64_t c0 = 0; c0 <= in.top; c0 += kPassChunk) {
+    const int64_t c1 = std::min(in.top, c0 + kPassChunk - 1);
+    walker.chunk(c0, c1);
+    if (streaming) in.handOver(walker.values(), walker.base(), c0, c1);
+  }
 }
 
 // Where the second thread may begin, or -1: a chunk boundary in the middle, with every
@@ -157,12 +187,12 @@ struct Progress {
 // position from the middle on.
 class Agreement {
  public:
-  Agreement(const ChainPassInput& in, const Value* value, int64_t middle) : in_(in), middle_(middle) {
-    if (in.breakCost >= 0)
-      for (int64_t p = 0; p < middle; ++p) trueMin_ = std::min(trueMin_, value[p]);
-  }
+  explicit Agreement(const ChainPassInput& in) : in_(in) {}
 
-  // Position p: its true value and link, and the second thread's.
+  // A true value before the middle.
+  void before(Value truth) { trueMin_ = std::min(trueMin_, truth); }
+
+  // Position p from the middle on: its true value and link, and the second thread's.
   void add(int64_t p, Value truth, Link trueLink, Value guess, Link guessLink) {
     const Value shift = truth - guess;
     if (trueLink != guessLink) {
@@ -172,20 +202,24 @@ class Agreement {
       shift_ = shift;
       trueMinBefore_ = trueMin_;
       guessMinBefore_ = guessMin_;
+      stretchMin_ = C::kInfinity;
+      stretchTo_ = p - 1;
     }
     trueMin_ = std::min(trueMin_, truth);
     guessMin_ = std::min(guessMin_, guess);
   }
 
   // Whether every position after `last` takes the second thread's value plus shift() and its
-  // link, given the closeness of its later choices.
-  bool holdsAfter(int64_t last, const Value* value, const Closeness& later) const {
+  // link, given the closeness of its later choices; trueAt(p) gives the true value of a
+  // position from last - tmax - kPassChunk on.
+  template <class TrueAt>
+  bool holdsAfter(int64_t last, const TrueAt& trueAt, const Closeness& later) {
     if (runStart_ < 0 || last - runStart_ < in_.tmax) return false;
     if (in_.breakCost >= 0) {
       // The smallest value behind the next windows lies in the stretch, for both threads.
-      Value stretchMin = C::kInfinity;
-      for (int64_t p = runStart_; p <= last - in_.tmax; ++p) stretchMin = std::min(stretchMin, value[p]);
-      if (!(stretchMin < trueMinBefore_) || !(stretchMin - shift_ < guessMinBefore_)) return false;
+      for (; stretchTo_ < last - in_.tmax; ++stretchTo_)
+        stretchMin_ = std::min(stretchMin_, trueAt(stretchTo_ + 1));
+      if (!(stretchMin_ < trueMinBefore_) || !(stretchMin_ - shift_ < guessMinBefore_)) return false;
     }
     return later.keepsChoicesUnder(shift_);
   }
@@ -194,11 +228,12 @@ class Agreement {
 
  private:
   const ChainPassInput& in_;
-  int64_t middle_;
   int64_t runStart_ = -1;
   Value shift_ = 0;
   Value trueMin_ = C::kInfinity, guessMin_ = C::kInfinity;
   Value trueMinBefore_ = C::kInfinity, guessMinBefore_ = C::kInfinity;
+  Value stretchMin_ = C::kInfinity;  // the true values runStart .. stretchTo
+  int64_t stretchTo_ = -1;
 };
 
 // Adds shift to value[first .. last], on two threads when there is much to add.
@@ -245,24 +280,40 @@ void walkTwoThreads(const ChainPassInput& in, Value* value, Link* link, int64_t 
     return;
   }
   try {
-    Walker truth(in, value, link, 0, 0, false);
-    for (int64_t c0 = 0; c0 < middle; c0 += kPassChunk) truth.chunk(c0, c0 + kPassChunk - 1);
-    Agreement agreement(in, value, middle);
+    // Streaming, the first thread keeps only its latest values and hands them over; the
+    // second thread's stay in `value`.
+    const bool streaming = static_cast<bool>(in.handOver);
+    Walker truth(in, streaming ? nullptr : value, link, 0, 0, false);
+    Agreement agreement(in);
+    auto trueAt = [&](int64_t p) { return truth.values()[p - truth.base()]; };
+    for (int64_t c0 = 0; c0 < middle; c0 += kPassChunk) {
+      const int64_t c1 = c0 + kPassChunk - 1;
+      truth.chunk(c0, c1);
+      if (in.breakCost >= 0)
+        for (int64_t p = c0; p <= c1; ++p) agreement.before(trueAt(p));
+      if (streaming) in.handOver(truth.values(), truth.base(), c0, c1);
+    }
     std::vector<Value> guessValue(static_cast<size_t>(kPassChunk));
     std::vector<Link> guessLink(static_cast<size_t>(kPassChunk), kOutsideMark);
-    bool agreed = false;
-    for (int64_t c0 = middle; c0 <= in.top && !agreed; c0 += kPassChunk) {
+    for (int64_t c0 = middle; c0 <= in.top; c0 += kPassChunk) {
       const int64_t c1 = std::min(in.top, c0 + kPassChunk - 1);
-      // The second thread reads up to 2 tmax + 1 positions back: it must be past them.
-      progress.waitFor(std::min(in.top + 1, c1 + 2 * in.tmax + 2));
       const auto count = static_cast<size_t>(c1 - c0 + 1);
-      std::copy(value + c0, value + c1 + 1, guessValue.begin());
-      if (link != nullptr) std::copy(link + c0, link + c1 + 1, guessLink.begin());
+      if (streaming) {
+        progress.waitFor(c1 + 1);
+        std::copy(value + c0, value + c1 + 1, guessValue.begin());
+      } else {
+        // The true values go where the second thread's are, which it reads up to 2 tmax + 1
+        // positions back: it must be past them.
+        progress.waitFor(std::min(in.top + 1, c1 + 2 * in.tmax + 2));
+        std::copy(value + c0, value + c1 + 1, guessValue.begin());
+        if (link != nullptr) std::copy(link + c0, link + c1 + 1, guessLink.begin());
+      }
       truth.chunk(c0, c1);
       for (size_t i = 0; i < count; ++i) {
         const int64_t p = c0 + static_cast<int64_t>(i);
-        agreement.add(p, value[p], link != nullptr ? link[p] : kOutsideMark, guessValue[i], guessLink[i]);
+        agreement.add(p, trueAt(p), link != nullptr ? link[p] : kOutsideMark, guessValue[i], guessLink[i]);
       }
+      if (streaming) in.handOver(truth.values(), truth.base(), c0, c1);
       if (c1 == in.top) break;
       progress.waitFor(in.top + 1);
       Closeness later;
@@ -273,9 +324,12 @@ void walkTwoThreads(const ChainPassInput& in, Value* value, Link* link, int64_t 
              ++k)
           later.add(progress.closeness[k]);
       }
-      if (agreement.holdsAfter(c1, value, later)) {
-        addShift(value, c1 + 1, in.top, agreement.shift());
-        agreed = true;
+      if (agreement.holdsAfter(c1, trueAt, later)) {
+        if (streaming)
+          in.handOverShifted(value, c1, agreement.shift());
+        else
+          addShift(value, c1 + 1, in.top, agreement.shift());
+        break;
       }
     }
   } catch (...) {
@@ -289,7 +343,8 @@ void walkTwoThreads(const ChainPassInput& in, Value* value, Link* link, int64_t 
 
 void runChainPass(const ChainPassInput& in, int64_t* value, int32_t* link) {
   if (in.top < 0) return;
-  const int64_t middle = middleOf(in);
+  const bool handsOver = static_cast<bool>(in.handOver);
+  const int64_t middle = handsOver && value == nullptr ? -1 : middleOf(in);
   if (middle < 0) {
     walkAll(in, value, link);
     return;

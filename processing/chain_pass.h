@@ -28,6 +28,14 @@ struct ScoreRows {
 // Scores of positions first .. first + count - 1 of the pass into out, with a thread's rows.
 using PassScores = std::function<void(int64_t first, int64_t count, int64_t* out, ScoreRows& rows)>;
 
+// A pass that keeps only its latest values hands them over chunk by chunk: positions first ..
+// last at values[p - base], with the 2 tmax + 2 positions before first still there.
+using PassValues = std::function<void(const int64_t* values, int64_t base, int64_t first, int64_t last)>;
+
+// On two threads, once the values after `last` are known to be the second thread's plus
+// shift: those are in values[p], and nothing after `last` is handed over.
+using PassShifted = std::function<void(const int64_t* values, int64_t last, int64_t shift)>;
+
 struct ChainPassInput {
   const std::vector<Piece>* pieces = nullptr;  // ascending, within 0 .. top
   int64_t top = -1;
@@ -36,10 +44,17 @@ struct ChainPassInput {
   int64_t breakCost = -1;  // -1: no breaks
   PassScores scores;
   int threads = 1;
+  // Set both to keep only the latest values (without links): every value is handed over
+  // once, through handOver or, on two threads, handOverShifted. The second thread then
+  // writes its values from the middle on into the array runChainPass gets.
+  PassValues handOver;
+  PassShifted handOverShifted;
 };
 
 // Values of positions 0 .. top (and links when link is not null); positions outside every
-// piece get "no value yet" and the outside mark. May throw std::bad_alloc.
+// piece get "no value yet" and the outside mark. Handing the values over, value is only the
+// second thread's (top + 1 entries; may be null on one thread) and link must be null. May
+// throw std::bad_alloc.
 void runChainPass(const ChainPassInput& input, int64_t* value, int32_t* link);
 
 // Positions a pass takes at once: small enough for the caches.

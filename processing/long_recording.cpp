@@ -353,7 +353,8 @@ void addMargins(const Run& run, const std::vector<size_t>& chosen, Value breakCo
   auto scoresOf = [&](int64_t first, int64_t count, Value* out, ScoreRows& rows) {
     run.scoresPart(chosen, first, count, out, nullptr, rows);
   };
-  answer.margins = pulseMargins(m, work.value.data(), answer.positions, scoresOf, work.back());
+  answer.margins = pulseMargins(m, work.value.data(), answer.positions, scoresOf,
+                                run.threads >= 2 ? work.back() : nullptr);
 }
 
 bool outOfMemory(const LongRequest& r, LongAnswer& answer, std::string& error) {

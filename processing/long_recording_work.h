@@ -56,19 +56,21 @@ struct ScoreScratch {
   std::vector<ScoreRows> helpers;
 };
 
-// Values of every start position, and one more 8-byte entry a position whose memory holds
-// first the 32-bit links of the forward pass and then, once the chain is traced, the values
-// of the backward pass (pages the links touched are not cleared again).
+// Values of every start position and, in the upper half of a second array of 8-byte entries,
+// the 32-bit links of the forward pass. Once the chain is traced the links are dead, and a
+// second thread's backward values from the middle of the recording on take their place
+// (pages the links touched are not cleared again): 12 bytes a position.
 struct ChainWork {
   UninitializedArray<int64_t> value;
   UninitializedArray<int64_t> spare;
 
-  int32_t* link() { return reinterpret_cast<int32_t*>(spare.data()); }
+  int32_t* link() { return reinterpret_cast<int32_t*>(spare.data() + value.size() / 2 + 1); }
+  // Room for backward values of positions 0 .. positions - 1, by position.
   int64_t* back() { return spare.data(); }
 
   // May throw std::bad_alloc.
   void prepare(int64_t positions) {
     value.resize(positions);
-    spare.resize(positions);
+    spare.resize(positions + 1);
   }
 };

@@ -24,9 +24,9 @@ std::vector<PositionRange> mirrored(const std::vector<PositionRange>& ranges, in
 // Bounds a sum to "no answer".
 Value sum(Value a, Value b) { return a >= C::kAccepted || b >= C::kAccepted ? C::kInfinity : a + b; }
 
-// The backward values, mirrored: back[top - p] is the best chain that continues from a pulse at
-// p to the end, p's score included.
-void backwardValues(const MarginInput& in, const MarginScores& scores, Value* back) {
+// The pieces of the backward pass, mirrored: pass position i is start position top - i, and
+// its value the best chain that continues from a pulse there to the end, its score included.
+std::vector<Piece> backwardPieces(const MarginInput& in) {
   const int64_t top = in.size - in.n;
   std::vector<Piece> pieces;
   if (in.breakCost >= 0) {
@@ -51,20 +51,7 @@ void backwardValues(const MarginInput& in, const MarginScores& scores, Value* ba
       pieces.push_back(Piece{r, PieceRole::kContinuesOnly, C::kInfinity});
     std::sort(pieces.begin(), pieces.end(), [](auto& a, auto& b) { return a.range.first < b.range.first; });
   }
-  ChainPassInput pass;
-  pass.pieces = &pieces;
-  pass.top = top;
-  pass.tmin = in.tmin;
-  pass.tmax = in.tmax;
-  pass.breakCost = in.breakCost;
-  pass.threads = in.threads;
-  // Pass position i is start position top - i: the scores in forward order, reversed.
-  pass.scores = [&](int64_t first, int64_t count, Value* out, ScoreRows& rows) {
-    if (rows.order.size() < static_cast<size_t>(count)) rows.order.resize(static_cast<size_t>(count));
-    scores(top - first - count + 1, count, rows.order.data(), rows);
-    for (int64_t i = 0; i < count; ++i) out[i] = rows.order[static_cast<size_t>(count - 1 - i)];
-  };
-  runChainPass(pass, back, nullptr);
+  return pieces;
 }
 
 // The smallest of v[0 .. count - 1] (count >= 1).
@@ -75,12 +62,12 @@ Value lowestOf(const Value* v, int64_t count) {
   return m;
 }
 
-// The smallest sum(a[i], b[-i]) over i < count, or "no answer".
+// The smallest sum(a[i], b[-i] + shift) over i < count, or "no answer".
 DETECTION_VECTOR_CLONES
-Value lowestSumAgainst(const Value* a, const Value* b, int64_t count) {
+Value lowestSumAgainst(const Value* a, const Value* b, Value shift, int64_t count) {
   Value m = C::kInfinity;
   for (int64_t i = 0; i < count; ++i) {
-    const Value x = a[i], y = b[-i];
+    const Value x = a[i], y = b[-i] + shift;
     const Value s = x >= C::kAccepted || y >= C::kAccepted ? C::kInfinity : x + y;
     m = s < m ? s : m;
   }
@@ -150,161 +137,239 @@ const Value* jumpWindowMinima(const Value* F, int64_t lastM, int64_t firstQ, int
   return s.minima.data();
 }
 
-// The smallest of values[0 .. i] for ascending i (none: "no answer").
-class RunningMinimum {
- public:
-  explicit RunningMinimum(const Value* values) : values_(values) {}
-  Value upTo(int64_t i) {
-    Value m = min_;
-    for (; next_ <= i; ++next_) m = std::min(m, values_[next_]);
-    min_ = m;
-    return i < 0 ? C::kInfinity : m;
-  }
-
- private:
-  const Value* values_;
-  int64_t next_ = 0;
-  Value min_ = C::kInfinity;
-};
-
 bool inRanges(const std::vector<PositionRange>& ranges, int64_t p) {
   auto it = std::upper_bound(ranges.begin(), ranges.end(), p,
                              [](int64_t v, const PositionRange& r) { return v < r.first; });
   return it != ranges.begin() && std::prev(it)->last >= p;
 }
 
+// Backward values by pass position: values[i - base] + shift.
+struct BackwardSource {
+  const Value* values = nullptr;
+  int64_t base = 0;
+  Value shift = 0;
+  Value at(int64_t i) const { return values[i - base] + shift; }
+};
+
+// The margins, pulse by pulse as the backward values come, from the last pulse to the first.
+// Pulse k needs the backward values up to pass position top - (p + h + 1) (its window of
+// jumps lies in the tmax positions before) and three running minima of them up to there.
+class MarginStream {
+ public:
+  MarginStream(const MarginInput& in, const Value* forward, const std::vector<int64_t>& positions,
+               std::vector<double>& margins)
+      : in_(in),
+        F_(forward),
+        positions_(positions),
+        margins_(margins),
+        top_(in.size - in.n),
+        h_(in.n / 2),
+        breaks_(in.breakCost >= 0),
+        firstCeiling_(in.tmax - in.n),
+        headFrom_(std::max<int64_t>(0, top_ - std::max<int64_t>(-1, firstCeiling_))),
+        next_(static_cast<int64_t>(positions.size()) - 1) {
+    const auto count = static_cast<int64_t>(positions.size());
+    perPulse_.resize(4 * count);
+    before_ = perPulse_.data();
+    prefixF_ = before_ + count;
+    after_ = prefixF_ + count;
+    suffixG_ = after_ + count;
+    sweepForward();
+  }
+
+  // The backward values are known up to pass position last (and the tmax + 1 before the
+  // positions this call has not seen): every pulse that needs no later one gets its margin.
+  void take(const BackwardSource& g, int64_t last) {
+    for (; next_ >= 0 && needsUpTo(next_) <= last; --next_) {
+      runningMinima(g, next_);
+      margins_[static_cast<size_t>(next_)] = marginOf(g, next_, scratch_);
+    }
+    // Later pulses need none of these again but the running minima (the plain one may still
+    // be asked for up to tmax positions back).
+    advanceAfter(g, last);
+    if (breaks_) advancePlain(g, last - in_.tmax);
+  }
+
+  // Every remaining pulse from the source, the running minima first, the rest on two threads.
+  void finish(const BackwardSource& g) {
+    const int64_t last = next_;
+    for (int64_t k = last; k >= 0; --k) runningMinima(g, k);
+    next_ = -1;
+    if (last < 0) return;
+    auto part = [&](int64_t from, int64_t to) {
+      JumpScratch scratch;
+      for (int64_t k = from; k >= to; --k) margins_[static_cast<size_t>(k)] = marginOf(g, k, scratch);
+    };
+    if (in_.threads < 2 || last < 4096) {
+      part(last, 0);
+      return;
+    }
+    inParallel([&] { part(last, last / 2 + 1); }, [&] { part(last / 2, 0); });
+  }
+
+ private:
+  // The pass position of the last backward value pulse k needs.
+  int64_t needsUpTo(int64_t k) const { return top_ - (positions_[static_cast<size_t>(k)] + h_ + 1); }
+
+  // Below lastFloor no chain may end without a break, and the last set lies within the last
+  // tmax positions: a range test there, none below.
+  Value endCost(int64_t m) const {
+    const int64_t lastFloor = std::max<int64_t>(0, in_.size - in_.tmax);
+    if (breaks_) return m >= lastFloor ? 0 : in_.breakCost;
+    return m >= lastFloor && inRanges(in_.sets->last, m) ? 0 : C::kInfinity;
+  }
+  // Above firstCeiling no chain may start without a break; the first set lies below it.
+  Value startCost(int64_t q) const {
+    if (breaks_) return q <= firstCeiling_ ? 0 : in_.breakCost;
+    return q <= firstCeiling_ && inRanges(in_.sets->first, q) ? 0 : C::kInfinity;
+  }
+
+  // Ascending sweeps over the forward values: the best answer ending before each zone (the
+  // smallest value below lastFloor plus a break, the tail with its end costs), and with breaks
+  // the smallest value up to p + h - tmax (where the breaks over the zone begin to matter).
+  void sweepForward() {
+    const int64_t lastFloor = std::max<int64_t>(0, in_.size - in_.tmax);
+    Value tailBest = C::kInfinity, low = C::kInfinity, plain = C::kInfinity;
+    int64_t m = lastFloor, lowNext = 0, plainNext = 0;
+    for (size_t k = 0; k < positions_.size(); ++k) {
+      const int64_t p = positions_[k];
+      for (; m <= p - h_ - 1; ++m) tailBest = std::min(tailBest, sum(F_[m], endCost(m)));
+      before_[k] = tailBest;
+      if (!breaks_) continue;
+      const int64_t lowTo = std::min(p - h_ - 1, lastFloor - 1);
+      for (; lowNext <= lowTo; ++lowNext) low = std::min(low, F_[lowNext]);
+      before_[k] = std::min(before_[k], sum(lowTo < 0 ? C::kInfinity : low, in_.breakCost));
+      const int64_t plainTo = std::min(p + h_ - in_.tmax, p - h_ - 1);
+      for (; plainNext <= plainTo; ++plainNext) plain = std::min(plain, F_[plainNext]);
+      prefixF_[k] = plainTo < 0 ? C::kInfinity : plain;
+    }
+  }
+
+  // The running minima of the backward values up to pass position i: below headFrom (starts
+  // after the first pulses' positions, with a break) and from there on with their start
+  // costs.
+  void advanceAfter(const BackwardSource& g, int64_t i) {
+    // Without breaks only the starts within firstCeiling count.
+    if (!breaks_) afterNext_ = std::max(afterNext_, std::min(headFrom_, i + 1));
+    const int64_t lowTo = std::min(i, headFrom_ - 1);
+    if (afterNext_ <= lowTo) {
+      low_ = std::min(low_, lowestOf(g.values + (afterNext_ - g.base), lowTo - afterNext_ + 1) + g.shift);
+      afterNext_ = lowTo + 1;
+    }
+    for (; afterNext_ <= i; ++afterNext_)
+      head_ = std::min(head_, sum(g.at(afterNext_), startCost(top_ - afterNext_)));
+  }
+  void advancePlain(const BackwardSource& g, int64_t i) {
+    if (plainNext_ > i) return;
+    plain_ = std::min(plain_, lowestOf(g.values + (plainNext_ - g.base), i - plainNext_ + 1) + g.shift);
+    plainNext_ = i + 1;
+  }
+
+  // The best answer starting after pulse k's zone, and with breaks the smallest backward value
+  // from max(p + h + 1, p - h + tmax) on.
+  void runningMinima(const BackwardSource& g, int64_t k) {
+    const int64_t p = positions_[static_cast<size_t>(k)];
+    advanceAfter(g, needsUpTo(k));
+    after_[k] = head_;
+    if (!breaks_) return;
+    if (low_ < C::kInfinity) after_[k] = std::min(after_[k], sum(low_, in_.breakCost));
+    const int64_t plainTo = top_ - std::max(p + h_ + 1, p - h_ + in_.tmax);
+    advancePlain(g, plainTo);
+    suffixG_[k] = plainTo < 0 ? C::kInfinity : plain_;
+  }
+
+  // Pulse k's margin from the sweeps and the jumps over its zone.
+  double marginOf(const BackwardSource& g, int64_t k, JumpScratch& scratch) const {
+    const int64_t p = positions_[static_cast<size_t>(k)];
+    auto G = [&](int64_t q) { return g.at(top_ - q); };
+    Value best = std::min(before_[k], after_[k]);
+    if (breaks_) best = std::min(best, in_.breakCost);
+    // Jumps over the zone from m <= p - h - 1 to q >= p + h + 1 within tmin .. tmax; with
+    // breaks, longer ones too.
+    const int64_t lastM = p - h_ - 1;
+    const int64_t firstQ = p + h_ + 1;
+    const int64_t lastQ = std::min(top_, lastM + in_.tmax);
+    if (lastM >= 0 && firstQ <= lastQ) {
+      const Value* w = jumpWindowMinima(F_, lastM, firstQ, lastQ, in_.tmin, in_.tmax, scratch);
+      auto take = [&](int64_t from, int64_t to) {
+        if (from <= to)
+          best = std::min(best, lowestSumAgainst(w + (from - firstQ), g.values + (top_ - from - g.base),
+                                                 g.shift, to - from + 1));
+      };
+      if (breaks_) {
+        take(firstQ, lastQ);
+        // A break from the best pulse up to q - tmax - 1 to q.
+        Value localF = prefixF_[k];
+        int64_t localTo = std::max<int64_t>(-1, std::min(p + h_ - in_.tmax, lastM));
+        for (int64_t q = firstQ; q <= lastQ; ++q) {
+          for (; localTo < q - in_.tmax - 1;) localF = std::min(localF, F_[++localTo]);
+          if (q - in_.tmax - 1 >= 0) best = std::min(best, sum(sum(localF, in_.breakCost), G(q)));
+        }
+      } else {
+        const std::vector<PositionRange>& later = in_.sets->later;
+        auto j = std::partition_point(later.begin(), later.end(),
+                                      [&](const PositionRange& r) { return r.last < firstQ; });
+        for (; j != later.end() && j->first <= lastQ; ++j)
+          take(std::max(j->first, firstQ), std::min(j->last, lastQ));
+      }
+    }
+    if (breaks_) {
+      Value localF = prefixF_[k];
+      for (int64_t m = std::max<int64_t>(0, std::min(p + h_ - in_.tmax, lastM) + 1); m <= lastM; ++m)
+        localF = std::min(localF, F_[m]);
+      best = std::min(best, sum(sum(localF, in_.breakCost), suffixG_[k]));
+    }
+    return best >= C::kAccepted ? std::numeric_limits<double>::infinity()
+                                : static_cast<double>(best - in_.criterion) / static_cast<double>(in_.energy);
+  }
+
+  const MarginInput& in_;
+  const Value* F_;
+  const std::vector<int64_t>& positions_;
+  std::vector<double>& margins_;
+  const int64_t top_, h_;
+  const bool breaks_;
+  const int64_t firstCeiling_;
+  const int64_t headFrom_;  // pass positions from here on are starts within firstCeiling
+  int64_t next_;            // the next pulse to take, from the last one down
+  // Four values a pulse, in memory that is not cleared first (every entry is written before
+  // it is read; unused entries without breaks are never read).
+  UninitializedArray<Value> perPulse_;
+  Value *before_ = nullptr, *prefixF_ = nullptr, *after_ = nullptr, *suffixG_ = nullptr;
+  int64_t afterNext_ = 0, plainNext_ = 0;
+  Value low_ = C::kInfinity, head_ = C::kInfinity, plain_ = C::kInfinity;
+  JumpScratch scratch_;
+};
+
 }  // namespace
 
 std::vector<double> pulseMargins(const MarginInput& in, const Value* forward,
                                  const std::vector<int64_t>& positions, const MarginScores& scores,
-                                 Value* back) {
-  const size_t count = positions.size();
-  std::vector<double> margins(count, 0.0);
-  if (count == 0) return margins;
+                                 Value* secondThread) {
+  std::vector<double> margins(positions.size(), 0.0);
+  if (positions.empty()) return margins;
   const int64_t top = in.size - in.n;
-  const bool breaks = in.breakCost >= 0;
-  backwardValues(in, scores, back);
-  auto F = [&](int64_t m) { return forward[m]; };
-  auto G = [&](int64_t q) { return back[top - q]; };
-  const int64_t h = in.n / 2;
-  // Below lastFloor no chain may end without a break, and the last set lies within the last
-  // tmax positions: a range test there, none below.
-  const int64_t lastFloor = std::max<int64_t>(0, in.size - in.tmax);
-  auto endCost = [&](int64_t m) -> Value {
-    if (breaks) return m >= lastFloor ? 0 : in.breakCost;
-    return m >= lastFloor && inRanges(in.sets->last, m) ? 0 : C::kInfinity;
+  MarginStream stream(in, forward, positions, margins);
+  const std::vector<Piece> pieces = backwardPieces(in);
+  ChainPassInput pass;
+  pass.pieces = &pieces;
+  pass.top = top;
+  pass.tmin = in.tmin;
+  pass.tmax = in.tmax;
+  pass.breakCost = in.breakCost;
+  pass.threads = secondThread != nullptr ? in.threads : 1;
+  // Pass position i is start position top - i: the scores in forward order, reversed.
+  pass.scores = [&](int64_t first, int64_t count, Value* out, ScoreRows& rows) {
+    if (rows.order.size() < static_cast<size_t>(count)) rows.order.resize(static_cast<size_t>(count));
+    scores(top - first - count + 1, count, rows.order.data(), rows);
+    for (int64_t i = 0; i < count; ++i) out[i] = rows.order[static_cast<size_t>(count - 1 - i)];
   };
-  // Above firstCeiling no chain may start without a break; the first set lies below it.
-  const int64_t firstCeiling = in.tmax - in.n;
-  auto startCost = [&](int64_t q) -> Value {
-    if (breaks) return q <= firstCeiling ? 0 : in.breakCost;
-    return q <= firstCeiling && inRanges(in.sets->first, q) ? 0 : C::kInfinity;
+  pass.handOver = [&](const Value* values, int64_t base, int64_t, int64_t last) {
+    stream.take(BackwardSource{values, base, 0}, last);
   };
-
-  // Ascending sweeps: the best answer ending before each zone (the smallest forward value
-  // below lastFloor plus a break, the tail with its end costs), and the smallest forward value
-  // up to p + h - tmax (where the breaks over the zone begin to matter).
-  // Four values a pulse, in memory that is not cleared first (every entry is written before
-  // it is read; unused entries without breaks are never read).
-  UninitializedArray<Value> perPulse;
-  perPulse.resize(4 * static_cast<int64_t>(count));
-  Value* before = perPulse.data();
-  Value* prefixF = before + count;
-  Value* after = prefixF + count;
-  Value* suffixG = after + count;
-  {
-    RunningMinimum low(forward), plain(forward);
-    Value tailBest = C::kInfinity;
-    int64_t m = lastFloor;
-    for (size_t k = 0; k < count; ++k) {
-      const int64_t p = positions[k];
-      for (; m <= p - h - 1; ++m) tailBest = std::min(tailBest, sum(F(m), endCost(m)));
-      before[k] = tailBest;
-      if (breaks) {
-        before[k] = std::min(before[k], sum(low.upTo(std::min(p - h - 1, lastFloor - 1)), in.breakCost));
-        prefixF[k] = plain.upTo(std::min(p + h - in.tmax, p - h - 1));
-      }
-    }
-  }
-  // Descending sweeps: the best answer starting after each zone, and the smallest backward value
-  // from max(p + h + 1, p - h + tmax) on.
-  {
-    RunningMinimum high(back), plain(back);
-    Value headBest = C::kInfinity;
-    int64_t q = std::min(top, firstCeiling);
-    for (size_t k = count; k-- > 0;) {
-      const int64_t p = positions[k];
-      for (; q >= p + h + 1; --q) headBest = std::min(headBest, sum(G(q), startCost(q)));
-      after[k] = headBest;
-      if (breaks) {
-        // Positions from `from` on are mirrored positions up to top - from.
-        after[k] =
-            std::min(after[k], sum(high.upTo(top - std::max(p + h + 1, firstCeiling + 1)), in.breakCost));
-        suffixG[k] = plain.upTo(top - std::max(p + h + 1, p - h + in.tmax));
-      }
-    }
-  }
-  // Every pulse's margin on its own: the pulses k0 .. k1 - 1 on one thread.
-  auto marginsOf = [&](size_t k0, size_t k1) {
-    JumpScratch scratch;
-    // The first range of the later set that may hold a q of the pulse.
-    size_t laterAt = 0;
-    if (!breaks && k0 < k1) {
-      const std::vector<PositionRange>& later = in.sets->later;
-      const int64_t firstQ = positions[k0] + h + 1;
-      laterAt =
-          static_cast<size_t>(std::partition_point(later.begin(), later.end(),
-                                                   [&](const PositionRange& r) { return r.last < firstQ; }) -
-                              later.begin());
-    }
-    for (size_t k = k0; k < k1; ++k) {
-      const int64_t p = positions[k];
-      Value best = std::min(before[k], after[k]);
-      if (breaks) best = std::min(best, in.breakCost);
-      // Jumps over the zone from m <= p - h - 1 to q >= p + h + 1 within tmin .. tmax; with
-      // breaks, longer ones too.
-      const int64_t lastM = p - h - 1;
-      const int64_t firstQ = p + h + 1;
-      const int64_t lastQ = std::min(top, lastM + in.tmax);
-      if (lastM >= 0 && firstQ <= lastQ) {
-        const Value* w = jumpWindowMinima(forward, lastM, firstQ, lastQ, in.tmin, in.tmax, scratch);
-        auto take = [&](int64_t from, int64_t to) {
-          if (from <= to)
-            best = std::min(best, lowestSumAgainst(w + (from - firstQ), &back[top - from], to - from + 1));
-        };
-        if (breaks) {
-          take(firstQ, lastQ);
-        } else {
-          const std::vector<PositionRange>& later = in.sets->later;
-          while (laterAt < later.size() && later[laterAt].last < firstQ) ++laterAt;
-          for (size_t j = laterAt; j < later.size() && later[j].first <= lastQ; ++j)
-            take(std::max(later[j].first, firstQ), std::min(later[j].last, lastQ));
-        }
-        if (breaks) {
-          // A break from the best pulse up to q - tmax - 1 to q.
-          Value localF = prefixF[k];
-          int64_t localTo = std::max<int64_t>(-1, std::min(p + h - in.tmax, lastM));
-          for (int64_t q = firstQ; q <= lastQ; ++q) {
-            for (; localTo < q - in.tmax - 1;) localF = std::min(localF, F(++localTo));
-            if (q - in.tmax - 1 >= 0) best = std::min(best, sum(sum(localF, in.breakCost), G(q)));
-          }
-        }
-      }
-      if (breaks) {
-        Value localF = prefixF[k];
-        for (int64_t m = std::max<int64_t>(0, std::min(p + h - in.tmax, lastM) + 1); m <= lastM; ++m)
-          localF = std::min(localF, F(m));
-        best = std::min(best, sum(sum(localF, in.breakCost), suffixG[k]));
-      }
-      margins[k] = best >= C::kAccepted
-                       ? std::numeric_limits<double>::infinity()
-                       : static_cast<double>(best - in.criterion) / static_cast<double>(in.energy);
-    }
+  pass.handOverShifted = [&](const Value* values, int64_t, Value shift) {
+    stream.finish(BackwardSource{values, 0, shift});
   };
-  if (in.threads < 2 || count < 4096) {
-    marginsOf(0, count);
-    return margins;
-  }
-  inParallel([&] { marginsOf(0, count / 2); }, [&] { marginsOf(count / 2, count); });
+  runChainPass(pass, secondThread, nullptr);
   return margins;
 }

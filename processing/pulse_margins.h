@@ -5,7 +5,8 @@
 // answer avoids it.
 //
 // From the forward values F (best chain ending with a pulse at p) and the values G of a
-// backward pass (best chain continuing from a pulse at p to the end), an answer avoiding the
+// backward pass (best chain continuing from a pulse at p to the end, taken as the pass makes
+// them, from the last pulse to the first), an answer avoiding the
 // zone [p - h, p + h] either ends before it, starts after it, or jumps over it from a pulse m
 // to a pulse q (within tmin .. tmax, or with a break); prefix and suffix minima swept once
 // over the pulses and a window of tmax positions around each make it linear in the length.
@@ -33,8 +34,9 @@ struct MarginInput {
 using MarginScores = PassScores;
 
 // The margin of every pulse at positions (ascending) given the forward values (one per start
-// position); back receives the backward values (one per start position). May throw
-// std::bad_alloc.
+// position). The backward values are kept only as far as the margins still need them; on two
+// threads the second one writes its own into secondThread (one entry per start position; null:
+// one thread). May throw std::bad_alloc.
 std::vector<double> pulseMargins(const MarginInput& input, const int64_t* forward,
                                  const std::vector<int64_t>& positions, const MarginScores& scores,
-                                 int64_t* back);
+                                 int64_t* secondThread);
