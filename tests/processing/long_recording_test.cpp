@@ -362,7 +362,8 @@ TEST(LongRecordingThreadsTest, TwoThreadsGiveTheOneThreadAnswer) {
       planted.x.assign(static_cast<size_t>(k.size), static_cast<int16_t>(k.shape == 2 ? 700 : 0));
     if (k.shape == 3)
       for (int64_t p = 0; p + k.n <= k.size; p += k.tmax)
-        for (int i = 0; i < k.n; ++i) planted.x[static_cast<size_t>(p + i)] = etalons[0][static_cast<size_t>(i)];
+        for (int i = 0; i < k.n; ++i)
+          planted.x[static_cast<size_t>(p + i)] = etalons[0][static_cast<size_t>(i)];
     LongAnswer one, two;
     std::string error;
     for (int threads : {1, 2}) {

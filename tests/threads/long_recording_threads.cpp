@@ -1,0 +1,67 @@
+// The long-recording path on two threads, under ThreadSanitizer, which fails the test on any
+// data race between the walk from the middle, the first thread's comparison, the shift and the
+// margins taken as the backward values come; the answers must equal the one thread's. Noisy
+// pulses let the second thread's values be taken; silence makes the first thread do all.
+#include <cmath>
+#include <cstdio>
+#include <limits>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "processing/long_recording.h"
+
+namespace {
+
+std::vector<int16_t> recording(std::mt19937& rng, const std::vector<int16_t>& etalon, bool silent) {
+  std::vector<int16_t> x(300000, 0);
+  if (silent) return x;
+  std::normal_distribution<double> noise(0, 900);
+  for (int16_t& v : x) v = static_cast<int16_t>(std::lround(noise(rng)));
+  std::uniform_int_distribution<int> gap(40, 181);
+  for (size_t p = 50; p + etalon.size() < x.size(); p += static_cast<size_t>(gap(rng)))
+    for (size_t i = 0; i < etalon.size(); ++i) x[p + i] = static_cast<int16_t>(x[p + i] + etalon[i]);
+  return x;
+}
+
+}  // namespace
+
+int main() {
+  std::mt19937 rng(5);
+  std::vector<int16_t> etalon(20);
+  for (size_t i = 0; i < etalon.size(); ++i)
+    etalon[i] =
+        static_cast<int16_t>(std::lround(3000 * std::sin(M_PI * (static_cast<double>(i) + 0.5) / 20)));
+  int failures = 0;
+  for (bool silent : {false, true}) {
+    const std::vector<int16_t> x = recording(rng, etalon, silent);
+    for (double penalty : {std::numeric_limits<double>::infinity(), 0.5}) {
+      LongAnswer answers[2];
+      for (int threads : {1, 2}) {
+        LongRequest r;
+        r.samples = x.data();
+        r.size = static_cast<int64_t>(x.size());
+        r.etalons = {etalon.data()};
+        r.etalonNumbers = {1};
+        r.n = 20;
+        r.tmin = 40;
+        r.tmax = 181;
+        r.breakPenalty = penalty;
+        r.threads = threads;
+        std::string error;
+        if (!solveLongRecording(r, answers[threads - 1], error)) {
+          std::fprintf(stderr, "%s\n", error.c_str());
+          return 1;
+        }
+      }
+      const bool same = answers[0].criterion == answers[1].criterion &&
+                        answers[0].positions == answers[1].positions &&
+                        answers[0].margins == answers[1].margins;
+      if (!same) {
+        std::fprintf(stderr, "silent %d penalty %g: two threads answer otherwise\n", silent, penalty);
+        ++failures;
+      }
+    }
+  }
+  return failures == 0 ? 0 : 1;
+}
