@@ -158,7 +158,9 @@ void walkAll(const ChainPassInput& in, Value* value, Link* link) {
 int64_t middleOf(const ChainPassInput& in) {
   if (in.threads < 2 || in.tmax > kPassChunk / 4 || in.top + 1 < 8 * kPassChunk) return -1;
   const int64_t chunks = (in.top + kPassChunk) / kPassChunk;
-  const int64_t middle = chunks / 2 * kPassChunk;
+  // Handing its values over, the first thread also does the work of their readers for its
+  // share: it gets the smaller one.
+  const int64_t middle = (in.handOver ? chunks * 7 / 16 : chunks / 2) * kPassChunk;
   int64_t covered = middle;
   for (const Piece& piece : *in.pieces) {
     if (piece.range.last < middle) continue;
