@@ -165,6 +165,7 @@ class MarginStream {
         top_(in.size - in.n),
         h_(in.n / 2),
         breaks_(in.breakCost >= 0),
+        lastFloor_(std::max<int64_t>(0, in.size - in.tmax)),
         firstCeiling_(in.tmax - in.n),
         headFrom_(std::max<int64_t>(0, top_ - std::max<int64_t>(-1, firstCeiling_))),
         next_(static_cast<int64_t>(positions.size()) - 1) {
@@ -214,9 +215,8 @@ class MarginStream {
   // Below lastFloor no chain may end without a break, and the last set lies within the last
   // tmax positions: a range test there, none below.
   Value endCost(int64_t m) const {
-    const int64_t lastFloor = std::max<int64_t>(0, in_.size - in_.tmax);
-    if (breaks_) return m >= lastFloor ? 0 : in_.breakCost;
-    return m >= lastFloor && inRanges(in_.sets->last, m) ? 0 : C::kInfinity;
+    if (breaks_) return m >= lastFloor_ ? 0 : in_.breakCost;
+    return m >= lastFloor_ && inRanges(in_.sets->last, m) ? 0 : C::kInfinity;
   }
   // Above firstCeiling no chain may start without a break; the first set lies below it.
   Value startCost(int64_t q) const {
@@ -228,7 +228,7 @@ class MarginStream {
   // smallest value below lastFloor plus a break, the tail with its end costs), and with breaks
   // the smallest value up to p + h - tmax (where the breaks over the zone begin to matter).
   void sweepForward() {
-    const int64_t lastFloor = std::max<int64_t>(0, in_.size - in_.tmax);
+    const int64_t lastFloor = lastFloor_;
     Value tailBest = C::kInfinity, low = C::kInfinity, plain = C::kInfinity;
     int64_t m = lastFloor, lowNext = 0, plainNext = 0;
     for (size_t k = 0; k < positions_.size(); ++k) {
@@ -329,6 +329,7 @@ class MarginStream {
   std::vector<double>& margins_;
   const int64_t top_, h_;
   const bool breaks_;
+  const int64_t lastFloor_;  // start positions from here on may be last
   const int64_t firstCeiling_;
   const int64_t headFrom_;  // pass positions from here on are starts within firstCeiling
   int64_t next_;            // the next pulse to take, from the last one down
