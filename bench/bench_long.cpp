@@ -1,5 +1,5 @@
 // The long-recording path on made recordings of 10^5 .. 10^7 samples (10^8 with --huge or
-// DETECTION_BENCH_HUGE=1; --size S and --etalon n pick one line for a profiler): one etalon of 20 or 64
+// DETECTION_BENCH_HUGE=1; --size S, --etalon n, --threads t and --repeats r pick one line for a profiler): one etalon of 20 or 64
 // samples, Tmin/Tmax 40/181 and 108/540, one and two threads of the matching step, time a sample and samples
 // a second, the peak memory beyond the samples, and numpy's np.correlate of the same recording with the same
 // etalon in the same run (bench/long_numpy.py under /usr/bin/python3).
@@ -84,12 +84,16 @@ int main(int argc, char** argv) {
   int64_t onlySize = 0;     // --size S: that length only (for a profiler)
   int onlyEtalon = 0;       // --etalon n: that etalon length only
   double amplitude = 3000;  // --amplitude A: the etalon's peak (30000: 64-bit correlations)
+  int onlyThreads = 0;      // --threads t: that number of threads only
+  int repeats = 0;          // --repeats r: runs of each line (3, and 2 at 10^8)
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--huge") == 0) huge = true;
     if (std::strcmp(argv[i], "--no-numpy") == 0) numpy = false;
     if (std::strcmp(argv[i], "--size") == 0 && i + 1 < argc) onlySize = std::atoll(argv[++i]);
     if (std::strcmp(argv[i], "--etalon") == 0 && i + 1 < argc) onlyEtalon = std::atoi(argv[++i]);
     if (std::strcmp(argv[i], "--amplitude") == 0 && i + 1 < argc) amplitude = std::atof(argv[++i]);
+    if (std::strcmp(argv[i], "--threads") == 0 && i + 1 < argc) onlyThreads = std::atoi(argv[++i]);
+    if (std::strcmp(argv[i], "--repeats") == 0 && i + 1 < argc) repeats = std::max(1, std::atoi(argv[++i]));
   }
   std::vector<int64_t> sizes{100000, 1000000, 10000000};
   if (huge) sizes.push_back(100000000);
@@ -118,18 +122,19 @@ int main(int argc, char** argv) {
       r.tmax = shape.tmax;
       double one = 0;
       for (int threads : {1, 2}) {
+        if (onlyThreads != 0 && threads != onlyThreads) continue;
         r.threads = threads;
         LongAnswer answer;
         const long before = peakKilobytes();
         double cpu = 0;
-        const double s = timeRun(r, size >= 100000000 ? 2 : 3, answer, cpu);
+        const double s = timeRun(r, repeats > 0 ? repeats : size >= 100000000 ? 2 : 3, answer, cpu);
         const long after = peakKilobytes();
         if (threads == 1) one = s;
         const double perSample = s * 1e9 / static_cast<double>(size);
         // The growth of the peak resident size over the run (0 when an earlier run reached it).
         const double bytes = static_cast<double>(after - before) * 1024.0 / static_cast<double>(size);
         char speedup[32] = "";
-        if (threads == 2) std::snprintf(speedup, sizeof speedup, "%.2f", one / s);
+        if (threads == 2 && one > 0) std::snprintf(speedup, sizeof speedup, "%.2f", one / s);
         char tm[16];
         std::snprintf(tm, sizeof tm, "%d/%d", shape.tmin, shape.tmax);
         std::printf("%11lld %3d %8s %3d %12.2f %14.3e %12.1f %14zu %8s %12.2f\n",

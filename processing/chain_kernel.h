@@ -19,6 +19,7 @@
 #include <cstdint>
 #include <limits>
 #include <span>
+#include <type_traits>
 #include <vector>
 
 #include "processing/working_limits.h"
@@ -60,6 +61,15 @@ inline bool wideCriteriaFit(uint64_t maxPulses, uint64_t scoreBound) {
 constexpr int32_t kChainStartMark = -1;
 constexpr int32_t kNoPredecessorMark = -2;
 constexpr int32_t kOutsideMark = -3;
+
+// a when take, else b, without a branch: the comparisons follow noisy data, and a compiler
+// left to itself turns some of these selections into jumps that are mispredicted.
+template <class T>
+inline T pick(bool take, T a, T b) {
+  using U = std::make_unsigned_t<T>;
+  const U mask = U{0} - static_cast<U>(take);
+  return static_cast<T>(static_cast<U>(b) ^ ((static_cast<U>(a) ^ static_cast<U>(b)) & mask));
+}
 
 // The window minima of one role, fed piece by piece in ascending position.
 template <class C>
@@ -202,8 +212,8 @@ class WindowExtension {
             for (int64_t m = blockLast; m >= lowest; --m) {
               const Value x = v[m - origin];
               const bool take = x <= runMin;
-              runMin = take ? x : runMin;
-              runAt = take ? m : runAt;
+              runMin = pick(take, x, runMin);
+              runAt = pick(take, m, runAt);
               suffixMin[m - blockFirst] = runMin;
               suffixAt[m - blockFirst] = runAt;
             }
@@ -211,8 +221,8 @@ class WindowExtension {
           }
           const size_t k = static_cast<size_t>(from - blockFirst);
           const bool take = suffixMin_[k] <= windowMin;
-          windowAt = take ? suffixAt_[k] : windowAt;
-          windowMin = take ? suffixMin_[k] : windowMin;
+          windowAt = pick(take, suffixAt_[k], windowAt);
+          windowMin = pick(take, suffixMin_[k], windowMin);
         }
         const bool below = windowMin < best;
         at = below ? windowAt : at;
@@ -288,9 +298,14 @@ class WindowExtension {
   }
 
   // The steady positions first .. first + run - 1: the same comparisons as the general step.
+  // Everything the loop reads of the members is copied first: its stores into value could
+  // otherwise be taken to change them.
   template <bool kSplit, bool kBreaks, bool kLinks, bool kTrack>
   void steadyOf(Value* value, Link* link, int64_t first, int64_t run, const Value* score) {
-    const int64_t origin = origin_;
+    const int64_t origin = origin_, tmin = tmin_, tmax = tmax_;
+    const Value* suffixMin = suffixMin_.data();
+    const int64_t* suffixAt = suffixAt_.data();
+    const Value breakCost = breakCost_;
     Closeness closeness = closeness_;
     Value prefixMin = prefixMin_;
     int64_t prefixAt = prefixAt_;
@@ -300,34 +315,34 @@ class WindowExtension {
     const int64_t blockFirst = fromBlockEnd_ - w_ + 1;
     for (int64_t i = 0; i < run; ++i) {
       const int64_t p = first + i;
-      const int64_t to = p - tmin_;
+      const int64_t to = p - tmin;
       const Value v = value[to - origin];
       const bool takeV = v < prefixMin;
-      prefixMin = takeV ? v : prefixMin;
-      prefixAt = takeV ? to : prefixAt;
+      prefixMin = pick(takeV, v, prefixMin);
+      prefixAt = pick(takeV, to, prefixAt);
       Value windowMin = prefixMin;
       int64_t windowAt = prefixAt;
       if constexpr (kSplit) {
-        const auto k = static_cast<size_t>(p - tmax_ - blockFirst);
-        const bool take = suffixMin_[k] <= windowMin;
-        windowAt = take ? suffixAt_[k] : windowAt;
-        windowMin = take ? suffixMin_[k] : windowMin;
+        const auto k = static_cast<size_t>(p - tmax - blockFirst);
+        const bool take = suffixMin[k] <= windowMin;
+        windowAt = pick(take, suffixAt[k], windowAt);
+        windowMin = pick(take, suffixMin[k], windowMin);
       }
       const bool below = windowMin < start;
-      Value best = below ? windowMin : start;
-      int64_t at = below ? windowAt : kNoPredecessorMark;
+      Value best = pick(below, windowMin, start);
+      int64_t at = pick(below, windowAt, int64_t{kNoPredecessorMark});
       Value nearest = windowMin;
       if constexpr (kBreaks) {
-        const int64_t x = p - tmax_ - 1;
+        const int64_t x = p - tmax - 1;
         const Value far = value[x - origin];
         const bool takeF = far < farMin;
-        farMin = takeF ? far : farMin;
-        farAt = takeF ? x : farAt;
-        const Value viaBreak = C::add(farMin, breakCost_);
+        farMin = pick(takeF, far, farMin);
+        farAt = pick(takeF, x, farAt);
+        const Value viaBreak = C::add(farMin, breakCost);
         const bool broken = viaBreak < best;
-        best = broken ? viaBreak : best;
-        at = broken ? farAt : at;
-        nearest = viaBreak < nearest ? viaBreak : nearest;
+        best = pick(broken, viaBreak, best);
+        at = pick(broken, farAt, at);
+        nearest = pick(viaBreak < nearest, viaBreak, nearest);
       }
       if constexpr (kTrack) closeness.add(start - nearest);
       value[p - origin] = C::add(best, score[i]);
