@@ -1,8 +1,8 @@
 // The long-recording path on made recordings of 10^5 .. 10^7 samples (10^8 with --huge or
-// DETECTION_BENCH_HUGE=1; --size S, --etalon n, --threads t and --repeats r pick one line for a profiler): one etalon of 20 or 64
-// samples, Tmin/Tmax 40/181 and 108/540, one and two threads of the matching step, time a sample and samples
-// a second, the peak memory beyond the samples, and numpy's np.correlate of the same recording with the same
-// etalon in the same run (bench/long_numpy.py under /usr/bin/python3).
+// DETECTION_BENCH_HUGE=1; --size S, --etalon n, --threads t and --repeats r pick one line for a profiler):
+// one etalon of 20 or 64 samples, Tmin/Tmax 40/181 and 108/540, one and two threads of the matching step,
+// time a sample and samples a second, the peak memory beyond the samples, and numpy's np.correlate of the
+// same recording with the same etalon in the same run (bench/long_numpy.py under /usr/bin/python3).
 #include <sys/resource.h>
 #include <unistd.h>
 
