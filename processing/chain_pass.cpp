@@ -177,11 +177,20 @@ struct Progress {
   int64_t doneBelow = 0;  // positions below are final
   bool finished = false;
   bool failed = false;
+  bool idleOver = false;  // the second thread's idle work has returned
+  std::atomic<bool> stopIdle{false};
   std::vector<Closeness> closeness;  // per chunk from the middle on
 
   void waitFor(int64_t position) {
     std::unique_lock<std::mutex> lock(mutex);
     changed.wait(lock, [&] { return finished || doneBelow >= position; });
+  }
+
+  // Stops the second thread's idle work and waits until it has returned.
+  void endIdle() {
+    stopIdle = true;
+    std::unique_lock<std::mutex> lock(mutex);
+    changed.wait(lock, [&] { return idleOver; });
   }
 };
 
@@ -272,8 +281,22 @@ void walkTwoThreads(const ChainPassInput& in, Value* value, Link* link, int64_t 
         std::lock_guard<std::mutex> lock(progress.mutex);
         progress.failed = true;
       }
+      bool failed = false;
+      {
+        std::lock_guard<std::mutex> lock(progress.mutex);
+        progress.finished = true;
+        failed = progress.failed;
+        progress.changed.notify_all();
+      }
+      if (in.idle && !failed) {
+        try {
+          in.idle(value, middle, progress.stopIdle);
+        } catch (...) {
+          // What the idle work leaves is only a head start: the first thread does the rest.
+        }
+      }
       std::lock_guard<std::mutex> lock(progress.mutex);
-      progress.finished = true;
+      progress.idleOver = true;
       progress.changed.notify_all();
     });
   } catch (const std::system_error&) {
@@ -327,6 +350,7 @@ void walkTwoThreads(const ChainPassInput& in, Value* value, Link* link, int64_t 
           later.add(progress.closeness[k]);
       }
       if (agreement.holdsAfter(c1, trueAt, later)) {
+        progress.endIdle();
         if (streaming)
           in.handOverShifted(value, c1, agreement.shift());
         else
@@ -335,9 +359,11 @@ void walkTwoThreads(const ChainPassInput& in, Value* value, Link* link, int64_t 
       }
     }
   } catch (...) {
+    progress.stopIdle = true;
     second.join();
     throw;
   }
+  progress.stopIdle = true;
   second.join();
 }
 

@@ -12,6 +12,7 @@
 // same under c; from there on the values are the second thread's plus c and its links stand.
 // Otherwise the first thread computes everything itself. Either way the result is the one
 // thread's, value for value and link for link.
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -36,6 +37,11 @@ using PassValues = std::function<void(const int64_t* values, int64_t base, int64
 // shift: those are in values[p], and nothing after `last` is handed over.
 using PassShifted = std::function<void(const int64_t* values, int64_t last, int64_t shift)>;
 
+// On two threads, handing values over: work the second thread may do once its walk is done,
+// while the first one goes on, on the values it wrote (by position, from `from` on). It returns
+// soon after stop is set, and what it leaves is read only after it has returned.
+using PassIdle = std::function<void(const int64_t* values, int64_t from, const std::atomic<bool>& stop)>;
+
 struct ChainPassInput {
   const std::vector<Piece>* pieces = nullptr;  // ascending, within 0 .. top
   int64_t top = -1;
@@ -49,6 +55,7 @@ struct ChainPassInput {
   // writes its values from the middle on into the array runChainPass gets.
   PassValues handOver;
   PassShifted handOverShifted;
+  PassIdle idle;  // optional
 };
 
 // Values of positions 0 .. top (and links when link is not null); positions outside every

@@ -357,6 +357,67 @@ void addMargins(const Run& run, const std::vector<size_t>& chosen, Value breakCo
                                 run.threads >= 2 ? work.back() : nullptr);
 }
 
+// Where a walk down the links stopped: the positions it took, last pulse first, and the link
+// it did not follow (a position below its floor, or a mark).
+struct LinkWalk {
+  int64_t count = 0;
+  int64_t next = -1;
+};
+
+// Follows the links from p while they name a position from floor to top. Each step is a
+// distant load; the start two pulses back lies within [p - 2 tmax, p - 2 tmin], so its links
+// are asked for one step early.
+LinkWalk walkLinks(const int32_t* link, int64_t top, int64_t tmin, int64_t tmax, int64_t p, int64_t floor,
+                   int64_t* out) {
+  LinkWalk w;
+  for (; p >= floor && p <= top; p = link[p]) {
+    out[w.count++] = p;
+#if defined(__GNUC__)
+    for (int64_t a = std::max<int64_t>(0, p - 2 * tmax); a <= p - 2 * tmin; a += 16)
+      __builtin_prefetch(link + a);
+#else
+    (void)tmin;
+    (void)tmax;
+#endif
+  }
+  w.next = p;
+  return w;
+}
+
+// The chain ending at `end`, first pulse first. On two threads a second walk starts in the
+// middle of the recording: walks down the links from nearby positions soon meet, and the walk
+// from the end, once below the middle, takes the rest of the second one where it meets it (or
+// goes on alone where it never does).
+std::vector<int64_t> chainFrom(const Run& run, const int32_t* link, int64_t end) {
+  const LongRequest& r = run.r;
+  UninitializedArray<int64_t> walked;  // last pulse first; at most one every tmin
+  walked.resize(run.top / r.tmin + 2);
+  const int64_t middle = run.top / 2;
+  int64_t count = 0;
+  if (run.threads >= 2 && run.top + 1 >= 8 * kPassChunk && end > middle) {
+    UninitializedArray<int64_t> guess;
+    guess.resize(middle / r.tmin + 2);
+    LinkWalk upper, lower;
+    inParallel([&] { upper = walkLinks(link, run.top, r.tmin, r.tmax, end, middle + 1, walked.data()); },
+               [&] { lower = walkLinks(link, run.top, r.tmin, r.tmax, middle, 0, guess.data()); });
+    count = upper.count;
+    int64_t j = 0;
+    for (int64_t p = upper.next; p >= 0 && p <= run.top; p = link[p]) {
+      while (j < lower.count && guess[j] > p) ++j;
+      if (j < lower.count && guess[j] == p) {
+        std::copy(guess.data() + j, guess.data() + lower.count, walked.data() + count);
+        count += lower.count - j;
+        break;
+      }
+      walked[count++] = p;
+    }
+  } else {
+    count = walkLinks(link, run.top, r.tmin, r.tmax, end, 0, walked.data()).count;
+  }
+  return std::vector<int64_t>(std::make_reverse_iterator(walked.data() + count),
+                              std::make_reverse_iterator(walked.data()));
+}
+
 bool outOfMemory(const LongRequest& r, LongAnswer& answer, std::string& error) {
   answer = LongAnswer{};
   error = "not enough memory for a recording of " + std::to_string(r.size) +
@@ -416,24 +477,7 @@ bool solveLongRecording(const LongRequest& r, LongAnswer& answer, std::string& e
       recognize(run, work, answer, chosen, breakCost, end);
     }
     if (!answer.found) return true;
-    if (end >= 0) {
-      // One walk down the links, then the order reversed. Each step is a distant load; the
-      // start two pulses back lies within [p - 2 tmax, p - 2 tmin], so its links are asked
-      // for one step early.
-      const int32_t* link = work.link();
-      UninitializedArray<int64_t> walked;  // last pulse first; at most one every tmin
-      walked.resize(run.top / r.tmin + 2);
-      int64_t count = 0;
-      for (int64_t p = end; p >= 0 && p <= run.top; p = link[p]) {
-        walked[count++] = p;
-#if defined(__GNUC__)
-        for (int64_t a = std::max<int64_t>(0, p - 2 * r.tmax); a <= p - 2 * r.tmin; a += 16)
-          __builtin_prefetch(link + a);
-#endif
-      }
-      answer.positions.assign(std::make_reverse_iterator(walked.data() + count),
-                              std::make_reverse_iterator(walked.data()));
-    }
+    if (end >= 0) answer.positions = chainFrom(run, work.link(), end);
     nameEtalons(run, chosen, answer);
     if (r.margins) addMargins(run, chosen, breakCost, work, answer);
     return true;

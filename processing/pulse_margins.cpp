@@ -1,6 +1,7 @@
 #include "processing/pulse_margins.h"
 
 #include <algorithm>
+#include <atomic>
 #include <deque>
 #include <limits>
 
@@ -170,11 +171,12 @@ class MarginStream {
         headFrom_(std::max<int64_t>(0, top_ - std::max<int64_t>(-1, firstCeiling_))),
         next_(static_cast<int64_t>(positions.size()) - 1) {
     const auto count = static_cast<int64_t>(positions.size());
-    perPulse_.resize(4 * count);
+    perPulse_.resize(5 * count);
     before_ = perPulse_.data();
     prefixF_ = before_ + count;
     after_ = prefixF_ + count;
     suffixG_ = after_ + count;
+    jumps_ = suffixG_ + count;
     sweepForward();
   }
 
@@ -191,21 +193,45 @@ class MarginStream {
     if (breaks_) advancePlain(g, last - in_.tmax);
   }
 
-  // Every remaining pulse from the source, the running minima first, the rest on two threads.
+  // On the second thread, once its pass is done and until stop: the jumps over the zones of
+  // the first pulses from its own values (by pass position, from `from` on), unshifted. Where
+  // the first thread later finds those values to be the true ones less a constant, the jumps
+  // are that constant less than the true ones.
+  void speculate(const Value* values, int64_t from, const std::atomic<bool>& stop) {
+    JumpScratch scratch;
+    const BackwardSource g{values, 0, 0};
+    const auto count = static_cast<int64_t>(positions_.size());
+    for (int64_t k = 0; k < count && !stop.load(std::memory_order_relaxed); ++k) {
+      // Its jumps read the tmax values up to needsUpTo(k).
+      if (needsUpTo(k) - in_.tmax < from) break;
+      jumps_[k] = jumpsOf(g, k, scratch);
+      speculated_ = k + 1;
+    }
+  }
+
+  // Every remaining pulse from the source, the running minima first, then the pulses whose
+  // jumps the second thread has made, and the rest on two threads.
   void finish(const BackwardSource& g) {
     const int64_t last = next_;
     for (int64_t k = last; k >= 0; --k) runningMinima(g, k);
     next_ = -1;
     if (last < 0) return;
+    // Every remaining pulse reads only values the source holds shifted to the true ones.
+    const int64_t ready = std::min(speculated_, last + 1);
+    for (int64_t k = 0; k < ready; ++k) {
+      const Value jumps = jumps_[k] >= C::kInfinity ? C::kInfinity : jumps_[k] + g.shift;
+      margins_[static_cast<size_t>(k)] = marginFrom(std::min(restOf(k), jumps));
+    }
     auto part = [&](int64_t from, int64_t to) {
       JumpScratch scratch;
       for (int64_t k = from; k >= to; --k) margins_[static_cast<size_t>(k)] = marginOf(g, k, scratch);
     };
-    if (in_.threads < 2 || last < 4096) {
-      part(last, 0);
+    if (in_.threads < 2 || last - ready < 4096) {
+      part(last, ready);
       return;
     }
-    inParallel([&] { part(last, last / 2 + 1); }, [&] { part(last / 2, 0); });
+    const int64_t half = ready + (last - ready) / 2;
+    inParallel([&] { part(last, half + 1); }, [&] { part(half, ready); });
   }
 
  private:
@@ -280,47 +306,62 @@ class MarginStream {
 
   // Pulse k's margin from the sweeps and the jumps over its zone.
   double marginOf(const BackwardSource& g, int64_t k, JumpScratch& scratch) const {
+    return marginFrom(std::min(restOf(k), jumpsOf(g, k, scratch)));
+  }
+
+  double marginFrom(Value best) const {
+    return best >= C::kAccepted ? std::numeric_limits<double>::infinity()
+                                : static_cast<double>(best - in_.criterion) / static_cast<double>(in_.energy);
+  }
+
+  // The best answer avoiding pulse k's zone that does not jump over it: ending before it,
+  // starting after it, and with breaks breaking over it.
+  Value restOf(int64_t k) const {
+    const int64_t p = positions_[static_cast<size_t>(k)];
+    Value best = std::min(before_[k], after_[k]);
+    if (!breaks_) return best;
+    best = std::min(best, in_.breakCost);
+    const int64_t lastM = p - h_ - 1;
+    Value localF = prefixF_[k];
+    for (int64_t m = std::max<int64_t>(0, std::min(p + h_ - in_.tmax, lastM) + 1); m <= lastM; ++m)
+      localF = std::min(localF, F_[m]);
+    return std::min(best, sum(sum(localF, in_.breakCost), suffixG_[k]));
+  }
+
+  // The best answer jumping over pulse k's zone, from m <= p - h - 1 to q >= p + h + 1 within
+  // tmin .. tmax, or with breaks over a longer gap to q within tmax of the zone; "no answer"
+  // when there is none. Valid sums stay far below "no answer" whatever the source's shift.
+  Value jumpsOf(const BackwardSource& g, int64_t k, JumpScratch& scratch) const {
     const int64_t p = positions_[static_cast<size_t>(k)];
     auto G = [&](int64_t q) { return g.at(top_ - q); };
-    Value best = std::min(before_[k], after_[k]);
-    if (breaks_) best = std::min(best, in_.breakCost);
-    // Jumps over the zone from m <= p - h - 1 to q >= p + h + 1 within tmin .. tmax; with
-    // breaks, longer ones too.
+    Value best = C::kInfinity;
     const int64_t lastM = p - h_ - 1;
     const int64_t firstQ = p + h_ + 1;
     const int64_t lastQ = std::min(top_, lastM + in_.tmax);
-    if (lastM >= 0 && firstQ <= lastQ) {
-      const Value* w = jumpWindowMinima(F_, lastM, firstQ, lastQ, in_.tmin, in_.tmax, scratch);
-      auto take = [&](int64_t from, int64_t to) {
-        if (from <= to)
-          best = std::min(best, lowestSumAgainst(w + (from - firstQ), g.values + (top_ - from - g.base),
-                                                 g.shift, to - from + 1));
-      };
-      if (breaks_) {
-        take(firstQ, lastQ);
-        // A break from the best pulse up to q - tmax - 1 to q.
-        Value localF = prefixF_[k];
-        int64_t localTo = std::max<int64_t>(-1, std::min(p + h_ - in_.tmax, lastM));
-        for (int64_t q = firstQ; q <= lastQ; ++q) {
-          for (; localTo < q - in_.tmax - 1;) localF = std::min(localF, F_[++localTo]);
-          if (q - in_.tmax - 1 >= 0) best = std::min(best, sum(sum(localF, in_.breakCost), G(q)));
-        }
-      } else {
-        const std::vector<PositionRange>& later = in_.sets->later;
-        auto j = std::partition_point(later.begin(), later.end(),
-                                      [&](const PositionRange& r) { return r.last < firstQ; });
-        for (; j != later.end() && j->first <= lastQ; ++j)
-          take(std::max(j->first, firstQ), std::min(j->last, lastQ));
-      }
-    }
+    if (lastM < 0 || firstQ > lastQ) return best;
+    const Value* w = jumpWindowMinima(F_, lastM, firstQ, lastQ, in_.tmin, in_.tmax, scratch);
+    auto take = [&](int64_t from, int64_t to) {
+      if (from <= to)
+        best = std::min(best, lowestSumAgainst(w + (from - firstQ), g.values + (top_ - from - g.base),
+                                               g.shift, to - from + 1));
+    };
     if (breaks_) {
+      take(firstQ, lastQ);
+      // A break from the best pulse up to q - tmax - 1 to q.
       Value localF = prefixF_[k];
-      for (int64_t m = std::max<int64_t>(0, std::min(p + h_ - in_.tmax, lastM) + 1); m <= lastM; ++m)
-        localF = std::min(localF, F_[m]);
-      best = std::min(best, sum(sum(localF, in_.breakCost), suffixG_[k]));
+      int64_t localTo = std::max<int64_t>(-1, std::min(p + h_ - in_.tmax, lastM));
+      for (int64_t q = firstQ; q <= lastQ; ++q) {
+        for (; localTo < q - in_.tmax - 1;) localF = std::min(localF, F_[++localTo]);
+        if (q - in_.tmax - 1 >= 0) best = std::min(best, sum(sum(localF, in_.breakCost), G(q)));
+      }
+    } else {
+      const std::vector<PositionRange>& later = in_.sets->later;
+      auto j = std::partition_point(later.begin(), later.end(),
+                                    [&](const PositionRange& r) { return r.last < firstQ; });
+      for (; j != later.end() && j->first <= lastQ; ++j)
+        take(std::max(j->first, firstQ), std::min(j->last, lastQ));
     }
-    return best >= C::kAccepted ? std::numeric_limits<double>::infinity()
-                                : static_cast<double>(best - in_.criterion) / static_cast<double>(in_.energy);
+    return best;
   }
 
   const MarginInput& in_;
@@ -333,10 +374,11 @@ class MarginStream {
   const int64_t firstCeiling_;
   const int64_t headFrom_;  // pass positions from here on are starts within firstCeiling
   int64_t next_;            // the next pulse to take, from the last one down
-  // Four values a pulse, in memory that is not cleared first (every entry is written before
+  // Five values a pulse, in memory that is not cleared first (every entry is written before
   // it is read; unused entries without breaks are never read).
   UninitializedArray<Value> perPulse_;
-  Value *before_ = nullptr, *prefixF_ = nullptr, *after_ = nullptr, *suffixG_ = nullptr;
+  Value *before_ = nullptr, *prefixF_ = nullptr, *after_ = nullptr, *suffixG_ = nullptr, *jumps_ = nullptr;
+  int64_t speculated_ = 0;  // pulses 0 .. speculated_ - 1 have their jumps made by the second thread
   int64_t afterNext_ = 0, plainNext_ = 0;
   Value low_ = C::kInfinity, head_ = C::kInfinity, plain_ = C::kInfinity;
   JumpScratch scratch_;
@@ -370,6 +412,9 @@ std::vector<double> pulseMargins(const MarginInput& in, const Value* forward,
   };
   pass.handOverShifted = [&](const Value* values, int64_t, Value shift) {
     stream.finish(BackwardSource{values, 0, shift});
+  };
+  pass.idle = [&](const Value* values, int64_t from, const std::atomic<bool>& stop) {
+    stream.speculate(values, from, stop);
   };
   runChainPass(pass, secondThread, nullptr);
   return margins;

@@ -364,22 +364,27 @@ TEST(LongRecordingThreadsTest, TwoThreadsGiveTheOneThreadAnswer) {
       for (int64_t p = 0; p + k.n <= k.size; p += k.tmax)
         for (int i = 0; i < k.n; ++i)
           planted.x[static_cast<size_t>(p + i)] = etalons[0][static_cast<size_t>(i)];
-    LongAnswer one, two;
+    LongAnswer one;
     std::string error;
-    for (int threads : {1, 2}) {
-      LongRequest r = plainRequest(planted.x, etalons, k.tmin, k.tmax, k.task);
-      r.breakPenalty = k.penalty;
-      r.threads = threads;
-      ASSERT_TRUE(solveLongRecording(r, threads == 1 ? one : two, error)) << error;
+    LongRequest r = plainRequest(planted.x, etalons, k.tmin, k.tmax, k.task);
+    r.breakPenalty = k.penalty;
+    r.threads = 1;
+    ASSERT_TRUE(solveLongRecording(r, one, error)) << error;
+    // How many pulses' jumps the second thread makes ahead, while the first one finishes its
+    // part of the margins, depends on timing: from none to all that remain. Three runs.
+    r.threads = 2;
+    for (int run = 0; run < 3; ++run) {
+      LongAnswer two;
+      ASSERT_TRUE(solveLongRecording(r, two, error)) << error;
+      const std::string where = "case " + std::to_string(c) + ", run " + std::to_string(run);
+      ASSERT_EQ(two.found, one.found) << where;
+      EXPECT_EQ(two.criterion, one.criterion) << where;
+      EXPECT_EQ(two.positions, one.positions) << where;
+      EXPECT_EQ(two.etalons, one.etalons) << where;
+      EXPECT_EQ(two.margins, one.margins) << where;
+      EXPECT_EQ(two.recognized, one.recognized) << where;
+      EXPECT_EQ(two.candidateCriteria, one.candidateCriteria) << where;
     }
-    const std::string where = "case " + std::to_string(c);
-    ASSERT_EQ(two.found, one.found) << where;
-    EXPECT_EQ(two.criterion, one.criterion) << where;
-    EXPECT_EQ(two.positions, one.positions) << where;
-    EXPECT_EQ(two.etalons, one.etalons) << where;
-    EXPECT_EQ(two.margins, one.margins) << where;
-    EXPECT_EQ(two.recognized, one.recognized) << where;
-    EXPECT_EQ(two.candidateCriteria, one.candidateCriteria) << where;
   }
 }
 

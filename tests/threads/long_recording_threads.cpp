@@ -1,7 +1,8 @@
 // The long-recording path on two threads, under ThreadSanitizer, which fails the test on any
 // data race between the walk from the middle, the first thread's comparison, the shift and the
-// margins taken as the backward values come; the answers must equal the one thread's. Noisy
-// pulses let the second thread's values be taken; silence makes the first thread do all.
+// margins taken as the backward values come, with the jumps the second thread makes ahead;
+// the answers must equal the one thread's. Noisy pulses let the second thread's values be
+// taken; silence makes the first thread do all.
 #include <cmath>
 #include <cstdio>
 #include <limits>
