@@ -10,6 +10,7 @@
 // A scene is a name and the user's steps from a fresh start. To add a picture, add a scene to
 // scenes() below, run --write, look at the picture, and show it in docs/guide.md.
 #include <QtCore/QDir>
+#include <QtCore/QSaveFile>
 #include <QtCore/QTemporaryDir>
 #include <QtGui/QGuiApplication>
 #include <QtGui/QImage>
@@ -353,7 +354,9 @@ int main(int argc, char** argv) {
       continue;
     }
     if (mode == "--write") {
-      if (!image.save(path, "PNG", 9)) {
+      // A picture is replaced only by a complete new one.
+      QSaveFile out(path);
+      if (!out.open(QIODevice::WriteOnly) || !image.save(&out, "PNG", 9) || !out.commit()) {
         std::fprintf(stderr, "%s: cannot write\n", qPrintable(path));
         ++problems;
       }

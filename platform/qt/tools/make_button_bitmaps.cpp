@@ -1,5 +1,6 @@
 // Draws the five 144 x 32 button images and writes them as 16-colour .bmp files into the folder
 // given as the only argument. Run once by hand; the files are kept in the source tree.
+#include <QtCore/QSaveFile>
 #include <QtGui/QFont>
 #include <QtGui/QGuiApplication>
 #include <QtGui/QImage>
@@ -52,10 +53,12 @@ bool writeBmp4(const QImage& image, const std::string& path) {
     }
     f.insert(f.end(), line.begin(), line.end());
   }
-  FILE* out = std::fopen(path.c_str(), "wb");
-  if (!out) return false;
-  const bool ok = std::fwrite(f.data(), 1, f.size(), out) == f.size();
-  return std::fclose(out) == 0 && ok;
+  // A bitmap is replaced only by a complete new one.
+  QSaveFile out(QString::fromStdString(path));
+  return out.open(QIODevice::WriteOnly) &&
+         out.write(reinterpret_cast<const char*>(f.data()), static_cast<qint64>(f.size())) ==
+             static_cast<qint64>(f.size()) &&
+         out.commit();
 }
 
 QImage drawButton(const QString& caption) {
