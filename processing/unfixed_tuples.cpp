@@ -148,107 +148,92 @@ void showDump(MessageSink& window, const UnfixedRun& run, const char* title, con
                     kMbOk);
 }
 
-// Positions that can be first or later: a pulse extends a chain of negative value on the
-// previous layer, or (on layer 0) starts a new one.
-void fillFirstOrLater(UnfixedRun& run, int32_t layers) {
+// Every position of `set` on every layer: the smallest value of the previous layer's window
+// below `start` (the layer before layer 0 is the last one), with its position, handed to
+// store(l, p0, p1, minima, ats) for positions p0 .. p1 of layer l. With tmin > 0 the windows of
+// positions p0 .. p0 + tmin - 1 reach only below p0, so such a run of positions is taken layer
+// by layer from final values.
+template <class Store>
+void fillLayers(UnfixedRun& run, int32_t layers, const IntervalSet& set, int32_t start, const Store& store) {
   const int32_t P = run.positions;
-  const int32_t inf = run.infinity;
   const int32_t tmin = run.tmin;
   const int32_t tmax = run.tmax;
   SlidingArgMin* windows = run.windows.data();
-  const int32_t* const* scores = run.score.data();
-  int32_t* g = run.g.get();
-  int32_t* pred = run.pred.get();
-  const auto extendOrStart = [&](int32_t l, int32_t p, int32_t minimum, int32_t at) {
-    const size_t c = static_cast<size_t>(l) * P + p;
-    if (minimum < 0) {
-      g[c] = wrapAdd(minimum, scores[l][p]);
-      pred[c] = at;
-    } else if (l == 0) {
-      g[c] = scores[l][p];
-      pred[c] = -1;
-    } else {
-      g[c] = inf;
-      pred[c] = -2;
-    }
-  };
-  // With tmin > 0 the windows of positions p0 .. p0 + tmin - 1 reach only below p0, so such a
-  // run of positions is filled layer by layer from final values.
+  const int32_t* g = run.g.get();
   const bool inRuns = tmin > 0 && tmax >= tmin;
   const int32_t runLength = tmin < kWindowRun ? tmin : kWindowRun;
   int32_t minima[kWindowRun];
   int32_t ats[kWindowRun];
   resetWindows(run, layers);
-  for (uint16_t i = 0; i < run.both->count; ++i) {
-    const int32_t s = run.both->starts[i];
-    const int32_t e = run.both->ends[i];
+  for (uint16_t i = 0; i < set.count; ++i) {
+    const int32_t s = set.starts[i];
+    const int32_t e = set.ends[i];
     if (!inRuns) {
       for (int32_t p = s; p <= e; ++p)
         for (int32_t l = 0; l < layers; ++l) {
           const int32_t src = l == 0 ? layers - 1 : l - 1;
-          int32_t minimum = 0;
+          int32_t minimum = start;
           int32_t at = -2;
-          windowMinimum(tmin, tmax, g + static_cast<size_t>(src) * P, p, 0, minimum, at);
-          extendOrStart(l, p, minimum, at);
+          windowMinimum(tmin, tmax, g + static_cast<size_t>(src) * P, p, start, minimum, at);
+          store(l, p, p, &minimum, &at);
         }
       continue;
     }
     for (int32_t p0 = s; p0 <= e; p0 += runLength) {
       const int32_t p1 = e - p0 < runLength ? e : p0 + runLength - 1;
       for (int32_t l = 0; l < layers; ++l) {
-        slidingArgMinRange(windows[l == 0 ? layers - 1 : l - 1], p0, p1, tmin, tmax, 0, p0 - 1, minima, ats);
-        for (int32_t p = p0; p <= p1; ++p) extendOrStart(l, p, minima[p - p0], ats[p - p0]);
+        slidingArgMinRange(windows[l == 0 ? layers - 1 : l - 1], p0, p1, tmin, tmax, start, p0 - 1, minima,
+                           ats);
+        store(l, p0, p1, minima, ats);
       }
     }
   }
 }
 
-// Positions that can only be later pulses (windows as in fillFirstOrLater).
-void fillLaterOnly(UnfixedRun& run, int32_t layers) {
+// Positions that can be first or later: a pulse extends a chain of negative value on the
+// previous layer, or (on layer 0) starts a new one.
+void fillFirstOrLater(UnfixedRun& run, int32_t layers) {
   const int32_t P = run.positions;
   const int32_t inf = run.infinity;
-  const int32_t tmin = run.tmin;
-  const int32_t tmax = run.tmax;
-  SlidingArgMin* windows = run.windows.data();
   const int32_t* const* scores = run.score.data();
   int32_t* g = run.g.get();
   int32_t* pred = run.pred.get();
-  const bool inRuns = tmin > 0 && tmax >= tmin;
-  const int32_t runLength = tmin < kWindowRun ? tmin : kWindowRun;
-  int32_t minima[kWindowRun];
-  int32_t ats[kWindowRun];
-  resetWindows(run, layers);
-  for (uint16_t i = 0; i < run.laterOnly->count; ++i) {
-    const int32_t s = run.laterOnly->starts[i];
-    const int32_t e = run.laterOnly->ends[i];
-    if (!inRuns) {
-      for (int32_t p = s; p <= e; ++p)
-        for (int32_t l = 0; l < layers; ++l) {
-          const int32_t src = l == 0 ? layers - 1 : l - 1;
-          int32_t minimum = inf;
-          int32_t at = -2;
-          windowMinimum(tmin, tmax, g + static_cast<size_t>(src) * P, p, inf, minimum, at);
-          const size_t c = static_cast<size_t>(l) * P + p;
-          g[c] = wrapAdd(minimum, scores[l][p]);
-          pred[c] = at;
-        }
-      continue;
-    }
-    for (int32_t p0 = s; p0 <= e; p0 += runLength) {
-      const int32_t p1 = e - p0 < runLength ? e : p0 + runLength - 1;
-      for (int32_t l = 0; l < layers; ++l) {
-        slidingArgMinRange(windows[l == 0 ? layers - 1 : l - 1], p0, p1, tmin, tmax, inf, p0 - 1, minima,
-                           ats);
-        const int32_t* score = scores[l];
-        int32_t* gl = g + static_cast<size_t>(l) * P;
-        int32_t* predl = pred + static_cast<size_t>(l) * P;
-        for (int32_t p = p0; p <= p1; ++p) {
-          gl[p] = wrapAdd(minima[p - p0], score[p]);
-          predl[p] = ats[p - p0];
-        }
-      }
-    }
-  }
+  fillLayers(run, layers, *run.both, 0,
+             [&](int32_t l, int32_t p0, int32_t p1, const int32_t* minima, const int32_t* ats) {
+               for (int32_t p = p0; p <= p1; ++p) {
+                 const int32_t minimum = minima[p - p0];
+                 const size_t c = static_cast<size_t>(l) * P + p;
+                 if (minimum < 0) {
+                   g[c] = wrapAdd(minimum, scores[l][p]);
+                   pred[c] = ats[p - p0];
+                 } else if (l == 0) {
+                   g[c] = scores[l][p];
+                   pred[c] = -1;
+                 } else {
+                   g[c] = inf;
+                   pred[c] = -2;
+                 }
+               }
+             });
+}
+
+// Positions that can only be later pulses: a pulse extends the best chain of the previous
+// layer's window, whatever its value.
+void fillLaterOnly(UnfixedRun& run, int32_t layers) {
+  const int32_t P = run.positions;
+  const int32_t* const* scores = run.score.data();
+  int32_t* g = run.g.get();
+  int32_t* pred = run.pred.get();
+  fillLayers(run, layers, *run.laterOnly, run.infinity,
+             [&](int32_t l, int32_t p0, int32_t p1, const int32_t* minima, const int32_t* ats) {
+               const int32_t* score = scores[l];
+               int32_t* gl = g + static_cast<size_t>(l) * P;
+               int32_t* predl = pred + static_cast<size_t>(l) * P;
+               for (int32_t p = p0; p <= p1; ++p) {
+                 gl[p] = wrapAdd(minima[p - p0], score[p]);
+                 predl[p] = ats[p - p0];
+               }
+             });
 }
 
 // The chain read back from its end into run.current; false when there is none or it is longer
