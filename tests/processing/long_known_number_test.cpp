@@ -14,6 +14,7 @@
 #include "processing/fixed_detection.h"
 #include "processing/long_recording.h"
 #include "signal/series_header.h"
+#include "tests/support/made_recordings.h"
 #include "tests/support/reference_long.h"
 #include "tests/support/series_factory.h"
 #include "tests/support/test_scale.h"
@@ -114,13 +115,6 @@ TEST(LongKnownNumberDifferentialTest, JointDetectionEqualsTheWorkbenchSolver) {
   compareWithWorkbench(true, scaledCount(1000), 302);
 }
 
-std::vector<int16_t> halfSine(int n, double amplitude) {
-  std::vector<int16_t> e(static_cast<size_t>(n));
-  for (int i = 0; i < n; ++i)
-    e[static_cast<size_t>(i)] = static_cast<int16_t>(std::lround(amplitude * std::sin(M_PI * (i + 0.5) / n)));
-  return e;
-}
-
 // Beyond 32,767 samples at full amplitude (scores far beyond 32 bits), with one and with three
 // etalons, narrow and wide distances, and q at the ends of its admissible range: the long path
 // equals the literal reference, with one and two threads of the matching step.
@@ -154,16 +148,7 @@ TEST(LongKnownNumberReferenceTest, LongRecordingsEqualTheLiteralSolver) {
     }
     const ReferenceLongAnswer expected = referenceLongKnownDetect(x, etalons, q, k.tmin, k.tmax);
     for (int threads : {1, 2}) {
-      LongRequest r;
-      r.samples = x.data();
-      r.size = k.size;
-      for (size_t t = 0; t < etalons.size(); ++t) {
-        r.etalons.push_back(etalons[t].data());
-        r.etalonNumbers.push_back(static_cast<int32_t>(t + 1));
-      }
-      r.n = k.n;
-      r.tmin = k.tmin;
-      r.tmax = k.tmax;
+      LongRequest r = plainRequest(x, etalons, k.tmin, k.tmax);
       r.pulses = q;
       r.threads = threads;
       LongAnswer answer;
