@@ -206,20 +206,25 @@ TEST(ProcessInput, LongRecordingIsRefusedNamingTheLimitAndTheSegmentOptions) {
   EXPECT_EQ(bad.out, "");
 }
 
+// long.txt: 40,000 samples of silence with a 20-sample half sine every 100 samples from 30 on;
+// e.txt: that half sine.
+bool writeLongClicks(ScratchFolder& dir) {
+  return dir.python(
+      "import math\n"
+      "e = [round(2000 * math.sin(math.pi * (i + 0.5) / 20)) for i in range(20)]\n"
+      "x = [0] * 40000\n"
+      "for p in range(30, 40000 - 20, 100):\n"
+      "    for i in range(20): x[p + i] = e[i]\n"
+      "open('long.txt', 'w').write('\\n'.join(map(str, x)))\n"
+      "open('e.txt', 'w').write(' '.join(map(str, e)))\n");
+}
+
 // Series type 4 takes the same long recording on the long path, at the file's own integer
 // samples; the pulses file holds what the JSON holds, and the tasks the path does not answer,
 // a negative penalty or an empty pulses file name are refused naming what to do.
 TEST(ProcessInput, LongRecordingOfSeriesType4GoesTheLongPath) {
   ScratchFolder dir;
-  ASSERT_TRUE(
-      dir.python("import math\n"
-                 "e = [round(2000 * math.sin(math.pi * (i + 0.5) / 20)) for i in range(20)]\n"
-                 "x = [0] * 40000\n"
-                 "for p in range(30, 40000 - 20, 100):\n"
-                 "    for i in range(20): x[p + i] = e[i]\n"
-                 "open('long.txt', 'w').write('\\n'.join(map(str, x)))\n"
-                 "open('e.txt', 'w').write(' '.join(map(str, e)))\n"))
-      << dir.pythonErrors();
+  ASSERT_TRUE(writeLongClicks(dir)) << dir.pythonErrors();
   const std::string pulses = dir.file("p.csv");
   const BatchResult run =
       runBatch({"process", "--input", dir.file("long.txt"), "--etalons", dir.file("e.txt"), "--series-type",
@@ -259,15 +264,7 @@ TEST(ProcessInput, LongRecordingOfSeriesType4GoesTheLongPath) {
 // outside that range or breaks are refused naming the option.
 TEST(ProcessInput, LongRecordingOfSeriesType1FindsTheKnownNumber) {
   ScratchFolder dir;
-  ASSERT_TRUE(
-      dir.python("import math\n"
-                 "e = [round(2000 * math.sin(math.pi * (i + 0.5) / 20)) for i in range(20)]\n"
-                 "x = [0] * 40000\n"
-                 "for p in range(30, 40000 - 20, 100):\n"
-                 "    for i in range(20): x[p + i] = e[i]\n"
-                 "open('long.txt', 'w').write('\\n'.join(map(str, x)))\n"
-                 "open('e.txt', 'w').write(' '.join(map(str, e)))\n"))
-      << dir.pythonErrors();
+  ASSERT_TRUE(writeLongClicks(dir)) << dir.pythonErrors();
   const std::vector<std::string> base = {"process",
                                          "--input",
                                          dir.file("long.txt"),

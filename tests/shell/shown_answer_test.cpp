@@ -29,15 +29,6 @@ void click(Workbench& w, const Rect& r) {
   w.window.pump();
 }
 
-std::vector<Color> workAreaPixels(const Workbench& w) {
-  const Rect a = w.state.layout.workArea;
-  const Image& image = w.window.clientImage();
-  std::vector<Color> pixels;
-  for (int32_t y = a.top; y < a.bottom; ++y)
-    for (int32_t x = a.left; x < a.right; ++x) pixels.push_back(image.at(x, y));
-  return pixels;
-}
-
 // 3,000 samples: 20 clicks of one shape, 150 samples apart from sample 100 on, in light noise.
 void writeClicks(const std::string& path) {
   std::mt19937 rng(5);
@@ -145,16 +136,7 @@ TEST(ShownAnswer, ARecordingOfUnknownCountOnATupleSeriesIsSolvedByTheDetectorTha
 TEST(ShownAnswer, TheChartShowsTheEtalonsOfItsRunNotTheOnesChosenSince) {
   Workbench w;
   ASSERT_TRUE(w.created);
-  w.window.queueDialog(DialogScript{series_parameters_dialog::kTemplate, {}}.type(
-      series_parameters_dialog::kSamplesLength, "600"));
-  w.window.queueDialog(DialogScript{simulation_parameters_dialog::kTemplate, {}}
-                           .type(simulation_parameters_dialog::kPulsesFrom, "3")
-                           .type(simulation_parameters_dialog::kPulsesTo, "4")
-                           .type(simulation_parameters_dialog::kNoiseInitialLevel, "0")
-                           .type(simulation_parameters_dialog::kNoiseSteps, "2")
-                           .type(simulation_parameters_dialog::kNoiseIncrement, "10")
-                           .type(simulation_parameters_dialog::kRepeats, "2"));
-  w.window.queueDialog(DialogScript{chart_settings_dialog::kTemplate, {}});
+  queueSimulation(w.window, "600");
   ASSERT_TRUE(w.window.menuCommand(kCmStatisticalSimulation));
   w.window.pump();
   ASSERT_EQ(w.state.resultKind, 2);

@@ -61,29 +61,6 @@ std::string headerLine(const AppState& s) {
   return resultHeaderLines(s.lpChainsHeader, *s.lpCutOffSeriesHeader, s.wAmplitude).front();
 }
 
-// The work area's pixels.
-std::vector<Color> workAreaPixels(const Workbench& w) {
-  const Rect a = w.state.layout.workArea;
-  const Image& image = w.window.clientImage();
-  std::vector<Color> pixels;
-  for (int32_t y = a.top; y < a.bottom; ++y)
-    for (int32_t x = a.left; x < a.right; ++x) pixels.push_back(image.at(x, y));
-  return pixels;
-}
-
-void queueSimulation(HeadlessWindow& window, const std::string& length) {
-  window.queueDialog(DialogScript{series_parameters_dialog::kTemplate, {}}.type(
-      series_parameters_dialog::kSamplesLength, length));
-  window.queueDialog(DialogScript{simulation_parameters_dialog::kTemplate, {}}
-                         .type(simulation_parameters_dialog::kPulsesFrom, "3")
-                         .type(simulation_parameters_dialog::kPulsesTo, "4")
-                         .type(simulation_parameters_dialog::kNoiseInitialLevel, "0")
-                         .type(simulation_parameters_dialog::kNoiseSteps, "2")
-                         .type(simulation_parameters_dialog::kNoiseIncrement, "10")
-                         .type(simulation_parameters_dialog::kRepeats, "2"));
-  window.queueDialog(DialogScript{chart_settings_dialog::kTemplate, {}});
-}
-
 }  // namespace
 
 TEST(WindowAnswers, AnOpenedRecordingIsSolvedWithItsOwnPulseRangeNotThePreviousSeriesCount) {
@@ -138,15 +115,7 @@ TEST(WindowAnswers, ACancelledSimulationAndLaterSeriesLeaveTheLastCompleteChartA
   const std::vector<Color> chart = workAreaPixels(w);
 
   // A longer run, cancelled in its progress box: the chart is the 600-sample run's.
-  w.window.queueDialog(DialogScript{series_parameters_dialog::kTemplate, {}}.type(
-      series_parameters_dialog::kSamplesLength, "3000"));
-  w.window.queueDialog(DialogScript{simulation_parameters_dialog::kTemplate, {}}
-                           .type(simulation_parameters_dialog::kPulsesFrom, "17")
-                           .type(simulation_parameters_dialog::kPulsesTo, "18")
-                           .type(simulation_parameters_dialog::kNoiseInitialLevel, "0")
-                           .type(simulation_parameters_dialog::kNoiseSteps, "2")
-                           .type(simulation_parameters_dialog::kNoiseIncrement, "10")
-                           .type(simulation_parameters_dialog::kRepeats, "2"));
+  queueSimulation(w.window, "3000", "17", "18", false);
   w.window.cancelProgressAt(w.window.progressTexts().size() + 2);
   ASSERT_TRUE(w.window.menuCommand(kCmStatisticalSimulation));
   w.window.cancelProgressAt(0);

@@ -1,8 +1,10 @@
 #pragma once
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "display/app_state.h"
+#include "platform/dialog_ids.h"
 #include "platform/headless_window.h"
 #include "shell/main_window.h"
 
@@ -23,6 +25,33 @@ struct Workbench {
     window.pump();
   }
 };
+
+// The work area's pixels.
+inline std::vector<Color> workAreaPixels(const Workbench& w) {
+  const Rect a = w.state.layout.workArea;
+  const Image& image = w.window.clientImage();
+  std::vector<Color> pixels;
+  for (int32_t y = a.top; y < a.bottom; ++y)
+    for (int32_t x = a.left; x < a.right; ++x) pixels.push_back(image.at(x, y));
+  return pixels;
+}
+
+// The answers of a small statistical simulation of series of the given length: pulses from ..
+// to pulses, noise 0 and 10, two repeats, and (unless the run is to be cancelled before its
+// chart) the chart settings as they come.
+inline void queueSimulation(HeadlessWindow& window, const std::string& length, const std::string& from = "3",
+                            const std::string& to = "4", bool chart = true) {
+  window.queueDialog(DialogScript{series_parameters_dialog::kTemplate, {}}.type(
+      series_parameters_dialog::kSamplesLength, length));
+  window.queueDialog(DialogScript{simulation_parameters_dialog::kTemplate, {}}
+                         .type(simulation_parameters_dialog::kPulsesFrom, from)
+                         .type(simulation_parameters_dialog::kPulsesTo, to)
+                         .type(simulation_parameters_dialog::kNoiseInitialLevel, "0")
+                         .type(simulation_parameters_dialog::kNoiseSteps, "2")
+                         .type(simulation_parameters_dialog::kNoiseIncrement, "10")
+                         .type(simulation_parameters_dialog::kRepeats, "2"));
+  if (chart) window.queueDialog(DialogScript{chart_settings_dialog::kTemplate, {}});
+}
 
 // Gives the state subset tables as the subset panel lays them out, holding one subset under
 // construction and the reserved subsets given.
