@@ -16,16 +16,17 @@
 #include <QtGui/QImage>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <functional>
 #include <memory>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "display/app_state.h"
 #include "display/opened_files.h"
 #include "display/result_view.h"
+#include "files/atomic_file.h"
 #include "files/simulation_result.h"
 #include "platform/dialog_ids.h"
 #include "platform/headless_window.h"
@@ -111,6 +112,14 @@ void smallSimulation(Session& s) {
   s.repaint();
 }
 
+// A file a scene opens, written whole like every output; a failure is said (the scene then
+// draws something else, and --check reports it).
+void writeScratch(const std::string& path, const std::string& contents) {
+  std::string error;
+  if (!writeFileAtomically(path, contents, error))
+    std::fprintf(stderr, "%s: %s\n", path.c_str(), error.c_str());
+}
+
 // A scratch folder for the files a scene writes and opens; removed afterwards.
 class ScratchFolder {
  public:
@@ -132,13 +141,10 @@ void openRecording(Session& s) {
   const SeriesHeader* made = s.state->lpCutOffSeriesHeader;
   const ScratchFolder folder;
   const std::string path = folder.file("recording.csv");
-  {
-    std::ofstream out(path);
-    out << "time,volts\n";
-    for (uint32_t i = 0; i < made->dwSeriesSize; ++i) {
-      out << i << "," << made->lpNoisyData[i] / 1000.0 << "\n";
-    }
-  }
+  std::ostringstream out;
+  out << "time,volts\n";
+  for (uint32_t i = 0; i < made->dwSeriesSize; ++i) out << i << "," << made->lpNoisyData[i] / 1000.0 << "\n";
+  writeScratch(path, out.str());
   s.window.queueOpenFileName(path);
   s.window.queueDialog(DialogScript{kTemplate, {}}.type(kColumn, "volts").click(kKnownPulses));
   s.menu(kMenuOpenSeries);
@@ -153,7 +159,7 @@ void openClicks(Session& s, bool ownEtalon) {
   const ScratchFolder folder;
   const std::string path = folder.file("clicks.csv");
   {
-    std::ofstream out(path);
+    std::ostringstream out;
     out << "volts\n";
     uint32_t noise = 12345;
     for (int i = 0; i < 3000; ++i) {
@@ -163,6 +169,7 @@ void openClicks(Session& s, bool ownEtalon) {
       if (i >= 100 && k < 20) v += (k % 4 < 2 ? 1.0 : -0.8) * (1.0 - k / 25.0);
       out << v << "\n";
     }
+    writeScratch(path, out.str());
   }
   s.window.queueOpenFileName(path);
   s.window.queueDialog(DialogScript{kTemplate, {}}.type(kTmin, "100").type(kTmax, "200"));
@@ -208,7 +215,7 @@ void openSimulationResult(Session& s, const GlyphSource& glyphs) {
   }
   const ScratchFolder folder;
   const std::string path = folder.file("result.json");
-  std::ofstream(path, std::ios::binary) << simulationResultJson(result);
+  writeScratch(path, simulationResultJson(result));
   s.window.queueOpenFileName(path);
   s.window.queueDialog(DialogScript{kTemplate, {}}.click(kDetectionError));
   s.menu(kCmOpenSimulationResult);

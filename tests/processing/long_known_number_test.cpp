@@ -172,15 +172,8 @@ TEST(LongKnownNumberReferenceTest, LongRecordingsEqualTheLiteralSolver) {
 // known number with breaks or recognition, and work beyond the values kept.
 TEST(LongKnownNumberTest, RefusalsNameTheLimit) {
   std::vector<int16_t> x(100000, 0);
-  const std::vector<int16_t> e = halfSine(20, 1000);
-  LongRequest r;
-  r.samples = x.data();
-  r.size = static_cast<int64_t>(x.size());
-  r.etalons = {e.data()};
-  r.etalonNumbers = {1};
-  r.n = 20;
-  r.tmin = 40;
-  r.tmax = 181;
+  const std::vector<std::vector<int16_t>> etalons{halfSine(20, 1000)};
+  LongRequest r = plainRequest(x, etalons, 40, 181);
   r.pulses = 2500;
   EXPECT_EQ(longRequestProblem(r), "");
   // The most pulses leave each 21 starts: 40 j .. 40 j + 20.
