@@ -71,6 +71,16 @@ inline T pick(bool take, T a, T b) {
   return static_cast<T>(static_cast<U>(b) ^ ((static_cast<U>(a) ^ static_cast<U>(b)) & mask));
 }
 
+// v held in a register: a value loaded whatever a later selection takes, so that the compiler
+// cannot turn the selection into a branch around the load.
+template <class T>
+inline T loaded(T v) {
+#if defined(__GNUC__)
+  asm("" : "+r"(v));
+#endif
+  return v;
+}
+
 // The window minima of one role, fed piece by piece in ascending position.
 template <class C>
 class WindowExtension {
@@ -324,9 +334,11 @@ class WindowExtension {
       int64_t windowAt = prefixAt;
       if constexpr (kSplit) {
         const auto k = static_cast<size_t>(p - tmax - blockFirst);
-        const bool take = suffixMin[k] <= windowMin;
-        windowAt = pick(take, suffixAt[k], windowAt);
-        windowMin = pick(take, suffixMin[k], windowMin);
+        const Value sMin = suffixMin[k];
+        const int64_t sAt = loaded(suffixAt[k]);
+        const bool take = sMin <= windowMin;
+        windowAt = pick(take, sAt, windowAt);
+        windowMin = pick(take, sMin, windowMin);
       }
       const bool below = windowMin < start;
       Value best = pick(below, windowMin, start);

@@ -159,6 +159,20 @@ struct Run {
                });
   }
 
+  // The score of position p alone: the value scoresPart gives it.
+  Value scoreAt(const std::vector<size_t>& which, int64_t p) const {
+    Value best = 0;
+    bool firstEtalon = true;
+    for (size_t t : which) {
+      int64_t corr = 0;
+      wholeCorrelationsWide(r.etalons[t], r.n, r.samples + p, 1, &corr);
+      const Value v = energies[t] - 2 * corr;
+      best = firstEtalon || v < best ? v : best;
+      firstEtalon = false;
+    }
+    return best;
+  }
+
   void scoresPart(const std::vector<size_t>& which, int64_t first, int64_t count, Value* out, int32_t* etalon,
                   ScoreRows& s) const {
     const auto width = static_cast<size_t>(count);
@@ -244,7 +258,8 @@ Value breakCostFor(const LongRequest& r, int64_t energy) {
   return static_cast<Value>(cost);
 }
 
-// One forward pass over every start position for the etalons `which`: values and links.
+// One forward pass over every start position for the etalons `which`: values, and with breaks
+// links (without breaks the chain is traced from the values alone, see ValueSteps).
 void forwardPass(const Run& run, const std::vector<size_t>& which, Value breakCost, ChainWork& work) {
   const LongRequest& r = run.r;
   const std::vector<Piece> pieces = forwardPieces(run.sets, run.top, r.tmax, r.n, breakCost);
@@ -258,7 +273,7 @@ void forwardPass(const Run& run, const std::vector<size_t>& which, Value breakCo
   in.scores = [&](int64_t first, int64_t count, Value* out, ScoreRows& rows) {
     run.scoresPart(which, first, count, out, nullptr, rows);
   };
-  runChainPass(in, work.value.data(), work.link());
+  runChainPass(in, work.value.data(), run.breaks ? work.link() : nullptr);
 }
 
 // The end of the best chain: over the last set (no breaks), or over every position with the
@@ -357,38 +372,98 @@ void addMargins(const Run& run, const std::vector<size_t>& chosen, Value breakCo
                                 run.threads >= 2 ? work.back() : nullptr);
 }
 
-// Where a walk down the links stopped: the positions it took, last pulse first, and the link
-// it did not follow (a position below its floor, or a mark).
-struct LinkWalk {
+// Where a walk down a chain stopped: the positions it took, last pulse first, and the step it
+// did not follow (a position below its floor, or a mark).
+struct ChainWalk {
   int64_t count = 0;
   int64_t next = -1;
 };
 
-// Follows the links from p while they name a position from floor to top. Each step is a
-// distant load; the start two pulses back lies within [p - 2 tmax, p - 2 tmin], so its links
-// are asked for one step early.
-LinkWalk walkLinks(const int32_t* link, int64_t top, int64_t tmin, int64_t tmax, int64_t p, int64_t floor,
-                   int64_t* out) {
-  LinkWalk w;
-  for (; p >= floor && p <= top; p = link[p]) {
-    out[w.count++] = p;
+// Steps down the links of the forward pass. Each step is a distant load; the start two pulses
+// back lies within [p - 2 tmax, p - 2 tmin], so its links are asked for one step early.
+struct LinkSteps {
+  const int32_t* link;
+  int64_t tmin, tmax;
+  int64_t operator()(int64_t p) const { return link[p]; }
+  void prefetchBefore(int64_t p, int64_t&) const {
 #if defined(__GNUC__)
     for (int64_t a = std::max<int64_t>(0, p - 2 * tmax); a <= p - 2 * tmin; a += 16)
       __builtin_prefetch(link + a);
 #else
-    (void)tmin;
-    (void)tmax;
+    (void)p;
 #endif
+  }
+};
+
+// Steps down a chain through the forward values alone, without breaks. The pass gave position
+// p its window's smallest value below the start value, the lowest position winning ties, plus
+// p's score: so p's predecessor is the lowest position of [p - tmax, p - tmin] holding p's
+// value less its score, and there is none (a chain starts at p) when that is the start value.
+class ValueSteps {
+ public:
+  ValueSteps(const Run& run, const std::vector<size_t>& which, const Value* value)
+      : run_(run),
+        which_(which),
+        value_(value),
+        pieces_(forwardPieces(run.sets, run.top, run.r.tmax, run.r.n, -1)) {}
+
+  int64_t operator()(int64_t p) const {
+    auto after = std::upper_bound(pieces_.begin(), pieces_.end(), p,
+                                  [](int64_t q, const Piece& piece) { return q < piece.range.first; });
+    if (after == pieces_.begin() || std::prev(after)->range.last < p) return kOutsideMark;
+    const Piece& piece = *std::prev(after);
+    if (piece.role == PieceRole::kStartsOnly) return kChainStartMark;
+    const Value v = value_[p];
+    if (v >= C::kAccepted) return kOutsideMark;
+    const Value target = v - run_.scoreAt(which_, p);
+    if (target == piece.start) return kNoPredecessorMark;
+    const int64_t last = p - run_.r.tmin;
+    for (int64_t m = std::max<int64_t>(0, p - run_.r.tmax); m <= last; ++m)
+      if (value_[m] == target) return m;
+    return kOutsideMark;  // not a value the pass made: the walk ends
+  }
+
+  // The walk reads the values (and samples) below p in descending order, a window every step:
+  // they are asked for ahead as one stream, three windows deep.
+  void prefetchBefore(int64_t p, int64_t& ahead) const {
+#if defined(__GNUC__)
+    const int64_t to = std::max<int64_t>(0, p - 3 * run_.r.tmax);
+    for (; ahead > to; ahead -= 8) {
+      __builtin_prefetch(value_ + ahead - 8);
+      if ((ahead & 31) == 0) __builtin_prefetch(run_.r.samples + ahead - 32);
+    }
+#else
+    (void)p;
+    (void)ahead;
+#endif
+  }
+
+ private:
+  const Run& run_;
+  const std::vector<size_t>& which_;
+  const Value* value_;
+  std::vector<Piece> pieces_;
+};
+
+// Follows the steps from p while they name a position from floor to top.
+template <class Steps>
+ChainWalk walkChain(const Steps& steps, int64_t top, int64_t p, int64_t floor, int64_t* out) {
+  ChainWalk w;
+  int64_t ahead = p & ~int64_t{7};
+  for (; p >= floor && p <= top; p = steps(p)) {
+    out[w.count++] = p;
+    steps.prefetchBefore(p, ahead);
   }
   w.next = p;
   return w;
 }
 
 // The chain ending at `end`, first pulse first. On two threads a second walk starts in the
-// middle of the recording: walks down the links from nearby positions soon meet, and the walk
+// middle of the recording: walks down a chain from nearby positions soon meet, and the walk
 // from the end, once below the middle, takes the rest of the second one where it meets it (or
 // goes on alone where it never does).
-std::vector<int64_t> chainFrom(const Run& run, const int32_t* link, int64_t end) {
+template <class Steps>
+std::vector<int64_t> chainFrom(const Run& run, const Steps& steps, int64_t end) {
   const LongRequest& r = run.r;
   UninitializedArray<int64_t> walked;  // last pulse first; at most one every tmin
   walked.resize(run.top / r.tmin + 2);
@@ -397,12 +472,12 @@ std::vector<int64_t> chainFrom(const Run& run, const int32_t* link, int64_t end)
   if (run.threads >= 2 && run.top + 1 >= 8 * kPassChunk && end > middle) {
     UninitializedArray<int64_t> guess;
     guess.resize(middle / r.tmin + 2);
-    LinkWalk upper, lower;
-    inParallel([&] { upper = walkLinks(link, run.top, r.tmin, r.tmax, end, middle + 1, walked.data()); },
-               [&] { lower = walkLinks(link, run.top, r.tmin, r.tmax, middle, 0, guess.data()); });
+    ChainWalk upper, lower;
+    inParallel([&] { upper = walkChain(steps, run.top, end, middle + 1, walked.data()); },
+               [&] { lower = walkChain(steps, run.top, middle, 0, guess.data()); });
     count = upper.count;
     int64_t j = 0;
-    for (int64_t p = upper.next; p >= 0 && p <= run.top; p = link[p]) {
+    for (int64_t p = upper.next; p >= 0 && p <= run.top; p = steps(p)) {
       while (j < lower.count && guess[j] > p) ++j;
       if (j < lower.count && guess[j] == p) {
         std::copy(guess.data() + j, guess.data() + lower.count, walked.data() + count);
@@ -412,7 +487,7 @@ std::vector<int64_t> chainFrom(const Run& run, const int32_t* link, int64_t end)
       walked[count++] = p;
     }
   } else {
-    count = walkLinks(link, run.top, r.tmin, r.tmax, end, 0, walked.data()).count;
+    count = walkChain(steps, run.top, end, 0, walked.data()).count;
   }
   return std::vector<int64_t>(std::make_reverse_iterator(walked.data() + count),
                               std::make_reverse_iterator(walked.data()));
@@ -477,7 +552,9 @@ bool solveLongRecording(const LongRequest& r, LongAnswer& answer, std::string& e
       recognize(run, work, answer, chosen, breakCost, end);
     }
     if (!answer.found) return true;
-    if (end >= 0) answer.positions = chainFrom(run, work.link(), end);
+    if (end >= 0)
+      answer.positions = run.breaks ? chainFrom(run, LinkSteps{work.link(), r.tmin, r.tmax}, end)
+                                    : chainFrom(run, ValueSteps(run, chosen, work.value.data()), end);
     nameEtalons(run, chosen, answer);
     if (r.margins) addMargins(run, chosen, breakCost, work, answer);
     return true;

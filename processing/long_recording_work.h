@@ -57,9 +57,10 @@ struct ScoreScratch {
 };
 
 // Values of every start position and, in the upper half of a second array of 8-byte entries,
-// the 32-bit links of the forward pass. Once the chain is traced the links are dead, and a
-// second thread's backward values from the middle of the recording on take their place
-// (pages the links touched are not cleared again): 12 bytes a position.
+// the 32-bit links of the forward pass when it has them (with breaks). Once the chain is
+// traced the links are dead, and a second thread's backward values from the middle of the
+// recording on take their place (pages the links touched are not cleared again): at most 12
+// bytes a position, 8 on one thread without breaks.
 struct ChainWork {
   UninitializedArray<int64_t> value;
   UninitializedArray<int64_t> spare;

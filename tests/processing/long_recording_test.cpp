@@ -269,6 +269,47 @@ TEST(LongRecordingReferenceTest, LongRecordingsEqualTheLiteralSolver) {
   }
 }
 
+// The chain is traced back through the values alone: where several predecessors tie (silence,
+// a constant, an exact period, samples of one or two steps, identical etalons) the traced
+// chain still takes the lowest one, as the literal solver's links do, on one thread and on two
+// (whose second walk starts in the middle).
+TEST(LongRecordingReferenceTest, TiedPredecessorsTraceAsTheLiteralSolver) {
+  std::mt19937 rng(209);
+  struct Case {
+    int n, tmin, tmax, etalons;
+    int shape;  // 0 silence, 1 a constant, 2 an exact period, 3 steps of -1 .. 1, 4 pulses in steps
+  };
+  const Case cases[] = {{20, 40, 181, 1, 0}, {10, 20, 50, 1, 1}, {20, 40, 181, 2, 2},
+                        {12, 13, 40, 1, 3},  {16, 30, 90, 2, 4}, {5, 5, 9, 1, 3}};
+  const int64_t size = 140000;  // past eight chunks: two threads walk from the middle too
+  for (size_t c = 0; c < std::size(cases); ++c) {
+    const Case& k = cases[c];
+    // Two identical etalons tie at every start: the earlier one names the pulse.
+    std::vector<std::vector<int16_t>> etalons(static_cast<size_t>(k.etalons), halfSine(k.n, 3));
+    std::vector<int16_t> x(static_cast<size_t>(size), static_cast<int16_t>(k.shape == 1 ? 2 : 0));
+    std::uniform_int_distribution<int> step(-1, 1);
+    if (k.shape == 3 || k.shape == 4)
+      for (int16_t& v : x) v = static_cast<int16_t>(step(rng));
+    if (k.shape == 2 || k.shape == 4)
+      for (int64_t p = 0; p + k.n <= size; p += k.shape == 2 ? k.tmax : k.tmin + k.tmin / 2)
+        for (int i = 0; i < k.n; ++i) x[static_cast<size_t>(p + i)] = etalons[0][static_cast<size_t>(i)];
+    const ReferenceLongAnswer expected = referenceLongDetect(x, etalons, k.tmin, k.tmax, -1);
+    for (int threads : {1, 2}) {
+      LongRequest r = plainRequest(x, etalons, k.tmin, k.tmax);
+      r.threads = threads;
+      r.margins = false;
+      LongAnswer answer;
+      std::string error;
+      ASSERT_TRUE(solveLongRecording(r, answer, error)) << error;
+      const std::string where = "case " + std::to_string(c) + ", threads " + std::to_string(threads);
+      ASSERT_EQ(answer.found, expected.found) << where;
+      EXPECT_EQ(answer.criterion, expected.criterion) << where;
+      EXPECT_EQ(answer.positions, expected.positions) << where;
+      EXPECT_EQ(answer.etalons, numbersOf(expected.etalons)) << where;
+    }
+  }
+}
+
 // Two threads give the one thread's answer, margins included: on noisy recordings, where the
 // second thread's values from the middle on meet the true ones, and on recordings where they
 // may never meet (silence, a constant, an exact period, a stretch of silence across the
