@@ -163,9 +163,12 @@ struct Run {
   Value scoreAt(const std::vector<size_t>& which, int64_t p) const {
     Value best = 0;
     bool firstEtalon = true;
+    const int16_t* x = r.samples + p;
     for (size_t t : which) {
+      const int16_t* e = r.etalons[t];
+      // Each product fits 32 bits; the sum is the wide correlation's.
       int64_t corr = 0;
-      wholeCorrelationsWide(r.etalons[t], r.n, r.samples + p, 1, &corr);
+      for (int32_t i = 0; i < r.n; ++i) corr += int64_t{int32_t{e[i]} * int32_t{x[i]}};
       const Value v = energies[t] - 2 * corr;
       best = firstEtalon || v < best ? v : best;
       firstEtalon = false;
