@@ -13,9 +13,11 @@
 // instead of being forbidden; a recording may then also be answered with no pulse at all
 // (costing P x E). tmin always holds.
 //
-// Memory: the values (8 bytes) and links (4 bytes) of every start position; the backward pass
-// of the margins keeps only its latest values, and a second thread's share of them takes the
-// links' place: about 12 bytes a sample beyond the samples themselves. Time: linear in the
+// Memory: the values (8 bytes) of every start position, and with breaks their links (4 bytes);
+// without breaks the chain is traced back through the values themselves. The backward pass of
+// the margins keeps only its latest values, and a second thread's share of them goes where
+// links would be: 8 bytes a sample beyond the samples on one thread without breaks, about 12
+// with breaks or on two threads. Time: linear in the
 // length (the matching step n products a position and etalon, the windows a few operations a
 // position). On two threads every pass also runs from the middle on (processing/chain_pass.h)
 // and the margins are shared; the answer is the same on one thread or two.
