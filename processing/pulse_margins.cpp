@@ -151,8 +151,9 @@ class DescendingPrefetch {
  public:
   void before(const Value* F, int64_t p, int64_t tmax) {
 #if defined(__GNUC__)
+    // Nothing above p is read again: after a long gap (a break) the stream starts anew at p.
     const int64_t to = std::max<int64_t>(0, p - 4 * tmax);
-    if (next_ < 0) next_ = (p & ~int64_t{7}) + 8;
+    if (next_ < 0 || next_ > p + 8) next_ = (p & ~int64_t{7}) + 8;
     for (; next_ > to; next_ -= 8) __builtin_prefetch(F + next_ - 8);
 #else
     (void)F;
