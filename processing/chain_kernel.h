@@ -22,6 +22,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "processing/suffix_minima.h"
 #include "processing/working_limits.h"
 
 // A closed range of start positions.
@@ -216,16 +217,21 @@ class WindowExtension {
             const int64_t blockLast = fromBlockEnd_, lowest = std::max(blockFirst, floor_);
             Value* suffixMin = suffixMin_.data();
             int64_t* suffixAt = suffixAt_.data();
-            const Value* v = value;
-            Value runMin = v[blockLast - origin];
-            int64_t runAt = blockLast;
-            for (int64_t m = blockLast; m >= lowest; --m) {
-              const Value x = v[m - origin];
-              const bool take = x <= runMin;
-              runMin = pick(take, x, runMin);
-              runAt = pick(take, m, runAt);
-              suffixMin[m - blockFirst] = runMin;
-              suffixAt[m - blockFirst] = runAt;
+            if constexpr (std::is_same_v<Value, int64_t>) {
+              suffixMinima(value + (lowest - origin), blockLast - lowest + 1, lowest,
+                           suffixMin + (lowest - blockFirst), suffixAt + (lowest - blockFirst));
+            } else {
+              const Value* v = value;
+              Value runMin = v[blockLast - origin];
+              int64_t runAt = blockLast;
+              for (int64_t m = blockLast; m >= lowest; --m) {
+                const Value x = v[m - origin];
+                const bool take = x <= runMin;
+                runMin = pick(take, x, runMin);
+                runAt = pick(take, m, runAt);
+                suffixMin[m - blockFirst] = runMin;
+                suffixAt[m - blockFirst] = runAt;
+              }
             }
             suffixBlock_ = fromBlock_;
           }

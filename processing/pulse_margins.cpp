@@ -7,6 +7,7 @@
 
 #include "processing/long_recording_work.h"
 #include "processing/side_thread.h"
+#include "processing/suffix_minima.h"
 #include "processing/vector_clones.h"
 
 namespace {
@@ -78,6 +79,7 @@ Value lowestSumAgainst(const Value* a, const Value* b, Value shift, int64_t coun
 // Window minima of the jumps over one zone, reused from pulse to pulse.
 struct JumpScratch {
   std::vector<Value> minima;
+  std::vector<Value> tail;  // suffix minima of the forward values the last windows reach
   std::deque<int64_t> window;
 };
 
@@ -128,12 +130,15 @@ const Value* jumpWindowMinima(const Value* F, int64_t lastM, int64_t firstQ, int
       }
     }
   }
-  // Windows [max(0, q - tmax), lastM], q descending: one more forward value each.
-  Value tail = C::kInfinity;
-  for (int64_t m = lastM; m > lastQ - tmax && m >= 0; --m) tail = std::min(tail, F[m]);
-  for (int64_t q = lastQ; q > slideTo && q >= firstQ; --q) {
-    if (q - tmax >= 0) tail = std::min(tail, F[q - tmax]);
-    w[q - firstQ] = tail;
+  // Windows [max(0, q - tmax), lastM]: suffix minima of the forward values.
+  const int64_t tailFrom = std::max(firstQ, slideTo + 1);
+  if (tailFrom <= lastQ) {
+    const int64_t lowest = std::max<int64_t>(0, tailFrom - tmax);
+    const auto reach = static_cast<size_t>(lastM - lowest + 1);
+    if (s.tail.size() < reach) s.tail.resize(reach);
+    suffixMinimaOfValues(F + lowest, lastM - lowest + 1, s.tail.data());
+    for (int64_t q = tailFrom; q <= lastQ; ++q)
+      w[q - firstQ] = s.tail[static_cast<size_t>(std::max<int64_t>(0, q - tmax) - lowest)];
   }
   return s.minima.data();
 }
