@@ -6,8 +6,8 @@
 #include <limits>
 
 #include "processing/long_recording_work.h"
+#include "processing/minima_scans.h"
 #include "processing/side_thread.h"
-#include "processing/suffix_minima.h"
 #include "processing/vector_clones.h"
 
 namespace {

@@ -1,10 +1,10 @@
-#include "processing/suffix_minima.h"
+#include "processing/minima_scans.h"
 
 #include <limits>
 
 #if defined(__x86_64__) && defined(__GNUC__)
 #include <immintrin.h>
-#define DETECTION_SUFFIX_MINIMA_AVX512
+#define DETECTION_MINIMA_SCANS_AVX512
 #endif
 
 namespace {
@@ -30,7 +30,7 @@ void valuesDown(const int64_t* v, int64_t i, int64_t to, int64_t& run, int64_t* 
   }
 }
 
-#ifdef DETECTION_SUFFIX_MINIMA_AVX512
+#ifdef DETECTION_MINIMA_SCANS_AVX512
 // Each lane of m (positions at) takes the lane of upMin (upAt) when that is smaller.
 __attribute__((target("avx512f"), always_inline)) inline void takeUpper(__m512i& m, __m512i& at,
                                                                         __m512i upMin, __m512i upAt) {
@@ -86,17 +86,45 @@ __attribute__((target("avx512f"))) void valuesWide(const int64_t* v, int64_t cou
   }
 }
 
-// Short runs gain nothing from the vectors.
-bool wide(int64_t count) {
-  static const bool has = __builtin_cpu_supports("avx512f");
-  return count >= 16 && has;
+__attribute__((target("avx512f"))) int64_t steadyWide(const int64_t* low, const int64_t* suffix,
+                                                      const int64_t* score, int64_t* out, int64_t count,
+                                                      int64_t start, int64_t& prefixMin) {
+  const __m512i none = _mm512_set1_epi64(std::numeric_limits<int64_t>::max());
+  const __m512i lane7 = _mm512_set1_epi64(7);
+  const __m512i starts = _mm512_set1_epi64(start);
+  __m512i carry = _mm512_set1_epi64(prefixMin);
+  int64_t i = 0;
+  for (; i + 8 <= count; i += 8) {
+    // Prefix minima: lane j takes the lanes below it in three doubling steps, then the carry.
+    __m512i m = _mm512_loadu_si512(low + i);
+    m = _mm512_maskz_min_epi64(0xFF, m, _mm512_maskz_alignr_epi64(0xFF, m, none, 7));
+    m = _mm512_maskz_min_epi64(0xFF, m, _mm512_maskz_alignr_epi64(0xFF, m, none, 6));
+    m = _mm512_maskz_min_epi64(0xFF, m, _mm512_maskz_alignr_epi64(0xFF, m, none, 4));
+    m = _mm512_maskz_min_epi64(0xFF, m, carry);
+    carry = _mm512_maskz_permutexvar_epi64(0xFF, lane7, m);
+    __m512i best = _mm512_maskz_min_epi64(0xFF, m, starts);
+    if (suffix != nullptr) best = _mm512_maskz_min_epi64(0xFF, best, _mm512_loadu_si512(suffix + i));
+    _mm512_storeu_si512(out + i, _mm512_maskz_add_epi64(0xFF, best, _mm512_loadu_si512(score + i)));
+  }
+  alignas(64) int64_t carried[8];
+  _mm512_store_si512(carried, carry);
+  prefixMin = carried[0];
+  return i;
 }
+
+bool hasWide() {
+  static const bool has = __builtin_cpu_supports("avx512f");
+  return has;
+}
+
+// Short runs gain nothing from the vectors.
+bool wide(int64_t count) { return count >= 16 && hasWide(); }
 #endif
 
 }  // namespace
 
 void suffixMinima(const int64_t* v, int64_t count, int64_t first, int64_t* outMin, int64_t* outAt) {
-#ifdef DETECTION_SUFFIX_MINIMA_AVX512
+#ifdef DETECTION_MINIMA_SCANS_AVX512
   if (wide(count)) {
     positionsWide(v, count, first, outMin, outAt);
     return;
@@ -107,7 +135,7 @@ void suffixMinima(const int64_t* v, int64_t count, int64_t first, int64_t* outMi
 }
 
 void suffixMinimaOfValues(const int64_t* v, int64_t count, int64_t* out) {
-#ifdef DETECTION_SUFFIX_MINIMA_AVX512
+#ifdef DETECTION_MINIMA_SCANS_AVX512
   if (wide(count)) {
     valuesWide(v, count, out);
     return;
@@ -115,4 +143,22 @@ void suffixMinimaOfValues(const int64_t* v, int64_t count, int64_t* out) {
 #endif
   int64_t run = v[count - 1];
   valuesDown(v, count - 1, 0, run, out);
+}
+
+int64_t steadyWindowValues(const int64_t* low, const int64_t* suffix, const int64_t* score, int64_t* out,
+                           int64_t count, int64_t tmin, int64_t start, int64_t& prefixMin) {
+#ifdef DETECTION_MINIMA_SCANS_AVX512
+  if (tmin >= 8 && count >= 8 && hasWide())
+    return steadyWide(low, suffix, score, out, count, start, prefixMin);
+#else
+  (void)low;
+  (void)suffix;
+  (void)score;
+  (void)out;
+  (void)count;
+  (void)tmin;
+  (void)start;
+  (void)prefixMin;
+#endif
+  return 0;
 }

@@ -1,7 +1,8 @@
-#include "processing/suffix_minima.h"
+#include "processing/minima_scans.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <random>
@@ -14,7 +15,7 @@ namespace {
 // above and below them), values drawn from a few levels so that ties are everywhere, from the
 // whole 64-bit range, and the largest value itself: the minima and their lowest positions
 // are the literal ones from the top down, with and without the positions.
-TEST(SuffixMinimaTest, EveryLengthTakesTheLowestPositionOfTheSmallestValue) {
+TEST(MinimaScansTest, EveryLengthTakesTheLowestPositionOfTheSmallestValue) {
   std::mt19937_64 rng(31);
   std::vector<int64_t> lengths;
   for (int64_t n = 1; n <= 70; ++n) lengths.push_back(n);
@@ -46,6 +47,44 @@ TEST(SuffixMinimaTest, EveryLengthTakesTheLowestPositionOfTheSmallestValue) {
       }
     }
   }
+}
+
+// The steady stretch of a window pass: whatever part the vectors make (all but the last
+// count % 8 positions, or nothing) equals the literal running minimum, with and without the
+// suffix minima, and the running minimum carries on from where they stopped.
+TEST(MinimaScansTest, SteadyWindowValuesEqualTheRunningMinimum) {
+  std::mt19937_64 rng(32);
+  std::uniform_int_distribution<int64_t> few(-3, 3);
+  for (int64_t count : {1, 7, 8, 9, 16, 23, 64, 301}) {
+    for (bool withSuffix : {false, true}) {
+      std::vector<int64_t> low(static_cast<size_t>(count)), suffix(low), score(low), out(low.size(), 99);
+      for (size_t i = 0; i < low.size(); ++i) {
+        low[i] = few(rng) * 1000;
+        suffix[i] = few(rng) * 1000;
+        score[i] = few(rng);
+      }
+      const int64_t start = 1000 * few(rng);
+      int64_t prefixMin = 2000;
+      const int64_t done = steadyWindowValues(low.data(), withSuffix ? suffix.data() : nullptr, score.data(),
+                                              out.data(), count, 40, start, prefixMin);
+      ASSERT_EQ(done % 8, 0);
+      ASSERT_LE(done, count);
+      int64_t run = 2000;
+      for (int64_t i = 0; i < done; ++i) {
+        const auto k = static_cast<size_t>(i);
+        run = std::min(run, low[k]);
+        int64_t best = std::min(run, start);
+        if (withSuffix) best = std::min(best, suffix[k]);
+        ASSERT_EQ(out[k], best + score[k]) << count << " " << i;
+      }
+      EXPECT_EQ(prefixMin, run) << count;
+      for (int64_t i = done; i < count; ++i) EXPECT_EQ(out[static_cast<size_t>(i)], 99);
+    }
+  }
+  int64_t prefixMin = 0;
+  std::vector<int64_t> v(16);
+  // Positions fewer than eight apart depend on each other: the caller makes them.
+  EXPECT_EQ(steadyWindowValues(v.data(), nullptr, v.data(), v.data(), 16, 7, 0, prefixMin), 0);
 }
 
 }  // namespace
