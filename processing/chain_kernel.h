@@ -330,11 +330,12 @@ class WindowExtension {
     const Value start = start_;
     const int64_t blockFirst = fromBlockEnd_ - w_ + 1;
     int64_t i = 0;
-    if constexpr (!kBreaks && !kLinks && !kTrack && std::is_same_v<Value, int64_t>) {
+    if constexpr (!kBreaks && !kLinks && std::is_same_v<Value, int64_t>) {
       // Values only: eight positions at a time where the processor can.
-      i = steadyWindowValues(value + (first - tmin - origin),
-                             kSplit ? suffixMin + (first - tmax - blockFirst) : nullptr, score,
-                             value + (first - origin), run, tmin, start, prefixMin);
+      i = steadyWindowValues(
+          value + (first - tmin - origin), kSplit ? suffixMin + (first - tmax - blockFirst) : nullptr, score,
+          value + (first - origin), run, tmin, start, prefixMin, kTrack ? &closeness.nearestAbove : nullptr,
+          kTrack ? &closeness.nearestBelow : nullptr);
     }
     for (; i < run; ++i) {
       const int64_t p = first + i;

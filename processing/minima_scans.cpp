@@ -88,11 +88,14 @@ __attribute__((target("avx512f"))) void valuesWide(const int64_t* v, int64_t cou
 
 __attribute__((target("avx512f"))) int64_t steadyWide(const int64_t* low, const int64_t* suffix,
                                                       const int64_t* score, int64_t* out, int64_t count,
-                                                      int64_t start, int64_t& prefixMin) {
+                                                      int64_t start, int64_t& prefixMin,
+                                                      int64_t* nearestAbove, int64_t* nearestBelow) {
   const __m512i none = _mm512_set1_epi64(std::numeric_limits<int64_t>::max());
   const __m512i lane7 = _mm512_set1_epi64(7);
   const __m512i starts = _mm512_set1_epi64(start);
+  const __m512i zero = _mm512_setzero_si512();
   __m512i carry = _mm512_set1_epi64(prefixMin);
+  __m512i above = none, below = _mm512_set1_epi64(std::numeric_limits<int64_t>::min());
   int64_t i = 0;
   for (; i + 8 <= count; i += 8) {
     // Prefix minima: lane j takes the lanes below it in three doubling steps, then the carry.
@@ -102,13 +105,26 @@ __attribute__((target("avx512f"))) int64_t steadyWide(const int64_t* low, const 
     m = _mm512_maskz_min_epi64(0xFF, m, _mm512_maskz_alignr_epi64(0xFF, m, none, 4));
     m = _mm512_maskz_min_epi64(0xFF, m, carry);
     carry = _mm512_maskz_permutexvar_epi64(0xFF, lane7, m);
-    __m512i best = _mm512_maskz_min_epi64(0xFF, m, starts);
-    if (suffix != nullptr) best = _mm512_maskz_min_epi64(0xFF, best, _mm512_loadu_si512(suffix + i));
+    __m512i window = m;
+    if (suffix != nullptr) window = _mm512_maskz_min_epi64(0xFF, window, _mm512_loadu_si512(suffix + i));
+    if (nearestAbove != nullptr) {
+      const __m512i d = _mm512_maskz_sub_epi64(0xFF, starts, window);
+      const __mmask8 positive = _mm512_cmpgt_epi64_mask(d, zero);
+      above = _mm512_mask_min_epi64(above, positive, above, d);
+      below = _mm512_mask_max_epi64(below, static_cast<__mmask8>(~positive), below, d);
+    }
+    const __m512i best = _mm512_maskz_min_epi64(0xFF, window, starts);
     _mm512_storeu_si512(out + i, _mm512_maskz_add_epi64(0xFF, best, _mm512_loadu_si512(score + i)));
   }
-  alignas(64) int64_t carried[8];
-  _mm512_store_si512(carried, carry);
-  prefixMin = carried[0];
+  alignas(64) int64_t lanes[8];
+  _mm512_store_si512(lanes, carry);
+  prefixMin = lanes[0];
+  if (nearestAbove != nullptr) {
+    _mm512_store_si512(lanes, above);
+    for (int64_t d : lanes) *nearestAbove = d < *nearestAbove ? d : *nearestAbove;
+    _mm512_store_si512(lanes, below);
+    for (int64_t d : lanes) *nearestBelow = d > *nearestBelow ? d : *nearestBelow;
+  }
   return i;
 }
 
@@ -146,11 +162,14 @@ void suffixMinimaOfValues(const int64_t* v, int64_t count, int64_t* out) {
 }
 
 int64_t steadyWindowValues(const int64_t* low, const int64_t* suffix, const int64_t* score, int64_t* out,
-                           int64_t count, int64_t tmin, int64_t start, int64_t& prefixMin) {
+                           int64_t count, int64_t tmin, int64_t start, int64_t& prefixMin,
+                           int64_t* nearestAbove, int64_t* nearestBelow) {
 #ifdef DETECTION_MINIMA_SCANS_AVX512
   if (tmin >= 8 && count >= 8 && hasWide())
-    return steadyWide(low, suffix, score, out, count, start, prefixMin);
+    return steadyWide(low, suffix, score, out, count, start, prefixMin, nearestAbove, nearestBelow);
 #else
+  (void)nearestAbove;
+  (void)nearestBelow;
   (void)low;
   (void)suffix;
   (void)score;

@@ -17,9 +17,13 @@ void suffixMinimaOfValues(const int64_t* v, int64_t count, int64_t* out);
 // The steady stretch of a pass's window minima with values only and no breaks (see
 // processing/chain_kernel.h), eight positions at a time: for i = 0 .. done - 1,
 //   prefixMin = min(prefixMin, low[i]),
-//   out[i] = min(start, prefixMin, suffix[i] when suffix is not null) + score[i],
-// where low[i] lies tmin >= 8 positions before out[i], so that eight positions depend on
-// values made before them. Returns done, a multiple of 8 up to count: 0 without 512-bit
-// integer vectors, the caller making the rest.
+//   window = min(prefixMin, suffix[i] when suffix is not null),
+//   out[i] = min(start, window) + score[i],
+// and, when nearestAbove is not null, how close each choice came: d = start - window lowers
+// nearestAbove when d > 0 and raises nearestBelow when d <= 0. low[i] lies tmin >= 8
+// positions before out[i], so that eight positions depend only on values made before them.
+// Returns done, a multiple of 8 up to count: 0 without 512-bit integer vectors, the caller
+// making the rest.
 int64_t steadyWindowValues(const int64_t* low, const int64_t* suffix, const int64_t* score, int64_t* out,
-                           int64_t count, int64_t tmin, int64_t start, int64_t& prefixMin);
+                           int64_t count, int64_t tmin, int64_t start, int64_t& prefixMin,
+                           int64_t* nearestAbove = nullptr, int64_t* nearestBelow = nullptr);

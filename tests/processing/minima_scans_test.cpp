@@ -51,7 +51,8 @@ TEST(MinimaScansTest, EveryLengthTakesTheLowestPositionOfTheSmallestValue) {
 
 // The steady stretch of a window pass: whatever part the vectors make (all but the last
 // count % 8 positions, or nothing) equals the literal running minimum, with and without the
-// suffix minima, and the running minimum carries on from where they stopped.
+// suffix minima; the running minimum carries on from where they stopped, and so do the
+// closest choices above and at or below 0.
 TEST(MinimaScansTest, SteadyWindowValuesEqualTheRunningMinimum) {
   std::mt19937_64 rng(32);
   std::uniform_int_distribution<int64_t> few(-3, 3);
@@ -65,19 +66,26 @@ TEST(MinimaScansTest, SteadyWindowValuesEqualTheRunningMinimum) {
       }
       const int64_t start = 1000 * few(rng);
       int64_t prefixMin = 2000;
+      int64_t above = 7000, below = -7000;
       const int64_t done = steadyWindowValues(low.data(), withSuffix ? suffix.data() : nullptr, score.data(),
-                                              out.data(), count, 40, start, prefixMin);
+                                              out.data(), count, 40, start, prefixMin, &above, &below);
       ASSERT_EQ(done % 8, 0);
       ASSERT_LE(done, count);
-      int64_t run = 2000;
+      int64_t run = 2000, nearestAbove = 7000, nearestBelow = -7000;
       for (int64_t i = 0; i < done; ++i) {
         const auto k = static_cast<size_t>(i);
         run = std::min(run, low[k]);
-        int64_t best = std::min(run, start);
-        if (withSuffix) best = std::min(best, suffix[k]);
-        ASSERT_EQ(out[k], best + score[k]) << count << " " << i;
+        const int64_t window = withSuffix ? std::min(run, suffix[k]) : run;
+        const int64_t d = start - window;
+        if (d > 0)
+          nearestAbove = std::min(nearestAbove, d);
+        else
+          nearestBelow = std::max(nearestBelow, d);
+        ASSERT_EQ(out[k], std::min(window, start) + score[k]) << count << " " << i;
       }
       EXPECT_EQ(prefixMin, run) << count;
+      EXPECT_EQ(above, nearestAbove) << count;
+      EXPECT_EQ(below, nearestBelow) << count;
       for (int64_t i = done; i < count; ++i) EXPECT_EQ(out[static_cast<size_t>(i)], 99);
     }
   }
