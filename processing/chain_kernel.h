@@ -331,7 +331,8 @@ class WindowExtension {
     const int64_t blockFirst = fromBlockEnd_ - w_ + 1;
     int64_t i = 0;
     if constexpr (!kBreaks && !kLinks && std::is_same_v<Value, int64_t>) {
-      // Values only: eight positions at a time where the processor can.
+      // Values only: eight positions at a time where the processor can (the positions of the
+      // minima are not kept, a pass without links never reads them).
       i = steadyWindowValues(
           value + (first - tmin - origin), kSplit ? suffixMin + (first - tmax - blockFirst) : nullptr, score,
           value + (first - origin), run, tmin, start, prefixMin, kTrack ? &closeness.nearestAbove : nullptr,
