@@ -171,6 +171,25 @@ class DescendingPrefetch {
   int64_t next_ = -1;  // values from here on are asked for
 };
 
+// The same for the second thread's stored backward values, which those pulses read in
+// ascending pass position: values from the window's first up to `to` are asked for.
+class AscendingPrefetch {
+ public:
+  void upTo(const Value* G, int64_t from, int64_t to) {
+#if defined(__GNUC__)
+    if (next_ < from) next_ = from & ~int64_t{7};
+    for (; next_ <= to; next_ += 8) __builtin_prefetch(G + next_);
+#else
+    (void)G;
+    (void)from;
+    (void)to;
+#endif
+  }
+
+ private:
+  int64_t next_ = -1;  // values below are asked for
+};
+
 // Backward values by pass position: values[i - base] + shift.
 struct BackwardSource {
   const Value* values = nullptr;
@@ -253,8 +272,11 @@ class MarginStream {
     auto part = [&](int64_t from, int64_t to) {
       JumpScratch scratch;
       DescendingPrefetch ahead;
+      AscendingPrefetch aheadG;
       for (int64_t k = from; k >= to; --k) {
         ahead.before(F_, positions_[static_cast<size_t>(k)], in_.tmax);
+        const int64_t i = needsUpTo(k);
+        aheadG.upTo(g.values, std::max<int64_t>(0, i - in_.tmax), std::min(top_, i + 4 * in_.tmax));
         margins_[static_cast<size_t>(k)] = marginOf(g, k, scratch);
       }
     };
