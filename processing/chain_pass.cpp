@@ -6,6 +6,8 @@
 #include <mutex>
 #include <system_error>
 #include <thread>
+#include <type_traits>
+#include <vector>
 
 #include "processing/chain_kernel.h"
 #include "processing/side_thread.h"
@@ -18,6 +20,40 @@ using Link = C::Link;
 using Kernel = WindowExtension<C>;
 using Closeness = Kernel::Closeness;
 
+// The working rows of a walk: its latest values (when it keeps only those), its scores and
+// the matching step's rows. A thread keeps one set from walk to walk, up to kKeptRows values
+// each: first touches of fresh memory are most of what a short recording costs.
+struct WalkRows {
+  std::vector<Value> buffer;
+  std::vector<Value> score;
+  ScoreRows rows;
+  bool inUse = false;
+};
+
+constexpr size_t kKeptRows = size_t{1} << 20;
+
+// The calling thread's kept rows, or `own` when a walk of this thread already has them.
+WalkRows* rowsFor(WalkRows& own) {
+  thread_local WalkRows kept;
+  if (kept.inUse) return &own;
+  kept.inUse = true;
+  return &kept;
+}
+
+// Gives the kept rows back, releasing any row too large to keep.
+void release(WalkRows* rows, const WalkRows& own) {
+  if (rows == &own) return;
+  auto trim = [](auto& row) {
+    if (row.capacity() > kKeptRows) std::vector<typename std::decay_t<decltype(row)>::value_type>().swap(row);
+  };
+  trim(rows->buffer);
+  trim(rows->score);
+  trim(rows->rows.narrow);
+  trim(rows->rows.wide);
+  trim(rows->rows.order);
+  rows->inUse = false;
+}
+
 // One thread's walk over the pieces, chunk by chunk, from its floor on.
 class Walker {
  public:
@@ -26,13 +62,20 @@ class Walker {
   // choices is kept chunk by chunk. value null: the walk keeps only its latest values, in a
   // buffer of its own (values()).
   Walker(const ChainPassInput& in, Value* value, Link* link, int64_t floor, int64_t warmUntil, bool measure)
-      : in_(in), value_(value), link_(link), marked_(floor), warmUntil_(warmUntil), measure_(measure) {
+      : in_(in),
+        value_(value),
+        link_(link),
+        rows_(rowsFor(own_)),
+        marked_(floor),
+        warmUntil_(warmUntil),
+        measure_(measure) {
     if (value_ == nullptr) {
       // The windows reach tmax + (tmax - tmin + 1) positions back; the readers of the values
       // as far again.
       keep_ = 2 * in.tmax + 2;
-      buffer_.resize(static_cast<size_t>(kPassChunk + keep_));
-      value_ = buffer_.data();
+      bufferSize_ = kPassChunk + keep_;
+      grow(rows_->buffer, bufferSize_);
+      value_ = rows_->buffer.data();
       base_ = floor;
     }
     started_.begin(in.tmin, in.tmax, 0, floor);
@@ -43,13 +86,16 @@ class Walker {
     }
     const std::vector<Piece>& pieces = *in.pieces;
     while (next_ < pieces.size() && pieces[next_].range.last < floor) ++next_;
-    score_.resize(static_cast<size_t>(std::min(kPassChunk, in.top + 1)));
+    grow(rows_->score, std::min(kPassChunk, in.top + 1));
   }
+  ~Walker() { release(rows_, own_); }
+  Walker(const Walker&) = delete;
+  Walker& operator=(const Walker&) = delete;
 
   // Positions c0 .. c1, all of one chunk.
   void chunk(int64_t c0, int64_t c1) {
-    if (!buffer_.empty() && c1 - base_ >= static_cast<int64_t>(buffer_.size())) slide(c0);
-    in_.scores(c0, c1 - c0 + 1, score_.data(), rows_);
+    if (bufferSize_ > 0 && c1 - base_ >= bufferSize_) slide(c0);
+    in_.scores(c0, c1 - c0 + 1, rows_->score.data(), rows_->rows);
     const std::vector<Piece>& pieces = *in_.pieces;
     while (next_ < pieces.size() && pieces[next_].range.first <= c1) {
       const Piece& piece = pieces[next_];
@@ -87,7 +133,7 @@ class Walker {
 
  private:
   void run(const Piece& piece, int64_t a, int64_t b, int64_t c0, bool warm) {
-    const Value* s = score_.data() + (a - c0);
+    const Value* s = rows_->score.data() + (a - c0);
     switch (piece.role) {
       case PieceRole::kStartsOnly:
         for (int64_t p = a; p <= b; ++p) {
@@ -117,6 +163,10 @@ class Walker {
     marked_ = end;
   }
 
+  static void grow(std::vector<Value>& row, int64_t size) {
+    if (row.size() < static_cast<size_t>(size)) row.resize(static_cast<size_t>(size));
+  }
+
   // Moves the kept positions before c0 to the buffer's start.
   void slide(int64_t c0) {
     const int64_t from = std::max(base_, c0 - keep_);
@@ -129,12 +179,12 @@ class Walker {
   const ChainPassInput& in_;
   Value* value_;
   Link* link_;
-  std::vector<Value> buffer_;
+  WalkRows own_;
+  WalkRows* rows_;
+  int64_t bufferSize_ = 0;  // keeping only the latest values: the positions the buffer holds
   int64_t base_ = 0;
   int64_t keep_ = 0;
   Kernel started_, continued_;
-  std::vector<Value> score_;
-  ScoreRows rows_;
   size_t next_ = 0;
   int64_t marked_;
   int64_t warmUntil_;

@@ -7,6 +7,7 @@
 #include <limits>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/headless_window.h"
@@ -306,6 +307,51 @@ TEST(LongRecordingReferenceTest, TiedPredecessorsTraceAsTheLiteralSolver) {
       EXPECT_EQ(answer.criterion, expected.criterion) << where;
       EXPECT_EQ(answer.positions, expected.positions) << where;
       EXPECT_EQ(answer.etalons, numbersOf(expected.etalons)) << where;
+    }
+  }
+}
+
+// A thread keeps its walks' working rows for the next walk: answers after walks of other
+// shapes (a wider window, rows too large to keep, breaks) are those of a thread that never
+// walked before.
+TEST(LongRecordingTest, KeptWorkingRowsLeaveNoTrace) {
+  std::mt19937 rng(210);
+  const std::vector<std::vector<int16_t>> etalons{halfSine(20, 3000)};
+  const Planted small = plant(rng, 60000, etalons, 40, 181, 900);
+  const Planted wide = plant(rng, 300000, etalons, 200, 2000, 900);
+  const Planted huge = plant(rng, 1300000, etalons, 300000, 600000, 900);
+  auto solveSmall = [&](double penalty) {
+    LongRequest r = plainRequest(small.x, etalons, 40, 181);
+    r.threads = 1;
+    r.breakPenalty = penalty;
+    LongAnswer answer;
+    std::string error;
+    EXPECT_TRUE(solveLongRecording(r, answer, error)) << error;
+    return answer;
+  };
+  auto inFreshThread = [&](double penalty) {
+    LongAnswer answer;
+    std::thread([&] { answer = solveSmall(penalty); }).join();
+    return answer;
+  };
+  for (const Planted* before : {&wide, &huge, &small}) {
+    LongRequest r = plainRequest(before->x, etalons,
+                                 before == &huge   ? 300000
+                                 : before == &wide ? 200
+                                                   : 40,
+                                 before == &huge   ? 600000
+                                 : before == &wide ? 2000
+                                                   : 181);
+    r.threads = 1;
+    r.breakPenalty = before == &small ? 0.5 : kInf;
+    LongAnswer answer;
+    std::string error;
+    ASSERT_TRUE(solveLongRecording(r, answer, error)) << error;
+    for (double penalty : {kInf, 0.5}) {
+      const LongAnswer after = solveSmall(penalty), fresh = inFreshThread(penalty);
+      EXPECT_EQ(after.positions, fresh.positions);
+      EXPECT_EQ(after.criterion, fresh.criterion);
+      EXPECT_EQ(after.margins, fresh.margins);
     }
   }
 }
