@@ -32,27 +32,38 @@ struct WalkRows {
 
 constexpr size_t kKeptRows = size_t{1} << 20;
 
-// The calling thread's kept rows, or `own` when a walk of this thread already has them.
-WalkRows* rowsFor(WalkRows& own) {
-  thread_local WalkRows kept;
-  if (kept.inUse) return &own;
-  kept.inUse = true;
-  return &kept;
-}
+// A walk's rows: the calling thread's kept ones, or rows of its own when another walk of
+// the thread has those. The kept ones are given back when the walk ends (or its start
+// throws), any row too large to keep released.
+class RowsOfWalk {
+ public:
+  RowsOfWalk() {
+    thread_local WalkRows kept;
+    if (!kept.inUse) {
+      kept.inUse = true;
+      rows_ = &kept;
+    }
+  }
+  ~RowsOfWalk() {
+    if (rows_ == &own_) return;
+    auto trim = [](auto& row) {
+      if (row.capacity() > kKeptRows) std::decay_t<decltype(row)>().swap(row);
+    };
+    trim(rows_->buffer);
+    trim(rows_->score);
+    trim(rows_->rows.narrow);
+    trim(rows_->rows.wide);
+    trim(rows_->rows.order);
+    rows_->inUse = false;
+  }
+  RowsOfWalk(const RowsOfWalk&) = delete;
+  RowsOfWalk& operator=(const RowsOfWalk&) = delete;
+  WalkRows* operator->() { return rows_; }
 
-// Gives the kept rows back, releasing any row too large to keep.
-void release(WalkRows* rows, const WalkRows& own) {
-  if (rows == &own) return;
-  auto trim = [](auto& row) {
-    if (row.capacity() > kKeptRows) std::vector<typename std::decay_t<decltype(row)>::value_type>().swap(row);
-  };
-  trim(rows->buffer);
-  trim(rows->score);
-  trim(rows->rows.narrow);
-  trim(rows->rows.wide);
-  trim(rows->rows.order);
-  rows->inUse = false;
-}
+ private:
+  WalkRows own_;
+  WalkRows* rows_ = &own_;
+};
 
 // One thread's walk over the pieces, chunk by chunk, from its floor on.
 class Walker {
@@ -62,13 +73,7 @@ class Walker {
   // choices is kept chunk by chunk. value null: the walk keeps only its latest values, in a
   // buffer of its own (values()).
   Walker(const ChainPassInput& in, Value* value, Link* link, int64_t floor, int64_t warmUntil, bool measure)
-      : in_(in),
-        value_(value),
-        link_(link),
-        rows_(rowsFor(own_)),
-        marked_(floor),
-        warmUntil_(warmUntil),
-        measure_(measure) {
+      : in_(in), value_(value), link_(link), marked_(floor), warmUntil_(warmUntil), measure_(measure) {
     if (value_ == nullptr) {
       // The windows reach tmax + (tmax - tmin + 1) positions back; the readers of the values
       // as far again.
@@ -88,9 +93,6 @@ class Walker {
     while (next_ < pieces.size() && pieces[next_].range.last < floor) ++next_;
     grow(rows_->score, std::min(kPassChunk, in.top + 1));
   }
-  ~Walker() { release(rows_, own_); }
-  Walker(const Walker&) = delete;
-  Walker& operator=(const Walker&) = delete;
 
   // Positions c0 .. c1, all of one chunk.
   void chunk(int64_t c0, int64_t c1) {
@@ -179,8 +181,7 @@ class Walker {
   const ChainPassInput& in_;
   Value* value_;
   Link* link_;
-  WalkRows own_;
-  WalkRows* rows_;
+  RowsOfWalk rows_;
   int64_t bufferSize_ = 0;  // keeping only the latest values: the positions the buffer holds
   int64_t base_ = 0;
   int64_t keep_ = 0;
