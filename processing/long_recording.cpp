@@ -11,6 +11,7 @@
 #include "processing/fixed_chain_search.h"
 #include "processing/long_position_sets.h"
 #include "processing/long_recording_work.h"
+#include "processing/prefetch_streams.h"
 #include "processing/pulse_margins.h"
 #include "processing/side_thread.h"
 #include "processing/vector_clones.h"
@@ -388,7 +389,8 @@ struct LinkSteps {
   const int32_t* link;
   int64_t tmin, tmax;
   int64_t operator()(int64_t p) const { return link[p]; }
-  void prefetchBefore(int64_t p, int64_t&) const {
+  struct Ahead {};
+  void prefetchBefore(int64_t p, Ahead&) const {
 #if defined(__GNUC__)
     for (int64_t a = std::max<int64_t>(0, p - 2 * tmax); a <= p - 2 * tmin; a += 16)
       __builtin_prefetch(link + a);
@@ -427,18 +429,14 @@ class ValueSteps {
   }
 
   // The walk reads the values (and samples) below p in descending order, a window every step:
-  // they are asked for ahead as one stream, three windows deep.
-  void prefetchBefore(int64_t p, int64_t& ahead) const {
-#if defined(__GNUC__)
-    const int64_t to = std::max<int64_t>(0, p - 3 * run_.r.tmax);
-    for (; ahead > to; ahead -= 8) {
-      __builtin_prefetch(value_ + ahead - 8);
-      if ((ahead & 31) == 0) __builtin_prefetch(run_.r.samples + ahead - 32);
-    }
-#else
-    (void)p;
-    (void)ahead;
-#endif
+  // they are asked for ahead, three windows deep.
+  struct Ahead {
+    DescendingStream<Value> values;
+    DescendingStream<int16_t> samples;
+  };
+  void prefetchBefore(int64_t p, Ahead& ahead) const {
+    ahead.values.before(value_, p, 3 * run_.r.tmax);
+    ahead.samples.before(run_.r.samples, p, 3 * run_.r.tmax);
   }
 
  private:
@@ -452,7 +450,7 @@ class ValueSteps {
 template <class Steps>
 ChainWalk walkChain(const Steps& steps, int64_t top, int64_t p, int64_t floor, int64_t* out) {
   ChainWalk w;
-  int64_t ahead = p & ~int64_t{7};
+  typename Steps::Ahead ahead;
   for (; p >= floor && p <= top; p = steps(p)) {
     out[w.count++] = p;
     steps.prefetchBefore(p, ahead);

@@ -7,6 +7,7 @@
 
 #include "processing/long_recording_work.h"
 #include "processing/minima_scans.h"
+#include "processing/prefetch_streams.h"
 #include "processing/side_thread.h"
 #include "processing/vector_clones.h"
 
@@ -149,47 +150,6 @@ bool inRanges(const std::vector<PositionRange>& ranges, int64_t p) {
   return it != ranges.begin() && std::prev(it)->last >= p;
 }
 
-// Pulses taken from the last one down read the forward values below them in descending order,
-// a window of tmax each: they are asked for ahead as one stream, a few windows deep (a read
-// that waits for memory at every window would cost more than the window's work).
-class DescendingPrefetch {
- public:
-  void before(const Value* F, int64_t p, int64_t tmax) {
-#if defined(__GNUC__)
-    // Nothing above p is read again: after a long gap (a break) the stream starts anew at p.
-    const int64_t to = std::max<int64_t>(0, p - 4 * tmax);
-    if (next_ < 0 || next_ > p + 8) next_ = (p & ~int64_t{7}) + 8;
-    for (; next_ > to; next_ -= 8) __builtin_prefetch(F + next_ - 8);
-#else
-    (void)F;
-    (void)p;
-    (void)tmax;
-#endif
-  }
-
- private:
-  int64_t next_ = -1;  // values from here on are asked for
-};
-
-// The same for the second thread's stored backward values, which those pulses read in
-// ascending pass position: values from the window's first up to `to` are asked for.
-class AscendingPrefetch {
- public:
-  void upTo(const Value* G, int64_t from, int64_t to) {
-#if defined(__GNUC__)
-    if (next_ < from) next_ = from & ~int64_t{7};
-    for (; next_ <= to; next_ += 8) __builtin_prefetch(G + next_);
-#else
-    (void)G;
-    (void)from;
-    (void)to;
-#endif
-  }
-
- private:
-  int64_t next_ = -1;  // values below are asked for
-};
-
 // Backward values by pass position: values[i - base] + shift.
 struct BackwardSource {
   const Value* values = nullptr;
@@ -230,7 +190,7 @@ class MarginStream {
   // positions this call has not seen): every pulse that needs no later one gets its margin.
   void take(const BackwardSource& g, int64_t last) {
     for (; next_ >= 0 && needsUpTo(next_) <= last; --next_) {
-      ahead_.before(F_, positions_[static_cast<size_t>(next_)], in_.tmax);
+      ahead_.before(F_, positions_[static_cast<size_t>(next_)], 4 * in_.tmax);
       runningMinima(g, next_);
       margins_[static_cast<size_t>(next_)] = marginOf(g, next_, scratch_);
     }
@@ -271,10 +231,10 @@ class MarginStream {
     }
     auto part = [&](int64_t from, int64_t to) {
       JumpScratch scratch;
-      DescendingPrefetch ahead;
-      AscendingPrefetch aheadG;
+      DescendingStream<Value> ahead;
+      AscendingStream<Value> aheadG;  // the stored backward values, 4 tmax deep
       for (int64_t k = from; k >= to; --k) {
-        ahead.before(F_, positions_[static_cast<size_t>(k)], in_.tmax);
+        ahead.before(F_, positions_[static_cast<size_t>(k)], 4 * in_.tmax);
         const int64_t i = needsUpTo(k);
         aheadG.upTo(g.values, std::max<int64_t>(0, i - in_.tmax), std::min(top_, i + 4 * in_.tmax));
         margins_[static_cast<size_t>(k)] = marginOf(g, k, scratch);
@@ -432,8 +392,8 @@ class MarginStream {
   // it is read; unused entries without breaks are never read).
   UninitializedArray<Value> perPulse_;
   Value *before_ = nullptr, *prefixF_ = nullptr, *after_ = nullptr, *suffixG_ = nullptr, *jumps_ = nullptr;
-  DescendingPrefetch ahead_;
-  int64_t speculated_ = 0;  // pulses 0 .. speculated_ - 1 have their jumps made by the second thread
+  DescendingStream<Value> ahead_;  // the forward values below the pulses, 4 tmax deep
+  int64_t speculated_ = 0;         // pulses 0 .. speculated_ - 1 have their jumps made by the second thread
   int64_t afterNext_ = 0, plainNext_ = 0;
   Value low_ = C::kInfinity, head_ = C::kInfinity, plain_ = C::kInfinity;
   JumpScratch scratch_;

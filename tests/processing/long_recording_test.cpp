@@ -235,6 +235,26 @@ std::vector<int32_t> numbersOf(const std::vector<int32_t>& indexes) {
   return v;
 }
 
+// The long path's answers without margins on one thread and on two, into answers; each must
+// be the literal solver's: found or not, criterion, positions and etalons.
+void expectLiteralAnswers(const std::vector<int16_t>& x, const std::vector<std::vector<int16_t>>& etalons,
+                          int32_t tmin, int32_t tmax, const ReferenceLongAnswer& expected,
+                          const std::string& where, std::vector<LongAnswer>& answers) {
+  for (int threads : {1, 2}) {
+    LongRequest r = plainRequest(x, etalons, tmin, tmax);
+    r.threads = threads;
+    r.margins = false;
+    LongAnswer& answer = answers.emplace_back();
+    std::string error;
+    ASSERT_TRUE(solveLongRecording(r, answer, error)) << error;
+    const std::string at = where + ", threads " + std::to_string(threads);
+    ASSERT_EQ(answer.found, expected.found) << at;
+    EXPECT_EQ(answer.criterion, expected.criterion) << at;
+    EXPECT_EQ(answer.positions, expected.positions) << at;
+    EXPECT_EQ(answer.etalons, numbersOf(expected.etalons)) << at;
+  }
+}
+
 // Beyond the workbench's 32,767 samples, at full 16-bit amplitude (scores far beyond 32 bits),
 // the long path equals the literal solver; one and two threads of the matching step agree.
 TEST(LongRecordingReferenceTest, LongRecordingsEqualTheLiteralSolver) {
@@ -254,19 +274,10 @@ TEST(LongRecordingReferenceTest, LongRecordingsEqualTheLiteralSolver) {
     const Planted planted = plant(rng, k.size, etalons, k.tmin, k.tmax, k.noise);
     const ReferenceLongAnswer expected = referenceLongDetect(planted.x, etalons, k.tmin, k.tmax, -1);
     ASSERT_TRUE(expected.found);
-    for (int threads : {1, 2}) {
-      LongRequest r = plainRequest(planted.x, etalons, k.tmin, k.tmax);
-      r.threads = threads;
-      r.margins = false;
-      LongAnswer answer;
-      std::string error;
-      ASSERT_TRUE(solveLongRecording(r, answer, error)) << error;
-      ASSERT_TRUE(answer.found);
-      EXPECT_EQ(answer.criterion, expected.criterion) << k.size;
-      EXPECT_EQ(answer.positions, expected.positions) << k.size;
-      EXPECT_EQ(answer.etalons, numbersOf(expected.etalons)) << k.size;
-      EXPECT_GT(std::abs(answer.criterion), int64_t{1} << 32);
-    }
+    std::vector<LongAnswer> answers;
+    expectLiteralAnswers(planted.x, etalons, k.tmin, k.tmax, expected, "N " + std::to_string(k.size),
+                         answers);
+    for (const LongAnswer& answer : answers) EXPECT_GT(std::abs(answer.criterion), int64_t{1} << 32);
   }
 }
 
@@ -295,19 +306,8 @@ TEST(LongRecordingReferenceTest, TiedPredecessorsTraceAsTheLiteralSolver) {
       for (int64_t p = 0; p + k.n <= size; p += k.shape == 2 ? k.tmax : k.tmin + k.tmin / 2)
         for (int i = 0; i < k.n; ++i) x[static_cast<size_t>(p + i)] = etalons[0][static_cast<size_t>(i)];
     const ReferenceLongAnswer expected = referenceLongDetect(x, etalons, k.tmin, k.tmax, -1);
-    for (int threads : {1, 2}) {
-      LongRequest r = plainRequest(x, etalons, k.tmin, k.tmax);
-      r.threads = threads;
-      r.margins = false;
-      LongAnswer answer;
-      std::string error;
-      ASSERT_TRUE(solveLongRecording(r, answer, error)) << error;
-      const std::string where = "case " + std::to_string(c) + ", threads " + std::to_string(threads);
-      ASSERT_EQ(answer.found, expected.found) << where;
-      EXPECT_EQ(answer.criterion, expected.criterion) << where;
-      EXPECT_EQ(answer.positions, expected.positions) << where;
-      EXPECT_EQ(answer.etalons, numbersOf(expected.etalons)) << where;
-    }
+    std::vector<LongAnswer> answers;
+    expectLiteralAnswers(x, etalons, k.tmin, k.tmax, expected, "case " + std::to_string(c), answers);
   }
 }
 
