@@ -85,6 +85,8 @@ class Walker {
     }
     started_.begin(in.tmin, in.tmax, 0, floor);
     continued_.begin(in.tmin, in.tmax, C::kInfinity, floor);
+    started_.setOrigin(base_);
+    continued_.setOrigin(base_);
     if (in.breakCost >= 0) {
       started_.allowBreaks(in.breakCost);
       continued_.allowBreaks(in.breakCost);
@@ -208,10 +210,8 @@ void walkAll(const ChainPassInput& in, Value* value, Link* link) {
 // gaps, no positions that only start chains), and room for the stretches to meet.
 int64_t middleOf(const ChainPassInput& in) {
   if (in.threads < 2 || in.tmax > kPassChunk / 4 || in.top + 1 < 8 * kPassChunk) return -1;
-  const int64_t chunks = (in.top + kPassChunk) / kPassChunk;
-  // Handing its values over, the first thread also does the work of their readers for its
-  // share: it gets the smaller one.
-  const int64_t middle = (in.handOver ? chunks * 7 / 16 : chunks / 2) * kPassChunk;
+  if (in.handOver && !in.side) return -1;
+  const int64_t middle = passMiddle(in.top);
   int64_t covered = middle;
   for (const Piece& piece : *in.pieces) {
     if (piece.range.last < middle) continue;
@@ -226,22 +226,17 @@ struct Progress {
   std::mutex mutex;
   std::condition_variable changed;
   int64_t doneBelow = 0;  // positions below are final
-  bool finished = false;
+  bool finished = false;  // its walk is over (and, handing values over, its share of the readers' work)
   bool failed = false;
-  bool idleOver = false;  // the second thread's idle work has returned
-  std::atomic<bool> stopIdle{false};
   std::vector<Closeness> closeness;  // per chunk from the middle on
 
   void waitFor(int64_t position) {
     std::unique_lock<std::mutex> lock(mutex);
     changed.wait(lock, [&] { return finished || doneBelow >= position; });
   }
-
-  // Stops the second thread's idle work and waits until it has returned.
-  void endIdle() {
-    stopIdle = true;
+  void waitForEnd() {
     std::unique_lock<std::mutex> lock(mutex);
-    changed.wait(lock, [&] { return idleOver; });
+    changed.wait(lock, [&] { return finished; });
   }
 };
 
@@ -312,42 +307,37 @@ void addShift(Value* value, int64_t first, int64_t last, Value shift) {
 }
 
 void walkTwoThreads(const ChainPassInput& in, Value* value, Link* link, int64_t middle) {
+  // Handing its values over, the second thread keeps only the ones the threads compare.
+  const bool streaming = static_cast<bool>(in.handOver);
+  const int64_t compareEnd = streaming ? comparedEnd(middle, in.top) : in.top + 1;
+  std::vector<Value> compared(streaming ? static_cast<size_t>(compareEnd - middle) : 0);
   Progress progress;
   progress.doneBelow = middle;
   std::thread second;
   try {
     second = std::thread([&] {
       try {
-        Walker guess(in, value, link, middle, middle + in.tmax, true);
+        Walker guess(in, streaming ? nullptr : value, link, middle, middle + in.tmax, true);
         for (int64_t c0 = middle; c0 <= in.top; c0 += kPassChunk) {
           const int64_t c1 = std::min(in.top, c0 + kPassChunk - 1);
           guess.chunk(c0, c1);
+          for (int64_t p = c0; p < std::min(c1 + 1, compareEnd) && streaming; ++p)
+            compared[static_cast<size_t>(p - middle)] = guess.values()[p - guess.base()];
           const Closeness c = guess.takeCloseness();
-          std::lock_guard<std::mutex> lock(progress.mutex);
-          progress.closeness.push_back(c);
-          progress.doneBelow = c1 + 1;
-          progress.changed.notify_all();
+          {
+            std::lock_guard<std::mutex> lock(progress.mutex);
+            progress.closeness.push_back(c);
+            progress.doneBelow = c1 + 1;
+            progress.changed.notify_all();
+          }
+          if (streaming) in.side(guess.values(), guess.base(), c0, c1);
         }
       } catch (...) {
         std::lock_guard<std::mutex> lock(progress.mutex);
         progress.failed = true;
       }
-      bool failed = false;
-      {
-        std::lock_guard<std::mutex> lock(progress.mutex);
-        progress.finished = true;
-        failed = progress.failed;
-        progress.changed.notify_all();
-      }
-      if (in.idle && !failed) {
-        try {
-          in.idle(value, middle, progress.stopIdle);
-        } catch (...) {
-          // What the idle work leaves is only a head start: the first thread does the rest.
-        }
-      }
       std::lock_guard<std::mutex> lock(progress.mutex);
-      progress.idleOver = true;
+      progress.finished = true;
       progress.changed.notify_all();
     });
   } catch (const std::system_error&) {
@@ -357,8 +347,7 @@ void walkTwoThreads(const ChainPassInput& in, Value* value, Link* link, int64_t 
   }
   try {
     // Streaming, the first thread keeps only its latest values and hands them over; the
-    // second thread's stay in `value`.
-    const bool streaming = static_cast<bool>(in.handOver);
+    // second thread's stay in `value`, or those it compares in `compared`.
     Walker truth(in, streaming ? nullptr : value, link, 0, 0, false);
     Agreement agreement(in);
     auto trueAt = [&](int64_t p) { return truth.values()[p - truth.base()]; };
@@ -371,13 +360,15 @@ void walkTwoThreads(const ChainPassInput& in, Value* value, Link* link, int64_t 
     }
     std::vector<Value> guessValue(static_cast<size_t>(kPassChunk));
     std::vector<Link> guessLink(static_cast<size_t>(kPassChunk), kOutsideMark);
+    bool comparing = true;
     for (int64_t c0 = middle; c0 <= in.top; c0 += kPassChunk) {
       const int64_t c1 = std::min(in.top, c0 + kPassChunk - 1);
       const auto count = static_cast<size_t>(c1 - c0 + 1);
-      if (streaming) {
+      comparing = comparing && c1 < compareEnd;
+      if (comparing && streaming) {
         progress.waitFor(c1 + 1);
-        std::copy(value + c0, value + c1 + 1, guessValue.begin());
-      } else {
+        std::copy(compared.begin() + (c0 - middle), compared.begin() + (c1 + 1 - middle), guessValue.begin());
+      } else if (comparing) {
         // The true values go where the second thread's are, which it reads up to 2 tmax + 1
         // positions back: it must be past them.
         progress.waitFor(std::min(in.top + 1, c1 + 2 * in.tmax + 2));
@@ -385,36 +376,36 @@ void walkTwoThreads(const ChainPassInput& in, Value* value, Link* link, int64_t 
         if (link != nullptr) std::copy(link + c0, link + c1 + 1, guessLink.begin());
       }
       truth.chunk(c0, c1);
+      if (streaming) in.handOver(truth.values(), truth.base(), c0, c1);
+      if (!comparing || c1 == in.top) continue;
       for (size_t i = 0; i < count; ++i) {
         const int64_t p = c0 + static_cast<int64_t>(i);
         agreement.add(p, trueAt(p), link != nullptr ? link[p] : kOutsideMark, guessValue[i], guessLink[i]);
       }
-      if (streaming) in.handOver(truth.values(), truth.base(), c0, c1);
-      if (c1 == in.top) break;
-      progress.waitFor(in.top + 1);
+      progress.waitForEnd();
       Closeness later;
       {
         std::lock_guard<std::mutex> lock(progress.mutex);
-        if (progress.failed) continue;
+        if (progress.failed) {
+          comparing = false;
+          continue;
+        }
         for (size_t k = static_cast<size_t>((c1 + 1 - middle) / kPassChunk); k < progress.closeness.size();
              ++k)
           later.add(progress.closeness[k]);
       }
       if (agreement.holdsAfter(c1, trueAt, later)) {
-        progress.endIdle();
         if (streaming)
-          in.handOverShifted(value, c1, agreement.shift());
+          in.handOverShifted(compared.data(), middle, compareEnd, c1, agreement.shift());
         else
           addShift(value, c1 + 1, in.top, agreement.shift());
         break;
       }
     }
   } catch (...) {
-    progress.stopIdle = true;
     second.join();
     throw;
   }
-  progress.stopIdle = true;
   second.join();
 }
 
@@ -422,8 +413,7 @@ void walkTwoThreads(const ChainPassInput& in, Value* value, Link* link, int64_t 
 
 void runChainPass(const ChainPassInput& in, int64_t* value, int32_t* link) {
   if (in.top < 0) return;
-  const bool handsOver = static_cast<bool>(in.handOver);
-  const int64_t middle = handsOver && value == nullptr ? -1 : middleOf(in);
+  const int64_t middle = middleOf(in);
   if (middle < 0) {
     walkAll(in, value, link);
     return;

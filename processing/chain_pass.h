@@ -12,7 +12,6 @@
 // same under c; from there on the values are the second thread's plus c and its links stand.
 // Otherwise the first thread computes everything itself. Either way the result is the one
 // thread's, value for value and link for link.
-#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -34,13 +33,11 @@ using PassScores = std::function<void(int64_t first, int64_t count, int64_t* out
 using PassValues = std::function<void(const int64_t* values, int64_t base, int64_t first, int64_t last)>;
 
 // On two threads, once the values after `last` are known to be the second thread's plus
-// shift: those are in values[p], and nothing after `last` is handed over.
-using PassShifted = std::function<void(const int64_t* values, int64_t last, int64_t shift)>;
-
-// On two threads, handing values over: work the second thread may do once its walk is done,
-// while the first one goes on, on the values it wrote (by position, from `from` on). It returns
-// soon after stop is set, and what it leaves is read only after it has returned.
-using PassIdle = std::function<void(const int64_t* values, int64_t from, const std::atomic<bool>& stop)>;
+// shift: the second thread's values of positions base .. end - 1 (the ones the threads
+// compared) are in values[p - base], the later ones it has handed over through `side`, and
+// nothing after `last` is handed over.
+using PassShifted =
+    std::function<void(const int64_t* values, int64_t base, int64_t end, int64_t last, int64_t shift)>;
 
 struct ChainPassInput {
   const std::vector<Piece>* pieces = nullptr;  // ascending, within 0 .. top
@@ -50,19 +47,33 @@ struct ChainPassInput {
   int64_t breakCost = -1;  // -1: no breaks
   PassScores scores;
   int threads = 1;
-  // Set both to keep only the latest values (without links): every value is handed over
-  // once, through handOver or, on two threads, handOverShifted. The second thread then
-  // writes its values from the middle on into the array runChainPass gets.
+  // Set all three to keep only the latest values (without links): every value is handed over
+  // once, through handOver or, on two threads, handOverShifted. The second thread then hands
+  // its own values over through `side` as it makes them, chunk by chunk from the middle on
+  // (the true ones less a constant once the threads agree, which only the first thread learns),
+  // and keeps the first kComparedChunks chunks of them for the comparison.
   PassValues handOver;
   PassShifted handOverShifted;
-  PassIdle idle;  // optional
+  PassValues side;
 };
 
 // Values of positions 0 .. top (and links when link is not null); positions outside every
-// piece get "no value yet" and the outside mark. Handing the values over, value is only the
-// second thread's (top + 1 entries; may be null on one thread) and link must be null. May
-// throw std::bad_alloc.
+// piece get "no value yet" and the outside mark. Handing the values over, value and link must
+// be null. May throw std::bad_alloc.
 void runChainPass(const ChainPassInput& input, int64_t* value, int32_t* link);
 
 // Positions a pass takes at once: small enough for the caches.
 constexpr int64_t kPassChunk = int64_t{1} << 14;
+
+// Handing values over on two threads: the chunks from the middle on within which the threads
+// must agree; otherwise the first thread makes every value itself.
+constexpr int64_t kComparedChunks = 4;
+
+// Where a second thread begins a pass over positions 0 .. top, when it may (see runChainPass):
+// a chunk boundary in the middle.
+inline int64_t passMiddle(int64_t top) { return (top + kPassChunk) / kPassChunk / 2 * kPassChunk; }
+
+// The end of the positions the threads compare when the second one starts at middle.
+inline int64_t comparedEnd(int64_t middle, int64_t top) {
+  return top + 1 - middle <= kComparedChunks * kPassChunk ? top + 1 : middle + kComparedChunks * kPassChunk;
+}

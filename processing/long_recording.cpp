@@ -277,7 +277,7 @@ void forwardPass(const Run& run, const std::vector<size_t>& which, Value breakCo
   in.scores = [&](int64_t first, int64_t count, Value* out, ScoreRows& rows) {
     run.scoresPart(which, first, count, out, nullptr, rows);
   };
-  runChainPass(in, work.value.data(), run.breaks ? work.link() : nullptr);
+  runChainPass(in, work.value.data(), run.breaks ? work.link.data() : nullptr);
 }
 
 // The end of the best chain: over the last set (no breaks), or over every position with the
@@ -372,8 +372,7 @@ void addMargins(const Run& run, const std::vector<size_t>& chosen, Value breakCo
   auto scoresOf = [&](int64_t first, int64_t count, Value* out, ScoreRows& rows) {
     run.scoresPart(chosen, first, count, out, nullptr, rows);
   };
-  answer.margins = pulseMargins(m, work.value.data(), answer.positions, scoresOf,
-                                run.threads >= 2 ? work.back() : nullptr);
+  answer.margins = pulseMargins(m, work.value.data(), answer.positions, scoresOf);
 }
 
 // Where a walk down a chain stopped: the positions it took, last pulse first, and the step it
@@ -539,7 +538,7 @@ bool solveLongRecording(const LongRequest& r, LongAnswer& answer, std::string& e
     if (!run.breaks) run.sets = longPositionSets(r.size, r.n, r.tmin, r.tmax);
 
     ChainWork work;
-    work.prepare(run.top + 1);
+    work.prepare(run.top + 1, run.breaks);
 
     std::vector<size_t> chosen = all;  // the etalons of the answer's chain
     Value breakCost = -1;
@@ -554,7 +553,7 @@ bool solveLongRecording(const LongRequest& r, LongAnswer& answer, std::string& e
     }
     if (!answer.found) return true;
     if (end >= 0)
-      answer.positions = run.breaks ? chainFrom(run, LinkSteps{work.link(), r.tmin, r.tmax}, end)
+      answer.positions = run.breaks ? chainFrom(run, LinkSteps{work.link.data(), r.tmin, r.tmax}, end)
                                     : chainFrom(run, ValueSteps(run, chosen, work.value.data()), end);
     nameEtalons(run, chosen, answer);
     if (r.margins) addMargins(run, chosen, breakCost, work, answer);

@@ -56,22 +56,15 @@ struct ScoreScratch {
   std::vector<ScoreRows> helpers;
 };
 
-// Values of every start position and, in the upper half of a second array of 8-byte entries,
-// the 32-bit links of the forward pass when it has them (with breaks). Once the chain is
-// traced the links are dead, and a second thread's backward values from the middle of the
-// recording on take their place (pages the links touched are not cleared again): at most 12
-// bytes a position, 8 on one thread without breaks.
+// Values of every start position and, with breaks, the 32-bit links of the forward pass: 8
+// bytes a position, 12 with breaks.
 struct ChainWork {
   UninitializedArray<int64_t> value;
-  UninitializedArray<int64_t> spare;
-
-  int32_t* link() { return reinterpret_cast<int32_t*>(spare.data() + value.size() / 2 + 1); }
-  // Room for backward values of positions 0 .. positions - 1, by position.
-  int64_t* back() { return spare.data(); }
+  UninitializedArray<int32_t> link;
 
   // May throw std::bad_alloc.
-  void prepare(int64_t positions) {
+  void prepare(int64_t positions, bool links) {
     value.resize(positions);
-    spare.resize(positions + 1);
+    if (links) link.resize(positions);
   }
 };

@@ -27,24 +27,3 @@ class DescendingStream {
   static constexpr int64_t kLine = 64 / static_cast<int64_t>(sizeof(T));
   int64_t next_ = -1;  // entries from here on are asked for
 };
-
-// Entries read in ascending order: entries from `from` (where the stream starts) up to `to`
-// are asked for, each cache line once.
-template <class T>
-class AscendingStream {
- public:
-  void upTo(const T* a, int64_t from, int64_t to) {
-#if defined(__GNUC__)
-    if (next_ < from) next_ = from & ~(kLine - 1);
-    for (; next_ <= to; next_ += kLine) __builtin_prefetch(a + next_);
-#else
-    (void)a;
-    (void)from;
-    (void)to;
-#endif
-  }
-
- private:
-  static constexpr int64_t kLine = 64 / static_cast<int64_t>(sizeof(T));
-  int64_t next_ = -1;  // entries below are asked for
-};

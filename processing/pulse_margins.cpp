@@ -1,7 +1,6 @@
 #include "processing/pulse_margins.h"
 
 #include <algorithm>
-#include <atomic>
 #include <deque>
 #include <limits>
 
@@ -158,9 +157,27 @@ struct BackwardSource {
   Value at(int64_t i) const { return values[i - base] + shift; }
 };
 
+// A value of the second thread's made true: the same constant added to every value keeps
+// "no answer".
+Value shifted(Value v, Value shift) { return v >= C::kAccepted ? C::kInfinity : v + shift; }
+
+// Running minima of the backward values from a pass position on: with breaks the plain ones
+// below headFrom (`low`) and of all (`plain`), and the ones with their start costs from
+// headFrom on (`head`).
+struct RunningMinima {
+  int64_t afterNext = 0, plainNext = 0;  // the next positions they take
+  Value low = C::kInfinity, head = C::kInfinity, plain = C::kInfinity;
+};
+
 // The margins, pulse by pulse as the backward values come, from the last pulse to the first.
 // Pulse k needs the backward values up to pass position top - (p + h + 1) (its window of
 // jumps lies in the tmax positions before) and three running minima of them up to there.
+//
+// On two threads the second one makes, from its own values, everything of the pulses whose
+// jumps read only values from the middle on that needs them: their jumps, and the running
+// minima from the end of the compared positions on. Where the threads agree, the first one
+// adds the constant to those and finishes the remaining pulses with its own running minima up
+// to there.
 class MarginStream {
  public:
   MarginStream(const MarginInput& in, const Value* forward, const std::vector<int64_t>& positions,
@@ -174,81 +191,75 @@ class MarginStream {
         breaks_(in.breakCost >= 0),
         lastFloor_(std::max<int64_t>(0, in.size - in.tmax)),
         firstCeiling_(in.tmax - in.n),
-        headFrom_(std::max<int64_t>(0, top_ - std::max<int64_t>(-1, firstCeiling_))),
-        next_(static_cast<int64_t>(positions.size()) - 1) {
+        headFrom_(std::max<int64_t>(0, top_ - std::max<int64_t>(-1, firstCeiling_))) {
+    first_.next = static_cast<int64_t>(positions.size()) - 1;
     const auto count = static_cast<int64_t>(positions.size());
-    perPulse_.resize(5 * count);
-    before_ = perPulse_.data();
-    prefixF_ = before_ + count;
-    after_ = prefixF_ + count;
-    suffixG_ = after_ + count;
-    jumps_ = suffixG_ + count;
+    const int64_t rows = in.threads >= 2 ? 8 : 4;
+    perPulse_.resize(rows * count);
+    Value* row = perPulse_.data();
+    for (Value** r : {&before_, &prefixF_, &after_, &suffixG_, &jumps_, &sideAfter_, &sidePlain_, &localF_})
+      if (row < perPulse_.data() + rows * count) {
+        *r = row;
+        row += count;
+      }
     sweepForward();
   }
 
   // The backward values are known up to pass position last (and the tmax + 1 before the
   // positions this call has not seen): every pulse that needs no later one gets its margin.
   void take(const BackwardSource& g, int64_t last) {
-    for (; next_ >= 0 && needsUpTo(next_) <= last; --next_) {
-      ahead_.before(F_, positions_[static_cast<size_t>(next_)], 4 * in_.tmax);
-      runningMinima(g, next_);
-      margins_[static_cast<size_t>(next_)] = marginOf(g, next_, scratch_);
+    PulseWalk& w = first_;
+    for (; w.next >= 0 && needsUpTo(w.next) <= last; --w.next) {
+      const int64_t k = w.next;
+      w.ahead.before(F_, positions_[static_cast<size_t>(k)], 4 * in_.tmax);
+      runningMinima(w.minima, g, k, last, after_[k], suffixG_[k]);
+      margins_[static_cast<size_t>(k)] =
+          marginFrom(std::min(restOf(k, localFOf(k)), jumpsOf(g, k, w.scratch)));
     }
     // Later pulses need none of these again but the running minima (the plain one may still
     // be asked for up to tmax positions back).
-    advanceAfter(g, last);
-    if (breaks_) advancePlain(g, last - in_.tmax);
+    advanceAfter(w.minima, g, last);
+    if (breaks_) advancePlain(w.minima, g, last - in_.tmax);
   }
 
-  // On the second thread, once its pass is done and until stop: the jumps over the zones of
-  // the first pulses from its own values (by pass position, from `from` on), unshifted. Where
-  // the first thread later finds those values to be the true ones less a constant, the jumps
-  // are that constant less than the true ones.
-  void speculate(const Value* values, int64_t from, const std::atomic<bool>& stop) {
-    JumpScratch scratch;
-    const BackwardSource g{values, 0, 0};
-    const auto count = static_cast<int64_t>(positions_.size());
-    for (int64_t k = 0; k < count && !stop.load(std::memory_order_relaxed); ++k) {
-      // Its jumps read the tmax values up to needsUpTo(k).
-      if (needsUpTo(k) - in_.tmax < from) break;
-      jumps_[k] = jumpsOf(g, k, scratch);
-      speculated_ = k + 1;
+  // On the second thread: its own values (by pass position), known up to last.
+  void side(const BackwardSource& g, int64_t first, int64_t last) {
+    PulseWalk& w = second_;
+    if (w.next == kNotStarted) {
+      // Its first values, from the middle on: pulses reading any value before are the first
+      // thread's, and the running minima begin where the compared values end.
+      w.next = static_cast<int64_t>(positions_.size()) - 1;
+      while (w.next >= 0 && needsUpTo(w.next) - in_.tmax < first) --w.next;
+      w.minima.afterNext = w.minima.plainNext = comparedEnd(first, top_);
     }
+    for (; w.next >= 0 && needsUpTo(w.next) <= last; --w.next) {
+      const int64_t k = w.next;
+      w.ahead.before(F_, positions_[static_cast<size_t>(k)], 4 * in_.tmax);
+      runningMinima(w.minima, g, k, last, sideAfter_[k], sidePlain_[k]);
+      jumps_[k] = jumpsOf(g, k, w.scratch);
+      if (breaks_) localF_[k] = localFOf(k);
+    }
+    advanceAfter(w.minima, g, last);
+    if (breaks_) advancePlain(w.minima, g, last - in_.tmax);
   }
 
-  // Every remaining pulse from the source, the running minima first, then the pulses whose
-  // jumps the second thread has made, and the rest on two threads.
-  void finish(const BackwardSource& g) {
-    const int64_t last = next_;
-    for (int64_t k = last; k >= 0; --k) runningMinima(g, k);
-    next_ = -1;
-    if (last < 0) return;
-    // Every remaining pulse reads only values the source holds shifted to the true ones.
-    const int64_t ready = std::min(speculated_, last + 1);
-    for (int64_t k = 0; k < ready; ++k) {
-      const Value jumps = jumps_[k] >= C::kInfinity ? C::kInfinity : jumps_[k] + g.shift;
-      margins_[static_cast<size_t>(k)] = marginFrom(std::min(restOf(k), jumps));
+  // On two threads, once the second thread is done: every remaining pulse, from the compared
+  // values (shifted to the true ones) up to end - 1 and the second thread's work after.
+  void finish(const BackwardSource& g, int64_t end) {
+    for (; first_.next >= 0; --first_.next) {
+      const int64_t k = first_.next;
+      Value after = C::kInfinity, suffix = C::kInfinity;
+      runningMinima(first_.minima, g, k, end - 1, after, suffix);
+      after_[k] = std::min(after, shifted(sideAfter_[k], g.shift));
+      if (breaks_) suffixG_[k] = std::min(suffix, shifted(sidePlain_[k], g.shift));
+      margins_[static_cast<size_t>(k)] =
+          marginFrom(std::min(restOf(k, breaks_ ? localF_[k] : C::kInfinity), shifted(jumps_[k], g.shift)));
     }
-    auto part = [&](int64_t from, int64_t to) {
-      JumpScratch scratch;
-      DescendingStream<Value> ahead;
-      AscendingStream<Value> aheadG;  // the stored backward values, 4 tmax deep
-      for (int64_t k = from; k >= to; --k) {
-        ahead.before(F_, positions_[static_cast<size_t>(k)], 4 * in_.tmax);
-        const int64_t i = needsUpTo(k);
-        aheadG.upTo(g.values, std::max<int64_t>(0, i - in_.tmax), std::min(top_, i + 4 * in_.tmax));
-        margins_[static_cast<size_t>(k)] = marginOf(g, k, scratch);
-      }
-    };
-    if (in_.threads < 2 || last - ready < 4096) {
-      part(last, ready);
-      return;
-    }
-    const int64_t half = ready + (last - ready) / 2;
-    inParallel([&] { part(last, half + 1); }, [&] { part(half, ready); });
   }
 
  private:
+  static constexpr int64_t kNotStarted = std::numeric_limits<int64_t>::min();
+
   // The pass position of the last backward value pulse k needs.
   int64_t needsUpTo(int64_t k) const { return top_ - (positions_[static_cast<size_t>(k)] + h_ + 1); }
 
@@ -288,39 +299,36 @@ class MarginStream {
   // The running minima of the backward values up to pass position i: below headFrom (starts
   // after the first pulses' positions, with a break) and from there on with their start
   // costs.
-  void advanceAfter(const BackwardSource& g, int64_t i) {
+  void advanceAfter(RunningMinima& r, const BackwardSource& g, int64_t i) const {
     // Without breaks only the starts within firstCeiling count.
-    if (!breaks_) afterNext_ = std::max(afterNext_, std::min(headFrom_, i + 1));
+    if (!breaks_) r.afterNext = std::max(r.afterNext, std::min(headFrom_, i + 1));
     const int64_t lowTo = std::min(i, headFrom_ - 1);
-    if (afterNext_ <= lowTo) {
-      low_ = std::min(low_, lowestOf(g.values + (afterNext_ - g.base), lowTo - afterNext_ + 1) + g.shift);
-      afterNext_ = lowTo + 1;
+    if (r.afterNext <= lowTo) {
+      r.low = std::min(r.low, lowestOf(g.values + (r.afterNext - g.base), lowTo - r.afterNext + 1) + g.shift);
+      r.afterNext = lowTo + 1;
     }
-    for (; afterNext_ <= i; ++afterNext_)
-      head_ = std::min(head_, sum(g.at(afterNext_), startCost(top_ - afterNext_)));
+    for (; r.afterNext <= i; ++r.afterNext)
+      r.head = std::min(r.head, sum(g.at(r.afterNext), startCost(top_ - r.afterNext)));
   }
-  void advancePlain(const BackwardSource& g, int64_t i) {
-    if (plainNext_ > i) return;
-    plain_ = std::min(plain_, lowestOf(g.values + (plainNext_ - g.base), i - plainNext_ + 1) + g.shift);
-    plainNext_ = i + 1;
+  void advancePlain(RunningMinima& r, const BackwardSource& g, int64_t i) const {
+    if (r.plainNext > i) return;
+    r.plain = std::min(r.plain, lowestOf(g.values + (r.plainNext - g.base), i - r.plainNext + 1) + g.shift);
+    r.plainNext = i + 1;
   }
 
-  // The best answer starting after pulse k's zone, and with breaks the smallest backward value
-  // from max(p + h + 1, p - h + tmax) on.
-  void runningMinima(const BackwardSource& g, int64_t k) {
+  // From running minima taken up to pulse k's bounds (at most `limit`): the best answer
+  // starting after its zone, and with breaks the smallest backward value from max(p + h + 1,
+  // p - h + tmax) on.
+  void runningMinima(RunningMinima& r, const BackwardSource& g, int64_t k, int64_t limit, Value& after,
+                     Value& suffix) const {
     const int64_t p = positions_[static_cast<size_t>(k)];
-    advanceAfter(g, needsUpTo(k));
-    after_[k] = head_;
+    advanceAfter(r, g, std::min(needsUpTo(k), limit));
+    after = r.head;
     if (!breaks_) return;
-    if (low_ < C::kInfinity) after_[k] = std::min(after_[k], sum(low_, in_.breakCost));
+    if (r.low < C::kInfinity) after = std::min(after, sum(r.low, in_.breakCost));
     const int64_t plainTo = top_ - std::max(p + h_ + 1, p - h_ + in_.tmax);
-    advancePlain(g, plainTo);
-    suffixG_[k] = plainTo < 0 ? C::kInfinity : plain_;
-  }
-
-  // Pulse k's margin from the sweeps and the jumps over its zone.
-  double marginOf(const BackwardSource& g, int64_t k, JumpScratch& scratch) const {
-    return marginFrom(std::min(restOf(k), jumpsOf(g, k, scratch)));
+    advancePlain(r, g, std::min(plainTo, limit));
+    suffix = plainTo < 0 ? C::kInfinity : r.plain;
   }
 
   double marginFrom(Value best) const {
@@ -328,17 +336,23 @@ class MarginStream {
                                 : static_cast<double>(best - in_.criterion) / static_cast<double>(in_.energy);
   }
 
-  // The best answer avoiding pulse k's zone that does not jump over it: ending before it,
-  // starting after it, and with breaks breaking over it.
-  Value restOf(int64_t k) const {
+  // With breaks, the smallest forward value up to p + h - tmax and on to the zone.
+  Value localFOf(int64_t k) const {
+    if (!breaks_) return C::kInfinity;
     const int64_t p = positions_[static_cast<size_t>(k)];
-    Value best = std::min(before_[k], after_[k]);
-    if (!breaks_) return best;
-    best = std::min(best, in_.breakCost);
     const int64_t lastM = p - h_ - 1;
     Value localF = prefixF_[k];
     for (int64_t m = std::max<int64_t>(0, std::min(p + h_ - in_.tmax, lastM) + 1); m <= lastM; ++m)
       localF = std::min(localF, F_[m]);
+    return localF;
+  }
+
+  // The best answer avoiding pulse k's zone that does not jump over it: ending before it,
+  // starting after it, and with breaks breaking over it.
+  Value restOf(int64_t k, Value localF) const {
+    Value best = std::min(before_[k], after_[k]);
+    if (!breaks_) return best;
+    best = std::min(best, in_.breakCost);
     return std::min(best, sum(sum(localF, in_.breakCost), suffixG_[k]));
   }
 
@@ -387,23 +401,27 @@ class MarginStream {
   const int64_t lastFloor_;  // start positions from here on may be last
   const int64_t firstCeiling_;
   const int64_t headFrom_;  // pass positions from here on are starts within firstCeiling
-  int64_t next_;            // the next pulse to take, from the last one down
-  // Five values a pulse, in memory that is not cleared first (every entry is written before
-  // it is read; unused entries without breaks are never read).
+  // Four values a pulse (eight on two threads), in memory that is not cleared first (every
+  // entry is written before it is read; unused entries without breaks are never read).
   UninitializedArray<Value> perPulse_;
-  Value *before_ = nullptr, *prefixF_ = nullptr, *after_ = nullptr, *suffixG_ = nullptr, *jumps_ = nullptr;
-  DescendingStream<Value> ahead_;  // the forward values below the pulses, 4 tmax deep
-  int64_t speculated_ = 0;         // pulses 0 .. speculated_ - 1 have their jumps made by the second thread
-  int64_t afterNext_ = 0, plainNext_ = 0;
-  Value low_ = C::kInfinity, head_ = C::kInfinity, plain_ = C::kInfinity;
-  JumpScratch scratch_;
+  Value *before_ = nullptr, *prefixF_ = nullptr, *after_ = nullptr, *suffixG_ = nullptr;
+  // The second thread's, unshifted: the jumps, the running minima and the local forward minimum.
+  Value *jumps_ = nullptr, *sideAfter_ = nullptr, *sidePlain_ = nullptr, *localF_ = nullptr;
+  // What one thread changes as it takes the pulses, from the last one down, on cache lines of
+  // its own (the two threads take theirs at once): the first thread's and the second one's.
+  struct alignas(64) PulseWalk {
+    int64_t next = kNotStarted;     // the next pulse to take
+    DescendingStream<Value> ahead;  // the forward values below the pulses, 4 tmax deep
+    RunningMinima minima;
+    JumpScratch scratch;
+  };
+  PulseWalk first_, second_;
 };
 
 }  // namespace
 
 std::vector<double> pulseMargins(const MarginInput& in, const Value* forward,
-                                 const std::vector<int64_t>& positions, const MarginScores& scores,
-                                 Value* secondThread) {
+                                 const std::vector<int64_t>& positions, const MarginScores& scores) {
   std::vector<double> margins(positions.size(), 0.0);
   if (positions.empty()) return margins;
   const int64_t top = in.size - in.n;
@@ -415,7 +433,7 @@ std::vector<double> pulseMargins(const MarginInput& in, const Value* forward,
   pass.tmin = in.tmin;
   pass.tmax = in.tmax;
   pass.breakCost = in.breakCost;
-  pass.threads = secondThread != nullptr ? in.threads : 1;
+  pass.threads = in.threads;
   // Pass position i is start position top - i: the scores in forward order, reversed.
   pass.scores = [&](int64_t first, int64_t count, Value* out, ScoreRows& rows) {
     if (rows.order.size() < static_cast<size_t>(count)) rows.order.resize(static_cast<size_t>(count));
@@ -425,12 +443,12 @@ std::vector<double> pulseMargins(const MarginInput& in, const Value* forward,
   pass.handOver = [&](const Value* values, int64_t base, int64_t, int64_t last) {
     stream.take(BackwardSource{values, base, 0}, last);
   };
-  pass.handOverShifted = [&](const Value* values, int64_t, Value shift) {
-    stream.finish(BackwardSource{values, 0, shift});
+  pass.handOverShifted = [&](const Value* values, int64_t base, int64_t end, int64_t, Value shift) {
+    stream.finish(BackwardSource{values, base, shift}, end);
   };
-  pass.idle = [&](const Value* values, int64_t from, const std::atomic<bool>& stop) {
-    stream.speculate(values, from, stop);
+  pass.side = [&](const Value* values, int64_t base, int64_t first, int64_t last) {
+    stream.side(BackwardSource{values, base, 0}, first, last);
   };
-  runChainPass(pass, secondThread, nullptr);
+  runChainPass(pass, nullptr, nullptr);
   return margins;
 }

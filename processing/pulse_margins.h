@@ -35,9 +35,7 @@ using MarginScores = PassScores;
 
 // The margin of every pulse at positions (ascending) given the forward values (one per start
 // position). The backward values are kept only as far as the margins still need them; on two
-// threads the second one writes its own into secondThread (one entry per start position; null:
-// one thread) and, once its pass is done, makes ahead the jumps of the first pulses from them.
-// May throw std::bad_alloc.
+// threads each one takes the pulses of its half of the backward pass. May throw
+// std::bad_alloc.
 std::vector<double> pulseMargins(const MarginInput& input, const int64_t* forward,
-                                 const std::vector<int64_t>& positions, const MarginScores& scores,
-                                 int64_t* secondThread);
+                                 const std::vector<int64_t>& positions, const MarginScores& scores);
