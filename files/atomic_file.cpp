@@ -5,9 +5,15 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
+#include <functional>
+#include <random>
+#include <thread>
 #include <vector>
 
 #include "files/stop_signals.h"
@@ -65,6 +71,27 @@ std::string temporaryPattern(const std::string& target) {
   return folder + "/." + base + suffix;
 }
 
+// A seed for the names of one thread's temporary files: from the system's random source, or
+// where it has none from the time, the process and the thread.
+uint64_t seedOfNames() {
+  try {
+    return std::random_device{}();
+  } catch (const std::exception&) {
+    const auto now = static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+    return now ^ (static_cast<uint64_t>(::getpid()) << 32) ^
+           std::hash<std::thread::id>{}(std::this_thread::get_id());
+  }
+}
+
+// The pattern with its closing XXXXXX replaced by letters and digits drawn at random.
+std::string withRandomPart(std::string pattern) {
+  static constexpr char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  thread_local std::mt19937_64 draw{seedOfNames()};
+  std::uniform_int_distribution<size_t> pick(0, sizeof kDigits - 2);
+  for (size_t i = pattern.size() - 6; i < pattern.size(); ++i) pattern[i] = kDigits[pick(draw)];
+  return pattern;
+}
+
 }  // namespace
 
 AtomicFile::AtomicFile(std::string target) : target_(std::move(target)) {}
@@ -101,14 +128,23 @@ bool AtomicFile::open() {
   // A link to a regular file keeps being a link: the file it points to is replaced.
   replaced_ = finalTarget(target_);
   if (replaced_.empty()) return fail("cannot write", ELOOP);
-  std::string pattern = temporaryPattern(replaced_);
-  std::vector<char> name(pattern.begin(), pattern.end());
-  name.push_back('\0');
-  const int fd = ::mkostemp(name.data(), O_CLOEXEC);
-  if (fd < 0) return fail("cannot write", errno);
-  temporary_.assign(name.data());
-  // Listed, so that SIGINT or SIGTERM removes it too.
-  listed_ = listTemporaryFile(temporary_.c_str());
+  // Listed before it is made, so that SIGINT or SIGTERM removes it too: a signal between the
+  // two finds nothing yet, where one after making it and before listing it would leave it.
+  const std::string pattern = temporaryPattern(replaced_);
+  int fd = -1;
+  for (int attempt = 0; fd < 0; ++attempt) {
+    const std::string name = withRandomPart(pattern);
+    listed_ = listTemporaryFile(name.c_str());
+    fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd >= 0) {
+      temporary_ = name;
+      break;
+    }
+    const int code = errno;
+    unlistTemporaryFile(listed_);
+    listed_ = -1;
+    if (code != EEXIST || attempt == 99) return fail("cannot write", code);
+  }
   ::fchmod(fd, modeFor(replaced_));
   file_ = ::fdopen(fd, "wb");
   if (file_ == nullptr) {
