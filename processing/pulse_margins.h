@@ -36,7 +36,7 @@ using MarginScores = PassScores;
 
 // The margin of every pulse at positions (ascending) given the forward values (one per start
 // position). The backward values are kept only as far as the margins still need them; on two
-// threads each one takes the pulses of its part of the backward pass. May throw
+// threads each one takes the pulses of its half of the backward pass. May throw
 // std::bad_alloc.
 std::vector<double> pulseMargins(const MarginInput& input, const int64_t* forward,
                                  const std::vector<int64_t>& positions, const MarginScores& scores);
