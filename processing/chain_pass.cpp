@@ -1,8 +1,6 @@
 #include "processing/chain_pass.h"
 
 #include <algorithm>
-#include <chrono>
-#include <cmath>
 #include <condition_variable>
 #include <exception>
 #include <mutex>
@@ -213,7 +211,7 @@ void walkAll(const ChainPassInput& in, Value* value, Link* link) {
 int64_t middleOf(const ChainPassInput& in) {
   if (in.threads < 2 || in.tmax > kPassChunk / 4 || in.top + 1 < 8 * kPassChunk) return -1;
   if (in.handOver && !in.side) return -1;
-  const int64_t middle = passMiddle(in.top, in.split);
+  const int64_t middle = passMiddle(in.top);
   int64_t covered = middle;
   for (const Piece& piece : *in.pieces) {
     if (piece.range.last < middle) continue;
@@ -308,13 +306,7 @@ void addShift(Value* value, int64_t first, int64_t last, Value shift) {
   inParallel([&] { add(first, half); }, [&] { add(half + 1, last); });
 }
 
-double secondsSince(std::chrono::steady_clock::time_point start) {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
 void walkTwoThreads(const ChainPassInput& in, Value* value, Link* link, int64_t middle) {
-  const auto start = std::chrono::steady_clock::now();
-  double firstSeconds = 0, secondSeconds = 0;
   // Handing its values over, the second thread keeps only the ones the threads compare.
   const bool streaming = static_cast<bool>(in.handOver);
   const int64_t compareEnd = streaming ? comparedEnd(middle, in.top) : in.top + 1;
@@ -340,7 +332,6 @@ void walkTwoThreads(const ChainPassInput& in, Value* value, Link* link, int64_t 
           }
           if (streaming) in.side(guess.values(), guess.base(), c0, c1);
         }
-        secondSeconds = secondsSince(start);
       } catch (...) {
         std::lock_guard<std::mutex> lock(progress.mutex);
         progress.failed = true;
@@ -367,7 +358,6 @@ void walkTwoThreads(const ChainPassInput& in, Value* value, Link* link, int64_t 
         for (int64_t p = c0; p <= c1; ++p) agreement.before(trueAt(p));
       if (streaming) in.handOver(truth.values(), truth.base(), c0, c1);
     }
-    firstSeconds = secondsSince(start);
     std::vector<Value> guessValue(static_cast<size_t>(kPassChunk));
     std::vector<Link> guessLink(static_cast<size_t>(kPassChunk), kOutsideMark);
     bool comparing = true;
@@ -417,20 +407,9 @@ void walkTwoThreads(const ChainPassInput& in, Value* value, Link* link, int64_t 
     throw;
   }
   second.join();
-  if (in.measured != nullptr && firstSeconds > 0 && secondSeconds > 0)
-    *in.measured = PassSpeeds{static_cast<double>(middle) / firstSeconds,
-                              static_cast<double>(in.top + 1 - middle) / secondSeconds};
 }
 
 }  // namespace
-
-int64_t passMiddle(int64_t top, const PassSpeeds& speeds) {
-  const int64_t chunks = (top + kPassChunk) / kPassChunk;
-  if (!(speeds.first > 0 && speeds.second > 0)) return chunks / 2 * kPassChunk;
-  const double share = std::clamp(speeds.first / (speeds.first + speeds.second), 0.25, 0.75);
-  const auto firstChunks = static_cast<int64_t>(std::llround(share * static_cast<double>(chunks)));
-  return std::clamp<int64_t>(firstChunks, 1, chunks - 1) * kPassChunk;
-}
 
 void runChainPass(const ChainPassInput& in, int64_t* value, int32_t* link) {
   if (in.top < 0) return;

@@ -39,12 +39,6 @@ using PassValues = std::function<void(const int64_t* values, int64_t base, int64
 using PassShifted =
     std::function<void(const int64_t* values, int64_t base, int64_t end, int64_t last, int64_t shift)>;
 
-// The speeds of a pass's two threads, in positions a second (0: not measured).
-struct PassSpeeds {
-  double first = 0;
-  double second = 0;
-};
-
 struct ChainPassInput {
   const std::vector<Piece>* pieces = nullptr;  // ascending, within 0 .. top
   int64_t top = -1;
@@ -61,10 +55,6 @@ struct ChainPassInput {
   PassValues handOver;
   PassShifted handOverShifted;
   PassValues side;
-  // On two threads: the split follows the speeds of an earlier pass's threads (where cores
-  // differ, or one is shared with other work), and `measured`, when set, gets this pass's.
-  PassSpeeds split;
-  PassSpeeds* measured = nullptr;
 };
 
 // Values of positions 0 .. top (and links when link is not null); positions outside every
@@ -80,9 +70,8 @@ constexpr int64_t kPassChunk = int64_t{1} << 14;
 constexpr int64_t kComparedChunks = 4;
 
 // Where a second thread begins a pass over positions 0 .. top, when it may (see runChainPass):
-// a chunk boundary that shares the positions out in proportion to the threads' speeds (from a
-// quarter to three quarters for the first thread), or in the middle when they are not known.
-int64_t passMiddle(int64_t top, const PassSpeeds& speeds);
+// a chunk boundary in the middle.
+inline int64_t passMiddle(int64_t top) { return (top + kPassChunk) / kPassChunk / 2 * kPassChunk; }
 
 // The end of the positions the threads compare when the second one starts at middle.
 inline int64_t comparedEnd(int64_t middle, int64_t top) {

@@ -139,8 +139,6 @@ struct Run {
   bool narrow = false;
   bool breaks = false;
   LongPositionSets sets;
-  // The speeds of the threads in the latest forward pass: the later passes split by them.
-  mutable PassSpeeds speeds;
 
   explicit Run(const LongRequest& request) : r(request) {}
 
@@ -276,8 +274,6 @@ void forwardPass(const Run& run, const std::vector<size_t>& which, Value breakCo
   in.tmax = r.tmax;
   in.breakCost = breakCost;
   in.threads = run.threads;
-  in.split = run.speeds;
-  in.measured = &run.speeds;
   in.scores = [&](int64_t first, int64_t count, Value* out, ScoreRows& rows) {
     run.scoresPart(which, first, count, out, nullptr, rows);
   };
@@ -373,7 +369,6 @@ void addMargins(const Run& run, const std::vector<size_t>& chosen, Value breakCo
   for (size_t t : chosen) energy = std::max(energy, run.energies[t]);
   m.energy = energy;
   m.threads = run.threads;
-  m.split = run.speeds;
   auto scoresOf = [&](int64_t first, int64_t count, Value* out, ScoreRows& rows) {
     run.scoresPart(chosen, first, count, out, nullptr, rows);
   };

@@ -27,7 +27,6 @@ struct MarginInput {
   int64_t criterion = 0;   // the best answer's value
   int64_t energy = 1;      // the unit of the margins
   int threads = 1;
-  PassSpeeds split;  // the threads' speeds in an earlier pass (see ChainPassInput)
 };
 
 // Scores of the start positions first .. first + count - 1, into out, with a thread's rows
