@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <deque>
 #include <limits>
+#include <utility>
 
 #include "processing/long_recording_work.h"
 #include "processing/minima_scans.h"
@@ -194,14 +195,20 @@ class MarginStream {
         headFrom_(std::max<int64_t>(0, top_ - std::max<int64_t>(-1, firstCeiling_))) {
     first_.next = static_cast<int64_t>(positions.size()) - 1;
     const auto count = static_cast<int64_t>(positions.size());
-    const int64_t rows = in.threads >= 2 ? 8 : 4;
-    perPulse_.resize(rows * count);
+    const bool two = in.threads >= 2;
+    perPulse_.resize((two ? 8 : 4) * count);
     Value* row = perPulse_.data();
-    for (Value** r : {&before_, &prefixF_, &after_, &suffixG_, &jumps_, &sideAfter_, &sidePlain_, &localF_})
-      if (row < perPulse_.data() + rows * count) {
-        *r = row;
-        row += count;
-      }
+    auto nextRow = [&] { return std::exchange(row, row + count); };
+    before_ = nextRow();
+    prefixF_ = nextRow();
+    after_ = nextRow();
+    suffixG_ = nextRow();
+    if (two) {
+      jumps_ = nextRow();
+      sideAfter_ = nextRow();
+      sidePlain_ = nextRow();
+      localF_ = nextRow();
+    }
     sweepForward();
   }
 
