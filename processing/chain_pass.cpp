@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <condition_variable>
 #include <exception>
+#include <memory>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -310,7 +311,9 @@ void walkTwoThreads(const ChainPassInput& in, Value* value, Link* link, int64_t 
   // Handing its values over, the second thread keeps only the ones the threads compare.
   const bool streaming = static_cast<bool>(in.handOver);
   const int64_t compareEnd = streaming ? comparedEnd(middle, in.top) : in.top + 1;
-  std::vector<Value> compared(streaming ? static_cast<size_t>(compareEnd - middle) : 0);
+  // Written by the second thread before it reports the chunk done (not cleared first).
+  const std::unique_ptr<Value[]> compared =
+      streaming ? std::make_unique_for_overwrite<Value[]>(static_cast<size_t>(compareEnd - middle)) : nullptr;
   Progress progress;
   progress.doneBelow = middle;
   std::thread second;
@@ -321,8 +324,9 @@ void walkTwoThreads(const ChainPassInput& in, Value* value, Link* link, int64_t 
         for (int64_t c0 = middle; c0 <= in.top; c0 += kPassChunk) {
           const int64_t c1 = std::min(in.top, c0 + kPassChunk - 1);
           guess.chunk(c0, c1);
-          for (int64_t p = c0; p < std::min(c1 + 1, compareEnd) && streaming; ++p)
-            compared[static_cast<size_t>(p - middle)] = guess.values()[p - guess.base()];
+          if (streaming)
+            for (int64_t p = c0; p < std::min(c1 + 1, compareEnd); ++p)
+              compared[static_cast<size_t>(p - middle)] = guess.values()[p - guess.base()];
           const Closeness c = guess.takeCloseness();
           {
             std::lock_guard<std::mutex> lock(progress.mutex);
@@ -358,16 +362,19 @@ void walkTwoThreads(const ChainPassInput& in, Value* value, Link* link, int64_t 
         for (int64_t p = c0; p <= c1; ++p) agreement.before(trueAt(p));
       if (streaming) in.handOver(truth.values(), truth.base(), c0, c1);
     }
-    std::vector<Value> guessValue(static_cast<size_t>(kPassChunk));
+    // The second thread's values of a compared chunk: the ones it kept, or a copy where the
+    // true values overwrite them.
+    std::vector<Value> guessValue(streaming ? 0 : static_cast<size_t>(kPassChunk));
     std::vector<Link> guessLink(static_cast<size_t>(kPassChunk), kOutsideMark);
     bool comparing = true;
     for (int64_t c0 = middle; c0 <= in.top; c0 += kPassChunk) {
       const int64_t c1 = std::min(in.top, c0 + kPassChunk - 1);
       const auto count = static_cast<size_t>(c1 - c0 + 1);
       comparing = comparing && c1 < compareEnd;
+      const Value* guessed = guessValue.data();
       if (comparing && streaming) {
         progress.waitFor(c1 + 1);
-        std::copy(compared.begin() + (c0 - middle), compared.begin() + (c1 + 1 - middle), guessValue.begin());
+        guessed = compared.get() + (c0 - middle);
       } else if (comparing) {
         // The true values go where the second thread's are, which it reads up to 2 tmax + 1
         // positions back: it must be past them.
@@ -380,7 +387,7 @@ void walkTwoThreads(const ChainPassInput& in, Value* value, Link* link, int64_t 
       if (!comparing || c1 == in.top) continue;
       for (size_t i = 0; i < count; ++i) {
         const int64_t p = c0 + static_cast<int64_t>(i);
-        agreement.add(p, trueAt(p), link != nullptr ? link[p] : kOutsideMark, guessValue[i], guessLink[i]);
+        agreement.add(p, trueAt(p), link != nullptr ? link[p] : kOutsideMark, guessed[i], guessLink[i]);
       }
       progress.waitForEnd();
       Closeness later;
@@ -396,7 +403,7 @@ void walkTwoThreads(const ChainPassInput& in, Value* value, Link* link, int64_t 
       }
       if (agreement.holdsAfter(c1, trueAt, later)) {
         if (streaming)
-          in.handOverShifted(compared.data(), middle, compareEnd, c1, agreement.shift());
+          in.handOverShifted(compared.get(), middle, compareEnd, c1, agreement.shift());
         else
           addShift(value, c1 + 1, in.top, agreement.shift());
         break;

@@ -15,10 +15,9 @@
 //
 // Memory: the values (8 bytes) of every start position, and with breaks their links (4 bytes);
 // without breaks the chain is traced back through the values themselves. The backward pass of
-// the margins keeps only its latest values, and a second thread's share of them goes where
-// links would be: 8 bytes a sample beyond the samples on one thread without breaks, about 12
-// with breaks or on two threads. Time: linear in the
-// length (the matching step n products a position and etalon, the windows a few operations a
+// the margins keeps only its latest values, on each thread: 8 bytes a sample beyond the
+// samples without breaks, 12 with them, on one thread or two. Time: linear in the length
+// (the matching step n products a position and etalon, the windows a few operations a
 // position). On two threads every pass also runs from the middle on (processing/chain_pass.h)
 // and the margins are shared; the answer is the same on one thread or two.
 #include <cstdint>
