@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <condition_variable>
 #include <exception>
-#include <memory>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -22,10 +21,13 @@ using Kernel = WindowExtension<C>;
 using Closeness = Kernel::Closeness;
 
 // The working rows of a walk: its latest values (when it keeps only those), its scores and
-// the matching step's rows. A thread keeps one set from walk to walk, up to kKeptRows values
-// each: first touches of fresh memory are most of what a short recording costs.
+// the matching step's rows. A thread keeps two sets from walk to walk, up to kKeptRows values
+// each, one for its own walks and one it lends to the second thread of its passes (a new
+// thread every pass): first touches of fresh memory are most of what a short recording costs,
+// and on a long one they made the second thread a few percent slower than the first.
 struct WalkRows {
   std::vector<Value> buffer;
+  std::vector<Value> compared;  // the second thread's first values, for the first one
   std::vector<Value> score;
   ScoreRows rows;
   bool inUse = false;
@@ -33,17 +35,25 @@ struct WalkRows {
 
 constexpr size_t kKeptRows = size_t{1} << 20;
 
-// A walk's rows: the calling thread's kept ones, or rows of its own when another walk of
-// the thread has those. The kept ones are given back when the walk ends (or its start
-// throws), any row too large to keep released.
+// Makes a row at least `size` values long.
+void grow(std::vector<Value>& row, int64_t size) {
+  if (row.size() < static_cast<size_t>(size)) row.resize(static_cast<size_t>(size));
+}
+
+// A walk's rows: a set the constructing thread keeps, or rows of its own when other walks
+// of the thread have both sets. They may be used on another thread while this one waits.
+// The kept ones are given back when the walk ends (or its start throws), any row too large
+// to keep released.
 class RowsOfWalk {
  public:
   RowsOfWalk() {
-    thread_local WalkRows kept;
-    if (!kept.inUse) {
-      kept.inUse = true;
-      rows_ = &kept;
-    }
+    thread_local WalkRows kept[2];
+    for (WalkRows& set : kept)
+      if (!set.inUse) {
+        set.inUse = true;
+        rows_ = &set;
+        return;
+      }
   }
   ~RowsOfWalk() {
     if (rows_ == &own_) return;
@@ -51,6 +61,7 @@ class RowsOfWalk {
       if (row.capacity() > kKeptRows) std::decay_t<decltype(row)>().swap(row);
     };
     trim(rows_->buffer);
+    trim(rows_->compared);
     trim(rows_->score);
     trim(rows_->rows.narrow);
     trim(rows_->rows.wide);
@@ -72,9 +83,16 @@ class Walker {
   // warmUntil: below it positions that may only continue a chain may also start one at no
   // cost (a walk that begins in the middle); from it on, with `measure`, the closeness of the
   // choices is kept chunk by chunk. value null: the walk keeps only its latest values, in a
-  // buffer of its own (values()).
-  Walker(const ChainPassInput& in, Value* value, Link* link, int64_t floor, int64_t warmUntil, bool measure)
-      : in_(in), value_(value), link_(link), marked_(floor), warmUntil_(warmUntil), measure_(measure) {
+  // buffer of its own (values()). The rows must outlive the walker.
+  Walker(const ChainPassInput& in, Value* value, Link* link, int64_t floor, int64_t warmUntil, bool measure,
+         RowsOfWalk& rows)
+      : in_(in),
+        value_(value),
+        link_(link),
+        rows_(rows),
+        marked_(floor),
+        warmUntil_(warmUntil),
+        measure_(measure) {
     if (value_ == nullptr) {
       // The windows reach tmax + (tmax - tmin + 1) positions back; the readers of the values
       // as far again.
@@ -168,10 +186,6 @@ class Walker {
     marked_ = end;
   }
 
-  static void grow(std::vector<Value>& row, int64_t size) {
-    if (row.size() < static_cast<size_t>(size)) row.resize(static_cast<size_t>(size));
-  }
-
   // Moves the kept positions before c0 to the buffer's start.
   void slide(int64_t c0) {
     const int64_t from = std::max(base_, c0 - keep_);
@@ -184,7 +198,7 @@ class Walker {
   const ChainPassInput& in_;
   Value* value_;
   Link* link_;
-  RowsOfWalk rows_;
+  RowsOfWalk& rows_;
   int64_t bufferSize_ = 0;  // keeping only the latest values: the positions the buffer holds
   int64_t base_ = 0;
   int64_t keep_ = 0;
@@ -198,7 +212,8 @@ class Walker {
 
 void walkAll(const ChainPassInput& in, Value* value, Link* link) {
   const bool streaming = static_cast<bool>(in.handOver);
-  Walker walker(in, streaming ? nullptr : value, link, 0, 0, false);
+  RowsOfWalk rows;
+  Walker walker(in, streaming ? nullptr : value, link, 0, 0, false, rows);
   for (int64_t c0 = 0; c0 <= in.top; c0 += kPassChunk) {
     const int64_t c1 = std::min(in.top, c0 + kPassChunk - 1);
     walker.chunk(c0, c1);
@@ -311,16 +326,18 @@ void walkTwoThreads(const ChainPassInput& in, Value* value, Link* link, int64_t 
   // Handing its values over, the second thread keeps only the ones the threads compare.
   const bool streaming = static_cast<bool>(in.handOver);
   const int64_t compareEnd = streaming ? comparedEnd(middle, in.top) : in.top + 1;
-  // Written by the second thread before it reports the chunk done (not cleared first).
-  const std::unique_ptr<Value[]> compared =
-      streaming ? std::make_unique_for_overwrite<Value[]>(static_cast<size_t>(compareEnd - middle)) : nullptr;
+  // Rows the calling thread keeps: the second thread's too, warm from earlier passes.
+  RowsOfWalk guessRows, truthRows;
+  // Written by the second thread before it reports the chunk done.
+  if (streaming) grow(guessRows->compared, compareEnd - middle);
+  Value* const compared = guessRows->compared.data();
   Progress progress;
   progress.doneBelow = middle;
   std::thread second;
   try {
     second = std::thread([&] {
       try {
-        Walker guess(in, streaming ? nullptr : value, link, middle, middle + in.tmax, true);
+        Walker guess(in, streaming ? nullptr : value, link, middle, middle + in.tmax, true, guessRows);
         for (int64_t c0 = middle; c0 <= in.top; c0 += kPassChunk) {
           const int64_t c1 = std::min(in.top, c0 + kPassChunk - 1);
           guess.chunk(c0, c1);
@@ -352,7 +369,7 @@ void walkTwoThreads(const ChainPassInput& in, Value* value, Link* link, int64_t 
   try {
     // Streaming, the first thread keeps only its latest values and hands them over; the
     // second thread's stay in `value`, or those it compares in `compared`.
-    Walker truth(in, streaming ? nullptr : value, link, 0, 0, false);
+    Walker truth(in, streaming ? nullptr : value, link, 0, 0, false, truthRows);
     Agreement agreement(in);
     auto trueAt = [&](int64_t p) { return truth.values()[p - truth.base()]; };
     for (int64_t c0 = 0; c0 < middle; c0 += kPassChunk) {
@@ -374,7 +391,7 @@ void walkTwoThreads(const ChainPassInput& in, Value* value, Link* link, int64_t 
       const Value* guessed = guessValue.data();
       if (comparing && streaming) {
         progress.waitFor(c1 + 1);
-        guessed = compared.get() + (c0 - middle);
+        guessed = compared + (c0 - middle);
       } else if (comparing) {
         // The true values go where the second thread's are, which it reads up to 2 tmax + 1
         // positions back: it must be past them.
@@ -403,7 +420,7 @@ void walkTwoThreads(const ChainPassInput& in, Value* value, Link* link, int64_t 
       }
       if (agreement.holdsAfter(c1, trueAt, later)) {
         if (streaming)
-          in.handOverShifted(compared.get(), middle, compareEnd, c1, agreement.shift());
+          in.handOverShifted(compared, middle, compareEnd, c1, agreement.shift());
         else
           addShift(value, c1 + 1, in.top, agreement.shift());
         break;
