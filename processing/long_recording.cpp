@@ -340,6 +340,7 @@ void recognize(const Run& run, ChainWork& work, LongAnswer& answer, std::vector<
 // The etalon of every pulse: the best-fitting one at its position, the earlier on ties.
 void nameEtalons(const Run& run, const std::vector<size_t>& chosen, LongAnswer& answer) {
   if (chosen.size() == 1) {
+    reserveAnswerRow(answer.etalons, answer.positions.size());
     answer.etalons.assign(answer.positions.size(), run.r.etalonNumbers[chosen[0]]);
     return;
   }
@@ -489,8 +490,11 @@ std::vector<int64_t> chainFrom(const Run& run, const Steps& steps, int64_t end) 
   } else {
     count = walkChain(steps, run.top, end, 0, walked.data()).count;
   }
-  return std::vector<int64_t>(std::make_reverse_iterator(walked.data() + count),
-                              std::make_reverse_iterator(walked.data()));
+  std::vector<int64_t> positions;
+  reserveAnswerRow(positions, static_cast<size_t>(count));
+  positions.assign(std::make_reverse_iterator(walked.data() + count),
+                   std::make_reverse_iterator(walked.data()));
+  return positions;
 }
 
 bool outOfMemory(const LongRequest& r, LongAnswer& answer, std::string& error) {

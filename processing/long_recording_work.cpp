@@ -45,6 +45,21 @@ void* allocateWorkingMemory(size_t bytes) {
   return ::operator new(bytes);
 }
 
+void prefaultForWriting(void* memory, size_t bytes) {
+#if defined(__linux__) && defined(MADV_POPULATE_WRITE)
+  constexpr uintptr_t kPage = 4096;
+  const auto start = reinterpret_cast<uintptr_t>(memory);
+  const uintptr_t first = (start + kPage - 1) & ~(kPage - 1);
+  const uintptr_t end = (start + bytes) & ~(kPage - 1);
+  // A few pages are not worth the call.
+  if (memory == nullptr || end < first + 16 * kPage) return;
+  madvise(reinterpret_cast<void*>(first), end - first, MADV_POPULATE_WRITE);
+#else
+  (void)memory;
+  (void)bytes;
+#endif
+}
+
 void releaseWorkingMemory(void* memory, size_t bytes) {
   if (memory == nullptr) return;
   if (bytes == 0) bytes = 1;
