@@ -4,9 +4,11 @@
 // time a sample and samples a second, the peak memory beyond the samples, and numpy's np.correlate of the
 // same recording with the same etalon in the same run (bench/long_numpy.py under /usr/bin/python3).
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -73,6 +75,26 @@ double timeRun(const LongRequest& r, int repeats, LongAnswer& answer, double& cp
     best = std::min(best, s);
   }
   return best;
+}
+
+// numpy's side of a line: the script on the scratch file, its output passed through.
+bool runNumpy(const std::string& script, const std::string& file, int64_t size, int n) {
+  std::fflush(stdout);
+  const std::string sizeText = std::to_string(size), nText = std::to_string(n);
+  const char* python = "/usr/bin/python3";
+  char* const args[] = {const_cast<char*>(python),        const_cast<char*>(script.c_str()),
+                        const_cast<char*>(file.c_str()),  const_cast<char*>(sizeText.c_str()),
+                        const_cast<char*>(nText.c_str()), nullptr};
+  const pid_t child = fork();
+  if (child < 0) return false;
+  if (child == 0) {
+    execv(python, args);
+    _exit(127);
+  }
+  int status = 0;
+  while (waitpid(child, &status, 0) < 0)
+    if (errno != EINTR) return false;
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 }  // namespace
@@ -144,15 +166,24 @@ int main(int argc, char** argv) {
         std::fflush(stdout);
       }
       if (numpy) {
-        const std::string file = "/tmp/bench_long_" + std::to_string(getpid()) + ".bin";
-        std::FILE* f = std::fopen(file.c_str(), "wb");
-        if (f == nullptr) continue;
-        std::fwrite(x.data(), sizeof(int16_t), x.size(), f);
-        std::fwrite(e.data(), sizeof(int16_t), e.size(), f);
-        std::fclose(f);
-        const std::string command = "/usr/bin/python3 " + script + " " + file + " " + std::to_string(size) +
-                                    " " + std::to_string(shape.n);
-        if (std::system(command.c_str()) != 0) std::printf("%11s numpy comparison failed\n", "");
+        // A scratch file of its own (created, never opened where another may have put one).
+        const char* tmp = std::getenv("TMPDIR");
+        std::string file = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/bench_long_XXXXXX";
+        const int fd = mkstemp(file.data());
+        if (fd < 0) {
+          std::printf("%11s numpy comparison skipped: no scratch file\n", "");
+          continue;
+        }
+        bool written = false;
+        if (std::FILE* f = fdopen(fd, "wb"); f != nullptr) {
+          written = std::fwrite(x.data(), sizeof(int16_t), x.size(), f) == x.size() &&
+                    std::fwrite(e.data(), sizeof(int16_t), e.size(), f) == e.size();
+          written = std::fclose(f) == 0 && written;
+        } else {
+          close(fd);
+        }
+        if (!written || !runNumpy(script, file, size, shape.n))
+          std::printf("%11s numpy comparison failed\n", "");
         std::remove(file.c_str());
       }
     }
