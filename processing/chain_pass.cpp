@@ -1,6 +1,7 @@
 #include "processing/chain_pass.h"
 
 #include <algorithm>
+#include <chrono>
 #include <condition_variable>
 #include <exception>
 #include <mutex>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "processing/chain_kernel.h"
+#include "processing/processor_speeds.h"
 #include "processing/side_thread.h"
 
 namespace {
@@ -221,20 +223,61 @@ void walkAll(const ChainPassInput& in, Value* value, Link* link) {
   }
 }
 
-// Where the second thread may begin, or -1: a chunk boundary in the middle, with every
-// position from there on in a piece whose values move with a shift of all earlier ones (no
-// gaps, no positions that only start chains), and room for the stretches to meet.
-int64_t middleOf(const ChainPassInput& in) {
-  if (in.threads < 2 || in.tmax > kPassChunk / 4 || in.top + 1 < 8 * kPassChunk) return -1;
-  if (in.handOver && !in.side) return -1;
-  const int64_t middle = passMiddle(in.top);
+// Whether the second thread may begin at middle: every position from there on in a piece whose
+// values move with a shift of all earlier ones (no gaps, no positions that only start chains).
+bool mayBeginAt(const ChainPassInput& in, int64_t middle) {
   int64_t covered = middle;
   for (const Piece& piece : *in.pieces) {
     if (piece.range.last < middle) continue;
-    if (piece.role == PieceRole::kStartsOnly || piece.range.first > covered) return -1;
+    if (piece.role == PieceRole::kStartsOnly || piece.range.first > covered) return false;
     covered = piece.range.last + 1;
   }
-  return covered > in.top ? middle : -1;
+  return covered > in.top;
+}
+
+// Where the second thread begins, or -1: the chunk boundary that gives the first thread its
+// share when it may begin there, else the middle one, with room for the stretches to meet.
+int64_t middleOf(const ChainPassInput& in) {
+  if (in.threads < 2 || in.tmax > kPassChunk / 4 || in.top + 1 < 8 * kPassChunk) return -1;
+  if (in.handOver && !in.side) return -1;
+  double share = in.firstShare;
+  if (!(share > 0)) {
+    const int mine = currentProcessor();
+    share = processorShare(mine, otherProcessor(mine));
+  }
+  share = std::clamp(share, kLeastShare, 1 - kLeastShare);
+  for (const int64_t middle : {passMiddle(in.top, share), passMiddle(in.top)})
+    if (mayBeginAt(in, middle)) return middle;
+  return -1;
+}
+
+// Long enough a pass to measure the processors by it.
+constexpr int64_t kMeasuredFrom = 32 * kPassChunk;
+
+// A thread's pass over its part: its processor at both ends, and how long it took.
+struct PartTiming {
+  int cpu = -1;
+  bool stayed = false;
+  std::chrono::steady_clock::time_point start;
+  double seconds = 0;
+  void begin() {
+    cpu = currentProcessor();
+    start = std::chrono::steady_clock::now();
+  }
+  void end() {
+    seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    stayed = cpu >= 0 && currentProcessor() == cpu;
+  }
+};
+
+// The rates of the threads that kept to a processor each, for the passes after.
+void recordRates(const PartTiming& first, int64_t firstPositions, const PartTiming& second,
+                 int64_t secondPositions) {
+  if (!first.stayed || !second.stayed || first.cpu == second.cpu || !(first.seconds > 0) ||
+      !(second.seconds > 0))
+    return;
+  recordProcessorRates(first.cpu, static_cast<double>(firstPositions) / first.seconds, second.cpu,
+                       static_cast<double>(secondPositions) / second.seconds);
 }
 
 // What the second thread has done, shared with the first.
@@ -333,10 +376,12 @@ void walkTwoThreads(const ChainPassInput& in, Value* value, Link* link, int64_t 
   Value* const compared = guessRows->compared.data();
   Progress progress;
   progress.doneBelow = middle;
+  PartTiming firstTiming, secondTiming;
   std::thread second;
   try {
     second = std::thread([&] {
       try {
+        secondTiming.begin();
         Walker guess(in, streaming ? nullptr : value, link, middle, middle + in.tmax, true, guessRows);
         for (int64_t c0 = middle; c0 <= in.top; c0 += kPassChunk) {
           const int64_t c1 = std::min(in.top, c0 + kPassChunk - 1);
@@ -353,6 +398,7 @@ void walkTwoThreads(const ChainPassInput& in, Value* value, Link* link, int64_t 
           }
           if (streaming) in.side(guess.values(), guess.base(), c0, c1);
         }
+        secondTiming.end();
       } catch (...) {
         std::lock_guard<std::mutex> lock(progress.mutex);
         progress.failed = true;
@@ -372,6 +418,7 @@ void walkTwoThreads(const ChainPassInput& in, Value* value, Link* link, int64_t 
     Walker truth(in, streaming ? nullptr : value, link, 0, 0, false, truthRows);
     Agreement agreement(in);
     auto trueAt = [&](int64_t p) { return truth.values()[p - truth.base()]; };
+    firstTiming.begin();
     for (int64_t c0 = 0; c0 < middle; c0 += kPassChunk) {
       const int64_t c1 = c0 + kPassChunk - 1;
       truth.chunk(c0, c1);
@@ -379,6 +426,7 @@ void walkTwoThreads(const ChainPassInput& in, Value* value, Link* link, int64_t 
         for (int64_t p = c0; p <= c1; ++p) agreement.before(trueAt(p));
       if (streaming) in.handOver(truth.values(), truth.base(), c0, c1);
     }
+    firstTiming.end();
     // The second thread's values of a compared chunk: the ones it kept, or a copy where the
     // true values overwrite them.
     std::vector<Value> guessValue(streaming ? 0 : static_cast<size_t>(kPassChunk));
@@ -431,6 +479,10 @@ void walkTwoThreads(const ChainPassInput& in, Value* value, Link* link, int64_t 
     throw;
   }
   second.join();
+  // A pass that keeps values writes into fresh memory, and its threads' times tell more of the
+  // memory than of the processors: only passes that hand their values over are measured.
+  if (streaming && in.top + 1 >= kMeasuredFrom && !progress.failed)
+    recordRates(firstTiming, middle, secondTiming, in.top + 1 - middle);
 }
 
 }  // namespace

@@ -55,6 +55,10 @@ struct ChainPassInput {
   PassValues handOver;
   PassShifted handOverShifted;
   PassValues side;
+  // On two threads, the first thread's share of the positions (0: where the processors the
+  // threads run on should finish together, from their recorded speeds; see
+  // processing/processor_speeds.h). The answer does not depend on it.
+  double firstShare = 0;
 };
 
 // Values of positions 0 .. top (and links when link is not null); positions outside every
@@ -70,8 +74,11 @@ constexpr int64_t kPassChunk = int64_t{1} << 14;
 constexpr int64_t kComparedChunks = 4;
 
 // Where a second thread begins a pass over positions 0 .. top, when it may (see runChainPass):
-// a chunk boundary in the middle.
-inline int64_t passMiddle(int64_t top) { return (top + kPassChunk) / kPassChunk / 2 * kPassChunk; }
+// the chunk boundary that leaves the first thread `share` of the chunks, rounded down.
+inline int64_t passMiddle(int64_t top, double share = 0.5) {
+  const int64_t chunks = (top + kPassChunk) / kPassChunk;
+  return static_cast<int64_t>(static_cast<double>(chunks) * share) * kPassChunk;
+}
 
 // The end of the positions the threads compare when the second one starts at middle.
 inline int64_t comparedEnd(int64_t middle, int64_t top) {

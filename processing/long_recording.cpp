@@ -274,6 +274,7 @@ void forwardPass(const Run& run, const std::vector<size_t>& which, Value breakCo
   in.tmax = r.tmax;
   in.breakCost = breakCost;
   in.threads = run.threads;
+  in.firstShare = r.firstThreadShare;
   in.scores = [&](int64_t first, int64_t count, Value* out, ScoreRows& rows) {
     run.scoresPart(which, first, count, out, nullptr, rows);
   };
@@ -370,6 +371,7 @@ void addMargins(const Run& run, const std::vector<size_t>& chosen, Value breakCo
   for (size_t t : chosen) energy = std::max(energy, run.energies[t]);
   m.energy = energy;
   m.threads = run.threads;
+  m.firstShare = r.firstThreadShare;
   auto scoresOf = [&](int64_t first, int64_t count, Value* out, ScoreRows& rows) {
     run.scoresPart(chosen, first, count, out, nullptr, rows);
   };

@@ -443,6 +443,7 @@ std::vector<double> pulseMargins(const MarginInput& in, const Value* forward,
   pass.tmax = in.tmax;
   pass.breakCost = in.breakCost;
   pass.threads = in.threads;
+  pass.firstShare = in.firstShare;
   // Pass position i is start position top - i: the scores in forward order, reversed.
   pass.scores = [&](int64_t first, int64_t count, Value* out, ScoreRows& rows) {
     if (rows.order.size() < static_cast<size_t>(count)) rows.order.resize(static_cast<size_t>(count));

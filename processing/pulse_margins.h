@@ -27,6 +27,7 @@ struct MarginInput {
   int64_t criterion = 0;   // the best answer's value
   int64_t energy = 1;      // the unit of the margins
   int threads = 1;
+  double firstShare = 0;  // on two threads, the first one's share of the pass (0: measured)
 };
 
 // Scores of the start positions first .. first + count - 1, into out, with a thread's rows

@@ -15,6 +15,7 @@
 #include "processing/chains_header.h"
 #include "processing/long_position_sets.h"
 #include "processing/position_sets.h"
+#include "processing/processor_speeds.h"
 #include "processing/recognition.h"
 #include "processing/unfixed_detection.h"
 #include "signal/pulse_bounds.h"
@@ -404,9 +405,13 @@ TEST(LongRecordingThreadsTest, TwoThreadsGiveTheOneThreadAnswer) {
     r.breakPenalty = k.penalty;
     r.threads = 1;
     ASSERT_TRUE(solveLongRecording(r, one, error)) << error;
-    // The threads meet at different moments from run to run: three runs.
+    // The threads meet at different moments from run to run, and the second one starts
+    // where the first one's share ends: as the processors' speeds give it, the least, the
+    // middle and the most.
     r.threads = 2;
-    for (int run = 0; run < 3; ++run) {
+    const double shares[] = {0, kLeastShare, 0.5, 1 - kLeastShare};
+    for (int run = 0; run < 4; ++run) {
+      r.firstThreadShare = shares[run];
       LongAnswer two;
       ASSERT_TRUE(solveLongRecording(r, two, error)) << error;
       const std::string where = "case " + std::to_string(c) + ", run " + std::to_string(run);
@@ -444,6 +449,7 @@ TEST(LongRecordingThreadsTest, MarginsJoinWhereTheComparedValuesEnd) {
               etalons[0][static_cast<size_t>(i)] + std::uniform_int_distribution<int>(-50, 50)(rng));
       LongRequest r = plainRequest(x, etalons, 40, 181, LongTask::kDetect);
       r.breakPenalty = penalty;
+      r.firstThreadShare = 0.5;
       LongAnswer one, two;
       std::string error;
       r.threads = 1;

@@ -1,0 +1,77 @@
+#include "processing/processor_speeds.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+
+#if defined(__linux__)
+#include <sched.h>
+#endif
+
+namespace {
+
+constexpr int kTracked = 256;
+constexpr int64_t kFreshNanoseconds = 1000000000;
+
+// A processor's rate relative to the mean of the pair it last ran in, and when.
+struct Speed {
+  std::atomic<double> relative{0};
+  std::atomic<int64_t> when{0};
+};
+
+Speed speeds[kTracked];
+
+int64_t nowNanoseconds() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+bool tracked(int cpu) { return cpu >= 0 && cpu < kTracked; }
+
+}  // namespace
+
+void recordProcessorRates(int a, double rateA, int b, double rateB) {
+  if (!tracked(a) || !tracked(b) || a == b || !(rateA > 0) || !(rateB > 0)) return;
+  const double mean = (rateA + rateB) / 2;
+  const int64_t now = nowNanoseconds();
+  speeds[a].relative.store(rateA / mean, std::memory_order_relaxed);
+  speeds[b].relative.store(rateB / mean, std::memory_order_relaxed);
+  speeds[a].when.store(now, std::memory_order_relaxed);
+  speeds[b].when.store(now, std::memory_order_relaxed);
+}
+
+double processorShare(int a, int b) {
+  if (!tracked(a) || !tracked(b) || a == b) return 0.5;
+  const int64_t now = nowNanoseconds();
+  auto fresh = [&](const Speed& s) {
+    return now - s.when.load(std::memory_order_relaxed) < kFreshNanoseconds;
+  };
+  if (!fresh(speeds[a]) || !fresh(speeds[b])) return 0.5;
+  const double sa = speeds[a].relative.load(std::memory_order_relaxed);
+  const double sb = speeds[b].relative.load(std::memory_order_relaxed);
+  if (!(sa > 0) || !(sb > 0)) return 0.5;
+  return std::clamp(sa / (sa + sb), kLeastShare, 1 - kLeastShare);
+}
+
+int currentProcessor() {
+#if defined(__linux__)
+  return sched_getcpu();
+#else
+  return -1;
+#endif
+}
+
+int otherProcessor(int mine) {
+#if defined(__linux__)
+  cpu_set_t allowed;
+  CPU_ZERO(&allowed);
+  if (mine < 0 || sched_getaffinity(0, sizeof allowed, &allowed) != 0 || CPU_COUNT(&allowed) != 2) return -1;
+  for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu)
+    if (cpu != mine && CPU_ISSET(cpu, &allowed)) return cpu;
+#else
+  (void)mine;
+#endif
+  return -1;
+}
