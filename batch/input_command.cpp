@@ -112,7 +112,7 @@ int runProcessInput(ProcessOptions o, const InputOptions& in, const PlotRequest&
   std::string error;
   {
     const Making reading("the series of the input file");
-    if (!loadUserData(request, user, error)) return failed(error);
+    if (!loadUserData(request, user, error)) return watched.stopped() ? kExitFailed : failed(error);
   }
   // The readers take what the file holds; a count given explicitly must be there in full.
   if (in.count && user.count < static_cast<size_t>(*in.count)) {

@@ -44,7 +44,8 @@ int runMerge(const MergeOptions& options) {
   std::vector<SimulationResult> parts(options.parts.size());
   for (size_t i = 0; i < parts.size(); ++i) {
     std::string error;
-    if (!readSimulationResult(options.parts[i], parts[i], error)) return refuse(error);
+    if (!readSimulationResult(options.parts[i], parts[i], error))
+      return watched.stopped() ? kExitFailed : refuse(error);
     if (!watched.step("shard files", i + 1, parts.size()) && watched.stopped()) return kExitFailed;
     if (i > 0 && !(parts[i].run == parts[0].run)) {
       return refuse("\"" + options.parts[i] + "\" belongs to another run than \"" + options.parts[0] +

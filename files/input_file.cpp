@@ -1,20 +1,54 @@
 #include "files/input_file.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <new>
 
+#include "files/stop_signals.h"
+
 namespace {
 
-// Reads up to length bytes into out, retrying where read(2) was interrupted or gave less.
-// Returns the bytes read (fewer at the end of the data), or -1 with errno.
+// Waits until a stream has bytes or has ended; false (errno EINTR) once a run was asked to
+// stop. SIGINT and SIGTERM are held back but while it waits, so that one coming just before the
+// wait ends it too instead of being recorded while the stream is waited on for ever.
+bool awaitStream(int fd) {
+#if defined(__linux__)
+  sigset_t stops, previous;
+  sigemptyset(&stops);
+  sigaddset(&stops, SIGINT);
+  sigaddset(&stops, SIGTERM);
+  if (pthread_sigmask(SIG_BLOCK, &stops, &previous) != 0) return true;
+  bool ready = true;
+  while (true) {
+    if (requestedStopSignal() != 0) {
+      ready = false;
+      break;
+    }
+    pollfd wanted{fd, POLLIN, 0};
+    if (ppoll(&wanted, 1, nullptr, &previous) >= 0 || errno != EINTR) break;  // read(2) tells the rest
+  }
+  pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+  if (!ready) errno = EINTR;
+  return ready;
+#else
+  (void)fd;
+  return true;
+#endif
+}
+
+// Reads up to length bytes into out, retrying where read(2) was interrupted or gave less; a
+// stream (at null) is waited on first, each time. Returns the bytes read (fewer at the end of
+// the data), or -1 with errno (EINTR: a run was asked to stop while the stream was waited on).
 ssize_t readFully(int fd, char* out, size_t length, const off_t* at) {
   size_t done = 0;
   while (done < length) {
+    if (at == nullptr && !awaitStream(fd)) return -1;
     const ssize_t n = at != nullptr ? ::pread(fd, out + done, length - done, *at + static_cast<off_t>(done))
                                     : ::read(fd, out + done, length - done);
     if (n < 0 && errno == EINTR) continue;
@@ -34,12 +68,21 @@ InputFile::~InputFile() {
 bool InputFile::open(const std::string& path, std::string& error) {
   path_ = path;
   const std::string name = "\"" + path + "\": ";
-  const int fd = path == "-" ? ::dup(STDIN_FILENO) : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // A FIFO is opened without waiting for its writer (the wait is the reads', which a stop ends),
+  // then read as any stream.
+  const int fd = path == "-" ? ::dup(STDIN_FILENO) : ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
     error = name + "cannot open: " + std::strerror(errno);
     return false;
   }
   fd_ = fd;
+  if (path != "-") {
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+      error = name + "cannot read: " + std::strerror(errno);
+      return false;
+    }
+  }
   struct stat st {};
   if (::fstat(fd, &st) != 0) {
     error = name + "cannot read: " + std::strerror(errno);
@@ -66,7 +109,9 @@ bool InputFile::open(const std::string& path, std::string& error) {
       buffer_.resize(at + piece);
       const ssize_t n = readFully(fd, buffer_.data() + at, piece, nullptr);
       if (n < 0) {
-        error = name + "cannot read: " + std::strerror(errno);
+        error = name + (errno == EINTR && requestedStopSignal() != 0
+                            ? std::string("the run was asked to stop")
+                            : "cannot read: " + std::string(std::strerror(errno)));
         return false;
       }
       buffer_.resize(at + static_cast<size_t>(n));

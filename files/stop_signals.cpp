@@ -76,3 +76,5 @@ StopRequest::StopRequest() {
 StopRequest::~StopRequest() { stopRequests.fetch_sub(1); }
 
 int StopRequest::signal() const { return requestedBy.load(); }
+
+int requestedStopSignal() { return stopRequests.load() > 0 ? requestedBy.load() : 0; }

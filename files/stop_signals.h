@@ -30,3 +30,7 @@ class StopRequest {
   int signal() const;
   bool stopped() const { return signal() != 0; }
 };
+
+// The signal a StopRequest recorded, or 0 (none exists, or no signal came): for code that
+// waits on a stream and must not wait on after a run was asked to stop.
+int requestedStopSignal();

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdint>
 #include <cstring>
@@ -185,6 +186,54 @@ TEST(BatchHostileOutputs, StopSignalsRemoveTheTemporaryFilesOfEveryWriter) {
       EXPECT_EQ(strayEntries(folder, {"input", chart ? "chart.png" : "table.csv"}),
                 std::vector<std::string>{})
           << args[0] << " with signal " << signal;
+    }
+  }
+}
+
+// A run waiting for the writer of a FIFO it reads stops at the first SIGINT or SIGTERM, whether
+// the signal comes while it waits or just before: it says so, writes nothing and leaves no
+// temporary file.
+TEST(BatchHostileOutputs, AStopEndsTheWaitForAStream) {
+  using Clock = std::chrono::steady_clock;
+  int round = 0;
+  for (const int signal : {SIGINT, SIGTERM}) {
+    for (const int waitMs : {0, 300}) {
+      for (const bool merge : {true, false}) {
+        const std::string folder = freshFolder("waiting-" + std::to_string(round++));
+        const std::string fifo = folder + "/input";
+        ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+        const std::string target = folder + "/out.csv";
+        if (merge) writeBytes(target, "old");
+        const std::vector<std::string> args = merge ? std::vector<std::string>{"merge", fifo, "--csv", target}
+                                                    : std::vector<std::string>{"process", "--input", fifo};
+        BatchConditions stop;
+        stop.interruptSignal = signal;
+        const Clock::time_point start = Clock::now();
+        Clock::time_point seen = Clock::time_point::max();
+        stop.interruptWhen = [&] {
+          const Clock::time_point now = Clock::now();
+          // merge makes its temporary before it reads; process has no file to write and is
+          // given time to reach its wait.
+          const bool reading =
+              merge ? folderEntries(folder).size() > 2 : now >= start + std::chrono::milliseconds(200);
+          if (reading && seen == Clock::time_point::max()) seen = now;
+          return reading && now >= seen + std::chrono::milliseconds(waitMs);
+        };
+        const BatchResult r = runBatch(args, stop);
+        const std::string where =
+            args[0] + " with signal " + std::to_string(signal) + ", " + std::to_string(waitMs) + " ms on";
+        EXPECT_TRUE(r.status == 1 || r.status == -1) << where << ": status " << r.status << "\n" << r.err;
+        if (r.status == 1) {
+          const std::string last = std::string("detection-batch: the run was stopped by ") +
+                                   (signal == SIGTERM ? "SIGTERM" : "SIGINT") + "; nothing was written\n";
+          EXPECT_TRUE(r.err.size() >= last.size() && r.err.substr(r.err.size() - last.size()) == last)
+              << where << ": " << r.err;
+        }
+        if (merge) {
+          EXPECT_EQ(fileContents(target), "old") << where;
+        }
+        EXPECT_EQ(strayEntries(folder, {"input", "out.csv"}), std::vector<std::string>{}) << where;
+      }
     }
   }
 }
