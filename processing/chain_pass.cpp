@@ -254,30 +254,43 @@ int64_t middleOf(const ChainPassInput& in) {
 // Long enough a pass to measure the processors by it.
 constexpr int64_t kMeasuredFrom = 32 * kPassChunk;
 
-// A thread's pass over its part: its processor at both ends, and how long it took.
-struct PartTiming {
-  int cpu = -1;
-  bool stayed = false;
-  std::chrono::steady_clock::time_point start;
-  double seconds = 0;
-  void begin() {
-    cpu = currentProcessor();
-    start = std::chrono::steady_clock::now();
+// A thread's walk over its part, chunk by chunk: its processor at both ends and the time of
+// every chunk. The typical chunk tells the processor's speed; the first touches of fresh
+// memory that slow some chunks of a pass (a fault every huge page, fast or slow as the system
+// has the memory at hand) say nothing of it.
+class PartTiming {
+ public:
+  void begin(int64_t chunks) {
+    seconds_.reserve(static_cast<size_t>(chunks));
+    cpu_ = currentProcessor();
+    last_ = std::chrono::steady_clock::now();
   }
-  void end() {
-    seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    stayed = cpu >= 0 && currentProcessor() == cpu;
+  void lap() {
+    const auto now = std::chrono::steady_clock::now();
+    seconds_.push_back(std::chrono::duration<float>(now - last_).count());
+    last_ = now;
   }
+  void end() { stayed_ = cpu_ >= 0 && currentProcessor() == cpu_; }
+  int cpu() const { return cpu_; }
+  // Positions a second in the typical chunk, or 0 when the thread changed processors.
+  double rate() {
+    if (!stayed_ || seconds_.empty()) return 0;
+    const auto middle = seconds_.begin() + static_cast<std::ptrdiff_t>(seconds_.size() / 2);
+    std::nth_element(seconds_.begin(), middle, seconds_.end());
+    return *middle > 0 ? static_cast<double>(kPassChunk) / *middle : 0;
+  }
+
+ private:
+  std::vector<float> seconds_;
+  std::chrono::steady_clock::time_point last_;
+  int cpu_ = -1;
+  bool stayed_ = false;
 };
 
 // The rates of the threads that kept to a processor each, for the passes after.
-void recordRates(const PartTiming& first, int64_t firstPositions, const PartTiming& second,
-                 int64_t secondPositions) {
-  if (!first.stayed || !second.stayed || first.cpu == second.cpu || !(first.seconds > 0) ||
-      !(second.seconds > 0))
-    return;
-  recordProcessorRates(first.cpu, static_cast<double>(firstPositions) / first.seconds, second.cpu,
-                       static_cast<double>(secondPositions) / second.seconds);
+void recordRates(PartTiming& first, PartTiming& second) {
+  if (first.cpu() != second.cpu())
+    recordProcessorRates(first.cpu(), first.rate(), second.cpu(), second.rate());
 }
 
 // What the second thread has done, shared with the first.
@@ -381,7 +394,7 @@ void walkTwoThreads(const ChainPassInput& in, Value* value, Link* link, int64_t 
   try {
     second = std::thread([&] {
       try {
-        secondTiming.begin();
+        secondTiming.begin((in.top - middle) / kPassChunk + 1);
         Walker guess(in, streaming ? nullptr : value, link, middle, middle + in.tmax, true, guessRows);
         for (int64_t c0 = middle; c0 <= in.top; c0 += kPassChunk) {
           const int64_t c1 = std::min(in.top, c0 + kPassChunk - 1);
@@ -397,6 +410,7 @@ void walkTwoThreads(const ChainPassInput& in, Value* value, Link* link, int64_t 
             progress.changed.notify_all();
           }
           if (streaming) in.side(guess.values(), guess.base(), c0, c1);
+          secondTiming.lap();
         }
         secondTiming.end();
       } catch (...) {
@@ -418,13 +432,14 @@ void walkTwoThreads(const ChainPassInput& in, Value* value, Link* link, int64_t 
     Walker truth(in, streaming ? nullptr : value, link, 0, 0, false, truthRows);
     Agreement agreement(in);
     auto trueAt = [&](int64_t p) { return truth.values()[p - truth.base()]; };
-    firstTiming.begin();
+    firstTiming.begin(middle / kPassChunk);
     for (int64_t c0 = 0; c0 < middle; c0 += kPassChunk) {
       const int64_t c1 = c0 + kPassChunk - 1;
       truth.chunk(c0, c1);
       if (in.breakCost >= 0)
         for (int64_t p = c0; p <= c1; ++p) agreement.before(trueAt(p));
       if (streaming) in.handOver(truth.values(), truth.base(), c0, c1);
+      firstTiming.lap();
     }
     firstTiming.end();
     // The second thread's values of a compared chunk: the ones it kept, or a copy where the
@@ -479,10 +494,7 @@ void walkTwoThreads(const ChainPassInput& in, Value* value, Link* link, int64_t 
     throw;
   }
   second.join();
-  // A pass that keeps values writes into fresh memory, and its threads' times tell more of the
-  // memory than of the processors: only passes that hand their values over are measured.
-  if (streaming && in.top + 1 >= kMeasuredFrom && !progress.failed)
-    recordRates(firstTiming, middle, secondTiming, in.top + 1 - middle);
+  if (in.top + 1 >= kMeasuredFrom && !progress.failed) recordRates(firstTiming, secondTiming);
 }
 
 }  // namespace
