@@ -12,6 +12,7 @@
 #include "processing/long_position_sets.h"
 #include "processing/long_recording_work.h"
 #include "processing/prefetch_streams.h"
+#include "processing/processor_speeds.h"
 #include "processing/pulse_margins.h"
 #include "processing/side_thread.h"
 #include "processing/vector_clones.h"
@@ -470,7 +471,10 @@ std::vector<int64_t> chainFrom(const Run& run, const Steps& steps, int64_t end) 
   const LongRequest& r = run.r;
   UninitializedArray<int64_t> walked;  // last pulse first; at most one every tmin
   walked.resize(run.top / r.tmin + 2);
-  const int64_t middle = run.top / 2;
+  // The calling thread walks above the middle: the faster the processor it runs on, the more.
+  const int mine = currentProcessor();
+  const double share = processorShare(mine, otherProcessor(mine));
+  const auto middle = static_cast<int64_t>(static_cast<double>(run.top) * (1 - share));
   int64_t count = 0;
   if (run.threads >= 2 && run.top + 1 >= 8 * kPassChunk && end > middle) {
     UninitializedArray<int64_t> guess;
