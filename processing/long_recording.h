@@ -49,8 +49,8 @@ struct LongRequest {
   // Threads: 0 takes the machine's cores. At most two work: the second starts every pass in
   // the middle and shares the margins (the answer does not depend on it).
   int threads = 0;
-  // On two threads, the first one's share of every pass (0: by the speeds measured on the
-  // processors they run on). Tests fix it; the answer does not depend on it.
+  // On two threads, the first one's share of every pass and of the chain walk (0: by the speeds
+  // measured on the processors they run on). Tests fix it; the answer does not depend on it.
   double firstThreadShare = 0;
   // Detection of a known number of pulses (0: an unknown number): exactly this many pulses,
   // pulse j starting within its admissible range (signal/pulse_bounds.h), without breaks or
