@@ -240,12 +240,7 @@ bool mayBeginAt(const ChainPassInput& in, int64_t middle) {
 int64_t middleOf(const ChainPassInput& in) {
   if (in.threads < 2 || in.tmax > kPassChunk / 4 || in.top + 1 < 8 * kPassChunk) return -1;
   if (in.handOver && !in.side) return -1;
-  double share = in.firstShare;
-  if (!(share > 0)) {
-    const int mine = currentProcessor();
-    share = processorShare(mine, otherProcessor(mine));
-  }
-  share = std::clamp(share, kLeastShare, 1 - kLeastShare);
+  const double share = callerShare(in.firstShare);
   for (const int64_t middle : {passMiddle(in.top, share), passMiddle(in.top)})
     if (mayBeginAt(in, middle)) return middle;
   return -1;

@@ -472,9 +472,7 @@ std::vector<int64_t> chainFrom(const Run& run, const Steps& steps, int64_t end) 
   UninitializedArray<int64_t> walked;  // last pulse first; at most one every tmin
   walked.resize(run.top / r.tmin + 2);
   // The calling thread walks above the middle: the faster the processor it runs on, the more.
-  const int mine = currentProcessor();
-  const double share = r.firstThreadShare > 0 ? std::clamp(r.firstThreadShare, kLeastShare, 1 - kLeastShare)
-                                              : processorShare(mine, otherProcessor(mine));
+  const double share = callerShare(r.firstThreadShare);
   const auto middle = static_cast<int64_t>(static_cast<double>(run.top) * (1 - share));
   int64_t count = 0;
   if (run.threads >= 2 && run.top + 1 >= 8 * kPassChunk && end > middle) {

@@ -55,6 +55,12 @@ double processorShare(int a, int b) {
   return std::clamp(sa / (sa + sb), kLeastShare, 1 - kLeastShare);
 }
 
+double callerShare(double fixed) {
+  if (fixed > 0) return std::clamp(fixed, kLeastShare, 1 - kLeastShare);
+  const int mine = currentProcessor();
+  return processorShare(mine, otherProcessor(mine));
+}
+
 int currentProcessor() {
 #if defined(__linux__)
   return sched_getcpu();

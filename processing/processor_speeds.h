@@ -14,6 +14,10 @@ void recordProcessorRates(int a, double rateA, int b, double rateB);
 double processorShare(int a, int b);
 constexpr double kLeastShare = 0.35;
 
+// The calling thread's share of work it splits with a second thread: `fixed` when above 0
+// (within the same bounds), else processorShare of its processor and the other one.
+double callerShare(double fixed);
+
 // The processor the calling thread runs on, or -1 where the system does not tell.
 int currentProcessor();
 

@@ -29,4 +29,11 @@ TEST(ProcessorSpeedsTest, ShareFollowsTheRecordedRates) {
   EXPECT_EQ(processorShare(207, 208), 0.5);
   EXPECT_EQ(processorShare(209, 210), 0.5);
   EXPECT_EQ(processorShare(211, 200), 0.5);
+
+  // A share a request fixes holds, within the same bounds.
+  EXPECT_EQ(callerShare(0.5), 0.5);
+  EXPECT_EQ(callerShare(0.9), 1 - kLeastShare);
+  EXPECT_EQ(callerShare(0.1), kLeastShare);
+  const double measured = callerShare(0);
+  EXPECT_TRUE(measured >= kLeastShare && measured <= 1 - kLeastShare) << measured;
 }
