@@ -46,8 +46,8 @@ struct LongRequest {
   LongTask task = LongTask::kDetect;
   double breakPenalty = std::numeric_limits<double>::infinity();
   bool margins = true;
-  // Threads: 0 takes the machine's cores. At most two work: the second starts every pass in
-  // the middle and shares the margins (the answer does not depend on it).
+  // Threads: 0 takes the machine's cores. At most two work: the second starts every pass near
+  // the middle (firstThreadShare) and shares the margins (the answer does not depend on it).
   int threads = 0;
   // On two threads, the first one's share of every pass and of the chain walk (0: by the speeds
   // measured on the processors they run on). Tests fix it; the answer does not depend on it.
