@@ -4,13 +4,15 @@
 //
 // With two threads the second one starts in the middle of the recording (at the chunk where
 // both should finish together, see firstShare) as if nothing came before (chains may start
-// there at no cost for the first tmax positions), while the first one works from the start. Chains in noise
-// forget where they came from: after a stretch the values the second thread made differ from the true ones by
-// one constant and pick the same predecessors. The first thread goes on past the middle, comparing, until a
-// stretch of tmax + 1 positions (and, with breaks, the running minimum behind them) agrees up to one constant
-// c and every later choice of the second thread between a new start and a predecessor stays the same under c;
-// from there on the values are the second thread's plus c and its links stand. Otherwise the first thread
-// computes everything itself. Either way the result is the one thread's, value for value and link for link.
+// there at no cost for the first tmax positions), while the first one works from the start.
+// Chains in noise forget where they came from: after a stretch the values the second thread
+// made differ from the true ones by one constant and pick the same predecessors. The first
+// thread goes on past the middle, comparing, until a stretch of tmax + 1 positions (and, with
+// breaks, the running minimum behind them) agrees up to one constant c and every later choice
+// of the second thread between a new start and a predecessor stays the same under c; from
+// there on the values are the second thread's plus c and its links stand. Otherwise the first
+// thread computes everything itself. Either way the result is the one thread's, value for
+// value and link for link.
 #include <cstdint>
 #include <functional>
 #include <vector>
