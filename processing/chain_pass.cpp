@@ -3,10 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
-#include <exception>
 #include <mutex>
-#include <system_error>
-#include <thread>
 #include <type_traits>
 #include <vector>
 
@@ -385,38 +382,37 @@ void walkTwoThreads(const ChainPassInput& in, Value* value, Link* link, int64_t 
   Progress progress;
   progress.doneBelow = middle;
   PartTiming firstTiming, secondTiming;
-  std::thread second;
-  try {
-    second = std::thread([&] {
-      try {
-        secondTiming.begin((in.top - middle) / kPassChunk + 1);
-        Walker guess(in, streaming ? nullptr : value, link, middle, middle + in.tmax, true, guessRows);
-        for (int64_t c0 = middle; c0 <= in.top; c0 += kPassChunk) {
-          const int64_t c1 = std::min(in.top, c0 + kPassChunk - 1);
-          guess.chunk(c0, c1);
-          if (streaming)
-            for (int64_t p = c0; p < std::min(c1 + 1, compareEnd); ++p)
-              compared[static_cast<size_t>(p - middle)] = guess.values()[p - guess.base()];
-          const Closeness c = guess.takeCloseness();
-          {
-            std::lock_guard<std::mutex> lock(progress.mutex);
-            progress.closeness.push_back(c);
-            progress.doneBelow = c1 + 1;
-            progress.changed.notify_all();
-          }
-          if (streaming) in.side(guess.values(), guess.base(), c0, c1);
-          secondTiming.lap();
+  SideTask second;
+  const bool started = second.start([&] {
+    try {
+      secondTiming.begin((in.top - middle) / kPassChunk + 1);
+      Walker guess(in, streaming ? nullptr : value, link, middle, middle + in.tmax, true, guessRows);
+      for (int64_t c0 = middle; c0 <= in.top; c0 += kPassChunk) {
+        const int64_t c1 = std::min(in.top, c0 + kPassChunk - 1);
+        guess.chunk(c0, c1);
+        if (streaming)
+          for (int64_t p = c0; p < std::min(c1 + 1, compareEnd); ++p)
+            compared[static_cast<size_t>(p - middle)] = guess.values()[p - guess.base()];
+        const Closeness c = guess.takeCloseness();
+        {
+          std::lock_guard<std::mutex> lock(progress.mutex);
+          progress.closeness.push_back(c);
+          progress.doneBelow = c1 + 1;
+          progress.changed.notify_all();
         }
-        secondTiming.end();
-      } catch (...) {
-        std::lock_guard<std::mutex> lock(progress.mutex);
-        progress.failed = true;
+        if (streaming) in.side(guess.values(), guess.base(), c0, c1);
+        secondTiming.lap();
       }
+      secondTiming.end();
+    } catch (...) {
       std::lock_guard<std::mutex> lock(progress.mutex);
-      progress.finished = true;
-      progress.changed.notify_all();
-    });
-  } catch (const std::system_error&) {
+      progress.failed = true;
+    }
+    std::lock_guard<std::mutex> lock(progress.mutex);
+    progress.finished = true;
+    progress.changed.notify_all();
+  });
+  if (!started) {
     // No second thread: the one thread's walk.
     walkAll(in, value, link);
     return;

@@ -8,7 +8,6 @@
 #include "processing/long_recording_work.h"
 #include "processing/minima_scans.h"
 #include "processing/prefetch_streams.h"
-#include "processing/side_thread.h"
 #include "processing/vector_clones.h"
 
 namespace {

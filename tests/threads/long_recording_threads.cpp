@@ -2,12 +2,14 @@
 // data race between the walk from the middle, the first thread's comparison, the shift and the
 // margins taken as the backward values come, with the jumps the second thread makes ahead;
 // the answers must equal the one thread's. Noisy pulses let the second thread's values be
-// taken; silence makes the first thread do all.
+// taken; silence makes the first thread do all. Two callers at once share the side thread:
+// one of them gets threads of its own.
 #include <cmath>
 #include <cstdio>
 #include <limits>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "processing/long_recording.h"
@@ -25,6 +27,25 @@ std::vector<int16_t> recording(std::mt19937& rng, const std::vector<int16_t>& et
   return x;
 }
 
+LongRequest requestFor(const std::vector<int16_t>& x, const std::vector<int16_t>& etalon, double penalty,
+                       int threads) {
+  LongRequest r;
+  r.samples = x.data();
+  r.size = static_cast<int64_t>(x.size());
+  r.etalons = {etalon.data()};
+  r.etalonNumbers = {1};
+  r.n = 20;
+  r.tmin = 40;
+  r.tmax = 181;
+  r.breakPenalty = penalty;
+  r.threads = threads;
+  return r;
+}
+
+bool sameAnswers(const LongAnswer& a, const LongAnswer& b) {
+  return a.criterion == b.criterion && a.positions == b.positions && a.margins == b.margins;
+}
+
 }  // namespace
 
 int main() {
@@ -39,29 +60,32 @@ int main() {
     for (double penalty : {std::numeric_limits<double>::infinity(), 0.5}) {
       LongAnswer answers[2];
       for (int threads : {1, 2}) {
-        LongRequest r;
-        r.samples = x.data();
-        r.size = static_cast<int64_t>(x.size());
-        r.etalons = {etalon.data()};
-        r.etalonNumbers = {1};
-        r.n = 20;
-        r.tmin = 40;
-        r.tmax = 181;
-        r.breakPenalty = penalty;
-        r.threads = threads;
+        const LongRequest r = requestFor(x, etalon, penalty, threads);
         std::string error;
         if (!solveLongRecording(r, answers[threads - 1], error)) {
           std::fprintf(stderr, "%s\n", error.c_str());
           return 1;
         }
       }
-      const bool same = answers[0].criterion == answers[1].criterion &&
-                        answers[0].positions == answers[1].positions &&
-                        answers[0].margins == answers[1].margins;
-      if (!same) {
+      if (!sameAnswers(answers[0], answers[1])) {
         std::fprintf(stderr, "silent %d penalty %g: two threads answer otherwise\n", silent, penalty);
         ++failures;
       }
+      if (silent) continue;
+      LongAnswer atOnce[2];
+      bool solved[2] = {false, false};
+      std::thread callers[2];
+      for (int c = 0; c < 2; ++c)
+        callers[c] = std::thread([&, c] {
+          std::string error;
+          solved[c] = solveLongRecording(requestFor(x, etalon, penalty, 2), atOnce[c], error);
+        });
+      for (std::thread& caller : callers) caller.join();
+      for (int c = 0; c < 2; ++c)
+        if (!solved[c] || !sameAnswers(atOnce[c], answers[0])) {
+          std::fprintf(stderr, "penalty %g: caller %d at once answers otherwise\n", penalty, c);
+          ++failures;
+        }
     }
   }
   return failures == 0 ? 0 : 1;

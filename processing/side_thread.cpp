@@ -1,0 +1,107 @@
+#include "processing/side_thread.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <new>
+#include <system_error>
+#include <utility>
+
+#if defined(__unix__)
+#include <pthread.h>
+#endif
+
+namespace {
+
+// How long the side thread waits for its next task before it ends.
+constexpr auto kKeptFor = std::chrono::seconds(1);
+
+struct SideThread {
+  std::mutex mutex;
+  std::condition_variable changed;
+  bool alive = false;    // a thread serves the tasks
+  bool taken = false;    // a SideTask holds it, from its start to its join
+  bool pending = false;  // task is given and not yet begun
+  bool done = false;     // the task taken has run
+  std::function<void()> task;
+};
+
+SideThread* sideThread = nullptr;
+std::once_flag made;
+
+// Never destroyed: at exit the thread may still be waiting on it. A child process made by
+// fork has no side thread, whatever the parent's was doing: it starts afresh.
+SideThread& side() {
+  std::call_once(made, [] {
+    sideThread = new SideThread;
+#if defined(__unix__)
+    pthread_atfork(nullptr, nullptr, [] { new (sideThread) SideThread; });
+#endif
+  });
+  return *sideThread;
+}
+
+void serve(SideThread& s) {
+  std::unique_lock<std::mutex> lock(s.mutex);
+  for (;;) {
+    if (!s.changed.wait_for(lock, kKeptFor, [&] { return s.pending; })) {
+      s.alive = false;
+      return;
+    }
+    std::function<void()> task = std::move(s.task);
+    s.task = nullptr;
+    s.pending = false;
+    lock.unlock();
+    task();
+    task = nullptr;
+    lock.lock();
+    s.done = true;
+    s.changed.notify_all();
+  }
+}
+
+}  // namespace
+
+bool SideTask::start(std::function<void()> task) {
+  join();
+  SideThread& s = side();
+  {
+    std::lock_guard<std::mutex> lock(s.mutex);
+    bool ready = !s.taken;
+    if (ready && !s.alive) {
+      try {
+        std::thread(serve, std::ref(s)).detach();
+        s.alive = true;
+      } catch (const std::system_error&) {
+        ready = false;
+      }
+    }
+    if (ready) {
+      s.task = std::move(task);
+      s.taken = true;
+      s.pending = true;
+      s.done = false;
+      onSideThread_ = true;
+      s.changed.notify_all();
+      return true;
+    }
+  }
+  try {
+    own_ = std::thread(std::move(task));
+  } catch (const std::system_error&) {
+    return false;
+  }
+  return true;
+}
+
+void SideTask::join() {
+  if (onSideThread_) {
+    SideThread& s = side();
+    std::unique_lock<std::mutex> lock(s.mutex);
+    s.changed.wait(lock, [&] { return s.done; });
+    s.taken = false;
+    onSideThread_ = false;
+    return;
+  }
+  if (own_.joinable()) own_.join();
+}
