@@ -44,6 +44,15 @@ int64_t peakOf(const int16_t* x, int64_t size) {
   return std::max(-int64_t{lowest}, int64_t{highest});
 }
 
+// The same over a whole recording, halves on two threads when it is long.
+int64_t peakOf(const int16_t* x, int64_t size, int threads) {
+  if (threads < 2 || size < (int64_t{1} << 20)) return peakOf(x, size);
+  const int64_t half = size / 2;
+  int64_t low = 0, high = 0;
+  inParallel([&] { low = peakOf(x, half); }, [&] { high = peakOf(x + half, size - half); });
+  return std::max(low, high);
+}
+
 // The scores of one etalon from its 32-bit correlations: energy - 2 x correlation.
 DETECTION_VECTOR_CLONES
 void narrowScores(const uint32_t* corr, size_t width, int64_t energy, int64_t* out) {
@@ -525,7 +534,7 @@ bool solveLongRecording(const LongRequest& r, LongAnswer& answer, std::string& e
       run.energies.push_back(energyOf(r.etalons[t], r.n));
       peakS = std::max(peakS, peakOf(r.etalons[t], r.n));
     }
-    const int64_t peakX = peakOf(r.samples, r.size);
+    const int64_t peakX = peakOf(r.samples, r.size, run.threads);
     // One score: the energy minus twice a correlation of n products.
     const uint64_t scoreBound =
         static_cast<uint64_t>(r.n) * static_cast<uint64_t>(peakS) * static_cast<uint64_t>(peakS + 2 * peakX);

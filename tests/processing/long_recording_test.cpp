@@ -313,6 +313,23 @@ TEST(LongRecordingReferenceTest, TiedPredecessorsTraceAsTheLiteralSolver) {
   }
 }
 
+// Whether 32 bits hold a correlation follows the recording's largest sample wherever it lies:
+// here only its last pulse is loud, far past what 32 bits hold, behind a million quiet samples
+// whose peak two threads take by halves.
+TEST(LongRecordingReferenceTest, ALoudPulseAtTheEndIsMatchedInFull) {
+  std::mt19937 rng(211);
+  std::vector<int16_t> x((size_t{1} << 20) + 5);
+  std::uniform_int_distribution<int> quiet(-3, 3);
+  for (int16_t& v : x) v = static_cast<int16_t>(quiet(rng));
+  std::fill(x.end() - 20, x.end(), int16_t{32767});
+  const std::vector<std::vector<int16_t>> etalons{halfSine(20, 30000)};
+  const ReferenceLongAnswer expected = referenceLongDetect(x, etalons, 40, 181, -1);
+  ASSERT_TRUE(expected.found);
+  ASSERT_EQ(expected.positions.back(), static_cast<int64_t>(x.size()) - 20);
+  std::vector<LongAnswer> answers;
+  expectLiteralAnswers(x, etalons, 40, 181, expected, "a loud end", answers);
+}
+
 // A thread keeps its walks' working rows for the next walk: answers after walks of other
 // shapes (a wider window, rows too large to keep, breaks) are those of a thread that never
 // walked before.
