@@ -9,6 +9,7 @@
 
 #if defined(__unix__)
 #include <pthread.h>
+#include <signal.h>
 #endif
 
 namespace {
@@ -41,6 +42,31 @@ SideThread& side() {
   return *sideThread;
 }
 
+// Held while a helper thread starts, which inherits them blocked: signals meant for the program
+// (a stop, say) reach the threads that wait for them, not a helper.
+class SignalsHeld {
+ public:
+  SignalsHeld() {
+#if defined(__unix__)
+    sigset_t all;
+    sigfillset(&all);
+    pthread_sigmask(SIG_BLOCK, &all, &before_);
+#endif
+  }
+  ~SignalsHeld() {
+#if defined(__unix__)
+    pthread_sigmask(SIG_SETMASK, &before_, nullptr);
+#endif
+  }
+  SignalsHeld(const SignalsHeld&) = delete;
+  SignalsHeld& operator=(const SignalsHeld&) = delete;
+
+ private:
+#if defined(__unix__)
+  sigset_t before_;
+#endif
+};
+
 void serve(SideThread& s) {
   std::unique_lock<std::mutex> lock(s.mutex);
   for (;;) {
@@ -65,6 +91,7 @@ void serve(SideThread& s) {
 bool SideTask::start(std::function<void()> task) {
   join();
   SideThread& s = side();
+  const SignalsHeld held;
   {
     std::lock_guard<std::mutex> lock(s.mutex);
     bool ready = !s.taken;

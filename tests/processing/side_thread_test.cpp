@@ -1,6 +1,8 @@
 #include "processing/side_thread.h"
 
 #include <gtest/gtest.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -69,6 +71,26 @@ TEST(SideThreadTest, CallersAtOnceEachGetTheirTaskRun) {
     });
   for (std::thread& t : callers) t.join();
   EXPECT_EQ(runs.load(), 800);
+}
+
+// Helper threads take no signals, on the side thread or on threads of their own; the caller's
+// mask stays as it was.
+TEST(SideThreadTest, HelpersTakeNoSignals) {
+  auto blocksStops = [] {
+    sigset_t mask;
+    pthread_sigmask(SIG_BLOCK, nullptr, &mask);
+    return sigismember(&mask, SIGINT) == 1 && sigismember(&mask, SIGTERM) == 1;
+  };
+  ASSERT_FALSE(blocksStops());
+  bool first = false, second = false;
+  SideTask a, b;  // the second one, started while the first holds the side thread, gets a thread of its own
+  ASSERT_TRUE(a.start([&] { first = blocksStops(); }));
+  ASSERT_TRUE(b.start([&] { second = blocksStops(); }));
+  a.join();
+  b.join();
+  EXPECT_TRUE(first);
+  EXPECT_TRUE(second);
+  EXPECT_FALSE(blocksStops());
 }
 
 // The side thread ends after a second without a task (a program that has done its work keeps
