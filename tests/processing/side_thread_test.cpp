@@ -21,8 +21,19 @@ int threadsOfProcess() {
   return count;
 }
 
-// A moment past the time the side thread waits for its next task.
-void outwaitSideThread() { std::this_thread::sleep_for(std::chrono::milliseconds(1400)); }
+// Waits past the second the side thread waits for its next task, until the process has fewer
+// threads than `before` (a loaded machine may end the thread late), for at most ten seconds;
+// returns the count.
+int threadsOnceTheSideThreadEnded(int before) {
+  std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  int count = threadsOfProcess();
+  while (count >= before && std::chrono::steady_clock::now() < until) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    count = threadsOfProcess();
+  }
+  return count;
+}
 
 }  // namespace
 
@@ -97,16 +108,14 @@ TEST(SideThreadTest, HelpersTakeNoSignals) {
 // no thread it did not start), and is started again when needed.
 TEST(SideThreadTest, TheSideThreadEndsWhenIdleAndComesBack) {
   inParallel([] {}, [] {});
-  outwaitSideThread();
-  const int idle = threadsOfProcess();
+  const int idle = threadsOnceTheSideThreadEnded(threadsOfProcess());
   std::atomic<bool> ran{false};
   SideTask task;
   ASSERT_TRUE(task.start([&] { ran = true; }));
   task.join();
   EXPECT_TRUE(ran.load());
   EXPECT_EQ(threadsOfProcess(), idle + 1);
-  outwaitSideThread();
-  EXPECT_EQ(threadsOfProcess(), idle);
+  EXPECT_EQ(threadsOnceTheSideThreadEnded(idle + 1), idle);
 }
 
 // A child made by fork while the side thread lives has no such thread: its parts must still
