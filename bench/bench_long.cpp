@@ -3,6 +3,8 @@
 // one etalon of 20 or 64 samples, Tmin/Tmax 40/181 and 108/540, one and two threads of the matching step,
 // time a sample and samples a second, the peak memory beyond the samples, and numpy's np.correlate of the
 // same recording with the same etalon in the same run (bench/long_numpy.py under /usr/bin/python3).
+// The runs of one and two threads alternate, so that both lines of a length are timed in the
+// same minutes of a shared machine.
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -58,12 +60,18 @@ double cpuSeconds() {
          static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) * 1e-6;
 }
 
-// Seconds of the fastest of `repeats` runs, and the processor seconds of that run (on a
-// crowded machine the wall time counts the waits for a core; the processor time does not).
-double timeRun(const LongRequest& r, int repeats, LongAnswer& answer, double& cpu) {
-  double best = 1e30;
-  for (int k = 0; k < repeats; ++k) {
+// One line of the table: the fastest of its runs, the processor seconds of that run (on a
+// crowded machine the wall time counts the waits for a core; the processor time does not),
+// and the growth of the peak resident size over its first run.
+struct Line {
+  double seconds = 1e30;
+  double cpu = 0;
+  long grewKilobytes = 0;
+  LongAnswer answer;
+
+  void run(const LongRequest& r, bool first) {
     std::string error;
+    const long before = peakKilobytes();
     const double c0 = cpuSeconds();
     const auto t0 = std::chrono::steady_clock::now();
     if (!solveLongRecording(r, answer, error)) {
@@ -71,11 +79,13 @@ double timeRun(const LongRequest& r, int repeats, LongAnswer& answer, double& cp
       std::exit(1);
     }
     const double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-    if (s < best) cpu = cpuSeconds() - c0;
-    best = std::min(best, s);
+    if (s < seconds) {
+      seconds = s;
+      cpu = cpuSeconds() - c0;
+    }
+    if (first) grewKilobytes = peakKilobytes() - before;
   }
-  return best;
-}
+};
 
 // numpy's side of a line: the script on the scratch file, its output passed through.
 bool runNumpy(const std::string& script, const std::string& file, int64_t size, int n) {
@@ -125,7 +135,8 @@ int main(int argc, char** argv) {
   };
   const Shape shapes[] = {{20, 40, 181}, {64, 108, 540}};
   std::printf(
-      "long-recording path: fastest of 3 runs (2 for 10^8); margins included; a shared machine is noisy\n");
+      "long-recording path: fastest of 3 runs (2 for 10^8), those of 1 and 2 threads alternating; margins "
+      "included; a shared machine is noisy\n");
   std::printf("%11s %3s %8s %3s %12s %14s %12s %14s %8s %12s\n", "samples", "n", "Tmin/max", "thr",
               "ns/sample", "samples/s", "bytes/sample", "pulses", "2thr x", "cpu ns/smp");
   const std::string script = std::string(DETECTION_SOURCE_DIR) + "/bench/long_numpy.py";
@@ -142,27 +153,33 @@ int main(int argc, char** argv) {
       r.n = shape.n;
       r.tmin = shape.tmin;
       r.tmax = shape.tmax;
+      std::vector<int> counts;
+      for (int threads : {1, 2})
+        if (onlyThreads == 0 || threads == onlyThreads) counts.push_back(threads);
+      std::vector<Line> lines(counts.size());
+      const int runs = repeats > 0 ? repeats : size >= 100000000 ? 2 : 3;
+      for (int k = 0; k < runs; ++k)
+        for (size_t i = 0; i < counts.size(); ++i) {
+          r.threads = counts[i];
+          lines[i].run(r, k == 0);
+        }
       double one = 0;
-      for (int threads : {1, 2}) {
-        if (onlyThreads != 0 && threads != onlyThreads) continue;
-        r.threads = threads;
-        LongAnswer answer;
-        const long before = peakKilobytes();
-        double cpu = 0;
-        const double s = timeRun(r, repeats > 0 ? repeats : size >= 100000000 ? 2 : 3, answer, cpu);
-        const long after = peakKilobytes();
+      for (size_t i = 0; i < counts.size(); ++i) {
+        const int threads = counts[i];
+        const Line& line = lines[i];
+        const double s = line.seconds;
         if (threads == 1) one = s;
         const double perSample = s * 1e9 / static_cast<double>(size);
-        // The growth of the peak resident size over the run (0 when an earlier run reached it).
-        const double bytes = static_cast<double>(after - before) * 1024.0 / static_cast<double>(size);
+        // The growth of the peak resident size over the first run (0 when an earlier run reached it).
+        const double bytes = static_cast<double>(line.grewKilobytes) * 1024.0 / static_cast<double>(size);
         char speedup[32] = "";
         if (threads == 2 && one > 0) std::snprintf(speedup, sizeof speedup, "%.2f", one / s);
         char tm[16];
         std::snprintf(tm, sizeof tm, "%d/%d", shape.tmin, shape.tmax);
         std::printf("%11lld %3d %8s %3d %12.2f %14.3e %12.1f %14zu %8s %12.2f\n",
                     static_cast<long long>(size), shape.n, tm, threads, perSample,
-                    static_cast<double>(size) / s, bytes, answer.positions.size(), speedup,
-                    cpu * 1e9 / static_cast<double>(size));
+                    static_cast<double>(size) / s, bytes, line.answer.positions.size(), speedup,
+                    line.cpu * 1e9 / static_cast<double>(size));
         std::fflush(stdout);
       }
       if (numpy) {
