@@ -5,8 +5,9 @@
 // helper never ends the program.
 //
 // The helper is the process's side thread, which waits a second for its next task before it
-// ends: starting a thread costs a tenth of a millisecond or more, as much as a short part of
-// a pass. When a task of another caller holds it, a thread of the task's own takes over.
+// ends: a new thread, with the first touches of its stack, costs up to a few tenths of a
+// millisecond, as much as a short part of a pass. When a task of another caller holds it, a
+// thread of the task's own takes over.
 #include <exception>
 #include <functional>
 #include <thread>
