@@ -42,7 +42,7 @@ SideThread& side() {
   return *sideThread;
 }
 
-// Held while a helper thread starts, which inherits them blocked: signals meant for the program
+// Held while a helper thread is made, which inherits them blocked: signals meant for the program
 // (a stop, say) reach the threads that wait for them, not a helper.
 class SignalsHeld {
  public:
@@ -91,11 +91,11 @@ void serve(SideThread& s) {
 bool SideTask::start(std::function<void()> task) {
   join();
   SideThread& s = side();
-  const SignalsHeld held;
   {
     std::lock_guard<std::mutex> lock(s.mutex);
     bool ready = !s.taken;
     if (ready && !s.alive) {
+      const SignalsHeld held;
       try {
         std::thread(serve, std::ref(s)).detach();
         s.alive = true;
@@ -113,6 +113,7 @@ bool SideTask::start(std::function<void()> task) {
       return true;
     }
   }
+  const SignalsHeld held;
   try {
     own_ = std::thread(std::move(task));
   } catch (const std::system_error&) {
