@@ -4,7 +4,10 @@
 // time a sample and samples a second, the peak memory beyond the samples, and numpy's np.correlate of the
 // same recording with the same etalon in the same run (bench/long_numpy.py under /usr/bin/python3).
 // The runs of one and two threads alternate, so that both lines of a length are timed in the
-// same minutes of a shared machine.
+// same minutes of a shared machine. Between them, from 10^6 samples on, two one-thread runs at
+// once (line "1+1") show what the machine gives two threads at that moment: on a virtual
+// machine the second processor may run well below the first while both are busy, which bounds
+// any two-thread speed-up.
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -18,6 +21,7 @@
 #include <cstring>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "processing/long_recording.h"
@@ -87,6 +91,32 @@ struct Line {
   }
 };
 
+// Two one-thread runs of the same request at once, each with its own answer: the fastest pair.
+struct PairLine {
+  double seconds = 1e30;
+  LongAnswer answers[2];
+
+  void run(const LongRequest& r) {
+    LongRequest one = r;
+    one.threads = 1;
+    bool solved[2] = {false, false};
+    const auto t0 = std::chrono::steady_clock::now();
+    std::thread other([&] {
+      std::string error;
+      solved[1] = solveLongRecording(one, answers[1], error);
+    });
+    std::string error;
+    solved[0] = solveLongRecording(one, answers[0], error);
+    other.join();
+    const double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    if (!solved[0] || !solved[1]) {
+      std::fprintf(stderr, "bench_long: %s\n", error.empty() ? "a run at once failed" : error.c_str());
+      std::exit(1);
+    }
+    seconds = std::min(seconds, s);
+  }
+};
+
 // numpy's side of a line: the script on the scratch file, its output passed through.
 bool runNumpy(const std::string& script, const std::string& file, int64_t size, int n) {
   std::fflush(stdout);
@@ -136,7 +166,9 @@ int main(int argc, char** argv) {
   const Shape shapes[] = {{20, 40, 181}, {64, 108, 540}};
   std::printf(
       "long-recording path: fastest of 3 runs (2 for 10^8), those of 1 and 2 threads alternating; margins "
-      "included; a shared machine is noisy\n");
+      "included; a shared machine is noisy\n"
+      "1+1: two one-thread runs at once, their throughput over one run's (what the machine gives two "
+      "threads)\n");
   std::printf("%11s %3s %8s %3s %12s %14s %12s %14s %8s %12s\n", "samples", "n", "Tmin/max", "thr",
               "ns/sample", "samples/s", "bytes/sample", "pulses", "2thr x", "cpu ns/smp");
   const std::string script = std::string(DETECTION_SOURCE_DIR) + "/bench/long_numpy.py";
@@ -157,12 +189,16 @@ int main(int argc, char** argv) {
       for (int threads : {1, 2})
         if (onlyThreads == 0 || threads == onlyThreads) counts.push_back(threads);
       std::vector<Line> lines(counts.size());
+      const bool pairs = counts.size() == 2 && size >= 1000000;
+      PairLine pair;
       const int runs = repeats > 0 ? repeats : size >= 100000000 ? 2 : 3;
-      for (int k = 0; k < runs; ++k)
+      for (int k = 0; k < runs; ++k) {
         for (size_t i = 0; i < counts.size(); ++i) {
           r.threads = counts[i];
           lines[i].run(r, k == 0);
         }
+        if (pairs) pair.run(r);
+      }
       double one = 0;
       for (size_t i = 0; i < counts.size(); ++i) {
         const int threads = counts[i];
@@ -180,6 +216,17 @@ int main(int argc, char** argv) {
                     static_cast<long long>(size), shape.n, tm, threads, perSample,
                     static_cast<double>(size) / s, bytes, line.answer.positions.size(), speedup,
                     line.cpu * 1e9 / static_cast<double>(size));
+        std::fflush(stdout);
+      }
+      if (pairs) {
+        // Per sample of both runs; "2thr x" here is the throughput of the pair over one run's.
+        char tm[16], speedup[32];
+        std::snprintf(tm, sizeof tm, "%d/%d", shape.tmin, shape.tmax);
+        std::snprintf(speedup, sizeof speedup, "%.2f", 2 * one / pair.seconds);
+        std::printf("%11lld %3d %8s %3s %12.2f %14.3e %12s %14zu %8s %12s\n", static_cast<long long>(size),
+                    shape.n, tm, "1+1", pair.seconds * 1e9 / (2 * static_cast<double>(size)),
+                    2 * static_cast<double>(size) / pair.seconds, "", pair.answers[0].positions.size(),
+                    speedup, "");
         std::fflush(stdout);
       }
       if (numpy) {

@@ -335,7 +335,7 @@ class Agreement {
   // position from last - tmax - kPassChunk on.
   template <class TrueAt>
   bool holdsAfter(int64_t last, const TrueAt& trueAt, const Closeness& later) {
-    if (runStart_ < 0 || last - runStart_ < in_.tmax) return false;
+    if (!mayHoldAfter(last)) return false;
     if (in_.breakCost >= 0) {
       // The smallest value behind the next windows lies in the stretch, for both threads.
       for (; stretchTo_ < last - in_.tmax; ++stretchTo_)
@@ -344,6 +344,9 @@ class Agreement {
     }
     return later.keepsChoicesUnder(shift_);
   }
+
+  // Whether the positions compared so far, up to last, leave holdsAfter anything to decide.
+  bool mayHoldAfter(int64_t last) const { return runStart_ >= 0 && last - runStart_ >= in_.tmax; }
 
   Value shift() const { return shift_; }
 
@@ -357,17 +360,40 @@ class Agreement {
   int64_t stretchTo_ = -1;
 };
 
-// Adds shift to value[first .. last], on two threads when there is much to add.
+// Adds shift to value[first .. last].
+void shiftValues(Value* value, int64_t first, int64_t last, Value shift) {
+  for (int64_t p = first; p <= last; ++p) value[p] += shift;
+}
+
+// The same on two threads when there is much to add.
 void addShift(Value* value, int64_t first, int64_t last, Value shift) {
-  auto add = [=](int64_t a, int64_t b) {
-    for (int64_t p = a; p <= b; ++p) value[p] += shift;
-  };
   if (last - first < 4 * kPassChunk) {
-    add(first, last);
+    shiftValues(value, first, last, shift);
     return;
   }
   const int64_t half = first + (last - first) / 2;
-  inParallel([&] { add(first, half); }, [&] { add(half + 1, last); });
+  inParallel([&] { shiftValues(value, first, half, shift); },
+             [&] { shiftValues(value, half + 1, last, shift); });
+}
+
+// Waits for the end of the second thread's walk, meanwhile adding shift to its values from
+// `from` on as far as it no longer reads them (it reads up to 2 tmax + 1 positions back).
+// Returns the first position not shifted.
+int64_t shiftWhileWaiting(Progress& progress, Value* value, int64_t from, Value shift, int64_t tmax) {
+  int64_t shifted = from;
+  std::unique_lock<std::mutex> lock(progress.mutex);
+  while (!progress.finished) {
+    const int64_t unread = progress.doneBelow - (2 * tmax + 2);
+    if (unread <= shifted) {
+      progress.changed.wait(lock);
+      continue;
+    }
+    lock.unlock();
+    shiftValues(value, shifted, unread - 1, shift);
+    shifted = unread;
+    lock.lock();
+  }
+  return shifted;
 }
 
 void walkTwoThreads(const ChainPassInput& in, Value* value, Link* link, int64_t middle) {
@@ -417,6 +443,9 @@ void walkTwoThreads(const ChainPassInput& in, Value* value, Link* link, int64_t 
     walkAll(in, value, link);
     return;
   }
+  // Where the shifted values continue after the second thread is done, and by how much.
+  int64_t restShiftedFrom = in.top + 1;
+  Value restShift = 0;
   try {
     // Streaming, the first thread keeps only its latest values and hands them over; the
     // second thread's stay in `value`, or those it compares in `compared`.
@@ -460,31 +489,41 @@ void walkTwoThreads(const ChainPassInput& in, Value* value, Link* link, int64_t 
         const int64_t p = c0 + static_cast<int64_t>(i);
         agreement.add(p, trueAt(p), link != nullptr ? link[p] : kOutsideMark, guessed[i], guessLink[i]);
       }
-      progress.waitForEnd();
+      // Waiting for the second thread's end, when the shift may hold, the first thread adds it
+      // to the values the second one has left behind; they are taken back when it does not.
+      int64_t shiftedTo = c1 + 1;
+      if (!streaming && agreement.mayHoldAfter(c1))
+        shiftedTo = shiftWhileWaiting(progress, value, c1 + 1, agreement.shift(), in.tmax);
+      else
+        progress.waitForEnd();
       Closeness later;
+      bool failed = false;
       {
         std::lock_guard<std::mutex> lock(progress.mutex);
-        if (progress.failed) {
-          comparing = false;
-          continue;
-        }
+        failed = progress.failed;
         for (size_t k = static_cast<size_t>((c1 + 1 - middle) / kPassChunk); k < progress.closeness.size();
              ++k)
           later.add(progress.closeness[k]);
       }
-      if (agreement.holdsAfter(c1, trueAt, later)) {
-        if (streaming)
+      if (!failed && agreement.holdsAfter(c1, trueAt, later)) {
+        if (streaming) {
           in.handOverShifted(compared, middle, compareEnd, c1, agreement.shift());
-        else
-          addShift(value, c1 + 1, in.top, agreement.shift());
+        } else {
+          restShiftedFrom = shiftedTo;
+          restShift = agreement.shift();
+        }
         break;
       }
+      shiftValues(value, c1 + 1, shiftedTo - 1, -agreement.shift());
+      comparing = comparing && !failed;
     }
   } catch (...) {
     second.join();
     throw;
   }
   second.join();
+  // With the side thread free again, the rest on two threads.
+  addShift(value, restShiftedFrom, in.top, restShift);
   if (in.top + 1 >= kMeasuredFrom && !progress.failed) recordRates(firstTiming, secondTiming);
 }
 

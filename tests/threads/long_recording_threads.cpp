@@ -1,6 +1,7 @@
 // The long-recording path on two threads, under ThreadSanitizer, which fails the test on any
 // data race between the walk from the middle, the first thread's comparison, the shift and the
-// margins taken as the backward values come, with the jumps the second thread makes ahead;
+// margins taken as the backward values come, with the jumps the second thread makes ahead
+// (the first thread also shifts the second one's values while it waits for it);
 // the answers must equal the one thread's. Noisy pulses let the second thread's values be
 // taken; silence makes the first thread do all. Two callers at once share the side thread:
 // one of them gets threads of its own.
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "processing/long_recording.h"
+#include "processing/processor_speeds.h"
 
 namespace {
 
@@ -72,6 +74,16 @@ int main() {
         ++failures;
       }
       if (silent) continue;
+      // The first thread with its least share: it waits for the second one, adding the shift
+      // to the values the second one has left behind.
+      LongRequest least = requestFor(x, etalon, penalty, 2);
+      least.firstThreadShare = kLeastShare;
+      LongAnswer waited;
+      std::string error;
+      if (!solveLongRecording(least, waited, error) || !sameAnswers(waited, answers[0])) {
+        std::fprintf(stderr, "penalty %g: the least share answers otherwise\n", penalty);
+        ++failures;
+      }
       LongAnswer atOnce[2];
       bool solved[2] = {false, false};
       std::thread callers[2];

@@ -1,0 +1,75 @@
+#include "processing/chain_pass.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "processing/long_position_sets.h"
+#include "processing/processor_speeds.h"
+
+namespace {
+
+struct PassResult {
+  std::vector<int64_t> value;
+  std::vector<int32_t> link;
+};
+
+// A forward pass with breaks over the given scores, one per position.
+PassResult passOver(const std::vector<int64_t>& score, int64_t tmin, int64_t tmax, int64_t breakCost,
+                    int threads, double share) {
+  const int64_t top = static_cast<int64_t>(score.size()) - 1;
+  const std::vector<Piece> pieces = forwardPieces(LongPositionSets{}, top, tmax, 1, breakCost);
+  ChainPassInput in;
+  in.pieces = &pieces;
+  in.top = top;
+  in.tmin = tmin;
+  in.tmax = tmax;
+  in.breakCost = breakCost;
+  in.threads = threads;
+  in.firstShare = share;
+  in.scores = [&](int64_t first, int64_t count, int64_t* out, ScoreRows&) {
+    std::copy(score.begin() + first, score.begin() + first + count, out);
+  };
+  PassResult r;
+  r.value.resize(score.size());
+  r.link.resize(score.size());
+  runChainPass(in, r.value.data(), r.link.data());
+  return r;
+}
+
+}  // namespace
+
+// Pulses every 100 positions, a stretch of very bad positions longer than tmax just before
+// where the second thread begins, a long stretch of slightly good ones, then strong pulses. From
+// the middle on the second thread's chains take the true ones' steps, a constant apart, so the
+// first thread may add that constant to the second one's values while it waits. But after the
+// bad stretch the true values stay above the last pulse's, so the threads cannot yet be shown to
+// agree, and the values added must be taken back; they are shown to agree once the strong pulses
+// bring the true values below it.
+TEST(ChainPassTest, ValuesShiftedWhileWaitingAreTakenBackUntilTheThreadsAgree) {
+  const int64_t size = 32 * kPassChunk, tmin = 40, tmax = 181;
+  const int64_t breakCost = int64_t{1} << 40;  // far above any chain: breaks never pay
+  for (const double share : {kLeastShare, 0.5}) {
+    const int64_t middle = passMiddle(size - 1, share);
+    const int64_t badFrom = middle - 200, strongFrom = middle + 2 * kPassChunk + 5000;
+    std::vector<int64_t> score(static_cast<size_t>(size));
+    for (int64_t p = 0; p < size; ++p) {
+      int64_t& s = score[static_cast<size_t>(p)];
+      if (p < badFrom)
+        s = (badFrom - 1 - p) % 100 == 0 ? -1000 : 1000;
+      else if (p < middle)
+        s = 1000000;
+      else if (p < strongFrom)
+        s = -1;
+      else
+        s = (p - strongFrom) % 100 == 0 ? -100000 : -1;
+    }
+    const PassResult one = passOver(score, tmin, tmax, breakCost, 1, 0);
+    for (int run = 0; run < 5; ++run) {
+      const PassResult two = passOver(score, tmin, tmax, breakCost, 2, share);
+      ASSERT_EQ(two.value, one.value) << "share " << share << ", run " << run;
+      ASSERT_EQ(two.link, one.link) << "share " << share << ", run " << run;
+    }
+  }
+}
