@@ -351,8 +351,7 @@ void recognize(const Run& run, ChainWork& work, LongAnswer& answer, std::vector<
 // The etalon of every pulse: the best-fitting one at its position, the earlier on ties.
 void nameEtalons(const Run& run, const std::vector<size_t>& chosen, LongAnswer& answer) {
   if (chosen.size() == 1) {
-    reserveAnswerRow(answer.etalons, answer.positions.size());
-    answer.etalons.assign(answer.positions.size(), run.r.etalonNumbers[chosen[0]]);
+    fillAnswerRow(answer.etalons, answer.positions.size(), run.r.etalonNumbers[chosen[0]]);
     return;
   }
   answer.etalons.resize(answer.positions.size());

@@ -28,6 +28,13 @@ void reserveAnswerRow(std::vector<T>& v, size_t count) {
   prefaultForWriting(v.data(), count * sizeof(T));
 }
 
+// count copies of value in v, on such fresh memory.
+template <class T>
+void fillAnswerRow(std::vector<T>& v, size_t count, const T& value) {
+  reserveAnswerRow(v, count);
+  v.assign(count, value);
+}
+
 // An array of trivial values left uninitialised: every pass writes each entry before it reads
 // it, and a first write is the page's only touch (no clearing pass over gigabytes).
 template <class T>

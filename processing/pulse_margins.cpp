@@ -429,8 +429,7 @@ class MarginStream {
 std::vector<double> pulseMargins(const MarginInput& in, const Value* forward,
                                  const std::vector<int64_t>& positions, const MarginScores& scores) {
   std::vector<double> margins;
-  reserveAnswerRow(margins, positions.size());
-  margins.assign(positions.size(), 0.0);
+  fillAnswerRow(margins, positions.size(), 0.0);
   if (positions.empty()) return margins;
   const int64_t top = in.size - in.n;
   MarginStream stream(in, forward, positions, margins);
