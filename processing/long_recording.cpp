@@ -348,12 +348,10 @@ void recognize(const Run& run, ChainWork& work, LongAnswer& answer, std::vector<
   }
 }
 
-// The etalon of every pulse: the best-fitting one at its position, the earlier on ties.
+// The etalon of every pulse: the best-fitting one at its position, the earlier on ties (with
+// one etalon answerRows has made the row).
 void nameEtalons(const Run& run, const std::vector<size_t>& chosen, LongAnswer& answer) {
-  if (chosen.size() == 1) {
-    fillAnswerRow(answer.etalons, answer.positions.size(), run.r.etalonNumbers[chosen[0]]);
-    return;
-  }
+  if (chosen.size() == 1) return;
   answer.etalons.resize(answer.positions.size());
   ScoreScratch one;
   for (size_t k = 0; k < answer.positions.size(); ++k) {
@@ -384,7 +382,7 @@ void addMargins(const Run& run, const std::vector<size_t>& chosen, Value breakCo
   auto scoresOf = [&](int64_t first, int64_t count, Value* out, ScoreRows& rows) {
     run.scoresPart(chosen, first, count, out, nullptr, rows);
   };
-  answer.margins = pulseMargins(m, work.value.data(), answer.positions, scoresOf);
+  pulseMargins(m, work.value.data(), answer.positions, scoresOf, answer.margins);
 }
 
 // Where a walk down a chain stopped: the positions it took, last pulse first, and the step it
@@ -470,14 +468,21 @@ ChainWalk walkChain(const Steps& steps, int64_t top, int64_t p, int64_t floor, i
   return w;
 }
 
-// The chain ending at `end`, first pulse first. On two threads a second walk starts in the
-// middle of the recording: walks down a chain from nearby positions soon meet, and the walk
-// from the end, once below the middle, takes the rest of the second one where it meets it (or
-// goes on alone where it never does).
+// A chain's positions, last pulse first.
+struct WalkedChain {
+  UninitializedArray<int64_t> walked;  // at most one every tmin
+  int64_t count = 0;
+};
+
+// The chain ending at `end`. On two threads a second walk starts in the middle of the
+// recording: walks down a chain from nearby positions soon meet, and the walk from the end,
+// once below the middle, takes the rest of the second one where it meets it (or goes on alone
+// where it never does).
 template <class Steps>
-std::vector<int64_t> chainFrom(const Run& run, const Steps& steps, int64_t end) {
+WalkedChain chainFrom(const Run& run, const Steps& steps, int64_t end) {
   const LongRequest& r = run.r;
-  UninitializedArray<int64_t> walked;  // last pulse first; at most one every tmin
+  WalkedChain chain;
+  UninitializedArray<int64_t>& walked = chain.walked;
   walked.resize(run.top / r.tmin + 2);
   // The calling thread walks above the middle: the faster the processor it runs on, the more.
   const double share = callerShare(r.firstThreadShare);
@@ -503,11 +508,35 @@ std::vector<int64_t> chainFrom(const Run& run, const Steps& steps, int64_t end) 
   } else {
     count = walkChain(steps, run.top, end, 0, walked.data()).count;
   }
-  std::vector<int64_t> positions;
-  reserveAnswerRow(positions, static_cast<size_t>(count));
-  positions.assign(std::make_reverse_iterator(walked.data() + count),
-                   std::make_reverse_iterator(walked.data()));
-  return positions;
+  chain.count = count;
+  return chain;
+}
+
+// Answers of this many pulses and more make their rows on two threads: each row is fresh
+// memory, a fault every 4 KB, and the two processors take the faults side by side.
+constexpr int64_t kRowsApartFrom = int64_t{1} << 15;
+
+// The answer's rows: the chain's positions, first pulse first, and beside them the etalons'
+// row with one etalon and the margins' row when they are asked for.
+void answerRows(const Run& run, const std::vector<size_t>& chosen, const WalkedChain& chain,
+                LongAnswer& answer) {
+  const auto count = static_cast<size_t>(chain.count);
+  auto positions = [&] {
+    reserveAnswerRow(answer.positions, count);
+    const int64_t* walked = chain.walked.data();
+    answer.positions.assign(std::make_reverse_iterator(walked + chain.count),
+                            std::make_reverse_iterator(walked));
+  };
+  auto others = [&] {
+    if (chosen.size() == 1) fillAnswerRow(answer.etalons, count, run.r.etalonNumbers[chosen[0]]);
+    if (run.r.margins) fillAnswerRow(answer.margins, count, 0.0);
+  };
+  if (run.threads >= 2 && chain.count >= kRowsApartFrom) {
+    inParallel(positions, others);
+  } else {
+    positions();
+    others();
+  }
 }
 
 bool outOfMemory(const LongRequest& r, LongAnswer& answer, std::string& error) {
@@ -569,9 +598,11 @@ bool solveLongRecording(const LongRequest& r, LongAnswer& answer, std::string& e
       recognize(run, work, answer, chosen, breakCost, end);
     }
     if (!answer.found) return true;
+    WalkedChain chain;
     if (end >= 0)
-      answer.positions = run.breaks ? chainFrom(run, LinkSteps{work.link.data(), r.tmin, r.tmax}, end)
-                                    : chainFrom(run, ValueSteps(run, chosen, work.value.data()), end);
+      chain = run.breaks ? chainFrom(run, LinkSteps{work.link.data(), r.tmin, r.tmax}, end)
+                         : chainFrom(run, ValueSteps(run, chosen, work.value.data()), end);
+    answerRows(run, chosen, chain, answer);
     nameEtalons(run, chosen, answer);
     if (r.margins) addMargins(run, chosen, breakCost, work, answer);
     return true;

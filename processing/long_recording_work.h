@@ -2,6 +2,7 @@
 // Working storage and walking order of the long-recording solvers (processing/long_recording.h).
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "processing/chain_kernel.h"
@@ -46,6 +47,14 @@ class UninitializedArray {
   UninitializedArray(UninitializedArray&& other) noexcept : data_(other.data_), size_(other.size_) {
     other.data_ = nullptr;
     other.size_ = 0;
+  }
+  UninitializedArray& operator=(UninitializedArray&& other) noexcept {
+    if (this != &other) {
+      release();
+      data_ = std::exchange(other.data_, nullptr);
+      size_ = std::exchange(other.size_, 0);
+    }
+    return *this;
   }
   ~UninitializedArray() { release(); }
 

@@ -426,11 +426,10 @@ class MarginStream {
 
 }  // namespace
 
-std::vector<double> pulseMargins(const MarginInput& in, const Value* forward,
-                                 const std::vector<int64_t>& positions, const MarginScores& scores) {
-  std::vector<double> margins;
-  fillAnswerRow(margins, positions.size(), 0.0);
-  if (positions.empty()) return margins;
+void pulseMargins(const MarginInput& in, const Value* forward, const std::vector<int64_t>& positions,
+                  const MarginScores& scores, std::vector<double>& margins) {
+  if (margins.size() != positions.size()) fillAnswerRow(margins, positions.size(), 0.0);
+  if (positions.empty()) return;
   const int64_t top = in.size - in.n;
   MarginStream stream(in, forward, positions, margins);
   const std::vector<Piece> pieces = backwardPieces(in);
@@ -458,5 +457,4 @@ std::vector<double> pulseMargins(const MarginInput& in, const Value* forward,
     stream.side(BackwardSource{values, base, 0}, first, last);
   };
   runChainPass(pass, nullptr, nullptr);
-  return margins;
 }

@@ -35,8 +35,9 @@ struct MarginInput {
 using MarginScores = PassScores;
 
 // The margin of every pulse at positions (ascending) given the forward values (one per start
-// position). The backward values are kept only as far as the margins still need them; on two
+// position), into margins: a row of one 0 a pulse made beforehand (made here when its length
+// differs). The backward values are kept only as far as the margins still need them; on two
 // threads each one takes the pulses of its half of the backward pass. May throw
 // std::bad_alloc.
-std::vector<double> pulseMargins(const MarginInput& input, const int64_t* forward,
-                                 const std::vector<int64_t>& positions, const MarginScores& scores);
+void pulseMargins(const MarginInput& input, const int64_t* forward, const std::vector<int64_t>& positions,
+                  const MarginScores& scores, std::vector<double>& margins);

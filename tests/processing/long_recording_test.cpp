@@ -481,6 +481,34 @@ TEST(LongRecordingThreadsTest, MarginsJoinWhereTheComparedValuesEnd) {
   }
 }
 
+// An answer of more than 32,768 pulses has its rows made on two threads at once: they hold
+// what one thread makes, for detection with margins and breaks, and for joint detection.
+TEST(LongRecordingThreadsTest, RowsOfManyPulsesAreTheOneThreadRows) {
+  std::mt19937 rng(212);
+  const std::vector<std::vector<int16_t>> etalons{halfSine(16, 3000), fullSine(16, 2500)};
+  const Planted planted = plant(rng, int64_t{1} << 21, etalons, 40, 60, 600);
+  for (const size_t count : {1, 2}) {
+    const std::vector<std::vector<int16_t>> used(etalons.begin(),
+                                                 etalons.begin() + static_cast<ptrdiff_t>(count));
+    for (const double penalty : {std::numeric_limits<double>::infinity(), 0.5}) {
+      LongRequest r = plainRequest(planted.x, used, 40, 60, LongTask::kDetect);
+      r.breakPenalty = penalty;
+      LongAnswer one, two;
+      std::string error;
+      r.threads = 1;
+      ASSERT_TRUE(solveLongRecording(r, one, error)) << error;
+      r.threads = 2;
+      ASSERT_TRUE(solveLongRecording(r, two, error)) << error;
+      ASSERT_GT(one.positions.size(), 32768u) << count << " etalons, penalty " << penalty;
+      EXPECT_EQ(two.positions, one.positions);
+      EXPECT_EQ(two.etalons, one.etalons);
+      EXPECT_EQ(two.margins, one.margins);
+      EXPECT_EQ(one.margins.size(), one.positions.size());
+      EXPECT_EQ(one.etalons.size(), one.positions.size());
+    }
+  }
+}
+
 // With breaks the long path equals the literal solver on small series with all kinds of
 // penalties; a finite penalty larger than any chain gives the answer without breaks.
 TEST(LongRecordingBreaksTest, BreaksEqualTheLiteralSolver) {
