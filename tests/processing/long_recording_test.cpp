@@ -443,6 +443,15 @@ TEST(LongRecordingThreadsTest, TwoThreadsGiveTheOneThreadAnswer) {
   }
 }
 
+// The request's answers on one thread and on two.
+void solveOnOneAndTwo(LongRequest r, LongAnswer& one, LongAnswer& two) {
+  std::string error;
+  r.threads = 1;
+  ASSERT_TRUE(solveLongRecording(r, one, error)) << error;
+  r.threads = 2;
+  ASSERT_TRUE(solveLongRecording(r, two, error)) << error;
+}
+
 // On two threads the margins of the first pulses join the first thread's backward values, up
 // to the end of the stretch the threads compare, with the second thread's after it. The first
 // pulse stands alone, a break before the second, which starts a train to the end at that end of
@@ -468,11 +477,7 @@ TEST(LongRecordingThreadsTest, MarginsJoinWhereTheComparedValuesEnd) {
       r.breakPenalty = penalty;
       r.firstThreadShare = 0.5;
       LongAnswer one, two;
-      std::string error;
-      r.threads = 1;
-      ASSERT_TRUE(solveLongRecording(r, one, error)) << error;
-      r.threads = 2;
-      ASSERT_TRUE(solveLongRecording(r, two, error)) << error;
+      ASSERT_NO_FATAL_FAILURE(solveOnOneAndTwo(r, one, two));
       const std::string where = "penalty " + std::to_string(penalty) + ", offset " + std::to_string(offset);
       ASSERT_EQ(one.positions, planted) << where;
       EXPECT_EQ(two.positions, one.positions) << where;
@@ -482,7 +487,7 @@ TEST(LongRecordingThreadsTest, MarginsJoinWhereTheComparedValuesEnd) {
 }
 
 // An answer of more than 32,768 pulses has its rows made on two threads at once: they hold
-// what one thread makes, for detection with margins and breaks, and for joint detection.
+// what one thread makes, for detection and joint detection, with and without breaks.
 TEST(LongRecordingThreadsTest, RowsOfManyPulsesAreTheOneThreadRows) {
   std::mt19937 rng(212);
   const std::vector<std::vector<int16_t>> etalons{halfSine(16, 3000), fullSine(16, 2500)};
@@ -490,15 +495,11 @@ TEST(LongRecordingThreadsTest, RowsOfManyPulsesAreTheOneThreadRows) {
   for (const size_t count : {1, 2}) {
     const std::vector<std::vector<int16_t>> used(etalons.begin(),
                                                  etalons.begin() + static_cast<ptrdiff_t>(count));
-    for (const double penalty : {std::numeric_limits<double>::infinity(), 0.5}) {
+    for (const double penalty : {kInf, 0.5}) {
       LongRequest r = plainRequest(planted.x, used, 40, 60, LongTask::kDetect);
       r.breakPenalty = penalty;
       LongAnswer one, two;
-      std::string error;
-      r.threads = 1;
-      ASSERT_TRUE(solveLongRecording(r, one, error)) << error;
-      r.threads = 2;
-      ASSERT_TRUE(solveLongRecording(r, two, error)) << error;
+      ASSERT_NO_FATAL_FAILURE(solveOnOneAndTwo(r, one, two));
       ASSERT_GT(one.positions.size(), 32768u) << count << " etalons, penalty " << penalty;
       EXPECT_EQ(two.positions, one.positions);
       EXPECT_EQ(two.etalons, one.etalons);
