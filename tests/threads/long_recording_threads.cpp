@@ -4,7 +4,8 @@
 // (the first thread also shifts the second one's values while it waits for it);
 // the answers must equal the one thread's. Noisy pulses let the second thread's values be
 // taken; silence makes the first thread do all. Two callers at once share the side thread:
-// one of them gets threads of its own.
+// one of them gets threads of its own. Dense pulses give rows long enough to be made on two
+// threads.
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -18,12 +19,13 @@
 
 namespace {
 
-std::vector<int16_t> recording(std::mt19937& rng, const std::vector<int16_t>& etalon, bool silent) {
-  std::vector<int16_t> x(300000, 0);
+std::vector<int16_t> recording(std::mt19937& rng, const std::vector<int16_t>& etalon, bool silent,
+                               size_t size = 300000, int longestGap = 181) {
+  std::vector<int16_t> x(size, 0);
   if (silent) return x;
   std::normal_distribution<double> noise(0, 900);
   for (int16_t& v : x) v = static_cast<int16_t>(std::lround(noise(rng)));
-  std::uniform_int_distribution<int> gap(40, 181);
+  std::uniform_int_distribution<int> gap(40, longestGap);
   for (size_t p = 50; p + etalon.size() < x.size(); p += static_cast<size_t>(gap(rng)))
     for (size_t i = 0; i < etalon.size(); ++i) x[p + i] = static_cast<int16_t>(x[p + i] + etalon[i]);
   return x;
@@ -99,6 +101,22 @@ int main() {
           ++failures;
         }
     }
+  }
+  // Dense pulses: more than 32,768 of them, whose rows are made on two threads at once.
+  const std::vector<int16_t> dense = recording(rng, etalon, false, size_t{1} << 21, 60);
+  LongAnswer rows[2];
+  for (int threads : {1, 2}) {
+    std::string error;
+    if (!solveLongRecording(requestFor(dense, etalon, 0.5, threads), rows[threads - 1], error)) {
+      std::fprintf(stderr, "%s\n", error.c_str());
+      return 1;
+    }
+  }
+  if (rows[0].positions.size() <= 32768 || !sameAnswers(rows[0], rows[1]) ||
+      rows[0].etalons != rows[1].etalons) {
+    std::fprintf(stderr, "dense pulses: %zu pulses, two threads answer otherwise\n",
+                 rows[0].positions.size());
+    ++failures;
   }
   return failures == 0 ? 0 : 1;
 }
