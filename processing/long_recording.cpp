@@ -598,11 +598,14 @@ bool solveLongRecording(const LongRequest& r, LongAnswer& answer, std::string& e
       recognize(run, work, answer, chosen, breakCost, end);
     }
     if (!answer.found) return true;
-    WalkedChain chain;
-    if (end >= 0)
-      chain = run.breaks ? chainFrom(run, LinkSteps{work.link.data(), r.tmin, r.tmax}, end)
-                         : chainFrom(run, ValueSteps(run, chosen, work.value.data()), end);
-    answerRows(run, chosen, chain, answer);
+    {
+      // The walked chain is let go before the margins' pass.
+      WalkedChain chain;
+      if (end >= 0)
+        chain = run.breaks ? chainFrom(run, LinkSteps{work.link.data(), r.tmin, r.tmax}, end)
+                           : chainFrom(run, ValueSteps(run, chosen, work.value.data()), end);
+      answerRows(run, chosen, chain, answer);
+    }
     nameEtalons(run, chosen, answer);
     if (r.margins) addMargins(run, chosen, breakCost, work, answer);
     return true;
