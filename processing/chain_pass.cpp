@@ -523,7 +523,7 @@ void walkTwoThreads(const ChainPassInput& in, Value* value, Link* link, int64_t 
   }
   second.join();
   // With the side thread free again, the rest on two threads.
-  addShift(value, restShiftedFrom, in.top, restShift);
+  if (restShiftedFrom <= in.top) addShift(value, restShiftedFrom, in.top, restShift);
   if (in.top + 1 >= kMeasuredFrom && !progress.failed) recordRates(firstTiming, secondTiming);
 }
 
