@@ -376,6 +376,10 @@ void addShift(Value* value, int64_t first, int64_t last, Value shift) {
              [&] { shiftValues(value, half + 1, last, shift); });
 }
 
+// Positions shifted at a time while the second thread walks: a few microseconds, so that its
+// end is seen at once (what is left then is shifted on both threads).
+constexpr int64_t kShiftStep = 2 * kPassChunk;
+
 // Waits for the end of the second thread's walk, meanwhile adding shift to its values from
 // `from` on as far as it no longer reads them (it reads up to 2 tmax + 1 positions back).
 // Returns the first position not shifted.
@@ -389,8 +393,9 @@ int64_t shiftWhileWaiting(Progress& progress, Value* value, int64_t from, Value 
       continue;
     }
     lock.unlock();
-    shiftValues(value, shifted, unread - 1, shift);
-    shifted = unread;
+    const int64_t to = std::min(unread, shifted + kShiftStep);
+    shiftValues(value, shifted, to - 1, shift);
+    shifted = to;
     lock.lock();
   }
   return shifted;
