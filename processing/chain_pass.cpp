@@ -232,12 +232,17 @@ bool mayBeginAt(const ChainPassInput& in, int64_t middle) {
   return covered > in.top;
 }
 
+// What a pass's threads do, for the rates of their processors.
+SplitWork workOf(const ChainPassInput& in) {
+  return in.handOver ? SplitWork::kValuesHandedOver : SplitWork::kValuesKept;
+}
+
 // Where the second thread begins, or -1: the chunk boundary that gives the first thread its
 // share when it may begin there, else the middle one, with room for the stretches to meet.
 int64_t middleOf(const ChainPassInput& in) {
   if (in.threads < 2 || in.tmax > kPassChunk / 4 || in.top + 1 < 8 * kPassChunk) return -1;
   if (in.handOver && !in.side) return -1;
-  const double share = callerShare(in.firstShare);
+  const double share = callerShare(in.firstShare, workOf(in));
   for (const int64_t middle : {passMiddle(in.top, share), passMiddle(in.top)})
     if (mayBeginAt(in, middle)) return middle;
   return -1;
@@ -280,9 +285,9 @@ class PartTiming {
 };
 
 // The rates of the threads that kept to a processor each, for the passes after.
-void recordRates(PartTiming& first, PartTiming& second) {
+void recordRates(SplitWork work, PartTiming& first, PartTiming& second) {
   if (first.cpu() != second.cpu())
-    recordProcessorRates(first.cpu(), first.rate(), second.cpu(), second.rate());
+    recordProcessorRates(work, first.cpu(), first.rate(), second.cpu(), second.rate());
 }
 
 // What the second thread has done, shared with the first.
@@ -529,7 +534,7 @@ void walkTwoThreads(const ChainPassInput& in, Value* value, Link* link, int64_t 
   second.join();
   // With the side thread free again, the rest on two threads.
   if (restShiftedFrom <= in.top) addShift(value, restShiftedFrom, in.top, restShift);
-  if (in.top + 1 >= kMeasuredFrom && !progress.failed) recordRates(firstTiming, secondTiming);
+  if (in.top + 1 >= kMeasuredFrom && !progress.failed) recordRates(workOf(in), firstTiming, secondTiming);
 }
 
 }  // namespace

@@ -485,7 +485,7 @@ WalkedChain chainFrom(const Run& run, const Steps& steps, int64_t end) {
   UninitializedArray<int64_t>& walked = chain.walked;
   walked.resize(run.top / r.tmin + 2);
   // The calling thread walks above the middle: the faster the processor it runs on, the more.
-  const double share = callerShare(r.firstThreadShare);
+  const double share = callerShare(r.firstThreadShare, SplitWork::kValuesKept);
   const auto middle = static_cast<int64_t>(static_cast<double>(run.top) * (1 - share));
   int64_t count = 0;
   if (run.threads >= 2 && run.top + 1 >= 8 * kPassChunk && end > middle) {

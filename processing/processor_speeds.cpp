@@ -20,7 +20,10 @@ struct Speed {
   std::atomic<int64_t> when{0};
 };
 
-Speed speeds[kTracked];
+constexpr int kWorks = 2;
+Speed speeds[kWorks][kTracked];
+
+Speed* speedsOf(SplitWork work) { return speeds[static_cast<int>(work)]; }
 
 int64_t nowNanoseconds() {
   return std::chrono::duration_cast<std::chrono::nanoseconds>(
@@ -32,8 +35,9 @@ bool tracked(int cpu) { return cpu >= 0 && cpu < kTracked; }
 
 }  // namespace
 
-void recordProcessorRates(int a, double rateA, int b, double rateB) {
+void recordProcessorRates(SplitWork work, int a, double rateA, int b, double rateB) {
   if (!tracked(a) || !tracked(b) || a == b || !(rateA > 0) || !(rateB > 0)) return;
+  Speed* speeds = speedsOf(work);
   const double mean = (rateA + rateB) / 2;
   const int64_t now = nowNanoseconds();
   speeds[a].relative.store(rateA / mean, std::memory_order_relaxed);
@@ -42,23 +46,36 @@ void recordProcessorRates(int a, double rateA, int b, double rateB) {
   speeds[b].when.store(now, std::memory_order_relaxed);
 }
 
-double processorShare(int a, int b) {
-  if (!tracked(a) || !tracked(b) || a == b) return 0.5;
-  const int64_t now = nowNanoseconds();
+namespace {
+
+// The share from one work's rates, or 0 when they are not known.
+double shareFrom(const Speed* speeds, int a, int b, int64_t now) {
   auto fresh = [&](const Speed& s) {
     return now - s.when.load(std::memory_order_relaxed) < kFreshNanoseconds;
   };
-  if (!fresh(speeds[a]) || !fresh(speeds[b])) return 0.5;
+  if (!fresh(speeds[a]) || !fresh(speeds[b])) return 0;
   const double sa = speeds[a].relative.load(std::memory_order_relaxed);
   const double sb = speeds[b].relative.load(std::memory_order_relaxed);
-  if (!(sa > 0) || !(sb > 0)) return 0.5;
+  if (!(sa > 0) || !(sb > 0)) return 0;
   return std::clamp(sa / (sa + sb), kLeastShare, 1 - kLeastShare);
 }
 
-double callerShare(double fixed) {
+}  // namespace
+
+double processorShare(SplitWork work, int a, int b) {
+  if (!tracked(a) || !tracked(b) || a == b) return 0.5;
+  const int64_t now = nowNanoseconds();
+  // The work's own rates, else another work's: the processors differ alike in every work.
+  if (const double share = shareFrom(speedsOf(work), a, b, now); share > 0) return share;
+  for (int other = 0; other < kWorks; ++other)
+    if (const double share = shareFrom(speeds[other], a, b, now); share > 0) return share;
+  return 0.5;
+}
+
+double callerShare(double fixed, SplitWork work) {
   if (fixed > 0) return std::clamp(fixed, kLeastShare, 1 - kLeastShare);
   const int mine = currentProcessor();
-  return processorShare(mine, otherProcessor(mine));
+  return processorShare(work, mine, otherProcessor(mine));
 }
 
 int currentProcessor() {
