@@ -555,6 +555,7 @@ bool solveLongRecording(const LongRequest& r, LongAnswer& answer, std::string& e
   try {
     Run run(r);
     run.threads = longRecordingThreads(r.threads);
+    if (run.threads >= 2) wakeSideThread();
     run.top = r.size - r.n;
     run.breaks = !std::isinf(r.breakPenalty);
     int64_t peakS = 0;

@@ -4,6 +4,7 @@
 #include <pthread.h>
 #include <signal.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -115,6 +116,33 @@ TEST(SideThreadTest, TheSideThreadEndsWhenIdleAndComesBack) {
   task.join();
   EXPECT_TRUE(ran.load());
   EXPECT_EQ(threadsOfProcess(), idle + 1);
+  EXPECT_EQ(threadsOnceTheSideThreadEnded(idle + 1), idle);
+}
+
+// Told that a task is about to come, the side thread stays awake a short while and then
+// sleeps again (an awake wait that never ended would burn a processor); with no side thread
+// the word starts none; a nudged thread still ends when idle.
+TEST(SideThreadTest, ANudgedSideThreadWaitsAwakeOnlyBriefly) {
+  inParallel([] {}, [] {});
+  const int idle = threadsOnceTheSideThreadEnded(threadsOfProcess());
+  wakeSideThread();
+  EXPECT_EQ(threadsOfProcess(), idle);
+
+  auto processorSeconds = [] {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+  };
+  int sum = 0;
+  for (int i = 1; i <= 10; ++i) {
+    wakeSideThread();
+    inParallel([] {}, [&] { sum += i; });
+  }
+  EXPECT_EQ(sum, 55);
+  wakeSideThread();
+  const double before = processorSeconds();
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  EXPECT_LT(processorSeconds() - before, 0.1) << "the side thread kept its processor busy while it waited";
   EXPECT_EQ(threadsOnceTheSideThreadEnded(idle + 1), idle);
 }
 
