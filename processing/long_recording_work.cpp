@@ -53,6 +53,11 @@ void prefaultForWriting(void* memory, size_t bytes) {
   const uintptr_t end = (start + bytes) & ~(kPage - 1);
   // A few pages are not worth the call.
   if (memory == nullptr || end < first + 16 * kPage) return;
+  // The whole huge pages within are asked for as such: a fault every 2 MB rather than every
+  // 4 KB, which on a virtual machine costs microseconds each.
+  const uintptr_t hugeFirst = (start + kHugePage - 1) & ~uintptr_t{kHugePage - 1};
+  const uintptr_t hugeEnd = (start + bytes) & ~uintptr_t{kHugePage - 1};
+  if (hugeEnd > hugeFirst) madvise(reinterpret_cast<void*>(hugeFirst), hugeEnd - hugeFirst, MADV_HUGEPAGE);
   madvise(reinterpret_cast<void*>(first), end - first, MADV_POPULATE_WRITE);
 #else
   (void)memory;

@@ -16,8 +16,9 @@ void* allocateWorkingMemory(size_t bytes);
 void releaseWorkingMemory(void* memory, size_t bytes);
 
 // Asks the system to map the whole pages within memory .. memory + bytes for writing at once,
-// which costs far less than a fault at the first write of each. Advice only: nothing where
-// the system cannot.
+// which costs far less than a fault at the first write of each, as huge pages where whole
+// ones lie within. Advice only: what the memory holds stays, and nothing happens where the
+// system cannot.
 void prefaultForWriting(void* memory, size_t bytes);
 
 // Room for count values in v (emptied), mapped at once: the rows of an answer are fresh
