@@ -237,13 +237,36 @@ SplitWork workOf(const ChainPassInput& in) {
   return in.handOver ? SplitWork::kValuesHandedOver : SplitWork::kValuesKept;
 }
 
+// A 2 MB page of the values is cleared at its first write, as much work as a few chunks: a
+// second thread beginning inside one would clear it at its start, though the first thread
+// writes the part below. Within this many positions below a page's start it begins there.
+constexpr int64_t kHugePageBytes = int64_t{2} << 20;
+constexpr int64_t kPageStartReach = 2 * kPassChunk;
+
+// The chunk boundary from middle up to kPageStartReach on where a page of value begins, or
+// middle.
+int64_t atPageStart(const Value* value, int64_t middle) {
+  if (value == nullptr) return middle;
+  const auto into = static_cast<int64_t>(reinterpret_cast<uintptr_t>(value + middle) % kHugePageBytes);
+  if (into == 0 || into % static_cast<int64_t>(sizeof(Value)) != 0) return middle;
+  const int64_t up = (kHugePageBytes - into) / static_cast<int64_t>(sizeof(Value));
+  return up % kPassChunk == 0 && up <= kPageStartReach ? middle + up : middle;
+}
+
 // Where the second thread begins, or -1: the chunk boundary that gives the first thread its
-// share when it may begin there, else the middle one, with room for the stretches to meet.
-int64_t middleOf(const ChainPassInput& in) {
+// share (with a measured share, the start of a page of the values just above it) when it may
+// begin there, else the middle one, with room for the stretches to meet.
+int64_t middleOf(const ChainPassInput& in, const Value* value) {
   if (in.threads < 2 || in.tmax > kPassChunk / 4 || in.top + 1 < 8 * kPassChunk) return -1;
   if (in.handOver && !in.side) return -1;
-  const double share = callerShare(in.firstShare, workOf(in));
-  for (const int64_t middle : {passMiddle(in.top, share), passMiddle(in.top)})
+  const int64_t shared = passMiddle(in.top, callerShare(in.firstShare, workOf(in)));
+  if (in.firstShare <= 0) {
+    const int64_t pageStart = atPageStart(value, shared);
+    if (pageStart != shared && pageStart + kComparedChunks * kPassChunk <= in.top &&
+        mayBeginAt(in, pageStart))
+      return pageStart;
+  }
+  for (const int64_t middle : {shared, passMiddle(in.top)})
     if (mayBeginAt(in, middle)) return middle;
   return -1;
 }
@@ -541,7 +564,7 @@ void walkTwoThreads(const ChainPassInput& in, Value* value, Link* link, int64_t 
 
 void runChainPass(const ChainPassInput& in, int64_t* value, int32_t* link) {
   if (in.top < 0) return;
-  const int64_t middle = middleOf(in);
+  const int64_t middle = middleOf(in, value);
   if (middle < 0) {
     walkAll(in, value, link);
     return;
