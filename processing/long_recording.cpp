@@ -539,6 +539,20 @@ void answerRows(const Run& run, const std::vector<size_t>& chosen, const WalkedC
   }
 }
 
+// Empties the answer; its rows keep their storage.
+void clearAnswer(LongAnswer& answer) {
+  std::vector<int64_t> positions = std::move(answer.positions);
+  std::vector<int32_t> etalons = std::move(answer.etalons);
+  std::vector<double> margins = std::move(answer.margins);
+  answer = LongAnswer{};
+  positions.clear();
+  etalons.clear();
+  margins.clear();
+  answer.positions = std::move(positions);
+  answer.etalons = std::move(etalons);
+  answer.margins = std::move(margins);
+}
+
 bool outOfMemory(const LongRequest& r, LongAnswer& answer, std::string& error) {
   answer = LongAnswer{};
   error = "not enough memory for a recording of " + std::to_string(r.size) +
@@ -549,7 +563,7 @@ bool outOfMemory(const LongRequest& r, LongAnswer& answer, std::string& error) {
 }  // namespace
 
 bool solveLongRecording(const LongRequest& r, LongAnswer& answer, std::string& error) {
-  answer = LongAnswer{};
+  clearAnswer(answer);
   error = longRequestProblem(r);
   if (!error.empty()) return false;
   try {

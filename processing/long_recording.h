@@ -95,7 +95,10 @@ bool longRecordingAnswers(uint16_t effectiveTaskType, uint16_t seriesType);
 std::string longRequestProblem(const LongRequest& request);
 
 // Runs the request. Returns true with the answer; false when the request has a problem (the
-// reason in error) or memory is short (a message in error that says so); never throws.
+// reason in error) or memory is short (a message in error that says so); never throws. The
+// answer's rows keep their storage from call to call (a caller solving recording after
+// recording into one answer maps no fresh memory for them); nothing else of an earlier answer
+// stays.
 bool solveLongRecording(const LongRequest& request, LongAnswer& answer, std::string& error);
 
 // The same, reporting a failure through the sink as a message box.

@@ -21,10 +21,13 @@ void releaseWorkingMemory(void* memory, size_t bytes);
 // system cannot.
 void prefaultForWriting(void* memory, size_t bytes);
 
-// Room for count values in v (emptied), mapped at once: the rows of an answer are fresh
-// memory on every call, and a long recording's take a fault every 4 KB otherwise.
+// Room for count values in v (emptied): the storage it has when that is enough (an earlier
+// answer's, mapped already), else fresh memory mapped at once, as a long recording's rows
+// take a fault every 4 KB otherwise.
 template <class T>
 void reserveAnswerRow(std::vector<T>& v, size_t count) {
+  v.clear();
+  if (v.capacity() >= count) return;
   std::vector<T>().swap(v);
   v.reserve(count);
   prefaultForWriting(v.data(), count * sizeof(T));

@@ -375,6 +375,53 @@ TEST(LongRecordingTest, KeptWorkingRowsLeaveNoTrace) {
   }
 }
 
+// An answer solved into again holds the new answer alone, on rows larger, smaller or as large
+// as the ones it kept from before, whatever the task before: as a fresh answer would, and
+// empty after a refused request.
+TEST(LongRecordingTest, AnAnswerSolvedIntoAgainHoldsTheNewAnswerAlone) {
+  std::mt19937 rng(211);
+  const std::vector<std::vector<int16_t>> pair{halfSine(20, 3000), halfSine(20, -2500)};
+  const std::vector<std::vector<int16_t>> one{pair[0]};
+  const Planted wide = plant(rng, 400000, pair, 40, 181, 900);
+  const Planted sparse = plant(rng, 300000, one, 400, 1800, 900);
+  LongRequest joint = plainRequest(wide.x, pair, 40, 181);
+  LongRequest recognize = plainRequest(wide.x, pair, 40, 181, LongTask::kRecognize);
+  LongRequest single = plainRequest(sparse.x, one, 400, 1800);
+  single.breakPenalty = 0.5;
+  LongRequest noMargins = joint;
+  noMargins.margins = false;
+  auto expectSame = [](const LongAnswer& a, const LongAnswer& b, const char* what) {
+    EXPECT_EQ(a.positions, b.positions) << what;
+    EXPECT_EQ(a.etalons, b.etalons) << what;
+    EXPECT_EQ(a.margins, b.margins) << what;
+    EXPECT_EQ(a.found, b.found) << what;
+    EXPECT_EQ(a.criterion, b.criterion) << what;
+    EXPECT_EQ(a.recognized, b.recognized) << what;
+    EXPECT_EQ(a.candidateCriteria, b.candidateCriteria) << what;
+    EXPECT_EQ(a.candidateFound, b.candidateFound) << what;
+  };
+  for (const int threads : {1, 2}) {
+    LongAnswer kept;
+    std::string error;
+    const std::pair<const LongRequest*, const char*> order[] = {
+        {&joint, "joint"},           {&single, "single after joint"}, {&joint, "joint after single"},
+        {&recognize, "recognition"}, {&noMargins, "no margins"},      {&joint, "joint again"}};
+    for (const auto& [request, what] : order) {
+      LongRequest r = *request;
+      r.threads = threads;
+      ASSERT_TRUE(solveLongRecording(r, kept, error)) << error;
+      LongAnswer fresh;
+      ASSERT_TRUE(solveLongRecording(r, fresh, error)) << error;
+      ASSERT_FALSE(fresh.positions.empty()) << what;
+      expectSame(kept, fresh, what);
+    }
+    LongRequest refused = joint;
+    refused.tmin = 0;
+    EXPECT_FALSE(solveLongRecording(refused, kept, error));
+    expectSame(kept, LongAnswer{}, "refused");
+  }
+}
+
 // Two threads give the one thread's answer, margins included: on noisy recordings, where the
 // second thread's values from the middle on meet the true ones, and on recordings where they
 // may never meet (silence, a constant, an exact period, a stretch of silence across the
