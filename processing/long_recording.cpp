@@ -569,8 +569,9 @@ bool solveLongRecording(const LongRequest& r, LongAnswer& answer, std::string& e
   try {
     Run run(r);
     run.threads = longRecordingThreads(r.threads);
-    if (run.threads >= 2) wakeSideThread();
     run.top = r.size - r.n;
+    // Long enough for the passes to split: the side thread's processor is woken at once.
+    if (run.threads >= 2 && run.top + 1 >= 8 * kPassChunk) wakeSideThread();
     run.breaks = !std::isinf(r.breakPenalty);
     int64_t peakS = 0;
     for (size_t t = 0; t < r.etalons.size(); ++t) {
