@@ -8,6 +8,7 @@
 #include "processing/long_recording_work.h"
 #include "processing/minima_scans.h"
 #include "processing/prefetch_streams.h"
+#include "processing/side_thread.h"
 #include "processing/vector_clones.h"
 
 namespace {
@@ -431,6 +432,8 @@ void pulseMargins(const MarginInput& in, const Value* forward, const std::vector
   if (margins.size() != positions.size()) fillAnswerRow(margins, positions.size(), 0.0);
   if (positions.empty()) return;
   const int64_t top = in.size - in.n;
+  // The pulses' rows are mapped first: the side thread's processor wakes meanwhile.
+  if (in.threads >= 2 && top + 1 >= 8 * kPassChunk) wakeSideThread();
   MarginStream stream(in, forward, positions, margins);
   const std::vector<Piece> pieces = backwardPieces(in);
   ChainPassInput pass;
