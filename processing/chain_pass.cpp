@@ -522,13 +522,19 @@ void walkTwoThreads(const ChainPassInput& in, Value* value, Link* link, int64_t 
         const int64_t p = c0 + static_cast<int64_t>(i);
         agreement.add(p, trueAt(p), link != nullptr ? link[p] : kOutsideMark, guessed[i], guessLink[i]);
       }
-      // Waiting for the second thread's end, when the shift may hold, the first thread adds it
-      // to the values the second one has left behind; they are taken back when it does not.
+      if (!agreement.mayHoldAfter(c1)) {
+        // Nothing to decide yet: on to the next chunk while the second thread still walks.
+        std::lock_guard<std::mutex> lock(progress.mutex);
+        comparing = !progress.failed;
+        continue;
+      }
+      // Waiting for the second thread's end, the first thread adds the shift to the values the
+      // second one has left behind; they are taken back when it does not hold.
       int64_t shiftedTo = c1 + 1;
-      if (!streaming && agreement.mayHoldAfter(c1))
-        shiftedTo = shiftWhileWaiting(progress, value, c1 + 1, agreement.shift(), in.tmax);
-      else
+      if (streaming)
         progress.waitForEnd();
+      else
+        shiftedTo = shiftWhileWaiting(progress, value, c1 + 1, agreement.shift(), in.tmax);
       Closeness later;
       bool failed = false;
       {
