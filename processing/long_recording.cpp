@@ -578,13 +578,27 @@ bool solveLongRecording(const LongRequest& r, LongAnswer& answer, std::string& e
       run.energies.push_back(energyOf(r.etalons[t], r.n));
       peakS = std::max(peakS, peakOf(r.etalons[t], r.n));
     }
-    const int64_t peakX = peakOf(r.samples, r.size, run.threads);
-    // One score: the energy minus twice a correlation of n products.
-    const uint64_t scoreBound =
-        static_cast<uint64_t>(r.n) * static_cast<uint64_t>(peakS) * static_cast<uint64_t>(peakS + 2 * peakX);
-    run.narrow = static_cast<uint64_t>(r.n) * static_cast<uint64_t>(peakS) * static_cast<uint64_t>(peakX) <
-                 (uint64_t{1} << 31);
+    // One score: the energy minus twice a correlation of n products; the correlations fit 32
+    // bits when n x peakS x peakX does.
     const uint64_t longestChain = static_cast<uint64_t>(run.top / r.tmin) + 1u;
+    auto scoreBoundWith = [&](int64_t peakX) {
+      return static_cast<uint64_t>(r.n) * static_cast<uint64_t>(peakS) *
+             static_cast<uint64_t>(peakS + 2 * peakX);
+    };
+    auto narrowWith = [&](int64_t peakX) {
+      return static_cast<uint64_t>(r.n) * static_cast<uint64_t>(peakS) * static_cast<uint64_t>(peakX) <
+             (uint64_t{1} << 31);
+    };
+    // When the loudest sample there can be leaves both answers as they are, the recording's
+    // own peak is not looked for (a pass over every sample).
+    constexpr int64_t kLoudest = 32768;
+    run.narrow = narrowWith(kLoudest);
+    uint64_t scoreBound = scoreBoundWith(kLoudest);
+    if (!run.narrow || !wideCriteriaFit(longestChain, scoreBound)) {
+      const int64_t peakX = peakOf(r.samples, r.size, run.threads);
+      run.narrow = narrowWith(peakX);
+      scoreBound = scoreBoundWith(peakX);
+    }
     if (!wideCriteriaFit(longestChain, scoreBound)) {
       error = "a chain's criterion could exceed 2^60 (" + std::to_string(longestChain) +
               " pulses of scores up to " + std::to_string(scoreBound) +
