@@ -257,7 +257,7 @@ int64_t atPageStart(const Value* value, int64_t middle) {
 // share (with a measured share, the start of a page of the values just above it) when it may
 // begin there, else the middle one, with room for the stretches to meet.
 int64_t middleOf(const ChainPassInput& in, const Value* value) {
-  if (in.threads < 2 || in.tmax > kPassChunk / 4 || in.top + 1 < 8 * kPassChunk) return -1;
+  if (in.threads < 2 || in.tmax > kPassChunk / 4 || !longEnoughToSplit(in.top)) return -1;
   if (in.handOver && !in.side) return -1;
   const int64_t shared = passMiddle(in.top, callerShare(in.firstShare, workOf(in)));
   if (in.firstShare <= 0) {

@@ -74,6 +74,10 @@ constexpr int64_t kPassChunk = int64_t{1} << 14;
 // must agree; otherwise the first thread makes every value itself.
 constexpr int64_t kComparedChunks = 4;
 
+// Whether work over positions 0 .. top is long enough to split between two threads (a pass
+// also needs tmax within a quarter chunk, see runChainPass).
+inline bool longEnoughToSplit(int64_t top) { return top + 1 >= 8 * kPassChunk; }
+
 // Where a second thread begins a pass over positions 0 .. top, when it may (see runChainPass):
 // the chunk boundary that leaves the first thread `share` of the chunks, rounded down.
 inline int64_t passMiddle(int64_t top, double share = 0.5) {

@@ -488,7 +488,7 @@ WalkedChain chainFrom(const Run& run, const Steps& steps, int64_t end) {
   const double share = callerShare(r.firstThreadShare, SplitWork::kValuesKept);
   const auto middle = static_cast<int64_t>(static_cast<double>(run.top) * (1 - share));
   int64_t count = 0;
-  if (run.threads >= 2 && run.top + 1 >= 8 * kPassChunk && end > middle) {
+  if (run.threads >= 2 && longEnoughToSplit(run.top) && end > middle) {
     UninitializedArray<int64_t> guess;
     guess.resize(middle / r.tmin + 2);
     ChainWalk upper, lower;
@@ -571,7 +571,7 @@ bool solveLongRecording(const LongRequest& r, LongAnswer& answer, std::string& e
     run.threads = longRecordingThreads(r.threads);
     run.top = r.size - r.n;
     // Long enough for the passes to split: the side thread's processor is woken at once.
-    if (run.threads >= 2 && run.top + 1 >= 8 * kPassChunk) wakeSideThread();
+    if (run.threads >= 2 && longEnoughToSplit(run.top)) wakeSideThread();
     run.breaks = !std::isinf(r.breakPenalty);
     int64_t peakS = 0;
     for (size_t t = 0; t < r.etalons.size(); ++t) {

@@ -33,7 +33,7 @@ void reserveAnswerRow(std::vector<T>& v, size_t count) {
   prefaultForWriting(v.data(), count * sizeof(T));
 }
 
-// count copies of value in v, on such fresh memory.
+// count copies of value in v, in such room.
 template <class T>
 void fillAnswerRow(std::vector<T>& v, size_t count, const T& value) {
   reserveAnswerRow(v, count);

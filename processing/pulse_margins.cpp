@@ -433,7 +433,7 @@ void pulseMargins(const MarginInput& in, const Value* forward, const std::vector
   if (positions.empty()) return;
   const int64_t top = in.size - in.n;
   // The pulses' rows are mapped first: the side thread's processor wakes meanwhile.
-  if (in.threads >= 2 && top + 1 >= 8 * kPassChunk) wakeSideThread();
+  if (in.threads >= 2 && longEnoughToSplit(top)) wakeSideThread();
   MarginStream stream(in, forward, positions, margins);
   const std::vector<Piece> pieces = backwardPieces(in);
   ChainPassInput pass;
