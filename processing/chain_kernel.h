@@ -417,22 +417,29 @@ void startChains(typename C::Value* value, typename C::Link* link, int64_t first
 }
 
 // The lowest position of the ranges (within size positions) with the smallest value below
-// start; false when none.
-template <class C>
-bool pickLowestEnd(const typename C::Value* value, int64_t size, std::span<const PositionRange> ranges,
-                   typename C::Value start, int64_t& position, typename C::Value& found) {
+// start, the value of position p being valueAt(p); false when none.
+template <class C, class ValueAt>
+bool pickLowestEndOf(const ValueAt& valueAt, int64_t size, std::span<const PositionRange> ranges,
+                     typename C::Value start, int64_t& position, typename C::Value& found) {
   typename C::Value best = start;
   int64_t at = -1;
   for (const PositionRange& r : ranges)
     for (int64_t p = r.first < 0 ? 0 : r.first; p <= r.last && p < size; ++p)
-      if (value[p] < best) {
-        best = value[p];
+      if (const typename C::Value v = valueAt(p); v < best) {
+        best = v;
         at = p;
       }
   if (at < 0) return false;
   position = at;
   found = best;
   return true;
+}
+
+// The same over value[p].
+template <class C>
+bool pickLowestEnd(const typename C::Value* value, int64_t size, std::span<const PositionRange> ranges,
+                   typename C::Value start, int64_t& position, typename C::Value& found) {
+  return pickLowestEndOf<C>([value](int64_t p) { return value[p]; }, size, ranges, start, position, found);
 }
 
 // Follows the links from `end` while they name a position (below size): the number of

@@ -388,48 +388,7 @@ class Agreement {
   int64_t stretchTo_ = -1;
 };
 
-// Adds shift to value[first .. last].
-void shiftValues(Value* value, int64_t first, int64_t last, Value shift) {
-  for (int64_t p = first; p <= last; ++p) value[p] += shift;
-}
-
-// The same on two threads when there is much to add.
-void addShift(Value* value, int64_t first, int64_t last, Value shift) {
-  if (last - first < 4 * kPassChunk) {
-    shiftValues(value, first, last, shift);
-    return;
-  }
-  const int64_t half = first + (last - first) / 2;
-  inParallel([&] { shiftValues(value, first, half, shift); },
-             [&] { shiftValues(value, half + 1, last, shift); });
-}
-
-// Positions shifted at a time while the second thread walks: a few microseconds, so that its
-// end is seen at once (what is left then is shifted on both threads).
-constexpr int64_t kShiftStep = 2 * kPassChunk;
-
-// Waits for the end of the second thread's walk, meanwhile adding shift to its values from
-// `from` on as far as it no longer reads them (it reads up to 2 tmax + 1 positions back).
-// Returns the first position not shifted.
-int64_t shiftWhileWaiting(Progress& progress, Value* value, int64_t from, Value shift, int64_t tmax) {
-  int64_t shifted = from;
-  std::unique_lock<std::mutex> lock(progress.mutex);
-  while (!progress.finished) {
-    const int64_t unread = progress.doneBelow - (2 * tmax + 2);
-    if (unread <= shifted) {
-      progress.changed.wait(lock);
-      continue;
-    }
-    lock.unlock();
-    const int64_t to = std::min(unread, shifted + kShiftStep);
-    shiftValues(value, shifted, to - 1, shift);
-    shifted = to;
-    lock.lock();
-  }
-  return shifted;
-}
-
-void walkTwoThreads(const ChainPassInput& in, Value* value, Link* link, int64_t middle) {
+PassShift walkTwoThreads(const ChainPassInput& in, Value* value, Link* link, int64_t middle) {
   // Handing its values over, the second thread keeps only the ones the threads compare.
   const bool streaming = static_cast<bool>(in.handOver);
   const int64_t compareEnd = streaming ? comparedEnd(middle, in.top) : in.top + 1;
@@ -474,11 +433,9 @@ void walkTwoThreads(const ChainPassInput& in, Value* value, Link* link, int64_t 
   if (!started) {
     // No second thread: the one thread's walk.
     walkAll(in, value, link);
-    return;
+    return {};
   }
-  // Where the shifted values continue after the second thread is done, and by how much.
-  int64_t restShiftedFrom = in.top + 1;
-  Value restShift = 0;
+  PassShift kept;
   try {
     // Streaming, the first thread keeps only its latest values and hands them over; the
     // second thread's stay in `value`, or those it compares in `compared`.
@@ -528,13 +485,8 @@ void walkTwoThreads(const ChainPassInput& in, Value* value, Link* link, int64_t 
         comparing = !progress.failed;
         continue;
       }
-      // Waiting for the second thread's end, the first thread adds the shift to the values the
-      // second one has left behind; they are taken back when it does not hold.
-      int64_t shiftedTo = c1 + 1;
-      if (streaming)
-        progress.waitForEnd();
-      else
-        shiftedTo = shiftWhileWaiting(progress, value, c1 + 1, agreement.shift(), in.tmax);
+      // Whether it holds depends on every later choice of the second thread.
+      progress.waitForEnd();
       Closeness later;
       bool failed = false;
       {
@@ -545,15 +497,12 @@ void walkTwoThreads(const ChainPassInput& in, Value* value, Link* link, int64_t 
           later.add(progress.closeness[k]);
       }
       if (!failed && agreement.holdsAfter(c1, trueAt, later)) {
-        if (streaming) {
+        if (streaming)
           in.handOverShifted(compared, middle, compareEnd, c1, agreement.shift());
-        } else {
-          restShiftedFrom = shiftedTo;
-          restShift = agreement.shift();
-        }
+        else
+          kept = PassShift{c1 + 1, agreement.shift()};
         break;
       }
-      shiftValues(value, c1 + 1, shiftedTo - 1, -agreement.shift());
       comparing = comparing && !failed;
     }
   } catch (...) {
@@ -561,19 +510,18 @@ void walkTwoThreads(const ChainPassInput& in, Value* value, Link* link, int64_t 
     throw;
   }
   second.join();
-  // With the side thread free again, the rest on two threads.
-  if (restShiftedFrom <= in.top) addShift(value, restShiftedFrom, in.top, restShift);
   if (in.top + 1 >= kMeasuredFrom && !progress.failed) recordRates(workOf(in), firstTiming, secondTiming);
+  return kept;
 }
 
 }  // namespace
 
-void runChainPass(const ChainPassInput& in, int64_t* value, int32_t* link) {
-  if (in.top < 0) return;
+PassShift runChainPass(const ChainPassInput& in, int64_t* value, int32_t* link) {
+  if (in.top < 0) return {};
   const int64_t middle = middleOf(in, value);
   if (middle < 0) {
     walkAll(in, value, link);
-    return;
+    return {};
   }
-  walkTwoThreads(in, value, link, middle);
+  return walkTwoThreads(in, value, link, middle);
 }

@@ -12,12 +12,28 @@
 // of the second thread between a new start and a predecessor stays the same under c; from
 // there on the values are the second thread's plus c and its links stand. Otherwise the first
 // thread computes everything itself. Either way the result is the one thread's, value for
-// value and link for link.
+// value and link for link, once c is added: the pass leaves that to its readers (KeptValues),
+// as adding it to millions of values would be one more trip through memory.
 #include <cstdint>
 #include <functional>
 #include <vector>
 
 #include "processing/long_position_sets.h"
+
+// The values a pass kept, as they are read: from `from` on the stored ones are the true ones
+// less `shift` (the second thread's, see above), each of them a chain's value.
+struct KeptValues {
+  const int64_t* value = nullptr;
+  int64_t from = INT64_MAX;
+  int64_t shift = 0;
+  int64_t at(int64_t p) const { return p >= from ? value[p] + shift : value[p]; }
+};
+
+// Where the stored values of a pass differ from the true ones, and by how much.
+struct PassShift {
+  int64_t from = INT64_MAX;
+  int64_t shift = 0;
+};
 
 // Working rows of one thread's scores.
 struct ScoreRows {
@@ -63,9 +79,10 @@ struct ChainPassInput {
 };
 
 // Values of positions 0 .. top (and links when link is not null); positions outside every
-// piece get "no value yet" and the outside mark. Handing the values over, value and link must
-// be null. May throw std::bad_alloc.
-void runChainPass(const ChainPassInput& input, int64_t* value, int32_t* link);
+// piece get "no value yet" and the outside mark. Returns where the stored values are the true
+// ones less a shift (see KeptValues); the links are the true ones throughout. Handing the
+// values over, value and link must be null. May throw std::bad_alloc.
+PassShift runChainPass(const ChainPassInput& input, int64_t* value, int32_t* link);
 
 // Positions a pass takes at once: small enough for the caches.
 constexpr int64_t kPassChunk = int64_t{1} << 14;

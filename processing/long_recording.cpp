@@ -288,15 +288,17 @@ void forwardPass(const Run& run, const std::vector<size_t>& which, Value breakCo
   in.scores = [&](int64_t first, int64_t count, Value* out, ScoreRows& rows) {
     run.scoresPart(which, first, count, out, nullptr, rows);
   };
-  runChainPass(in, work.value.data(), run.breaks ? work.link.data() : nullptr);
+  work.shift = runChainPass(in, work.value.data(), run.breaks ? work.link.data() : nullptr);
 }
 
 // The end of the best chain: over the last set (no breaks), or over every position with the
 // cost of ending early, against the empty answer (breaks). Returns false when no chain is
 // accepted; end < 0 means the empty answer.
 bool chooseEnd(const Run& run, const ChainWork& work, Value breakCost, int64_t& end, Value& criterion) {
+  const KeptValues value = work.kept();
   if (breakCost < 0) {
-    return pickLowestEnd<C>(work.value.data(), run.top + 1, run.sets.last, C::kInfinity, end, criterion) &&
+    return pickLowestEndOf<C>([&](int64_t p) { return value.at(p); }, run.top + 1, run.sets.last,
+                              C::kInfinity, end, criterion) &&
            criterion < C::kAccepted;
   }
   // A chain must beat the empty answer strictly.
@@ -304,7 +306,7 @@ bool chooseEnd(const Run& run, const ChainWork& work, Value breakCost, int64_t& 
   end = -1;
   const int64_t lastFrom = run.r.size - run.r.tmax;
   for (int64_t p = 0; p <= run.top; ++p) {
-    const Value v = p >= lastFrom ? work.value[p] : C::add(work.value[p], breakCost);
+    const Value v = p >= lastFrom ? value.at(p) : C::add(value.at(p), breakCost);
     if (v < best) {
       best = v;
       end = p;
@@ -382,7 +384,7 @@ void addMargins(const Run& run, const std::vector<size_t>& chosen, Value breakCo
   auto scoresOf = [&](int64_t first, int64_t count, Value* out, ScoreRows& rows) {
     run.scoresPart(chosen, first, count, out, nullptr, rows);
   };
-  pulseMargins(m, work.value.data(), answer.positions, scoresOf, answer.margins);
+  pulseMargins(m, work.kept(), answer.positions, scoresOf, answer.margins);
 }
 
 // Where a walk down a chain stopped: the positions it took, last pulse first, and the step it
@@ -415,7 +417,7 @@ struct LinkSteps {
 // value less its score, and there is none (a chain starts at p) when that is the start value.
 class ValueSteps {
  public:
-  ValueSteps(const Run& run, const std::vector<size_t>& which, const Value* value)
+  ValueSteps(const Run& run, const std::vector<size_t>& which, const KeptValues& value)
       : run_(run),
         which_(which),
         value_(value),
@@ -427,13 +429,18 @@ class ValueSteps {
     if (after == pieces_.begin() || std::prev(after)->range.last < p) return kOutsideMark;
     const Piece& piece = *std::prev(after);
     if (piece.role == PieceRole::kStartsOnly) return kChainStartMark;
-    const Value v = value_[p];
+    const Value v = value_.at(p);
     if (v >= C::kAccepted) return kOutsideMark;
     const Value target = v - run_.scoreAt(which_, p);
     if (target == piece.start) return kNoPredecessorMark;
+    // The stored values from value_.from on are the ones read less the shift.
     const int64_t last = p - run_.r.tmin;
-    for (int64_t m = std::max<int64_t>(0, p - run_.r.tmax); m <= last; ++m)
-      if (value_[m] == target) return m;
+    const int64_t below = std::min(last, value_.from - 1);
+    int64_t m = std::max<int64_t>(0, p - run_.r.tmax);
+    for (; m <= below; ++m)
+      if (value_.value[m] == target) return m;
+    for (const Value stored = target - value_.shift; m <= last; ++m)
+      if (value_.value[m] == stored) return m;
     return kOutsideMark;  // not a value the pass made: the walk ends
   }
 
@@ -444,14 +451,14 @@ class ValueSteps {
     DescendingStream<int16_t> samples;
   };
   void prefetchBefore(int64_t p, Ahead& ahead) const {
-    ahead.values.before(value_, p, 3 * run_.r.tmax);
+    ahead.values.before(value_.value, p, 3 * run_.r.tmax);
     ahead.samples.before(run_.r.samples, p, 3 * run_.r.tmax);
   }
 
  private:
   const Run& run_;
   const std::vector<size_t>& which_;
-  const Value* value_;
+  const KeptValues value_;
   std::vector<Piece> pieces_;
 };
 
@@ -633,7 +640,7 @@ bool solveLongRecording(const LongRequest& r, LongAnswer& answer, std::string& e
       WalkedChain chain;
       if (end >= 0)
         chain = run.breaks ? chainFrom(run, LinkSteps{work.link.data(), r.tmin, r.tmax}, end)
-                           : chainFrom(run, ValueSteps(run, chosen, work.value.data()), end);
+                           : chainFrom(run, ValueSteps(run, chosen, work.kept()), end);
       answerRows(run, chosen, chain, answer);
     }
     nameEtalons(run, chosen, answer);

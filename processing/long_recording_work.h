@@ -91,10 +91,14 @@ struct ScoreScratch {
 };
 
 // Values of every start position and, with breaks, the 32-bit links of the forward pass: 8
-// bytes a position, 12 with breaks.
+// bytes a position, 12 with breaks. The values are read through kept(): on two threads the
+// pass leaves a shift to add from a position on.
 struct ChainWork {
   UninitializedArray<int64_t> value;
   UninitializedArray<int32_t> link;
+  PassShift shift;
+
+  KeptValues kept() const { return KeptValues{value.data(), shift.from, shift.shift}; }
 
   // May throw std::bad_alloc.
   void prepare(int64_t positions, bool links) {

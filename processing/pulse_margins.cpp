@@ -65,13 +65,14 @@ Value lowestOf(const Value* v, int64_t count) {
   return m;
 }
 
-// The smallest sum(a[i], b[-i] + shift) over i < count, or "no answer".
+// The smallest sum(a[i] + aShift, b[-i] + bShift) over i < count, or "no answer" (a[i] is
+// none when it is, whatever its shift).
 DETECTION_VECTOR_CLONES
-Value lowestSumAgainst(const Value* a, const Value* b, Value shift, int64_t count) {
+Value lowestSumAgainst(const Value* a, Value aShift, const Value* b, Value bShift, int64_t count) {
   Value m = C::kInfinity;
   for (int64_t i = 0; i < count; ++i) {
-    const Value x = a[i], y = b[-i] + shift;
-    const Value s = x >= C::kAccepted || y >= C::kAccepted ? C::kInfinity : x + y;
+    const Value x = a[i], y = b[-i] + bShift;
+    const Value s = x >= C::kAccepted || y >= C::kAccepted ? C::kInfinity : x + aShift + y;
     m = s < m ? s : m;
   }
   return m;
@@ -80,19 +81,21 @@ Value lowestSumAgainst(const Value* a, const Value* b, Value shift, int64_t coun
 // Window minima of the jumps over one zone, reused from pulse to pulse.
 struct JumpScratch {
   std::vector<Value> minima;
-  std::vector<Value> tail;  // suffix minima of the forward values the last windows reach
+  std::vector<Value> forward;  // the forward values the windows read, shifted where they are stored less it
+  std::vector<Value> tail;     // suffix minima of the forward values the last windows reach
   std::deque<int64_t> window;
 };
 
-// For every q of firstQ .. lastQ, the smallest forward value F[m] over the admissible
+// For every q of firstQ .. lastQ, the smallest forward value F[m - origin] over the admissible
 // predecessors m of q before the zone: max(0, q - tmax) <= m <= min(q - tmin, lastM), or "no
-// answer" when there is none. Returns minima indexed by q - firstQ.
+// answer" when there is none. Reads positions max(0, firstQ - tmax) .. lastM. Returns minima
+// indexed by q - firstQ.
 //
 // While q - tmin <= lastM the windows slide; when they are not wider apart than their width
 // they share a core, and each is the core, a part left of it that shrinks and a part right of
 // it that grows. Beyond that every window ends at lastM: a suffix minimum.
-const Value* jumpWindowMinima(const Value* F, int64_t lastM, int64_t firstQ, int64_t lastQ, int64_t tmin,
-                              int64_t tmax, JumpScratch& s) {
+const Value* jumpWindowMinima(const Value* F, int64_t origin, int64_t lastM, int64_t firstQ, int64_t lastQ,
+                              int64_t tmin, int64_t tmax, JumpScratch& s) {
   const size_t count = static_cast<size_t>(lastQ - firstQ + 1);
   if (s.minima.size() < count) s.minima.resize(count);
   Value* w = s.minima.data();  // indexed by q - firstQ
@@ -103,17 +106,17 @@ const Value* jumpWindowMinima(const Value* F, int64_t lastM, int64_t firstQ, int
   if (slideFrom <= slideTo) {
     const int64_t coreFirst = lo(slideTo), coreLast = slideFrom - tmin;
     if (coreFirst <= coreLast) {
-      const Value core = lowestOf(F + coreFirst, coreLast - coreFirst + 1);
+      const Value core = lowestOf(F + (coreFirst - origin), coreLast - coreFirst + 1);
       Value left = C::kInfinity;
       int64_t x = coreFirst;
       for (int64_t q = slideTo; q >= slideFrom; --q) {
-        for (; x > lo(q);) left = std::min(left, F[--x]);
+        for (; x > lo(q);) left = std::min(left, F[--x - origin]);
         w[q - firstQ] = std::min(core, left);
       }
       Value right = C::kInfinity;
       int64_t y = coreLast;
       for (int64_t q = slideFrom; q <= slideTo; ++q) {
-        for (; y < q - tmin;) right = std::min(right, F[++y]);
+        for (; y < q - tmin;) right = std::min(right, F[++y - origin]);
         w[q - firstQ] = std::min(w[q - firstQ], right);
       }
     } else {
@@ -123,11 +126,11 @@ const Value* jumpWindowMinima(const Value* F, int64_t lastM, int64_t firstQ, int
       int64_t pushed = lo(slideFrom);
       for (int64_t q = slideFrom; q <= slideTo; ++q) {
         for (; pushed <= q - tmin; ++pushed) {
-          while (!window.empty() && F[window.back()] >= F[pushed]) window.pop_back();
+          while (!window.empty() && F[window.back() - origin] >= F[pushed - origin]) window.pop_back();
           window.push_back(pushed);
         }
         while (window.front() < q - tmax) window.pop_front();
-        w[q - firstQ] = F[window.front()];
+        w[q - firstQ] = F[window.front() - origin];
       }
     }
   }
@@ -137,7 +140,7 @@ const Value* jumpWindowMinima(const Value* F, int64_t lastM, int64_t firstQ, int
     const int64_t lowest = std::max<int64_t>(0, tailFrom - tmax);
     const auto reach = static_cast<size_t>(lastM - lowest + 1);
     if (s.tail.size() < reach) s.tail.resize(reach);
-    suffixMinimaOfValues(F + lowest, lastM - lowest + 1, s.tail.data());
+    suffixMinimaOfValues(F + (lowest - origin), lastM - lowest + 1, s.tail.data());
     for (int64_t q = tailFrom; q <= lastQ; ++q)
       w[q - firstQ] = s.tail[static_cast<size_t>(std::max<int64_t>(0, q - tmax) - lowest)];
   }
@@ -181,7 +184,7 @@ struct RunningMinima {
 // to there.
 class MarginStream {
  public:
-  MarginStream(const MarginInput& in, const Value* forward, const std::vector<int64_t>& positions,
+  MarginStream(const MarginInput& in, const KeptValues& forward, const std::vector<int64_t>& positions,
                std::vector<double>& margins)
       : in_(in),
         F_(forward),
@@ -218,7 +221,7 @@ class MarginStream {
     PulseWalk& w = first_;
     for (; w.next >= 0 && needsUpTo(w.next) <= last; --w.next) {
       const int64_t k = w.next;
-      w.ahead.before(F_, positions_[static_cast<size_t>(k)], 4 * in_.tmax);
+      w.ahead.before(F_.value, positions_[static_cast<size_t>(k)], 4 * in_.tmax);
       runningMinima(w.minima, g, k, last, after_[k], suffixG_[k]);
       margins_[static_cast<size_t>(k)] =
           marginFrom(std::min(restOf(k, localFOf(k)), jumpsOf(g, k, w.scratch)));
@@ -241,7 +244,7 @@ class MarginStream {
     }
     for (; w.next >= 0 && needsUpTo(w.next) <= last; --w.next) {
       const int64_t k = w.next;
-      w.ahead.before(F_, positions_[static_cast<size_t>(k)], 4 * in_.tmax);
+      w.ahead.before(F_.value, positions_[static_cast<size_t>(k)], 4 * in_.tmax);
       runningMinima(w.minima, g, k, last, sideAfter_[k], sidePlain_[k]);
       jumps_[k] = jumpsOf(g, k, w.scratch);
       if (breaks_) localF_[k] = localFOf(k);
@@ -291,14 +294,14 @@ class MarginStream {
     int64_t m = lastFloor, lowNext = 0, plainNext = 0;
     for (size_t k = 0; k < positions_.size(); ++k) {
       const int64_t p = positions_[k];
-      for (; m <= p - h_ - 1; ++m) tailBest = std::min(tailBest, sum(F_[m], endCost(m)));
+      for (; m <= p - h_ - 1; ++m) tailBest = std::min(tailBest, sum(F_.at(m), endCost(m)));
       before_[k] = tailBest;
       if (!breaks_) continue;
       const int64_t lowTo = std::min(p - h_ - 1, lastFloor - 1);
-      for (; lowNext <= lowTo; ++lowNext) low = std::min(low, F_[lowNext]);
+      for (; lowNext <= lowTo; ++lowNext) low = std::min(low, F_.at(lowNext));
       before_[k] = std::min(before_[k], sum(lowTo < 0 ? C::kInfinity : low, in_.breakCost));
       const int64_t plainTo = std::min(p + h_ - in_.tmax, p - h_ - 1);
-      for (; plainNext <= plainTo; ++plainNext) plain = std::min(plain, F_[plainNext]);
+      for (; plainNext <= plainTo; ++plainNext) plain = std::min(plain, F_.at(plainNext));
       prefixF_[k] = plainTo < 0 ? C::kInfinity : plain;
     }
   }
@@ -350,7 +353,7 @@ class MarginStream {
     const int64_t lastM = p - h_ - 1;
     Value localF = prefixF_[k];
     for (int64_t m = std::max<int64_t>(0, std::min(p + h_ - in_.tmax, lastM) + 1); m <= lastM; ++m)
-      localF = std::min(localF, F_[m]);
+      localF = std::min(localF, F_.at(m));
     return localF;
   }
 
@@ -374,10 +377,24 @@ class MarginStream {
     const int64_t firstQ = p + h_ + 1;
     const int64_t lastQ = std::min(top_, lastM + in_.tmax);
     if (lastM < 0 || firstQ > lastQ) return best;
-    const Value* w = jumpWindowMinima(F_, lastM, firstQ, lastQ, in_.tmin, in_.tmax, scratch);
+    // The windows read the forward values from reach to lastM: as stored below the shift's
+    // start, less the shift throughout above it (added to the sums), shifted into a copy across it.
+    const int64_t reach = std::max<int64_t>(0, firstQ - in_.tmax);
+    const Value* F = F_.value;
+    int64_t origin = 0;
+    Value fShift = 0;
+    if (reach >= F_.from) {
+      fShift = F_.shift;
+    } else if (lastM >= F_.from) {
+      scratch.forward.resize(static_cast<size_t>(lastM - reach + 1));
+      for (int64_t m = reach; m <= lastM; ++m) scratch.forward[static_cast<size_t>(m - reach)] = F_.at(m);
+      F = scratch.forward.data();
+      origin = reach;
+    }
+    const Value* w = jumpWindowMinima(F, origin, lastM, firstQ, lastQ, in_.tmin, in_.tmax, scratch);
     auto take = [&](int64_t from, int64_t to) {
       if (from <= to)
-        best = std::min(best, lowestSumAgainst(w + (from - firstQ), g.values + (top_ - from - g.base),
+        best = std::min(best, lowestSumAgainst(w + (from - firstQ), fShift, g.values + (top_ - from - g.base),
                                                g.shift, to - from + 1));
     };
     if (breaks_) {
@@ -386,7 +403,7 @@ class MarginStream {
       Value localF = prefixF_[k];
       int64_t localTo = std::max<int64_t>(-1, std::min(p + h_ - in_.tmax, lastM));
       for (int64_t q = firstQ; q <= lastQ; ++q) {
-        for (; localTo < q - in_.tmax - 1;) localF = std::min(localF, F_[++localTo]);
+        for (; localTo < q - in_.tmax - 1;) localF = std::min(localF, F_.at(++localTo));
         if (q - in_.tmax - 1 >= 0) best = std::min(best, sum(sum(localF, in_.breakCost), G(q)));
       }
     } else {
@@ -400,7 +417,7 @@ class MarginStream {
   }
 
   const MarginInput& in_;
-  const Value* F_;
+  const KeptValues F_;
   const std::vector<int64_t>& positions_;
   std::vector<double>& margins_;
   const int64_t top_, h_;
@@ -427,7 +444,7 @@ class MarginStream {
 
 }  // namespace
 
-void pulseMargins(const MarginInput& in, const Value* forward, const std::vector<int64_t>& positions,
+void pulseMargins(const MarginInput& in, const KeptValues& forward, const std::vector<int64_t>& positions,
                   const MarginScores& scores, std::vector<double>& margins) {
   if (margins.size() != positions.size()) fillAnswerRow(margins, positions.size(), 0.0);
   if (positions.empty()) return;

@@ -39,5 +39,5 @@ using MarginScores = PassScores;
 // differs). The backward values are kept only as far as the margins still need them; on two
 // threads each one takes the pulses of its half of the backward pass. May throw
 // std::bad_alloc.
-void pulseMargins(const MarginInput& input, const int64_t* forward, const std::vector<int64_t>& positions,
+void pulseMargins(const MarginInput& input, const KeptValues& forward, const std::vector<int64_t>& positions,
                   const MarginScores& scores, std::vector<double>& margins);

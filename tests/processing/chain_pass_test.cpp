@@ -11,8 +11,9 @@
 namespace {
 
 struct PassResult {
-  std::vector<int64_t> value;
+  std::vector<int64_t> value;  // as read, the shift added
   std::vector<int32_t> link;
+  int64_t shiftedFrom = 0;  // where the stored values were the second thread's
 };
 
 // A forward pass with breaks over the given scores, one per position.
@@ -34,7 +35,10 @@ PassResult passOver(const std::vector<int64_t>& score, int64_t tmin, int64_t tma
   PassResult r;
   r.value.resize(score.size());
   r.link.resize(score.size());
-  runChainPass(in, r.value.data(), r.link.data());
+  const PassShift shift = runChainPass(in, r.value.data(), r.link.data());
+  const KeptValues kept{r.value.data(), shift.from, shift.shift};
+  for (int64_t p = 0; p <= top; ++p) r.value[static_cast<size_t>(p)] = kept.at(p);
+  r.shiftedFrom = shift.from;
   return r;
 }
 
@@ -42,12 +46,12 @@ PassResult passOver(const std::vector<int64_t>& score, int64_t tmin, int64_t tma
 
 // Pulses every 100 positions, a stretch of very bad positions longer than tmax just before
 // where the second thread begins, a long stretch of slightly good ones, then strong pulses. From
-// the middle on the second thread's chains take the true ones' steps, a constant apart, so the
-// first thread may add that constant to the second one's values while it waits. But after the
-// bad stretch the true values stay above the last pulse's, so the threads cannot yet be shown to
-// agree, and the values added must be taken back; they are shown to agree once the strong pulses
-// bring the true values below it.
-TEST(ChainPassTest, ValuesShiftedWhileWaitingAreTakenBackUntilTheThreadsAgree) {
+// the middle on the second thread's chains take the true ones' steps, a constant apart. But
+// after the bad stretch the true values stay above the last pulse's, so the threads cannot yet
+// be shown to agree (a break to that pulse may still win); they are shown to agree once the
+// strong pulses bring the true values below it. The values read with the shift the pass
+// reports are the one thread's.
+TEST(ChainPassTest, TheThreadsAgreeOnlyOnceTheTrueValuesAllowIt) {
   const int64_t size = 32 * kPassChunk, tmin = 40, tmax = 181;
   const int64_t breakCost = int64_t{1} << 40;  // far above any chain: breaks never pay
   for (const double share : {kLeastShare, 0.5}) {
@@ -70,6 +74,9 @@ TEST(ChainPassTest, ValuesShiftedWhileWaitingAreTakenBackUntilTheThreadsAgree) {
       const PassResult two = passOver(score, tmin, tmax, breakCost, 2, share);
       ASSERT_EQ(two.value, one.value) << "share " << share << ", run " << run;
       ASSERT_EQ(two.link, one.link) << "share " << share << ", run " << run;
+      // The second thread's values were taken, from past the strong pulses' start.
+      EXPECT_GT(two.shiftedFrom, strongFrom) << "share " << share;
+      EXPECT_LE(two.shiftedFrom, size - 1) << "share " << share;
     }
   }
 }
