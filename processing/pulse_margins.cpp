@@ -238,8 +238,9 @@ class MarginStream {
     if (w.next == kNotStarted) {
       // Its first values, from the middle on: pulses reading any value before are the first
       // thread's, and the running minima begin where the compared values end.
-      w.next = static_cast<int64_t>(positions_.size()) - 1;
-      while (w.next >= 0 && needsUpTo(w.next) - in_.tmax < first) --w.next;
+      // The last pulse with needsUpTo - tmax >= first: at p <= top - h - 1 - tmax - first.
+      const int64_t highest = top_ - h_ - 1 - in_.tmax - first;
+      w.next = std::upper_bound(positions_.begin(), positions_.end(), highest) - positions_.begin() - 1;
       w.minima.afterNext = w.minima.plainNext = comparedEnd(first, top_);
     }
     for (; w.next >= 0 && needsUpTo(w.next) <= last; --w.next) {
