@@ -65,8 +65,8 @@ Value lowestOf(const Value* v, int64_t count) {
   return m;
 }
 
-// The smallest sum(a[i] + aShift, b[-i] + bShift) over i < count, or "no answer" (a[i] is
-// none when it is, whatever its shift).
+// The smallest sum(a[i] + aShift, b[-i] + bShift) over i < count, or "no answer" (an a[i] of
+// "no answer" stays one whatever aShift).
 DETECTION_VECTOR_CLONES
 Value lowestSumAgainst(const Value* a, Value aShift, const Value* b, Value bShift, int64_t count) {
   Value m = C::kInfinity;
@@ -81,7 +81,7 @@ Value lowestSumAgainst(const Value* a, Value aShift, const Value* b, Value bShif
 // Window minima of the jumps over one zone, reused from pulse to pulse.
 struct JumpScratch {
   std::vector<Value> minima;
-  std::vector<Value> forward;  // the forward values the windows read, shifted where they are stored less it
+  std::vector<Value> forward;  // the forward values a zone's windows read, as read (KeptValues::at)
   std::vector<Value> tail;     // suffix minima of the forward values the last windows reach
   std::deque<int64_t> window;
 };
