@@ -390,7 +390,7 @@ class Agreement {
   int64_t stretchTo_ = -1;
 };
 
-PassShift walkTwoThreads(const ChainPassInput& in, Value* value, Link* link, int64_t middle) {
+PassOutcome walkTwoThreads(const ChainPassInput& in, Value* value, Link* link, int64_t middle) {
   // Handing its values over, the second thread keeps only the ones the threads compare.
   const bool streaming = static_cast<bool>(in.handOver);
   const int64_t compareEnd = streaming ? comparedEnd(middle, in.top) : in.top + 1;
@@ -437,7 +437,8 @@ PassShift walkTwoThreads(const ChainPassInput& in, Value* value, Link* link, int
     walkAll(in, value, link);
     return {};
   }
-  PassShift kept;
+  PassOutcome kept;
+  kept.secondFrom = middle;
   try {
     // Streaming, the first thread keeps only its latest values and hands them over; the
     // second thread's stay in `value`, or those it compares in `compared`.
@@ -502,10 +503,12 @@ PassShift walkTwoThreads(const ChainPassInput& in, Value* value, Link* link, int
           later.add(progress.closeness[k]);
       }
       if (!failed && agreement.holdsAfter(c1, trueAt, later)) {
-        if (streaming)
+        if (streaming) {
           in.handOverShifted(compared, middle, compareEnd, c1, agreement.shift());
-        else
-          kept = PassShift{c1 + 1, agreement.shift()};
+        } else {
+          kept.shiftFrom = c1 + 1;
+          kept.shift = agreement.shift();
+        }
         break;
       }
       comparing = comparing && !failed;
@@ -521,7 +524,7 @@ PassShift walkTwoThreads(const ChainPassInput& in, Value* value, Link* link, int
 
 }  // namespace
 
-PassShift runChainPass(const ChainPassInput& in, int64_t* value, int32_t* link) {
+PassOutcome runChainPass(const ChainPassInput& in, int64_t* value, int32_t* link) {
   if (in.top < 0) return {};
   const int64_t middle = middleOf(in, value);
   if (middle < 0) {

@@ -29,10 +29,13 @@ struct KeptValues {
   int64_t at(int64_t p) const { return p >= from ? value[p] + shift : value[p]; }
 };
 
-// Where the stored values of a pass differ from the true ones, and by how much.
-struct PassShift {
-  int64_t from = INT64_MAX;
+// What a pass that keeps its values tells its caller: from where the stored values are the
+// true ones less a shift, and on two threads where the second one began writing (the memory
+// it touched first, see ChainWork).
+struct PassOutcome {
+  int64_t shiftFrom = INT64_MAX;
   int64_t shift = 0;
+  int64_t secondFrom = -1;
 };
 
 // Working rows of one thread's scores.
@@ -82,7 +85,7 @@ struct ChainPassInput {
 // piece get "no value yet" and the outside mark. Returns where the stored values are the true
 // ones less a shift (see KeptValues); the links are the true ones throughout. Handing the
 // values over, value and link must be null. May throw std::bad_alloc.
-PassShift runChainPass(const ChainPassInput& input, int64_t* value, int32_t* link);
+PassOutcome runChainPass(const ChainPassInput& input, int64_t* value, int32_t* link);
 
 // Positions a pass takes at once: small enough for the caches.
 constexpr int64_t kPassChunk = int64_t{1} << 14;

@@ -288,7 +288,7 @@ void forwardPass(const Run& run, const std::vector<size_t>& which, Value breakCo
   in.scores = [&](int64_t first, int64_t count, Value* out, ScoreRows& rows) {
     run.scoresPart(which, first, count, out, nullptr, rows);
   };
-  work.shift = runChainPass(in, work.value.data(), run.breaks ? work.link.data() : nullptr);
+  work.pass = runChainPass(in, work.value.data(), run.breaks ? work.link.data() : nullptr);
 }
 
 // The end of the best chain: over the last set (no breaks), or over every position with the
@@ -512,6 +512,7 @@ WalkedChain chainFrom(const Run& run, const Steps& steps, int64_t end) {
       }
       walked[count++] = p;
     }
+    guess.releaseApart(0);
   } else {
     count = walkChain(steps, run.top, end, 0, walked.data()).count;
   }

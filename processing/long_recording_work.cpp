@@ -1,7 +1,10 @@
 #include "processing/long_recording_work.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <new>
+
+#include "processing/side_thread.h"
 
 #if defined(__linux__)
 #include <sys/mman.h>
@@ -63,6 +66,30 @@ void prefaultForWriting(void* memory, size_t bytes) {
   (void)memory;
   (void)bytes;
 #endif
+}
+
+void releaseWorkingMemoryApart(void* memory, size_t bytes, size_t secondFrom) noexcept {
+#if defined(__linux__)
+  if (memory != nullptr && bytes >= kMappedFrom) {
+    const size_t length = hugeRounded(bytes);
+    const size_t cut = std::min(length, hugeRounded(secondFrom));
+    char* const first = static_cast<char*>(memory);
+    try {
+      inParallel(
+          [&] {
+            if (cut > 0) munmap(first, cut);
+          },
+          [&] {
+            if (cut < length) munmap(first + cut, length - cut);
+          });
+      return;
+    } catch (...) {
+      // No task could be had for the side thread: all of it here.
+    }
+  }
+#endif
+  (void)secondFrom;
+  releaseWorkingMemory(memory, bytes);
 }
 
 void releaseWorkingMemory(void* memory, size_t bytes) {

@@ -15,6 +15,12 @@
 void* allocateWorkingMemory(size_t bytes);
 void releaseWorkingMemory(void* memory, size_t bytes);
 
+// The same, the part from secondFrom bytes on (whole huge pages) given back by the side thread
+// at once (processing/side_thread.h): pages a processor frees go to its own cache first, so
+// the thread that writes a part of the next run's memory finds them there rather than fresh
+// from the system, which on a virtual machine costs half as much again or milliseconds.
+void releaseWorkingMemoryApart(void* memory, size_t bytes, size_t secondFrom) noexcept;
+
 // Asks the system to map the whole pages within memory .. memory + bytes for writing at once,
 // which costs far less than a fault at the first write of each, as huge pages where whole
 // ones lie within. Advice only: what the memory holds stays, and nothing happens where the
@@ -73,6 +79,15 @@ class UninitializedArray {
     data_ = nullptr;
     size_ = 0;
   }
+  // The same, the entries from `from` on given back by the side thread (another processor
+  // wrote them, and will again).
+  void releaseApart(int64_t from) {
+    if (data_ != nullptr)
+      releaseWorkingMemoryApart(data_, static_cast<size_t>(size_) * sizeof(T),
+                                static_cast<size_t>(from) * sizeof(T));
+    data_ = nullptr;
+    size_ = 0;
+  }
   T* data() { return data_; }
   const T* data() const { return data_; }
   T& operator[](int64_t i) { return data_[i]; }
@@ -92,13 +107,23 @@ struct ScoreScratch {
 
 // Values of every start position and, with breaks, the 32-bit links of the forward pass: 8
 // bytes a position, 12 with breaks. The values are read through kept(): on two threads the
-// pass leaves a shift to add from a position on.
+// pass leaves a shift to add from a position on. What the second thread wrote goes back from
+// its processor.
 struct ChainWork {
   UninitializedArray<int64_t> value;
   UninitializedArray<int32_t> link;
-  PassShift shift;
+  PassOutcome pass;
 
-  KeptValues kept() const { return KeptValues{value.data(), shift.from, shift.shift}; }
+  ChainWork() = default;
+  ChainWork(const ChainWork&) = delete;
+  ChainWork& operator=(const ChainWork&) = delete;
+  ~ChainWork() {
+    if (pass.secondFrom < 0) return;
+    value.releaseApart(pass.secondFrom);
+    link.releaseApart(pass.secondFrom);
+  }
+
+  KeptValues kept() const { return KeptValues{value.data(), pass.shiftFrom, pass.shift}; }
 
   // May throw std::bad_alloc.
   void prepare(int64_t positions, bool links) {

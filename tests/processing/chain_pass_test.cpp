@@ -35,10 +35,10 @@ PassResult passOver(const std::vector<int64_t>& score, int64_t tmin, int64_t tma
   PassResult r;
   r.value.resize(score.size());
   r.link.resize(score.size());
-  const PassShift shift = runChainPass(in, r.value.data(), r.link.data());
-  const KeptValues kept{r.value.data(), shift.from, shift.shift};
+  const PassOutcome pass = runChainPass(in, r.value.data(), r.link.data());
+  const KeptValues kept{r.value.data(), pass.shiftFrom, pass.shift};
   for (int64_t p = 0; p <= top; ++p) r.value[static_cast<size_t>(p)] = kept.at(p);
-  r.shiftedFrom = shift.from;
+  r.shiftedFrom = pass.shiftFrom;
   return r;
 }
 
