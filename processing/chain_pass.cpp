@@ -273,6 +273,11 @@ int64_t middleOf(const ChainPassInput& in, const Value* value) {
   return -1;
 }
 
+// The threads usually agree within a few tmax of the middle: the first thread compares this
+// many positions at a time rather than a whole chunk, whose values it would otherwise make
+// again for nothing.
+constexpr int64_t kComparedBlock = kPassChunk / 8;
+
 // Long enough a pass to measure the processors by it.
 constexpr int64_t kMeasuredFrom = 32 * kPassChunk;
 
@@ -463,8 +468,10 @@ PassOutcome walkTwoThreads(const ChainPassInput& in, Value* value, Link* link, i
     Value* const guessValue = truthRows->compared.data();
     Link* const guessLink = truthRows->comparedLinks.data();
     bool comparing = true;
-    for (int64_t c0 = middle; c0 <= in.top; c0 += kPassChunk) {
-      const int64_t c1 = std::min(in.top, c0 + kPassChunk - 1);
+    for (int64_t c0 = middle, c1 = 0; c0 <= in.top; c0 = c1 + 1) {
+      // Compared a block at a time (within a chunk), the rest a chunk at a time.
+      const int64_t chunkLast = (c0 / kPassChunk + 1) * kPassChunk - 1;
+      c1 = std::min({in.top, chunkLast, c0 + (comparing ? kComparedBlock : kPassChunk) - 1});
       const auto count = static_cast<size_t>(c1 - c0 + 1);
       comparing = comparing && c1 < compareEnd;
       const Value* guessed = guessValue;
@@ -498,6 +505,7 @@ PassOutcome walkTwoThreads(const ChainPassInput& in, Value* value, Link* link, i
       {
         std::lock_guard<std::mutex> lock(progress.mutex);
         failed = progress.failed;
+        // From the chunk holding c1 + 1 on: its choices before it too, which only asks more.
         for (size_t k = static_cast<size_t>((c1 + 1 - middle) / kPassChunk); k < progress.closeness.size();
              ++k)
           later.add(progress.closeness[k]);
