@@ -274,8 +274,8 @@ int64_t middleOf(const ChainPassInput& in, const Value* value) {
 }
 
 // The threads usually agree within a few tmax of the middle: the first thread compares this
-// many positions at a time rather than a whole chunk, whose values it would otherwise make
-// again for nothing.
+// many positions at a time in the first chunk rather than the whole chunk, whose values it
+// would otherwise make again for nothing.
 constexpr int64_t kComparedBlock = kPassChunk / 8;
 
 // Long enough a pass to measure the processors by it.
@@ -469,9 +469,11 @@ PassOutcome walkTwoThreads(const ChainPassInput& in, Value* value, Link* link, i
     Link* const guessLink = truthRows->comparedLinks.data();
     bool comparing = true;
     for (int64_t c0 = middle, c1 = 0; c0 <= in.top; c0 = c1 + 1) {
-      // Compared a block at a time (within a chunk), the rest a chunk at a time.
+      // The first chunk from the middle a block at a time, the rest a chunk at a time (should
+      // the threads not agree there, as many checks as before).
       const int64_t chunkLast = (c0 / kPassChunk + 1) * kPassChunk - 1;
-      c1 = std::min({in.top, chunkLast, c0 + (comparing ? kComparedBlock : kPassChunk) - 1});
+      const bool byBlocks = comparing && c0 < middle + kPassChunk;
+      c1 = std::min({in.top, chunkLast, c0 + (byBlocks ? kComparedBlock : kPassChunk) - 1});
       const auto count = static_cast<size_t>(c1 - c0 + 1);
       comparing = comparing && c1 < compareEnd;
       const Value* guessed = guessValue;

@@ -74,10 +74,26 @@ TEST(ChainPassTest, TheThreadsAgreeOnlyOnceTheTrueValuesAllowIt) {
       const PassResult two = passOver(score, tmin, tmax, breakCost, 2, share);
       ASSERT_EQ(two.value, one.value) << "share " << share << ", run " << run;
       ASSERT_EQ(two.link, one.link) << "share " << share << ", run " << run;
-      // The second thread's values were taken, from past the strong pulses' start, and soon
-      // after it: the threads are compared a block at a time, not a chunk.
+      // The second thread's values were taken, from past the strong pulses' start.
       EXPECT_GT(two.shiftedFrom, strongFrom) << "share " << share;
-      EXPECT_LT(two.shiftedFrom, strongFrom + kPassChunk / 4) << "share " << share;
+      EXPECT_LE(two.shiftedFrom, size - 1) << "share " << share;
     }
+  }
+}
+
+// Where the chains agree at once, the first thread takes the second one's values from a block
+// or two past the middle, not from the end of the first chunk, and they are the one thread's.
+TEST(ChainPassTest, ThreadsThatAgreeAtOnceAreComparedABlockAtATime) {
+  const int64_t size = 32 * kPassChunk, tmin = 40, tmax = 181;
+  std::vector<int64_t> score(static_cast<size_t>(size));
+  for (int64_t p = 0; p < size; ++p) score[static_cast<size_t>(p)] = p % 97 == 0 ? -1000 : 1000;
+  for (const int64_t breakCost : {int64_t{1} << 40, int64_t{5000}}) {
+    const PassResult one = passOver(score, tmin, tmax, breakCost, 1, 0);
+    const PassResult two = passOver(score, tmin, tmax, breakCost, 2, 0.5);
+    ASSERT_EQ(two.value, one.value) << breakCost;
+    ASSERT_EQ(two.link, one.link) << breakCost;
+    const int64_t middle = passMiddle(size - 1, 0.5);
+    EXPECT_GT(two.shiftedFrom, middle + tmax) << breakCost;
+    EXPECT_LT(two.shiftedFrom, middle + kPassChunk / 4) << breakCost;
   }
 }
