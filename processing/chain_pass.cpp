@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "processing/chain_kernel.h"
+#include "processing/huge_pages.h"
 #include "processing/processor_speeds.h"
 #include "processing/side_thread.h"
 
@@ -242,7 +243,6 @@ SplitWork workOf(const ChainPassInput& in) {
 // A 2 MB page of the values is cleared at its first write, as much work as a few chunks: a
 // second thread beginning inside one would clear it at its start, though the first thread
 // writes the part below. Within this many positions below a page's start it begins there.
-constexpr int64_t kHugePageBytes = int64_t{2} << 20;
 constexpr int64_t kPageStartReach = 2 * kPassChunk;
 
 // The chunk boundary from middle up to kPageStartReach on where a page of value begins, or
@@ -251,7 +251,7 @@ int64_t atPageStart(const Value* value, int64_t middle) {
   if (value == nullptr) return middle;
   const auto into = static_cast<int64_t>(reinterpret_cast<uintptr_t>(value + middle) % kHugePageBytes);
   if (into == 0 || into % static_cast<int64_t>(sizeof(Value)) != 0) return middle;
-  const int64_t up = (kHugePageBytes - into) / static_cast<int64_t>(sizeof(Value));
+  const int64_t up = (static_cast<int64_t>(kHugePageBytes) - into) / static_cast<int64_t>(sizeof(Value));
   return up % kPassChunk == 0 && up <= kPageStartReach ? middle + up : middle;
 }
 

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <new>
 
+#include "processing/huge_pages.h"
 #include "processing/side_thread.h"
 
 #if defined(__linux__)
@@ -16,10 +17,8 @@ namespace {
 constexpr size_t kMappedFrom = size_t{256} << 10;
 
 #if defined(__linux__)
-constexpr size_t kHugePage = size_t{2} << 20;
-
 // Whole huge pages: a mapping that ends inside one keeps small pages there.
-size_t hugeRounded(size_t bytes) { return (bytes + kHugePage - 1) / kHugePage * kHugePage; }
+size_t hugeRounded(size_t bytes) { return (bytes + kHugePageBytes - 1) / kHugePageBytes * kHugePageBytes; }
 #endif
 
 }  // namespace
@@ -32,12 +31,12 @@ void* allocateWorkingMemory(size_t bytes) {
     // mapping keeps small pages at both ends, a fault every 4 KB there.
     const size_t length = hugeRounded(bytes);
     void* mapped =
-        mmap(nullptr, length + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        mmap(nullptr, length + kHugePageBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (mapped == MAP_FAILED) throw std::bad_alloc();
     const auto base = reinterpret_cast<uintptr_t>(mapped);
-    const uintptr_t aligned = (base + kHugePage - 1) & ~uintptr_t{kHugePage - 1};
+    const uintptr_t aligned = (base + kHugePageBytes - 1) & ~uintptr_t{kHugePageBytes - 1};
     if (aligned > base) munmap(mapped, aligned - base);
-    const uintptr_t end = base + length + kHugePage;
+    const uintptr_t end = base + length + kHugePageBytes;
     if (end > aligned + length) munmap(reinterpret_cast<void*>(aligned + length), end - (aligned + length));
     void* memory = reinterpret_cast<void*>(aligned);
     // Advice only: without huge pages the mapping works the same.
@@ -58,8 +57,8 @@ void prefaultForWriting(void* memory, size_t bytes) {
   if (memory == nullptr || end < first + 16 * kPage) return;
   // The whole huge pages within are asked for as such: a fault every 2 MB rather than every
   // 4 KB, which on a virtual machine costs microseconds each.
-  const uintptr_t hugeFirst = (start + kHugePage - 1) & ~uintptr_t{kHugePage - 1};
-  const uintptr_t hugeEnd = (start + bytes) & ~uintptr_t{kHugePage - 1};
+  const uintptr_t hugeFirst = (start + kHugePageBytes - 1) & ~uintptr_t{kHugePageBytes - 1};
+  const uintptr_t hugeEnd = (start + bytes) & ~uintptr_t{kHugePageBytes - 1};
   if (hugeEnd > hugeFirst) madvise(reinterpret_cast<void*>(hugeFirst), hugeEnd - hugeFirst, MADV_HUGEPAGE);
   madvise(reinterpret_cast<void*>(first), end - first, MADV_POPULATE_WRITE);
 #else
