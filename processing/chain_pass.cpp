@@ -3,8 +3,11 @@
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
+#include <exception>
+#include <functional>
 #include <mutex>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "processing/chain_kernel.h"
@@ -22,9 +25,9 @@ using Closeness = Kernel::Closeness;
 
 // The working rows of a walk: its latest values (when it keeps only those), its scores and
 // the matching step's rows. A thread keeps two sets from walk to walk, up to kKeptRows values
-// each, one for its own walks and one it lends to the second thread of its passes (a new
-// thread every pass): first touches of fresh memory are most of what a short recording costs,
-// and on a long one they made the second thread a few percent slower than the first.
+// each, one for the walks it runs itself and one it lends to the side thread for its part of
+// a pass: first touches of fresh memory are most of what a short recording costs, and on a
+// long one they made the side thread's part a few percent slower.
 struct WalkRows {
   std::vector<Value> buffer;
   std::vector<Value> compared;  // the second thread's first values, for the first one
@@ -240,6 +243,19 @@ SplitWork workOf(const ChainPassInput& in) {
   return in.handOver ? SplitWork::kValuesHandedOver : SplitWork::kValuesKept;
 }
 
+// Whether the side thread runs the first part of a pass (and the calling thread the second
+// one): when the pass keeps its values. The values of the recording's start are then written
+// by the processor that reads them later, as the walk down the chain and the margins' pass
+// (which runs backwards over the recording) leave the start to the side thread: what another
+// processor wrote lately, still in its cache, costs up to twice as much to read or write.
+bool firstPartOnSide(const ChainPassInput& in) { return !in.handOver; }
+
+// The first part's share of the positions: the first thread's as asked, else from the rates
+// of the processors the parts run on.
+double firstPartShare(const ChainPassInput& in) {
+  return firstPartOnSide(in) ? sideShare(in.firstShare, workOf(in)) : callerShare(in.firstShare, workOf(in));
+}
+
 // A 2 MB page of the values is cleared at its first write, as much work as a few chunks: a
 // second thread beginning inside one would clear it at its start, though the first thread
 // writes the part below. Within this many positions below a page's start it begins there.
@@ -261,7 +277,7 @@ int64_t atPageStart(const Value* value, int64_t middle) {
 int64_t middleOf(const ChainPassInput& in, const Value* value) {
   if (in.threads < 2 || in.tmax > kPassChunk / 4 || !longEnoughToSplit(in.top)) return -1;
   if (in.handOver && !in.side) return -1;
-  const int64_t shared = passMiddle(in.top, callerShare(in.firstShare, workOf(in)));
+  const int64_t shared = passMiddle(in.top, firstPartShare(in));
   if (in.firstShare <= 0) {
     const int64_t pageStart = atPageStart(value, shared);
     if (pageStart != shared && pageStart + kComparedChunks * kPassChunk <= in.top &&
@@ -399,16 +415,20 @@ PassOutcome walkTwoThreads(const ChainPassInput& in, Value* value, Link* link, i
   // Handing its values over, the second thread keeps only the ones the threads compare.
   const bool streaming = static_cast<bool>(in.handOver);
   const int64_t compareEnd = streaming ? comparedEnd(middle, in.top) : in.top + 1;
-  // Rows the calling thread keeps: the second thread's too, warm from earlier passes.
-  RowsOfWalk guessRows, truthRows;
+  const bool firstOnSide = firstPartOnSide(in);
+  // Rows the calling thread keeps, warm from earlier passes: its own set for the part it runs,
+  // the one it lends for the side thread's, so that each set stays with one processor.
+  RowsOfWalk callerRows, sideRows;
+  RowsOfWalk& guessRows = firstOnSide ? callerRows : sideRows;
+  RowsOfWalk& truthRows = firstOnSide ? sideRows : callerRows;
   // Written by the second thread before it reports the chunk done.
   if (streaming) grow(guessRows->compared, compareEnd - middle);
   Value* const compared = guessRows->compared.data();
   Progress progress;
   progress.doneBelow = middle;
   PartTiming firstTiming, secondTiming;
-  SideTask second;
-  const bool started = second.start([&] {
+  // Never throws: a failure tells the first part, which then makes every value itself.
+  auto secondPart = [&] {
     try {
       secondTiming.begin((in.top - middle) / kPassChunk + 1);
       Walker guess(in, streaming ? nullptr : value, link, middle, middle + in.tmax, true, guessRows);
@@ -436,15 +456,11 @@ PassOutcome walkTwoThreads(const ChainPassInput& in, Value* value, Link* link, i
     std::lock_guard<std::mutex> lock(progress.mutex);
     progress.finished = true;
     progress.changed.notify_all();
-  });
-  if (!started) {
-    // No second thread: the one thread's walk.
-    walkAll(in, value, link);
-    return {};
-  }
+  };
   PassOutcome kept;
   kept.secondFrom = middle;
-  try {
+  kept.secondOnCaller = firstOnSide;
+  auto firstPart = [&] {
     // Streaming, the first thread keeps only its latest values and hands them over; the
     // second thread's stay in `value`, or those it compares in `compared`.
     Walker truth(in, streaming ? nullptr : value, link, 0, 0, false, truthRows);
@@ -523,11 +539,31 @@ PassOutcome walkTwoThreads(const ChainPassInput& in, Value* value, Link* link, i
       }
       comparing = comparing && !failed;
     }
+  };
+  // The part on the side thread hands what it throws over (only the first part may throw).
+  std::function<void()> callerPart = firstPart, sidePart = secondPart;
+  if (firstOnSide) std::swap(callerPart, sidePart);
+  std::exception_ptr failure;
+  SideTask side;
+  if (!side.start([&] {
+        try {
+          sidePart();
+        } catch (...) {
+          failure = std::current_exception();
+        }
+      })) {
+    // No second thread: the one thread's walk.
+    walkAll(in, value, link);
+    return {};
+  }
+  try {
+    callerPart();
   } catch (...) {
-    second.join();
+    side.join();
     throw;
   }
-  second.join();
+  side.join();
+  if (failure) std::rethrow_exception(failure);
   if (in.top + 1 >= kMeasuredFrom && !progress.failed) recordRates(workOf(in), firstTiming, secondTiming);
   return kept;
 }

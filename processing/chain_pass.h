@@ -14,6 +14,10 @@
 // thread computes everything itself. Either way the result is the one thread's, value for
 // value and link for link, once c is added: the pass leaves that to its readers (KeptValues),
 // as adding it to millions of values would be one more trip through memory.
+//
+// The first part runs on the side thread (processing/side_thread.h) and the second on the
+// calling one when the pass keeps its values, the other way round when it hands them over:
+// the start of the recording is then the side thread's in both passes.
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -30,12 +34,13 @@ struct KeptValues {
 };
 
 // What a pass that keeps its values tells its caller: from where the stored values are the
-// true ones less a shift, and on two threads where the second one began writing (the memory
-// it touched first, see ChainWork).
+// true ones less a shift, and on two threads where the second part began and whether the
+// calling thread ran it (which memory each thread touched first, see ChainWork).
 struct PassOutcome {
   int64_t shiftFrom = INT64_MAX;
   int64_t shift = 0;
   int64_t secondFrom = -1;
+  bool secondOnCaller = false;
 };
 
 // Working rows of one thread's scores.

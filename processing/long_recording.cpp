@@ -44,12 +44,13 @@ int64_t peakOf(const int16_t* x, int64_t size) {
   return std::max(-int64_t{lowest}, int64_t{highest});
 }
 
-// The same over a whole recording, halves on two threads when it is long.
+// The same over a whole recording, halves on two threads when it is long: the start on the
+// side thread, which the passes leave it too (its processor then has the samples at hand).
 int64_t peakOf(const int16_t* x, int64_t size, int threads) {
   if (threads < 2 || size < (int64_t{1} << 20)) return peakOf(x, size);
   const int64_t half = size / 2;
   int64_t low = 0, high = 0;
-  inParallel([&] { low = peakOf(x, half); }, [&] { high = peakOf(x + half, size - half); });
+  inParallel([&] { high = peakOf(x + half, size - half); }, [&] { low = peakOf(x, half); });
   return std::max(low, high);
 }
 

@@ -67,27 +67,32 @@ void prefaultForWriting(void* memory, size_t bytes) {
 #endif
 }
 
-void releaseWorkingMemoryApart(void* memory, size_t bytes, size_t secondFrom) noexcept {
+void releaseWorkingMemoryApart(void* memory, size_t bytes, size_t cut, bool sideBelowCut) noexcept {
 #if defined(__linux__)
   if (memory != nullptr && bytes >= kMappedFrom) {
     const size_t length = hugeRounded(bytes);
-    const size_t cut = std::min(length, hugeRounded(secondFrom));
+    const size_t at = std::min(length, hugeRounded(cut));
     char* const first = static_cast<char*>(memory);
+    auto below = [&] {
+      if (at > 0) munmap(first, at);
+    };
+    auto above = [&] {
+      if (at < length) munmap(first + at, length - at);
+    };
     try {
-      inParallel(
-          [&] {
-            if (cut > 0) munmap(first, cut);
-          },
-          [&] {
-            if (cut < length) munmap(first + cut, length - cut);
-          });
+      if (sideBelowCut) {
+        inParallel(above, below);
+      } else {
+        inParallel(below, above);
+      }
       return;
     } catch (...) {
       // No task could be had for the side thread: all of it here.
     }
   }
 #endif
-  (void)secondFrom;
+  (void)cut;
+  (void)sideBelowCut;
   releaseWorkingMemory(memory, bytes);
 }
 

@@ -15,11 +15,12 @@
 void* allocateWorkingMemory(size_t bytes);
 void releaseWorkingMemory(void* memory, size_t bytes);
 
-// The same, the part from secondFrom bytes on (whole huge pages) given back by the side thread
-// at once (processing/side_thread.h): pages a processor frees go to its own cache first, so
-// the thread that writes a part of the next run's memory finds them there rather than fresh
-// from the system, which on a virtual machine costs half as much again or milliseconds.
-void releaseWorkingMemoryApart(void* memory, size_t bytes, size_t secondFrom) noexcept;
+// The same, the part below `cut` bytes or the one from there on (whole huge pages from the
+// cut) given back by the side thread at once (processing/side_thread.h): pages a processor
+// frees go to its own cache first, so the thread that writes a part of the next run's memory
+// finds them there rather than fresh from the system, which on a virtual machine costs half
+// as much again or milliseconds.
+void releaseWorkingMemoryApart(void* memory, size_t bytes, size_t cut, bool sideBelowCut = false) noexcept;
 
 // Asks the system to map the whole pages within memory .. memory + bytes for writing at once,
 // which costs far less than a fault at the first write of each, as huge pages where whole
@@ -79,12 +80,12 @@ class UninitializedArray {
     data_ = nullptr;
     size_ = 0;
   }
-  // The same, the entries from `from` on given back by the side thread (another processor
-  // wrote them, and will again).
-  void releaseApart(int64_t from) {
+  // The same, the entries from `cut` on (or, sideBelowCut, those below it) given back by the
+  // side thread (another processor wrote them, and will again).
+  void releaseApart(int64_t cut, bool sideBelowCut = false) {
     if (data_ != nullptr)
       releaseWorkingMemoryApart(data_, static_cast<size_t>(size_) * sizeof(T),
-                                static_cast<size_t>(from) * sizeof(T));
+                                static_cast<size_t>(cut) * sizeof(T), sideBelowCut);
     data_ = nullptr;
     size_ = 0;
   }
@@ -107,7 +108,7 @@ struct ScoreScratch {
 
 // Values of every start position and, with breaks, the 32-bit links of the forward pass: 8
 // bytes a position, 12 with breaks. The values are read through kept(): on two threads the
-// pass leaves a shift to add from a position on. What the second thread wrote goes back from
+// pass leaves a shift to add from a position on. What the side thread wrote goes back from
 // its processor.
 struct ChainWork {
   UninitializedArray<int64_t> value;
@@ -119,8 +120,8 @@ struct ChainWork {
   ChainWork& operator=(const ChainWork&) = delete;
   ~ChainWork() {
     if (pass.secondFrom < 0) return;
-    value.releaseApart(pass.secondFrom);
-    link.releaseApart(pass.secondFrom);
+    value.releaseApart(pass.secondFrom, pass.secondOnCaller);
+    link.releaseApart(pass.secondFrom, pass.secondOnCaller);
   }
 
   KeptValues kept() const { return KeptValues{value.data(), pass.shiftFrom, pass.shift}; }

@@ -78,6 +78,12 @@ double callerShare(double fixed, SplitWork work) {
   return processorShare(work, mine, otherProcessor(mine));
 }
 
+double sideShare(double fixed, SplitWork work) {
+  if (fixed > 0) return std::clamp(fixed, kLeastShare, 1 - kLeastShare);
+  const int mine = currentProcessor();
+  return processorShare(work, otherProcessor(mine), mine);
+}
+
 int currentProcessor() {
 #if defined(__linux__)
   return sched_getcpu();

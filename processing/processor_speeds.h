@@ -23,6 +23,9 @@ constexpr double kLeastShare = 0.35;
 // (within the same bounds), else processorShare of its processor and the other one.
 double callerShare(double fixed, SplitWork work);
 
+// The same for the side thread's share of work the calling thread splits with it.
+double sideShare(double fixed, SplitWork work);
+
 // The processor the calling thread runs on, or -1 where the system does not tell.
 int currentProcessor();
 

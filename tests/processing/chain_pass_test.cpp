@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <mutex>
+#include <stdexcept>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "processing/long_position_sets.h"
@@ -95,5 +99,61 @@ TEST(ChainPassTest, ThreadsThatAgreeAtOnceAreComparedABlockAtATime) {
     const int64_t middle = passMiddle(size - 1, 0.5);
     EXPECT_GT(two.shiftedFrom, middle + tmax) << breakCost;
     EXPECT_LT(two.shiftedFrom, middle + kPassChunk / 4) << breakCost;
+  }
+}
+
+// On two threads a pass that keeps its values makes the first of them on the side thread, and
+// one that hands them over (the margins' pass, which runs backwards over the recording) its
+// last ones there: either way the start of the recording is the side thread's, as in the walk
+// down the chain, so that each processor reads what it wrote itself. What the part on the side
+// thread throws reaches the caller.
+TEST(ChainPassTest, TheStartOfTheRecordingIsTheSideThreads) {
+  const int64_t size = 16 * kPassChunk, tmin = 40, tmax = 181;
+  const int64_t breakCost = int64_t{1} << 40;  // breaks never pay
+  const std::vector<Piece> pieces = forwardPieces(LongPositionSets{}, size - 1, tmax, 1, breakCost);
+  const int64_t middle = passMiddle(size - 1, 0.5);
+  const std::thread::id caller = std::this_thread::get_id();
+  for (const bool handsOver : {false, true}) {
+    std::mutex mutex;
+    std::vector<std::pair<int64_t, std::thread::id>> scored;  // a chunk's first position, its thread
+    ChainPassInput in;
+    in.pieces = &pieces;
+    in.top = size - 1;
+    in.tmin = tmin;
+    in.tmax = tmax;
+    in.breakCost = breakCost;
+    in.threads = 2;
+    in.firstShare = 0.5;
+    in.scores = [&](int64_t first, int64_t count, int64_t* out, ScoreRows&) {
+      for (int64_t p = first; p < first + count; ++p) out[p - first] = p % 97 == 0 ? -1000 : 1000;
+      std::lock_guard<std::mutex> lock(mutex);
+      scored.emplace_back(first, std::this_thread::get_id());
+    };
+    std::vector<int64_t> value;
+    if (handsOver) {
+      in.handOver = [](const int64_t*, int64_t, int64_t, int64_t) {};
+      in.handOverShifted = [](const int64_t*, int64_t, int64_t, int64_t, int64_t) {};
+      in.side = [](const int64_t*, int64_t, int64_t, int64_t) {};
+    } else {
+      value.resize(static_cast<size_t>(size));
+    }
+    const PassOutcome pass = runChainPass(in, handsOver ? nullptr : value.data(), nullptr);
+    ASSERT_EQ(pass.secondFrom, middle);
+    EXPECT_EQ(pass.secondOnCaller, !handsOver);
+    bool callerAfterMiddle = false, sideAfterMiddle = false;
+    for (const auto& [first, thread] : scored) {
+      if (first < middle)
+        EXPECT_EQ(thread == caller, handsOver) << "hands over " << handsOver << ", chunk at " << first;
+      else
+        (thread == caller ? callerAfterMiddle : sideAfterMiddle) = true;
+    }
+    EXPECT_TRUE(handsOver ? sideAfterMiddle : callerAfterMiddle) << handsOver;
+
+    // A failure in the first part.
+    in.scores = [](int64_t first, int64_t, int64_t*, ScoreRows&) {
+      if (first == 0) throw std::length_error("first part");
+    };
+    EXPECT_THROW(runChainPass(in, handsOver ? nullptr : value.data(), nullptr), std::length_error)
+        << handsOver;
   }
 }

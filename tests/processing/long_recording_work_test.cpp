@@ -53,30 +53,32 @@ bool nothingMapped(const char* memory, size_t bytes) {
 
 }  // namespace
 
-// Working memory given back in two parts, the second one by the side thread: wherever the
-// parts meet, every page of it is unmapped afterwards and nothing else is, and a small array
-// (not mapped apart) is given back whole.
+// Working memory given back in two parts, one of them by the side thread: wherever the parts
+// meet and whichever the side thread takes, every page of it is unmapped afterwards and
+// nothing else is, and a small array (not mapped apart) is given back whole.
 TEST(LongRecordingWorkTest, MemoryGivenBackApartIsAllGivenBackAndNothingElse) {
   constexpr size_t kMiB = size_t{1} << 20;
-  for (const size_t bytes : {size_t{300000}, 5 * kMiB + 123, 8 * kMiB}) {
-    for (const size_t second : {size_t{0}, size_t{1}, kMiB + 5, 2 * kMiB, bytes - 1, bytes, 3 * bytes}) {
-      char* memory = static_cast<char*>(allocateWorkingMemory(bytes));
-      char* neighbour = static_cast<char*>(allocateWorkingMemory(bytes));
-      for (size_t at = 0; at < bytes; at += 4096) memory[at] = neighbour[at] = 1;
-      releaseWorkingMemoryApart(memory, bytes, second);
-      EXPECT_TRUE(nothingMapped(memory, (bytes + 2 * kMiB - 1) / (2 * kMiB) * (2 * kMiB)))
-          << bytes << " bytes, second part from " << second;
-      // The other mapping is whole.
-      for (size_t at = 0; at < bytes; at += 4096) ASSERT_EQ(neighbour[at], 1) << bytes << " " << second;
-      neighbour[bytes - 1] = 2;
-      releaseWorkingMemory(neighbour, bytes);
+  for (const bool sideBelow : {false, true}) {
+    for (const size_t bytes : {size_t{300000}, 5 * kMiB + 123, 8 * kMiB}) {
+      for (const size_t cut : {size_t{0}, size_t{1}, kMiB + 5, 2 * kMiB, bytes - 1, bytes, 3 * bytes}) {
+        char* memory = static_cast<char*>(allocateWorkingMemory(bytes));
+        char* neighbour = static_cast<char*>(allocateWorkingMemory(bytes));
+        for (size_t at = 0; at < bytes; at += 4096) memory[at] = neighbour[at] = 1;
+        releaseWorkingMemoryApart(memory, bytes, cut, sideBelow);
+        EXPECT_TRUE(nothingMapped(memory, (bytes + 2 * kMiB - 1) / (2 * kMiB) * (2 * kMiB)))
+            << bytes << " bytes, cut at " << cut << ", side thread below it " << sideBelow;
+        // The other mapping is whole.
+        for (size_t at = 0; at < bytes; at += 4096) ASSERT_EQ(neighbour[at], 1) << bytes << " " << cut;
+        neighbour[bytes - 1] = 2;
+        releaseWorkingMemory(neighbour, bytes);
+      }
     }
+    UninitializedArray<int64_t> small;
+    small.resize(1000);
+    small[999] = 5;
+    small.releaseApart(10, sideBelow);
+    EXPECT_EQ(small.data(), nullptr);
+    EXPECT_EQ(small.size(), 0);
   }
-  UninitializedArray<int64_t> small;
-  small.resize(1000);
-  small[999] = 5;
-  small.releaseApart(10);
-  EXPECT_EQ(small.data(), nullptr);
-  EXPECT_EQ(small.size(), 0);
 }
 #endif
