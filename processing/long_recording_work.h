@@ -15,17 +15,6 @@
 void* allocateWorkingMemory(size_t bytes);
 void releaseWorkingMemory(void* memory, size_t bytes);
 
-// Mapped working memory given back is kept for the next run that asks for as much (the same
-// recording solved again, the next of a batch): mapped already, it costs neither the faults of
-// its first touches nor the unmapping. Each mapping is given back to the system after two
-// seconds unused (at the next call here), when the side thread rests after a second without
-// work (processing/side_thread.h), when the system refuses a new one, or to stay within a
-// limit on the total: keepWorkingMemoryUpTo sets it (0 keeps nothing) and returns the one
-// before. giveBackKeptWorkingMemory gives back every kept mapping at once.
-constexpr size_t kWorkingMemoryKeptByDefault = size_t{256} << 20;
-size_t keepWorkingMemoryUpTo(size_t bytes);
-void giveBackKeptWorkingMemory();
-
 // The same, the part below `cut` bytes or the one from there on (whole huge pages from the
 // cut) given back by the side thread at once (processing/side_thread.h): pages a processor
 // frees go to its own cache first, so the thread that writes a part of the next run's memory

@@ -55,9 +55,6 @@ struct SideThread {
 SideThread* sideThread = nullptr;
 std::once_flag made;
 
-// Outside SideThread: a child made by fork keeps them.
-std::atomic<void (*)()> restActions[kRestActions];
-
 // Never destroyed: at exit the thread may still be waiting on it. A child process made by
 // fork has no side thread, whatever the parent's was doing: it starts afresh.
 SideThread& side() {
@@ -105,9 +102,6 @@ void serve(SideThread& s) {
     }
     if (!s.changed.wait_for(lock, kKeptFor, [&] { return s.pending || s.nudged; })) {
       s.alive = false;
-      lock.unlock();
-      for (auto& action : restActions)
-        if (void (*const run)() = action.load(std::memory_order_acquire)) run();
       return;
     }
     s.nudged = false;
@@ -162,16 +156,6 @@ bool SideTask::start(std::function<void()> task) {
     return false;
   }
   return true;
-}
-
-bool atSideThreadRest(void (*action)()) {
-  for (auto& slot : restActions) {
-    void (*expected)() = nullptr;
-    if (slot.load(std::memory_order_acquire) == action ||
-        slot.compare_exchange_strong(expected, action, std::memory_order_acq_rel))
-      return true;
-  }
-  return false;
 }
 
 void wakeSideThread() {

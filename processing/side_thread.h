@@ -33,12 +33,6 @@ class SideTask {
   std::thread own_;
 };
 
-// Has the side thread run action (which must not throw) each time it ends after its idle
-// second: work that may wait until the process rests, such as giving back memory kept for the
-// next task. Up to kRestActions actions; false when there is no room.
-constexpr int kRestActions = 4;
-bool atSideThreadRest(void (*action)());
-
 // Tells the side thread, when it sleeps, that a task is about to come: it wakes and stays
 // awake a while, so that the task need not wait for its processor to wake.
 void wakeSideThread();

@@ -58,7 +58,6 @@ bool nothingMapped(const char* memory, size_t bytes) {
 // nothing else is, and a small array (not mapped apart) is given back whole.
 TEST(LongRecordingWorkTest, MemoryGivenBackApartIsAllGivenBackAndNothingElse) {
   constexpr size_t kMiB = size_t{1} << 20;
-  const size_t limit = keepWorkingMemoryUpTo(0);  // nothing kept for later runs
   for (const bool sideBelow : {false, true}) {
     for (const size_t bytes : {size_t{300000}, 5 * kMiB + 123, 8 * kMiB}) {
       for (const size_t cut : {size_t{0}, size_t{1}, kMiB + 5, 2 * kMiB, bytes - 1, bytes, 3 * bytes}) {
@@ -81,49 +80,5 @@ TEST(LongRecordingWorkTest, MemoryGivenBackApartIsAllGivenBackAndNothingElse) {
     EXPECT_EQ(small.data(), nullptr);
     EXPECT_EQ(small.size(), 0);
   }
-  keepWorkingMemoryUpTo(limit);
-}
-
-// Memory given back is kept for the next run of the same length, mapped and as it was left,
-// within the limit on the total, oldest first out; giving back the kept memory unmaps it.
-TEST(LongRecordingWorkTest, MemoryGivenBackIsKeptForTheNextRunWithinALimit) {
-  constexpr size_t kMiB = size_t{1} << 20;
-  giveBackKeptWorkingMemory();
-  const size_t limit = keepWorkingMemoryUpTo(9 * kMiB);
-  auto touched = [](size_t bytes) {
-    char* m = static_cast<char*>(allocateWorkingMemory(bytes));
-    for (size_t at = 0; at < bytes; at += 4096) m[at] = 7;
-    return m;
-  };
-  char* a = touched(4 * kMiB - 100);
-  releaseWorkingMemory(a, 4 * kMiB - 100);
-  // The same whole huge pages again: the same mapping, its pages still there.
-  char* again = static_cast<char*>(allocateWorkingMemory(4 * kMiB));
-  EXPECT_EQ(again, a);
-  EXPECT_EQ(again[4096], 7);
-  // Another length gets a mapping of its own.
-  char* other = touched(2 * kMiB);
-  EXPECT_NE(other, a);
-  UninitializedArray<int64_t> apart;  // given back in parts when not kept: kept whole
-  apart.resize(int64_t{3} * kMiB / 8);
-  int64_t* apartData = apart.data();
-  apartData[0] = 1;
-  apart.releaseApart(100, true);
-  releaseWorkingMemory(other, 2 * kMiB);  // 4 + 2 MiB kept
-  releaseWorkingMemory(again, 4 * kMiB);  // 10 MiB: the oldest (4 MiB for the array) goes
-  EXPECT_TRUE(nothingMapped(reinterpret_cast<char*>(apartData), 4 * kMiB));
-  EXPECT_EQ(allocateWorkingMemory(2 * kMiB), other);
-  releaseWorkingMemory(other, 2 * kMiB);  // now the newest
-  // Over the limit: unmapped at once.
-  char* large = touched(12 * kMiB);
-  releaseWorkingMemory(large, 12 * kMiB);
-  EXPECT_TRUE(nothingMapped(large, 12 * kMiB));
-  // A lower limit gives back the oldest ones; giving all back unmaps the rest.
-  keepWorkingMemoryUpTo(4 * kMiB);
-  EXPECT_TRUE(nothingMapped(again, 4 * kMiB));
-  EXPECT_EQ(other[0], 7);
-  giveBackKeptWorkingMemory();
-  EXPECT_TRUE(nothingMapped(other, 2 * kMiB));
-  keepWorkingMemoryUpTo(limit);
 }
 #endif
