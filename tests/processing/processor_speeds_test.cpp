@@ -4,6 +4,10 @@
 
 #include <cmath>
 
+#if defined(__linux__)
+#include <sched.h>
+#endif
+
 // A pass's share follows the rates its processors last showed, within bounds, and is even for
 // processors never measured, the same processor twice, or rates that say nothing.
 TEST(ProcessorSpeedsTest, ShareFollowsTheRecordedRates) {
@@ -52,3 +56,38 @@ TEST(ProcessorSpeedsTest, EachWorkHasItsOwnRates) {
   EXPECT_EQ(processorShare(SplitWork::kValuesKept, 222, 223), 1 - kLeastShare);
   EXPECT_EQ(processorShare(SplitWork::kValuesKept, 224, 225), 0.5);
 }
+
+#if defined(__linux__)
+// The side thread's share mirrors the caller's: measured, it is the other processor's share
+// beside the caller's; fixed, it is the same bounded share.
+TEST(ProcessorSpeedsTest, TheSideThreadsShareIsTheOtherProcessors) {
+  EXPECT_EQ(sideShare(0.5, SplitWork::kValuesKept), 0.5);
+  EXPECT_EQ(sideShare(0.9, SplitWork::kValuesKept), 1 - kLeastShare);
+  cpu_set_t before;
+  ASSERT_EQ(sched_getaffinity(0, sizeof before, &before), 0);
+  int pair[2] = {-1, -1};
+  for (int cpu = 0, found = 0; cpu < CPU_SETSIZE && found < 2; ++cpu)
+    if (CPU_ISSET(cpu, &before)) pair[found++] = cpu;
+  if (pair[1] < 0) GTEST_SKIP() << "one processor only";
+  cpu_set_t two;
+  CPU_ZERO(&two);
+  CPU_SET(pair[0], &two);
+  CPU_SET(pair[1], &two);
+  ASSERT_EQ(sched_setaffinity(0, sizeof two, &two), 0);
+  recordProcessorRates(SplitWork::kValuesKept, pair[0], 3.0e8, pair[1], 2.0e8);
+  // The thread may move between the two: only answers taken on one processor count.
+  bool checked = false;
+  for (int attempt = 0; attempt < 100 && !checked; ++attempt) {
+    const int mine = currentProcessor();
+    const double caller = callerShare(0, SplitWork::kValuesKept);
+    const double side = sideShare(0, SplitWork::kValuesKept);
+    if (currentProcessor() != mine) continue;
+    const double expected = mine == pair[0] ? 0.6 : 0.4;
+    EXPECT_NEAR(caller, expected, 1e-12);
+    EXPECT_NEAR(side, 1 - expected, 1e-12);
+    checked = true;
+  }
+  EXPECT_TRUE(checked);
+  sched_setaffinity(0, sizeof before, &before);
+}
+#endif
