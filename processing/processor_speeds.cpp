@@ -72,17 +72,22 @@ double processorShare(SplitWork work, int a, int b) {
   return 0.5;
 }
 
-double callerShare(double fixed, SplitWork work) {
+namespace {
+
+// A share fixed by a request (above 0) within the bounds, else the measured one of the calling
+// thread's processor (or, for the side thread, of the other one).
+double shareOf(double fixed, SplitWork work, bool side) {
   if (fixed > 0) return std::clamp(fixed, kLeastShare, 1 - kLeastShare);
   const int mine = currentProcessor();
-  return processorShare(work, mine, otherProcessor(mine));
+  const int other = otherProcessor(mine);
+  return side ? processorShare(work, other, mine) : processorShare(work, mine, other);
 }
 
-double sideShare(double fixed, SplitWork work) {
-  if (fixed > 0) return std::clamp(fixed, kLeastShare, 1 - kLeastShare);
-  const int mine = currentProcessor();
-  return processorShare(work, otherProcessor(mine), mine);
-}
+}  // namespace
+
+double callerShare(double fixed, SplitWork work) { return shareOf(fixed, work, false); }
+
+double sideShare(double fixed, SplitWork work) { return shareOf(fixed, work, true); }
 
 int currentProcessor() {
 #if defined(__linux__)
