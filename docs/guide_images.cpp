@@ -9,18 +9,15 @@
 //
 // A scene is a name and the user's steps from a fresh start. To add a picture, add a scene to
 // scenes() below, run --write, look at the picture, and show it in docs/guide.md.
-#include <QtCore/QDir>
-#include <QtCore/QSaveFile>
-#include <QtCore/QTemporaryDir>
-#include <QtGui/QGuiApplication>
-#include <QtGui/QImage>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <set>
 #include <sstream>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "display/app_state.h"
@@ -120,15 +117,25 @@ void writeScratch(const std::string& path, const std::string& contents) {
     std::fprintf(stderr, "%s: %s\n", path.c_str(), error.c_str());
 }
 
-// A scratch folder for the files a scene writes and opens; removed afterwards.
+// A scratch folder for the files a scene writes and opens; removed afterwards. Without one
+// (no temporary folder to be had) the scene's files cannot be written, which writeScratch says.
 class ScratchFolder {
  public:
-  std::string file(const std::string& name) const {
-    return dir_.filePath(QString::fromStdString(name)).toStdString();
+  ScratchFolder() {
+    std::error_code error;
+    std::string pattern = (std::filesystem::temp_directory_path(error) / "guide-images-XXXXXX").string();
+    if (!error && mkdtemp(pattern.data()) != nullptr) dir_ = pattern;
   }
+  ~ScratchFolder() {
+    std::error_code error;
+    if (!dir_.empty()) std::filesystem::remove_all(dir_, error);
+  }
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+  std::string file(const std::string& name) const { return (dir_ / name).string(); }
 
  private:
-  QTemporaryDir dir_;
+  std::filesystem::path dir_;
 };
 
 // A recording of the user's: the noisy samples of the series made by Processing Next Data, as
@@ -296,7 +303,7 @@ const std::vector<Scene>& scenes() {
 }
 
 // Renders one scene; an empty image when the workbench did not start.
-QImage render(const Scene& scene, const GlyphSource& glyphs) {
+Image render(const Scene& scene, const GlyphSource& glyphs) {
   Session session(glyphs);
   if (!session.created) return {};
   session.repaint();
@@ -304,20 +311,15 @@ QImage render(const Scene& scene, const GlyphSource& glyphs) {
   // The whole window repainted, as after it was uncovered: parts that a command leaves as they
   // were (the button column after a menu command) show the current state too.
   session.repaint();
-  return toQImage(session.window.clientImage());
+  return session.window.clientImage();
 }
 
 // The number of pixels in which two pictures differ; -1 when their sizes differ.
-long long difference(const QImage& a, const QImage& b) {
-  if (a.size() != b.size()) return -1;
-  const QImage x = a.convertToFormat(QImage::Format_RGB32);
-  const QImage y = b.convertToFormat(QImage::Format_RGB32);
+long long difference(const Image& a, const Image& b) {
+  if (a.width != b.width || a.height != b.height) return -1;
   long long count = 0;
-  for (int row = 0; row < x.height(); ++row) {
-    const auto* p = reinterpret_cast<const QRgb*>(x.constScanLine(row));
-    const auto* q = reinterpret_cast<const QRgb*>(y.constScanLine(row));
-    for (int col = 0; col < x.width(); ++col) count += (p[col] & 0xFFFFFF) != (q[col] & 0xFFFFFF);
-  }
+  for (size_t i = 0; i < a.pixels.size(); ++i)
+    count += (a.pixels[i] & 0xFFFFFFu) != (b.pixels[i] & 0xFFFFFFu);
   return count;
 }
 
@@ -336,42 +338,44 @@ int main(int argc, char** argv) {
     return 0;
   }
   if ((mode != "--write" && mode != "--check") || argc != 3) return usage();
-  const QString folder = QString::fromLocal8Bit(argv[2]);
+  const std::string folder = argv[2];
 
   // No display: the offscreen platform; calendar times in one zone everywhere.
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   setenv("TZ", "UTC", 1);
-  QGuiApplication app(argc, argv);
+  const OffscreenApplication app("guide-images");
   const QtGlyphSource glyphs;
 
   int problems = 0;
-  std::set<QString> made;
-  if (mode == "--write" && !QDir().mkpath(folder)) {
+  std::set<std::string> made;
+  std::error_code folderError;
+  if (mode == "--write") std::filesystem::create_directories(folder, folderError);
+  if (folderError) {
     std::fprintf(stderr, "guide-images: cannot make the folder %s\n", argv[2]);
     return 1;
   }
   for (const Scene& scene : scenes()) {
-    const QString file = QString::fromStdString(scene.name) + ".png";
+    const std::string file = scene.name + ".png";
     made.insert(file);
-    const QString path = folder + "/" + file;
-    const QImage image = render(scene, glyphs);
-    if (image.isNull()) {
+    const std::string path = folder + "/" + file;
+    const Image image = render(scene, glyphs);
+    if (image.empty()) {
       std::fprintf(stderr, "%s: the workbench did not start\n", scene.name.c_str());
       ++problems;
       continue;
     }
     if (mode == "--write") {
       // A picture is replaced only by a complete new one.
-      QSaveFile out(path);
-      if (!out.open(QIODevice::WriteOnly) || !image.save(&out, "PNG", 9) || !out.commit()) {
-        std::fprintf(stderr, "%s: cannot write\n", qPrintable(path));
+      const std::string bytes = pngBytes(image);
+      std::string error = "the picture could not be encoded";
+      if (bytes.empty() || !writeFileAtomically(path, bytes, error)) {
+        std::fprintf(stderr, "%s: cannot write: %s\n", path.c_str(), error.c_str());
         ++problems;
       }
       continue;
     }
-    QImage committed;
-    if (!committed.load(path, "PNG")) {
-      std::fprintf(stderr, "%s: missing or unreadable; the scene %s makes it\n", qPrintable(path),
+    Image committed;
+    if (!readPngFile(path, committed)) {
+      std::fprintf(stderr, "%s: missing or unreadable; the scene %s makes it\n", path.c_str(),
                    scene.name.c_str());
       ++problems;
       continue;
@@ -379,19 +383,24 @@ int main(int argc, char** argv) {
     const long long differing = difference(image, committed);
     if (differing != 0) {
       if (differing < 0) {
-        std::fprintf(stderr, "%s: %dx%d, but the scene renders %dx%d\n", qPrintable(path), committed.width(),
-                     committed.height(), image.width(), image.height());
+        std::fprintf(stderr, "%s: %dx%d, but the scene renders %dx%d\n", path.c_str(), committed.width,
+                     committed.height, image.width, image.height);
       } else {
-        std::fprintf(stderr, "%s: %lld pixels differ from what the program draws now\n", qPrintable(path),
+        std::fprintf(stderr, "%s: %lld pixels differ from what the program draws now\n", path.c_str(),
                      differing);
       }
       ++problems;
     }
   }
   if (mode == "--check") {
-    for (const QString& file : QDir(folder).entryList({"*.png"}, QDir::Files)) {
+    std::error_code error;
+    std::set<std::string> pictures;  // in the order of their names
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error))
+      if (entry.is_regular_file(error) && entry.path().extension() == ".png")
+        pictures.insert(entry.path().filename().string());
+    for (const std::string& file : pictures) {
       if (made.count(file) == 0) {
-        std::fprintf(stderr, "%s/%s: no scene makes this picture\n", argv[2], qPrintable(file));
+        std::fprintf(stderr, "%s/%s: no scene makes this picture\n", argv[2], file.c_str());
         ++problems;
       }
     }

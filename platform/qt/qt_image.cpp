@@ -22,6 +22,19 @@ std::string pngBytes(const Image& image) {
   return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
 }
 
+bool readPngFile(const std::string& path, Image& image) {
+  image = Image{};
+  QImage read;
+  if (!read.load(QString::fromLocal8Bit(path.c_str()), "PNG")) return false;
+  const QImage opaque = read.convertToFormat(QImage::Format_RGB32);
+  if (!resizeImage(image, opaque.width(), opaque.height(), kBlack)) return false;
+  for (int32_t y = 0; y < image.height; ++y) {
+    const auto* line = reinterpret_cast<const QRgb*>(opaque.constScanLine(y));
+    for (int32_t x = 0; x < image.width; ++x) image.at(x, y) = line[x] & 0xFFFFFFu;
+  }
+  return true;
+}
+
 namespace {
 
 QtMessageHandler previousHandler = nullptr;

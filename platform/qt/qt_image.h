@@ -16,6 +16,10 @@ QImage toQImage(const Image& image);
 // The image as the bytes of a PNG file; empty when it could not be encoded.
 std::string pngBytes(const Image& image);
 
+// The picture of a PNG file as an opaque image; false (and an empty image) when the file is
+// missing, is no PNG, or is larger than kMaxImageSide a side.
+bool readPngFile(const std::string& path, Image& image);
+
 // The Qt application a program needs for glyphs without a display: the offscreen platform is
 // chosen unless QT_QPA_PLATFORM names another, and Qt's note about a missing XDG_RUNTIME_DIR is
 // kept off standard error while it lives. Keep it alive while glyphs are drawn.
