@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <QtGui/QImage>
-#include <QtWidgets/QApplication>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -17,16 +16,9 @@
 #include "platform/qt/qt_glyph_source.h"
 #include "shell/main_window.h"
 #include "shell/simulation_result_command.h"
+#include "tests/qt/qt_application.h"
 
 namespace {
-
-void ensureApplication() {
-  if (QApplication::instance() != nullptr) return;
-  static int argc = 1;
-  static char name[] = "test_qt";
-  static char* argv[] = {name, nullptr};
-  new QApplication(argc, argv);
-}
 
 int run(const std::string& command) { return std::system((command + " 2>/dev/null").c_str()); }
 

@@ -9,6 +9,7 @@
 #include "platform/dialog_ids.h"
 #include "platform/qt/qt_dialog.h"
 #include "platform/resources.h"
+#include "tests/qt/qt_application.h"
 
 namespace {
 
@@ -27,12 +28,7 @@ bool holds(const DialogControl& group, const DialogControl& c) {
 // Every control a group box holds in its template lies inside the box's frame, and every
 // caption is wide enough for its text, in every dialog.
 TEST(QtDialogLayout, ControlsInsideTheirGroupsAndCaptionsFullyVisible) {
-  if (QApplication::instance() == nullptr) {
-    static int argc = 1;
-    static char name[] = "test_qt";
-    static char* argv[] = {name, nullptr};
-    new QApplication(argc, argv);
-  }
+  ensureApplication();
   for (uint16_t id : {series_parameters_dialog::kTemplate, series_structure_dialog::kTemplate,
                       required_etalons_dialog::kTemplate, simulation_parameters_dialog::kTemplate,
                       subset_settings_dialog::kTemplate, drawing_settings_dialog::kTemplate,

@@ -1,28 +1,16 @@
 // A picture written as PNG reads back pixel for pixel, and a file that is no PNG reads as
 // nothing (the guide's picture tool compares what the program draws with committed files).
+#include "platform/qt/qt_image.h"
+
 #include <gtest/gtest.h>
 
-#include <QtWidgets/QApplication>
-#include <fstream>
 #include <string>
 
 #include "platform/image.h"
-#include "platform/qt/qt_image.h"
+#include "tests/files/independent_writer.h"
+#include "tests/qt/qt_application.h"
 
 namespace {
-
-void ensureApplication() {
-  if (QApplication::instance() != nullptr) return;
-  static int argc = 1;
-  static char name[] = "test_qt";
-  static char* argv[] = {name, nullptr};
-  new QApplication(argc, argv);  // widgets of the other tests of this program need it
-}
-
-void writeBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << bytes;
-}
 
 TEST(QtImage, PngFilesReadBackAsTheyWereDrawnAndOthersAsNothing) {
   ensureApplication();
@@ -30,7 +18,8 @@ TEST(QtImage, PngFilesReadBackAsTheyWereDrawnAndOthersAsNothing) {
   ASSERT_TRUE(resizeImage(drawn, 7, 3, kWhite));
   for (int32_t y = 0; y < drawn.height; ++y)
     for (int32_t x = 0; x < drawn.width; ++x)
-      drawn.at(x, y) = rgb(static_cast<uint8_t>(37 * x), static_cast<uint8_t>(90 * y), static_cast<uint8_t>(x ^ y));
+      drawn.at(x, y) =
+          rgb(static_cast<uint8_t>(37 * x), static_cast<uint8_t>(90 * y), static_cast<uint8_t>(x ^ y));
   const std::string dir = ::testing::TempDir();
   const std::string png = dir + "qt-image.png";
   writeBytes(png, pngBytes(drawn));

@@ -21,17 +21,9 @@
 #include "shell/main_window.h"
 #include "signal/series_header.h"
 #include "tests/files/independent_writer.h"
+#include "tests/qt/qt_application.h"
 
 namespace {
-
-void ensureApplication() {
-  if (QApplication::instance() == nullptr) {
-    static int argc = 1;
-    static char name[] = "test_qt";
-    static char* argv[] = {name, nullptr};
-    new QApplication(argc, argv);
-  }
-}
 
 // Runs action on the first modal dialog of type T that appears, polling every 10 ms, so that
 // a dialog slow to open is still answered. After 10 s it rejects whatever modal dialog is

@@ -4,6 +4,7 @@
 #include <QtWidgets/QProgressDialog>
 
 #include "platform/qt/qt_window.h"
+#include "tests/qt/qt_application.h"
 
 namespace {
 
@@ -18,12 +19,7 @@ QProgressDialog* shownProgressBox() {
 }  // namespace
 
 TEST(QtProgress, ShowsUpdatesAndReportsCancel) {
-  if (QApplication::instance() == nullptr) {
-    static int argc = 1;
-    static char name[] = "test_qt";
-    static char* argv[] = {name, nullptr};
-    new QApplication(argc, argv);
-  }
+  ensureApplication();
   QtWindow window;
   EXPECT_TRUE(window.showProgress(" Statistical Simulation", "Statistical simulation: 1 of 6 cells done"));
   QProgressDialog* box = shownProgressBox();

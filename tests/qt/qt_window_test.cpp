@@ -30,17 +30,9 @@
 #include "platform/surface.h"
 #include "platform/window_procedure.h"
 #include "signal/series_maker.h"
+#include "tests/qt/qt_application.h"
 
 namespace {
-
-void ensureApplication() {
-  if (QApplication::instance() == nullptr) {
-    static int argc = 1;
-    static char name[] = "test_qt";
-    static char* argv[] = {name, nullptr};
-    new QApplication(argc, argv);
-  }
-}
 
 std::string utf8(const QString& s) { return s.toStdString(); }
 
