@@ -365,7 +365,7 @@ int main(int argc, char** argv) {
     }
     if (mode == "--write") {
       // A picture is replaced only by a complete new one.
-      const std::string bytes = pngBytes(image);
+      const std::string bytes = pngBytes(image, true);
       std::string error = "the picture could not be encoded";
       if (bytes.empty() || !writeFileAtomically(path, bytes, error)) {
         std::fprintf(stderr, "%s: cannot write: %s\n", path.c_str(), error.c_str());

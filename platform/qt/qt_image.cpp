@@ -14,11 +14,12 @@ QImage toQImage(const Image& image) {
   return out;
 }
 
-std::string pngBytes(const Image& image) {
+std::string pngBytes(const Image& image, bool smallest) {
   QByteArray bytes;
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::WriteOnly);
-  if (!toQImage(image).save(&buffer, "PNG")) return {};
+  // Qt's quality 0 is PNG's strongest compression, -1 its default.
+  if (!toQImage(image).save(&buffer, "PNG", smallest ? 0 : -1)) return {};
   return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
 }
 

@@ -13,8 +13,9 @@ class QGuiApplication;
 // The image as an opaque 32-bit QImage of the same size.
 QImage toQImage(const Image& image);
 
-// The image as the bytes of a PNG file; empty when it could not be encoded.
-std::string pngBytes(const Image& image);
+// The image as the bytes of a PNG file; empty when it could not be encoded. smallest: compressed
+// as far as PNG goes, slower, for pictures kept with the sources.
+std::string pngBytes(const Image& image, bool smallest = false);
 
 // The picture of a PNG file as an opaque image; false (and an empty image) when the file is
 // missing, is no PNG, or is larger than kMaxImageSide a side.
